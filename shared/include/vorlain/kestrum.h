@@ -1,0 +1,112 @@
+// The kernel's exported interface: all 64 functions of libVorlainKernel.so.
+// Exports return 1 (or a handle) for success and 0 (or null) for failure and
+// set the process-wide last error where a failure has a code. Times are signed
+// 64-bit microseconds; track ids are 1-based.
+#pragma once
+
+#include "vorlain/records.h"
+#include "vorlain/window.h"
+
+#include <cstdint>
+
+class CEditSession;
+class CTrack;
+class CAudoPlayMgr;
+
+#define KESTRUM_API extern "C" __attribute__((visibility("default")))
+
+// ---- session ---------------------------------------------------------------
+KESTRUM_API CEditSession* Kestrum_Open(const char* folder);
+KESTRUM_API int Kestrum_Close(CEditSession* session);
+KESTRUM_API uint32_t Kestrum_GetLastError(void);
+KESTRUM_API int Kestrum_SetProressNotifyHwnd(HWND hwnd);
+KESTRUM_API int Kestrum_GetNotifyProgress(void);
+KESTRUM_API uint32_t Kestrum_GetProgress(CEditSession* session);
+KESTRUM_API int Kestrum_Stop(CEditSession* session);
+
+// ---- tracks ----------------------------------------------------------------
+KESTRUM_API CTrack* Kestrum_AddTrack(CEditSession* session, const char* path);
+KESTRUM_API int Kestrum_DeleteTrack(CEditSession* session, uint32_t trackId);
+KESTRUM_API int Kestrum_GetTrackList(CEditSession* session, CTrack** track);
+KESTRUM_API uint32_t Kestrum_GetTrackId(CEditSession* session, CTrack* track);
+KESTRUM_API int Kestrum_IsBlankTrack(CEditSession* session, uint32_t trackId);
+KESTRUM_API int64_t Kestrum_GetTrackTime(CEditSession* session, uint32_t trackId);
+KESTRUM_API int Kestrum_GetTrackName(CEditSession* session, uint32_t trackId, char* name);
+KESTRUM_API int Kestrum_GetTrackBaseInfo(CEditSession* session, uint32_t trackId, TrackBaseInfo* info);
+KESTRUM_API int Kestrum_GetTrackBaseInfoEx(CTrack* track, TrackBaseInfo* info);
+
+// ---- export, tags, project -------------------------------------------------
+KESTRUM_API int Kestrum_SaveTrackToFile(CEditSession* session, uint32_t trackId, int64_t from,
+                                        int64_t to, const char* path);
+KESTRUM_API int Kestrum_GetTrackTagInfo(CEditSession* session, uint32_t trackId, TagInfo* tag);
+KESTRUM_API int Kestrum_SetTrackTagInfo(CEditSession* session, uint32_t trackId, TagInfo tag);
+KESTRUM_API int Kestrum_SaveProject(CEditSession* session, const char* path, int copyData);
+KESTRUM_API int Kestrum_OpenProject(CEditSession* session, const char* path);
+
+// ---- range edits and the clipboard -----------------------------------------
+KESTRUM_API int Kestrum_Copy(CEditSession* session, uint32_t trackId, int64_t from, int64_t to);
+KESTRUM_API int Kestrum_Cut(CEditSession* session, uint32_t trackId, int64_t from, int64_t to);
+KESTRUM_API int Kestrum_Delete(CEditSession* session, uint32_t trackId, int64_t from, int64_t to);
+KESTRUM_API int Kestrum_Trim(CEditSession* session, uint32_t trackId, int64_t from, int64_t to);
+KESTRUM_API int Kestrum_Paste(CEditSession* session, uint32_t trackId, int64_t at);
+KESTRUM_API int Kestrum_IsPasteAble(CEditSession* session);
+KESTRUM_API int Kestrum_GetCopyAttr(CEditSession* session, ClipboardEntry* entry);
+KESTRUM_API CTrack* Kestrum_CopyToNew(CEditSession* session, uint32_t trackId, int64_t from,
+                                      int64_t to);
+KESTRUM_API int Kestrum_JoinTrack(CEditSession* session, uint32_t count, const uint32_t* trackIds,
+                                  const char* path);
+
+// ---- history ---------------------------------------------------------------
+KESTRUM_API int Kestrum_GoBack(CEditSession* session);
+KESTRUM_API int Kestrum_GoNext(CEditSession* session);
+KESTRUM_API int Kestrum_IsBackAble(CEditSession* session, char* label);
+KESTRUM_API int Kestrum_IsNextAble(CEditSession* session, char* label);
+KESTRUM_API int Kestrum_GetLastActionAttr(CEditSession* session, ActionRecord* action);
+KESTRUM_API int Kestrum_GetNextActionAttr(CEditSession* session, ActionRecord* action);
+
+// ---- effects ---------------------------------------------------------------
+KESTRUM_API int Kestrum_FadeIn(CEditSession* session, uint32_t trackId, int64_t from, int64_t to,
+                               uint32_t curve);
+KESTRUM_API int Kestrum_FadeOut(CEditSession* session, uint32_t trackId, int64_t from, int64_t to,
+                                uint32_t curve);
+KESTRUM_API int Kestrum_Echo(CEditSession* session, uint32_t trackId, int64_t from, int64_t to,
+                             uint32_t reserved1, uint32_t reserved2, float decay);
+KESTRUM_API int Kestrum_Silence(CEditSession* session, uint32_t trackId, int64_t from, int64_t to);
+KESTRUM_API int Kestrum_AdjustVolumn(CEditSession* session, uint32_t trackId, int64_t from,
+                                     int64_t to, uint32_t volume);
+
+// ---- insertion, mixing, extraction -----------------------------------------
+KESTRUM_API int Kestrum_AddSlience(CEditSession* session, uint32_t trackId, int64_t at,
+                                   int64_t duration);
+KESTRUM_API int Kestrum_AddFile(CEditSession* session, uint32_t trackId, const char* path,
+                                int64_t at);
+KESTRUM_API int Kestrum_MixTrackFromPaste(CEditSession* session, uint32_t trackId, int64_t at,
+                                          float level);
+KESTRUM_API int Kestrum_MixTrackFromTrack(CEditSession* session, uint32_t trackId, int64_t at,
+                                          uint32_t sourceTrackId, float level);
+KESTRUM_API int Kestrum_MixTrackFromFile(CEditSession* session, uint32_t trackId, int64_t at,
+                                         const char* path, float level);
+KESTRUM_API CTrack* Kestrum_ExtractTrack(CEditSession* session, uint32_t trackId, uint32_t channel);
+
+// ---- recording -------------------------------------------------------------
+KESTRUM_API CTrack* Kestrum_RecordInit(CEditSession* session, HWND displayHwnd, uint32_t zoomFactor,
+                                       uint32_t deviceIndex);
+KESTRUM_API int Kestrum_RecordSetBrimselHwnd(CEditSession* session, uint32_t trackId, HWND hwnd);
+KESTRUM_API int Kestrum_RecordSetZoomfactor(CEditSession* session, uint32_t trackId, uint32_t zoom);
+KESTRUM_API int Kestrum_RecordSetDeviceIndex(CEditSession* session, uint32_t trackId,
+                                             uint32_t index);
+KESTRUM_API int Kestrum_RecordStart(CEditSession* session, uint32_t trackId);
+KESTRUM_API int Kestrum_RecordPause(CEditSession* session, uint32_t trackId);
+KESTRUM_API int Kestrum_RecordContinue(CEditSession* session, uint32_t trackId);
+KESTRUM_API int Kestrum_RecordStop(CEditSession* session, uint32_t trackId);
+
+// ---- playback --------------------------------------------------------------
+KESTRUM_API CAudoPlayMgr* AudioPlay_Open(CEditSession* session, uint32_t trackId);
+KESTRUM_API int AudioPlay_Play(CAudoPlayMgr* player);
+KESTRUM_API int AudioPlay_PlaySeekTime(CAudoPlayMgr* player, int64_t time);
+KESTRUM_API int AudioPlay_Pause(CAudoPlayMgr* player);
+KESTRUM_API int AudioPlay_Continue(CAudoPlayMgr* player);
+KESTRUM_API int AudioPlay_Stop(CAudoPlayMgr* player);
+KESTRUM_API int64_t AudioPlay_GetPlayingTime(CAudoPlayMgr* player);
+KESTRUM_API int AudioPlay_QueryStauts(CAudoPlayMgr* player);
+KESTRUM_API int AudioPlay_Close(CAudoPlayMgr* player);
