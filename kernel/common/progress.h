@@ -1,0 +1,26 @@
+// Progress of long operations, posted to the window registered with
+// Kestrum_SetProressNotifyHwnd.
+#pragma once
+
+#include "vorlain/window.h"
+
+#include <chrono>
+
+namespace kernel {
+
+void SetNotifyWindow(HWND hwnd);
+HWND NotifyWindow();
+
+/** Posts percent when a notify window is registered, alive and enabled. */
+void PostProgress(unsigned percent);
+
+/** Posts 100, first waiting (polling every 100 ms) until a notify window is
+ *  registered: the progress dialog may register itself only after the worker
+ *  thread started. The wait is bounded so that an operation run without any
+ *  progress dialog cannot hang for ever. */
+void PostFinalProgress();
+
+/** How long PostFinalProgress waits for a window; tests shorten it. */
+void SetFinalProgressWait(std::chrono::milliseconds limit);
+
+} // namespace kernel

@@ -1,0 +1,1 @@
+// libVorlainKernel.so: the exports come from VorlainKernelCore, linked whole.

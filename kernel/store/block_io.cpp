@@ -1,0 +1,106 @@
+#include "store/block_io.h"
+
+#include "common/paths.h"
+#include "vorlain/platform.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace kernel {
+
+CBlockReader& CBlockReader::Instance()
+{
+    static CBlockReader reader;
+    return reader;
+}
+
+void CBlockReader::Close()
+{
+    if (m_file)
+        std::fclose(m_file);
+    m_file = nullptr;
+    m_path.clear();
+}
+
+bool CBlockReader::Read(const std::string& path, uint8_t* buffer, uint32_t& count, int64_t seek,
+                        int origin)
+{
+    count = 0;
+    if (!buffer)
+        return false;
+    std::string wanted = NormalizePath(path);
+    if (m_file && wanted != m_path) {
+        VorlainOutputDebugString("======difference======");
+        VorlainOutputDebugString("%s", m_path.c_str());
+        VorlainOutputDebugString("%s", wanted.c_str());
+        VorlainOutputDebugString("======difference======");
+        Close();
+    }
+    if (!m_file) {
+        m_file = std::fopen(wanted.c_str(), "rb");
+        if (!m_file)
+            return false;
+        m_path = wanted;
+    }
+    if (seek >= 0 && fseeko(m_file, static_cast<off_t>(seek), origin) != 0) {
+        Close();
+        return false;
+    }
+    size_t got = std::fread(buffer, 1, kBlockSize, m_file);
+    if (got < kBlockSize) {
+        bool failed = std::ferror(m_file);
+        Close();
+        if (failed)
+            return false;
+    }
+    count = static_cast<uint32_t>(got);
+    return true;
+}
+
+CBlockWriter& CBlockWriter::Instance()
+{
+    static CBlockWriter writer;
+    return writer;
+}
+
+void CBlockWriter::Close()
+{
+    if (m_file)
+        std::fclose(m_file);
+    m_file = nullptr;
+    m_path.clear();
+}
+
+bool CBlockWriter::Write(const std::string& path, const void* buffer, size_t length, bool close,
+                         int64_t seek, int origin)
+{
+    std::string wanted = NormalizePath(path);
+    if (m_file && wanted != m_path)
+        Close();
+    if (!m_file) {
+        int fd = ::open(wanted.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return false;
+        m_file = fdopen(fd, "r+b");
+        if (!m_file) {
+            ::close(fd);
+            return false;
+        }
+        m_path = wanted;
+    }
+    bool ok = true;
+    if (seek >= 0 && fseeko(m_file, static_cast<off_t>(seek), origin) != 0)
+        ok = false;
+    if (ok && buffer && length > 0)
+        ok = std::fwrite(buffer, 1, length, m_file) == length;
+    if (close) {
+        ok = std::fclose(m_file) == 0 && ok;
+        m_file = nullptr;
+        m_path.clear();
+    } else if (!ok) {
+        Close();
+    }
+    return ok;
+}
+
+} // namespace kernel

@@ -1,0 +1,105 @@
+#include "store/segment_files.h"
+
+#include "vorlain/platform.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace kernel {
+
+namespace {
+struct FileCloser {
+    void operator()(FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<FILE, FileCloser>;
+
+File open(const std::string& path, const char* mode) { return File(std::fopen(path.c_str(), mode)); }
+
+// Applies the layout to one block; returns the bytes to write into out.
+size_t layoutBlock(CopyLayout layout, const uint8_t* in, size_t n, uint8_t* out)
+{
+    switch (layout) {
+    case CopyLayout::AsIs:
+        std::copy(in, in + n, out);
+        return n;
+    case CopyLayout::LeftChannel: {
+        size_t w = 0;
+        for (size_t i = 0; i + 1 < n; i += 4) {
+            out[w++] = in[i];
+            out[w++] = in[i + 1];
+        }
+        return w;
+    }
+    case CopyLayout::MonoToStereo: {
+        size_t w = 0;
+        for (size_t i = 0; i + 1 < n; i += 2) {
+            for (int twice = 0; twice < 2; ++twice) {
+                out[w++] = in[i];
+                out[w++] = in[i + 1];
+            }
+        }
+        return w;
+    }
+    }
+    return 0;
+}
+} // namespace
+
+int64_t FileSize(const std::string& path)
+{
+    struct stat st{};
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    return static_cast<int64_t>(st.st_size);
+}
+
+int64_t FreeSpaceKiB(const std::string& path) { return VorlainFreeSpaceKiB(path.c_str()); }
+
+bool WriteWholeFile(const std::string& path, const void* buffer, size_t length)
+{
+    if (path.empty() || !buffer || length == 0)
+        return false;
+    File f = open(path, "wb");
+    if (!f)
+        return false;
+    bool ok = std::fwrite(buffer, 1, length, f.get()) == length;
+    return std::fclose(f.release()) == 0 && ok;
+}
+
+bool CopyRange(const std::string& source, const std::string& destination, int64_t begin,
+               int64_t end, CopyLayout layout)
+{
+    int64_t size = FileSize(source);
+    if (size < 0 || begin < 0 || begin > size)
+        return false;
+    File in = open(source, "rb");
+    if (!in)
+        return false;
+    File out = open(destination, "wb");
+    if (!out)
+        return false;
+    if (fseeko(in.get(), static_cast<off_t>(begin), SEEK_SET) != 0)
+        return false;
+    int64_t remaining = (end <= 0 || end > size ? size : end) - begin;
+    uint8_t block[1024];
+    uint8_t widened[2048];
+    while (remaining > 0) {
+        size_t want = remaining < 1024 ? static_cast<size_t>(remaining) : sizeof block;
+        size_t got = std::fread(block, 1, want, in.get());
+        if (got == 0)
+            break;
+        size_t n = layoutBlock(layout, block, got, widened);
+        if (std::fwrite(widened, 1, n, out.get()) != n)
+            return false;
+        remaining -= static_cast<int64_t>(got);
+        if (got < want)
+            break;
+    }
+    return std::fclose(out.release()) == 0;
+}
+
+void RemoveFile(const std::string& path) { std::remove(path.c_str()); }
+
+} // namespace kernel

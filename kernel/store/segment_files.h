@@ -1,0 +1,38 @@
+// File routines every edit shares: whole-file writes, range copies (as they
+// are, left channel only, mono widened to stereo), sizes and free space.
+// Data files are written once and never changed, so every copy creates a new file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kernel {
+
+/** Byte size of a file, -1 when it does not exist. */
+int64_t FileSize(const std::string& path);
+
+/** Free KiB on the file system holding path; 0 when empty or the query fails. */
+int64_t FreeSpaceKiB(const std::string& path);
+
+/** Creates or truncates path and writes length bytes. false for an empty path,
+ *  a null buffer, a zero length or a file that cannot be written. */
+bool WriteWholeFile(const std::string& path, const void* buffer, size_t length);
+
+/** How a range copy lays out the bytes it copies. */
+enum class CopyLayout {
+    AsIs,         ///< the bytes as they are
+    LeftChannel,  ///< of every 4-byte stereo frame only the first sample: mono
+    MonoToStereo, ///< every 2-byte sample written twice: stereo
+};
+
+/** Copies bytes [begin, end) of source into a newly created destination in
+ *  1024-byte reads. end 0 means to the end of the source; an end beyond the
+ *  file stops at the end. Fails when either file cannot be opened or created
+ *  or when begin lies beyond the source's length. */
+bool CopyRange(const std::string& source, const std::string& destination, int64_t begin,
+               int64_t end, CopyLayout layout = CopyLayout::AsIs);
+
+/** Removes a file; missing is fine. */
+void RemoveFile(const std::string& path);
+
+} // namespace kernel

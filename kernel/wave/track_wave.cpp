@@ -1,0 +1,169 @@
+// CTrack::SaveRangeToWave: streams a time range of the current timeline
+// through the process-wide block reader into a canonical wave file.
+#include "common/last_error.h"
+#include "common/progress.h"
+#include "store/block_io.h"
+#include "store/byte_offset.h"
+#include "store/segment_files.h"
+#include "track/track.h"
+#include "wave/wave_header.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+
+using namespace kernel;
+
+namespace {
+
+// The failure codes of one place of the walk: reading its data file, writing
+// a full block, writing a block cut to the byte count, writing the last block.
+struct PlaceCodes {
+    uint32_t read;
+    uint32_t writeFull;
+    uint32_t writeCut;
+    uint32_t writeLast;
+};
+
+constexpr PlaceCodes kInside{err::kWaveReadInside, err::kWaveWriteInside,
+                             err::kWaveWriteInsideLast, 0x09BDB001};
+constexpr PlaceCodes kHead{err::kWaveReadHead, err::kWaveWriteHead, err::kWaveWriteHeadLast,
+                           err::kWaveWriteHeadLast};
+constexpr PlaceCodes kTail{err::kWaveReadTail, err::kWaveWriteTail, err::kWaveWriteTailLast,
+                           err::kWaveWriteTailLast};
+constexpr PlaceCodes kWhole{err::kWaveReadWhole, err::kWaveWriteWhole, err::kWaveWriteWholeLast,
+                            err::kWaveWriteWholeLast};
+
+class RangeWriter {
+public:
+    RangeWriter(std::string output, int64_t expected) : m_output(std::move(output)), m_expected(expected) {}
+
+    /** Appends count bytes of file from byte begin (count < 0: to its end). */
+    bool copy(const std::string& file, int64_t begin, int64_t count, const PlaceCodes& codes)
+    {
+        if (count == 0)
+            return true;
+        CBlockReader& reader = CBlockReader::Instance();
+        uint8_t block[kBlockSize];
+        int64_t left = count;
+        int64_t seek = begin;
+        for (;;) {
+            uint32_t got = 0;
+            if (!reader.Read(file, block, got, seek)) {
+                SetLastError(codes.read);
+                return false;
+            }
+            seek = -1;
+            size_t n = got;
+            uint32_t code = got < kBlockSize ? codes.writeLast : codes.writeFull;
+            if (count >= 0 && static_cast<int64_t>(n) >= left) {
+                n = static_cast<size_t>(left);
+                code = codes.writeCut;
+            }
+            if (n > 0 && !CBlockWriter::Instance().Write(m_output, block, n, false)) {
+                SetLastError(code);
+                return false;
+            }
+            m_written += static_cast<int64_t>(n);
+            if (m_expected > 0)
+                PostProgress(static_cast<unsigned>(std::min<int64_t>(m_written * 100 / m_expected, 99)));
+            if (count >= 0) {
+                left -= static_cast<int64_t>(n);
+                if (left <= 0) {
+                    if (got == kBlockSize)
+                        reader.Close(); // the rest of this file is not needed
+                    return true;
+                }
+            }
+            if (got < kBlockSize)
+                return true;
+        }
+    }
+
+    int64_t written() const { return m_written; }
+
+private:
+    std::string m_output;
+    int64_t m_expected;
+    int64_t m_written = 0;
+};
+
+} // namespace
+
+int CTrack::SaveRangeToWave(int64_t from, int64_t to, const char* outputPath)
+{
+    if (!outputPath || !*outputPath) {
+        SetLastError(err::kWaveNoPath);
+        PostFinalProgress();
+        return 0;
+    }
+    // The audio goes into a file beside the target that replaces it only when
+    // complete: a failed export never destroys the previous file nor leaves
+    // half a file behind.
+    const std::string target = outputPath;
+    const std::string partial = target + ".vorlain-part";
+    RemoveFile(partial);
+
+    if (to == 0)
+        to = m_length;
+    const int64_t bytesPerSecond = int64_t(m_sampleRate) * m_bytesPerSample * m_channels;
+    const int64_t expected = (to - from) * bytesPerSecond / 1'000'000;
+    auto rule = [&](int64_t dt) { return ByteOffset(dt, m_bytesPerSample, m_sampleRate, m_channels); };
+
+    auto fail = [&](uint32_t code) {
+        if (code)
+            SetLastError(code);
+        CBlockWriter::Instance().Close();
+        RemoveFile(partial);
+        PostFinalProgress();
+        return 0;
+    };
+
+    WaveHeaderBytes header = MakeWaveHeader(2, 44100, 0);
+    if (!CBlockWriter::Instance().Write(partial, header.data(), header.size(), false, 0))
+        return fail(err::kWaveTemplate);
+
+    RangeWriter writer(partial, expected);
+    if (m_timeline) {
+        for (const TrackSegment& s : *m_timeline) {
+            if (s.state & vorlain::kHeaderSegment)
+                continue;
+            bool ok = true;
+            bool last = false;
+            if (s.end <= from) {
+                continue;
+            } else if (s.start <= from && to <= s.end) {
+                ok = writer.copy(s.path, rule(from - s.start), std::max<int64_t>(rule(to - from), 0), kInside);
+                last = true;
+            } else if (s.start <= from && from < s.end && s.end < to) {
+                ok = writer.copy(s.path, rule(from - s.start), -1, kHead);
+            } else if (from < s.start && to <= s.end) {
+                ok = writer.copy(s.path, 0, std::max<int64_t>(rule(to - s.start), 0), kTail);
+                last = true;
+            } else if (from < s.start && s.end < to) {
+                ok = writer.copy(s.path, 0, -1, kWhole);
+            }
+            if (!ok)
+                return fail(0);
+            if (last)
+                break;
+        }
+    }
+    CBlockReader::Instance().Close();
+
+    // Fix the header's variable fields now that the size is known.
+    WaveHeaderBytes final = MakeWaveHeader(m_channels, m_sampleRate, writer.written());
+    static constexpr struct { size_t at, size; } kFields[] = {{4, 4}, {22, 2}, {24, 4}, {28, 4},
+                                                              {32, 2}, {34, 2}, {40, 4}};
+    for (size_t i = 0; i < std::size(kFields); ++i) {
+        bool lastField = i + 1 == std::size(kFields);
+        if (!CBlockWriter::Instance().Write(partial, &final[kFields[i].at], kFields[i].size, lastField,
+                                            static_cast<int64_t>(kFields[i].at)))
+            return fail(err::kWaveHeaderFix);
+    }
+    if (::rename(partial.c_str(), target.c_str()) != 0)
+        return fail(err::kWaveHeaderFix);
+    PostFinalProgress();
+    return 1;
+}

@@ -1,0 +1,27 @@
+// The canonical 44-byte PCM wave header the kernel writes and reads.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace kernel {
+
+using WaveHeaderBytes = std::array<uint8_t, 44>;
+
+/** A header for 16-bit PCM with the given format and audio byte count. Sizes
+ *  above 4 GiB cannot be expressed; they are clamped to the largest value. */
+WaveHeaderBytes MakeWaveHeader(uint32_t channels, uint32_t sampleRate, int64_t dataBytes);
+
+/** Format fields read back from a header. */
+struct WaveFormat {
+    uint32_t channels;
+    uint32_t sampleRate;
+};
+WaveFormat ReadWaveFormat(const WaveHeaderBytes& header);
+
+void PutLE32(uint8_t* at, uint32_t value);
+void PutLE16(uint8_t* at, uint16_t value);
+uint32_t GetLE32(const uint8_t* at);
+uint16_t GetLE16(const uint8_t* at);
+
+} // namespace kernel
