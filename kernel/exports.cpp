@@ -5,12 +5,18 @@
 
 #include "common/last_error.h"
 #include "common/progress.h"
+#include "edits/clipboard.h"
+#include "edits/range_edits.h"
+#include "history/action_type.h"
+#include "history/history.h"
+#include "store/free_space.h"
 #include "session/edit_session.h"
 #include "track/track.h"
 #include "track/track_registry.h"
 #include "vorlain/platform.h"
 
 #include <atomic>
+#include <memory>
 #include <cstring>
 #include <new>
 
@@ -83,7 +89,9 @@ KESTRUM_API CTrack* Kestrum_AddTrack(CEditSession* session, const char* path)
         PostFinalProgress();
         return nullptr;
     }
-    return session->CreateBlankTrack({});
+    CTrack* track = session->CreateBlankTrack({});
+    session->Record(track->m_trackId, kActionAddTrack, 0, 0, track->m_trackId, 0, 0);
+    return track;
 }
 
 KESTRUM_API int Kestrum_DeleteTrack(CEditSession* session, uint32_t trackId)
@@ -94,7 +102,7 @@ KESTRUM_API int Kestrum_DeleteTrack(CEditSession* session, uint32_t trackId)
     if (!track)
         return 0;
     track->m_present = 0;
-    return 1;
+    return session->Record(trackId, kActionDeleteTrack, 0, 0, 0, 0, 0) ? 1 : 0;
 }
 
 KESTRUM_API int Kestrum_GetTrackList(CEditSession* session, CTrack** track)
@@ -162,5 +170,176 @@ KESTRUM_API int Kestrum_GetTrackBaseInfoEx(CTrack* track, TrackBaseInfo* info)
     if (!info || !IsLiveTrack(track))
         return 0;
     track->FillBaseInfo(*info);
+    return 1;
+}
+
+// ---- range edits and the clipboard -----------------------------------------
+
+KESTRUM_API int Kestrum_Copy(CEditSession* session, uint32_t trackId, int64_t from, int64_t to)
+{
+    if (!session)
+        return 0;
+    CTrack* track = session->FindTrack(trackId);
+    if (!track)
+        return 0;
+    // No audio is copied: the entry names the immutable timeline version.
+    session->Clipboard().Add(*track, from, to, track->Timeline());
+    session->Record(trackId, kActionCopy, from, to, trackId, from, to);
+    return 1;
+}
+
+static int cutOrDelete(CEditSession* session, uint32_t trackId, int64_t from, int64_t to, bool cut)
+{
+    if (!session)
+        return 0;
+    CTrack* track = session->FindTrack(trackId);
+    if (!track)
+        return 0;
+    const CTimeline* before = track->Timeline();
+    if (!CutRange(*track, from, to))
+        return 0;
+    if (cut) {
+        session->Clipboard().Add(*track, from, to, before);
+        session->Record(trackId, kActionCut, from, to, trackId, from, from);
+    } else {
+        session->Record(trackId, kActionDelete, from, to, trackId, from, from);
+    }
+    return 1;
+}
+
+KESTRUM_API int Kestrum_Cut(CEditSession* session, uint32_t trackId, int64_t from, int64_t to)
+{
+    return cutOrDelete(session, trackId, from, to, true);
+}
+
+KESTRUM_API int Kestrum_Delete(CEditSession* session, uint32_t trackId, int64_t from, int64_t to)
+{
+    return cutOrDelete(session, trackId, from, to, false);
+}
+
+KESTRUM_API int Kestrum_Trim(CEditSession* session, uint32_t trackId, int64_t from, int64_t to)
+{
+    if (!session)
+        return 0;
+    CTrack* track = session->FindTrack(trackId);
+    if (!track || !TrimRange(*track, from, to))
+        return 0;
+    session->Record(trackId, kActionTrim, from, to, trackId, 0, 0);
+    return 1;
+}
+
+KESTRUM_API int Kestrum_Paste(CEditSession* session, uint32_t trackId, int64_t at)
+{
+    if (!session)
+        return 0;
+    CTrack* track = session->FindTrack(trackId);
+    const CClipboard& clipboard = session->Clipboard();
+    CTrack* source = clipboard.CurrentSource();
+    if (!track || !clipboard.IsPasteAble() || !source) {
+        PostFinalProgress();
+        return 0;
+    }
+    if (!HasRoomFor(*source, session->m_tempFolder)) {
+        SetLastError(0x0605B007);
+        PostFinalProgress();
+        return 0;
+    }
+    const ClipboardEntry clip = clipboard.Current();
+    if (!PasteClip(*track, clip.timeline, clip.from, clip.to, FormatOf(*source), at))
+        return 0;
+    session->Record(trackId, kActionPaste, at, at, trackId, at, at + (clip.to - clip.from));
+    return 1;
+}
+
+KESTRUM_API int Kestrum_IsPasteAble(CEditSession* session)
+{
+    return session && session->Clipboard().IsPasteAble() ? 1 : 0;
+}
+
+KESTRUM_API int Kestrum_GetCopyAttr(CEditSession* session, ClipboardEntry* entry)
+{
+    if (!session || !entry)
+        return 0;
+    *entry = session->Clipboard().Current();
+    return 1;
+}
+
+KESTRUM_API CTrack* Kestrum_CopyToNew(CEditSession* session, uint32_t trackId, int64_t from, int64_t to)
+{
+    if (!session)
+        return nullptr;
+    CTrack* source = session->FindTrack(trackId);
+    if (!source) {
+        SetLastError(0x0623B001);
+        PostFinalProgress();
+        return nullptr;
+    }
+    auto track = std::make_unique<CTrack>(CopyToNewName(source->m_name, from, to),
+                                          session->TrackCount() + 1, session->m_tempFolder);
+    track->m_channels = source->m_channels;
+    track->m_sampleRate = source->m_sampleRate;
+    track->m_bytesPerSample = source->m_bytesPerSample;
+    if (!PasteClip(*track, source->Timeline(), from, to, FormatOf(*source), 0))
+        return nullptr; // the new track and its files go; the source is untouched
+    CTrack* raw = track.get();
+    session->AppendTrack(std::move(track));
+    session->Record(trackId, kActionCopyToNew, from, to, raw->m_trackId, 0, raw->m_length);
+    return raw;
+}
+
+KESTRUM_API int Kestrum_JoinTrack(CEditSession* session, uint32_t count, const uint32_t* trackIds,
+                                  const char* path)
+{
+    if (!session || count == 0 || !trackIds || !path || !*path)
+        return 0;
+    return JoinTracks(*session, trackIds, count, path) ? 1 : 0;
+}
+
+// ---- history ---------------------------------------------------------------
+
+KESTRUM_API int Kestrum_GoBack(CEditSession* session)
+{
+    return session && session->History().GoBack(*session) ? 1 : 0;
+}
+
+KESTRUM_API int Kestrum_GoNext(CEditSession* session)
+{
+    return session && session->History().GoNext(*session) ? 1 : 0;
+}
+
+// Callers pass room for both texts and 4 more characters; labels are cut to
+// the longest texts the language file can hold so no caller buffer overflows.
+static constexpr size_t kLabelChars = 4096 + 64 + 4;
+
+KESTRUM_API int Kestrum_IsBackAble(CEditSession* session, char* label)
+{
+    if (!session || !label || !session->History().CanUndo())
+        return 0;
+    VorlainCopyTextCut(label, kLabelChars, session->History().UndoLabel().c_str());
+    return 1;
+}
+
+KESTRUM_API int Kestrum_IsNextAble(CEditSession* session, char* label)
+{
+    if (!session || !label || !session->History().Next())
+        return 0;
+    VorlainCopyTextCut(label, kLabelChars, session->History().RedoLabel().c_str());
+    return 1;
+}
+
+KESTRUM_API int Kestrum_GetLastActionAttr(CEditSession* session, ActionRecord* action)
+{
+    if (!session || !action)
+        return 0;
+    *action = session->History().Current();
+    return 1;
+}
+
+KESTRUM_API int Kestrum_GetNextActionAttr(CEditSession* session, ActionRecord* action)
+{
+    if (!session || !action)
+        return 0;
+    if (const ActionRecord* next = session->History().Next())
+        *action = *next;
     return 1;
 }

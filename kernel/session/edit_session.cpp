@@ -2,6 +2,8 @@
 
 #include "common/last_error.h"
 #include "common/paths.h"
+#include "edits/clipboard.h"
+#include "history/history.h"
 #include "track/track.h"
 #include "vorlain/platform.h"
 
@@ -13,10 +15,18 @@
 
 using namespace kernel;
 
-CEditSession::CEditSession(std::string tempFolder) : m_tempFolder(std::move(tempFolder)) {}
+CEditSession::CEditSession(std::string tempFolder)
+    : m_tempFolder(std::move(tempFolder)), m_history(std::make_unique<kernel::CHistory>()),
+      m_clipboard(std::make_unique<kernel::CClipboard>())
+{
+}
 
 CEditSession::~CEditSession()
 {
+    // The history and the clipboard go first: clipboard entries hand their
+    // timeline versions back to tracks that are still alive.
+    m_history.reset();
+    m_clipboard.reset();
     // Tracks remove their data files and folders, in list order.
     for (auto& track : m_tracks)
         track.reset();
@@ -90,4 +100,10 @@ CTrack* CEditSession::CreateBlankTrack(const std::string& name)
     CTrack* raw = track.get();
     AppendTrack(std::move(track));
     return raw;
+}
+
+bool CEditSession::Record(uint32_t trackId, uint32_t type, int64_t undoFrom, int64_t undoTo,
+                          uint32_t redoTrackId, int64_t redoFrom, int64_t redoTo)
+{
+    return m_history->Append(trackId, type, undoFrom, undoTo, redoTrackId, redoFrom, redoTo);
 }

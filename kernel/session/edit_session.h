@@ -10,6 +10,11 @@
 
 class CTrack;
 
+namespace kernel {
+class CClipboard;
+class CHistory;
+} // namespace kernel
+
 class CEditSession {
 public:
     explicit CEditSession(std::string tempFolder);
@@ -32,6 +37,12 @@ public:
      *  empty), appended to the list. */
     CTrack* CreateBlankTrack(const std::string& name);
 
+    kernel::CHistory& History() { return *m_history; }
+    kernel::CClipboard& Clipboard() { return *m_clipboard; }
+    /** Appends a history action (see CHistory::Append). */
+    bool Record(uint32_t trackId, uint32_t type, int64_t undoFrom, int64_t undoTo,
+                uint32_t redoTrackId, int64_t redoFrom, int64_t redoTo);
+
     std::atomic<uint32_t> m_stop{0};     // set by Kestrum_Stop
     std::atomic<uint32_t> m_progress{0}; // 0..100 of the running operation
     std::vector<std::unique_ptr<CTrack>> m_tracks;
@@ -39,5 +50,7 @@ public:
     std::string m_tempFolder; // the temp base until the first track, then the session folder
 
 private:
+    std::unique_ptr<kernel::CHistory> m_history;
+    std::unique_ptr<kernel::CClipboard> m_clipboard;
     bool m_tempFolderMade = false;
 };

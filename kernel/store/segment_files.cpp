@@ -82,7 +82,7 @@ bool CopyRange(const std::string& source, const std::string& destination, int64_
         return false;
     if (fseeko(in.get(), static_cast<off_t>(begin), SEEK_SET) != 0)
         return false;
-    int64_t remaining = (end <= 0 || end > size ? size : end) - begin;
+    int64_t remaining = (end < 0 || end > size ? size : end) - begin;
     uint8_t block[1024];
     uint8_t widened[2048];
     while (remaining > 0) {

@@ -25,10 +25,15 @@ enum class CopyLayout {
     MonoToStereo, ///< every 2-byte sample written twice: stereo
 };
 
+/** end value of CopyRange that copies to the end of the source. */
+inline constexpr int64_t kToEnd = -1;
+
 /** Copies bytes [begin, end) of source into a newly created destination in
- *  1024-byte reads. end 0 means to the end of the source; an end beyond the
- *  file stops at the end. Fails when either file cannot be opened or created
- *  or when begin lies beyond the source's length. */
+ *  1024-byte reads. end kToEnd means to the end of the source (an explicit
+ *  value, so that an empty range at offset 0 stays empty); an end beyond the
+ *  file stops at the end, an end before begin copies nothing. Fails when
+ *  either file cannot be opened or created or when begin lies beyond the
+ *  source's length. */
 bool CopyRange(const std::string& source, const std::string& destination, int64_t begin,
                int64_t end, CopyLayout layout = CopyLayout::AsIs);
 

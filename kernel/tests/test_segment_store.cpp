@@ -157,15 +157,17 @@ TEST_F(SegmentStore, CopyRangeTakesExactBytesInEveryLayout)
 
     ASSERT_TRUE(CopyRange(in, out, 1000, 2500));
     EXPECT_EQ(ReadBytes(out), std::vector<uint8_t>(src.begin() + 1000, src.begin() + 2500));
-    ASSERT_TRUE(CopyRange(in, out, 1024, 0));
+    ASSERT_TRUE(CopyRange(in, out, 1024, kToEnd));
     EXPECT_EQ(ReadBytes(out), std::vector<uint8_t>(src.begin() + 1024, src.end()));
     ASSERT_TRUE(CopyRange(in, out, 2000, 99999)); // end beyond the file
     EXPECT_EQ(ReadBytes(out), std::vector<uint8_t>(src.begin() + 2000, src.end()));
-    ASSERT_TRUE(CopyRange(in, out, 3000, 0)); // begin at the end: empty file
+    ASSERT_TRUE(CopyRange(in, out, 3000, kToEnd)); // begin at the end: empty file
     EXPECT_TRUE(ReadBytes(out).empty());
-    EXPECT_FALSE(CopyRange(in, out, 3001, 0));
-    EXPECT_FALSE(CopyRange(env().path("missing"), out, 0, 0));
-    EXPECT_FALSE(CopyRange(in, env().path("no/such/dir/out"), 0, 0));
+    EXPECT_FALSE(CopyRange(in, out, 3001, kToEnd));
+    ASSERT_TRUE(CopyRange(in, out, 0, 0)); // an empty range at the start stays empty
+    EXPECT_TRUE(ReadBytes(out).empty());
+    EXPECT_FALSE(CopyRange(env().path("missing"), out, 0, kToEnd));
+    EXPECT_FALSE(CopyRange(in, env().path("no/such/dir/out"), 0, kToEnd));
 
     ASSERT_TRUE(CopyRange(in, out, 4, 2052, CopyLayout::LeftChannel));
     auto left = ReadBytes(out);

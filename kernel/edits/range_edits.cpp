@@ -1,0 +1,263 @@
+#include "edits/range_edits.h"
+
+#include "common/last_error.h"
+#include "common/progress.h"
+#include "session/edit_session.h"
+#include "store/block_io.h"
+#include "track/track.h"
+#include "vorlain/platform.h"
+#include "wave/wave_header.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <vector>
+
+namespace kernel {
+
+namespace {
+bool isHeader(const TrackSegment& s) { return s.state & vorlain::kHeaderSegment; }
+} // namespace
+
+bool CutRange(CTrack& track, int64_t F, int64_t T)
+{
+    VorlainOutputDebugString("Cut from=%" PRId64 " to=%" PRId64, F, T);
+    const CTimeline* current = track.Timeline();
+    if (!current)
+        return false;
+    const AudioFormat format = FormatOf(track);
+    CTimelineBuilder builder(track);
+    for (const TrackSegment& s : *current) {
+        const int64_t S = s.start, E = s.end;
+        if (isHeader(s)) {
+            builder.AppendHeader(s);
+        } else if (E < F || (E == F && S < E)) {
+            // Wholly before the range; one ending exactly at its start needs no copy.
+            builder.AppendUnchanged(s);
+        } else if (S <= F && F <= E) {
+            // Head and tail are both cut from the segment as it was, so a
+            // range inside one segment keeps both sides.
+            if (F > S && !builder.AppendSlice(s, S, F, format))
+                return false;
+            if (T < E && !builder.AppendSlice(s, T, E, format))
+                return false;
+        } else if (F < S && E <= T && S < T) {
+            // inside the range: dropped
+        } else if (F < S && S < T && T < E) {
+            if (!builder.AppendSlice(s, T, E, format))
+                return false;
+        } else {
+            builder.AppendRebased(s);
+        }
+    }
+    builder.Commit("Cutting");
+    return true;
+}
+
+bool TrimRange(CTrack& track, int64_t F, int64_t T)
+{
+    const CTimeline* current = track.Timeline();
+    if (!current)
+        return false;
+    const AudioFormat format = FormatOf(track);
+    CTimelineBuilder builder(track);
+    for (const TrackSegment& s : *current) {
+        const int64_t S = s.start, E = s.end;
+        if (isHeader(s)) {
+            builder.AppendHeader(s);
+        } else if (E < F) {
+            // before the kept range: dropped
+        } else if (S <= F && F <= E) {
+            if (!builder.AppendSlice(s, F, std::min(E, T), format))
+                return false;
+            if (T <= E)
+                break;
+        } else if (F < S && E <= T) {
+            builder.AppendRebased(s);
+        } else if (S < T && T < E) {
+            if (!builder.AppendSlice(s, S, T, format))
+                return false;
+            break;
+        } else {
+            break;
+        }
+    }
+    builder.Commit("Triming");
+    return true;
+}
+
+static bool pasteInto(CTrack& track, const CTimeline* clip, int64_t from, int64_t to,
+                      const AudioFormat& clipFormat, int64_t at)
+{
+    if (!clip)
+        return false;
+    const int64_t newLength = track.m_length + (to - from);
+    if (track.IsBlank()) {
+        track.m_channels = clipFormat.channels;
+        track.m_sampleRate = clipFormat.sampleRate;
+        track.m_bytesPerSample = clipFormat.bytesPerSample;
+        if (!track.MakeTrackFolder())
+            return false;
+    }
+    CTimelineBuilder builder(track);
+    builder.OnAppend([newLength](int64_t end) {
+        if (newLength > 0)
+            PostProgress(static_cast<unsigned>(std::clamp<int64_t>(end * 100 / newLength, 0, 99)));
+    });
+    if (track.IsBlank()) {
+        TrackSegment header{};
+        header.state = vorlain::kHeaderSegment;
+        builder.AppendHeader(header);
+        if (!builder.InsertClip(*clip, from, to, clipFormat))
+            return false;
+        builder.Commit("Pasting");
+        return true;
+    }
+    const AudioFormat format = FormatOf(track);
+    bool inserted = false;
+    for (const TrackSegment& s : *track.Timeline()) {
+        const int64_t S = s.start, E = s.end;
+        if (isHeader(s)) {
+            builder.AppendHeader(s);
+        } else if (inserted) {
+            // After the clip every segment moves by the clip's length; a
+            // segment starting right at the insertion point is not split again.
+            builder.AppendRebased(s);
+        } else if (E < at) {
+            builder.AppendUnchanged(s);
+        } else if (E == at) {
+            builder.AppendUnchanged(s);
+            if (!builder.InsertClip(*clip, from, to, clipFormat))
+                return false;
+            inserted = true;
+        } else if (S <= at && at < E) {
+            if (at > S && !builder.AppendSlice(s, S, at, format))
+                return false;
+            if (!builder.InsertClip(*clip, from, to, clipFormat))
+                return false;
+            if (!builder.AppendSlice(s, at, E, format))
+                return false;
+            inserted = true;
+        } else {
+            builder.AppendRebased(s);
+        }
+    }
+    builder.Commit("Pasting");
+    return true;
+}
+
+bool PasteClip(CTrack& track, const CTimeline* clip, int64_t from, int64_t to,
+               const AudioFormat& clipFormat, int64_t at)
+{
+    const uint32_t channels = track.m_channels, rate = track.m_sampleRate, bps = track.m_bytesPerSample;
+    const bool wasBlank = track.IsBlank();
+    bool ok = pasteInto(track, clip, from, to, clipFormat, at);
+    if (!ok && wasBlank && track.IsBlank()) {
+        // A failed paste leaves a blank track as it was.
+        track.m_channels = channels;
+        track.m_sampleRate = rate;
+        track.m_bytesPerSample = bps;
+    }
+    PostFinalProgress();
+    return ok;
+}
+
+std::string CopyToNewName(const std::string& name, int64_t from, int64_t to)
+{
+    std::string base = name;
+    size_t dot = base.rfind('.');
+    if (dot != std::string::npos && dot != 0)
+        base.erase(dot);
+    char suffix[64];
+    std::snprintf(suffix, sizeof suffix, "(%" PRId64 "-%" PRId64 ")", from / 1000, to / 1000);
+    return base + suffix;
+}
+
+bool JoinTracks(CEditSession& session, const uint32_t* trackIds, uint32_t count, const std::string& path)
+{
+    std::vector<CTrack*> tracks;
+    for (uint32_t i = 0; i < count; ++i) {
+        CTrack* track = session.FindTrack(trackIds[i]);
+        if (!track) {
+            SetLastError(0x0720B002);
+            PostFinalProgress();
+            return false;
+        }
+        tracks.push_back(track);
+    }
+    int64_t expected = 0;
+    for (CTrack* track : tracks)
+        expected += track->m_bytesLoaded * (track->m_channels == 1 ? 2 : 1);
+
+    // Written beside the target and renamed into place: an older, longer file
+    // at the path is replaced whole, never left with a stale tail.
+    const std::string partial = path + ".vorlain-part";
+    CBlockWriter& writer = CBlockWriter::Instance();
+    CBlockReader& reader = CBlockReader::Instance();
+    auto fail = [&](uint32_t code) {
+        SetLastError(code);
+        writer.Close();
+        reader.Close();
+        std::remove(partial.c_str());
+        PostFinalProgress();
+        return false;
+    };
+    WaveHeaderBytes header = MakeWaveHeader(2, 44100, 0);
+    std::remove(partial.c_str());
+    if (!writer.Write(partial, header.data(), header.size(), false, 0))
+        return fail(0x074AB001);
+
+    int64_t written = 0;
+    uint8_t block[kBlockSize];
+    uint8_t wide[2 * kBlockSize];
+    for (CTrack* track : tracks) {
+        if (!track->Timeline())
+            continue;
+        const bool mono = track->m_channels == 1;
+        for (const TrackSegment& s : *track->Timeline()) {
+            if (isHeader(s))
+                continue;
+            int64_t seek = 0;
+            for (;;) {
+                uint32_t got = 0;
+                if (!reader.Read(s.path, block, got, seek))
+                    return fail(0x0727B001);
+                seek = -1;
+                const uint8_t* out = block;
+                size_t n = got;
+                if (mono) {
+                    n = 0;
+                    for (uint32_t i = 0; i + 1 < got; i += 2)
+                        for (int twice = 0; twice < 2; ++twice) {
+                            wide[n++] = block[i];
+                            wide[n++] = block[i + 1];
+                        }
+                    out = wide;
+                }
+                if (n > 0 && !writer.Write(partial, out, n, false))
+                    return fail(got < kBlockSize ? 0x072FB001 : 0x074AB001);
+                written += static_cast<int64_t>(n);
+                if (got < kBlockSize)
+                    break;
+                if (expected > 0) {
+                    auto p = static_cast<uint32_t>(std::min<int64_t>(written * 100 / expected, 99));
+                    session.m_progress = p;
+                    PostProgress(p);
+                }
+            }
+        }
+    }
+    uint8_t size[4];
+    PutLE32(size, static_cast<uint32_t>(std::min<int64_t>(written, 0xFFFFFFFFLL - 36)));
+    uint8_t riff[4];
+    PutLE32(riff, static_cast<uint32_t>(std::min<int64_t>(written, 0xFFFFFFFFLL - 36) + 36));
+    if (!writer.Write(partial, size, 4, false, 40) || !writer.Write(partial, riff, 4, true, 4))
+        return fail(0x075AB001);
+    if (std::rename(partial.c_str(), path.c_str()) != 0)
+        return fail(0x075AB001);
+    session.m_progress = 100;
+    PostFinalProgress();
+    return true;
+}
+
+} // namespace kernel

@@ -1,0 +1,38 @@
+// Range edits that move audio without touching sample values: cut (and
+// delete), trim, paste, copy to a new track and join. Each builds a new
+// timeline version with CTimelineBuilder and commits it; untouched segments
+// keep their data files, only the segments a boundary splits are rewritten.
+#pragma once
+
+#include "edits/timeline_builder.h"
+
+#include <cstdint>
+#include <string>
+
+class CEditSession;
+class CTrack;
+
+namespace kernel {
+
+/** Removes [from, to) of the track. false (track unchanged) when a copy fails
+ *  or the track is blank. */
+bool CutRange(CTrack& track, int64_t from, int64_t to);
+
+/** Keeps only [from, to) of the track. */
+bool TrimRange(CTrack& track, int64_t from, int64_t to);
+
+/** Inserts [from, to) of a clip timeline (in the given format) at time at.
+ *  A blank track takes the clip's format. Posts progress, and a final 100
+ *  whether it succeeds or fails. */
+bool PasteClip(CTrack& track, const CTimeline* clip, int64_t from, int64_t to,
+               const AudioFormat& clipFormat, int64_t at);
+
+/** The name copy to new gives [from, to) of a track called name: the name
+ *  without its extension, then "(from ms-to ms)". */
+std::string CopyToNewName(const std::string& name, int64_t from, int64_t to);
+
+/** Writes the tracks one after another into one 44100 Hz stereo wave file. */
+bool JoinTracks(CEditSession& session, const uint32_t* trackIds, uint32_t count,
+                const std::string& path);
+
+} // namespace kernel

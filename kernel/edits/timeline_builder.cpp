@@ -1,0 +1,105 @@
+#include "edits/timeline_builder.h"
+
+#include "store/byte_offset.h"
+#include "track/track.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace kernel {
+
+AudioFormat FormatOf(const CTrack& track)
+{
+    return {track.m_channels, track.m_sampleRate, track.m_bytesPerSample};
+}
+
+CTimelineBuilder::CTimelineBuilder(CTrack& track)
+    : m_track(track), m_timeline(std::make_unique<CTimeline>())
+{
+    if (track.Timeline())
+        m_timeline->Reserve(track.Timeline()->GetCount() + 2);
+}
+
+void CTimelineBuilder::append(uint32_t state, int64_t start, int64_t end, const char* path)
+{
+    TrackSegment s{};
+    s.state = state;
+    s.start = start;
+    s.end = end;
+    std::snprintf(s.path, sizeof s.path, "%s", path);
+    m_timeline->Append(s);
+    if (!(state & vorlain::kHeaderSegment)) {
+        m_pos = end;
+        if (m_onAppend)
+            m_onAppend(end);
+    }
+}
+
+void CTimelineBuilder::AppendHeader(const TrackSegment& segment) { m_timeline->Append(segment); }
+
+void CTimelineBuilder::AppendUnchanged(const TrackSegment& segment)
+{
+    append(segment.state, segment.start, segment.end, segment.path);
+}
+
+void CTimelineBuilder::AppendRebased(const TrackSegment& segment)
+{
+    append(segment.state, m_pos, m_pos + (segment.end - segment.start), segment.path);
+}
+
+std::string CTimelineBuilder::NewDataFile()
+{
+    std::string path = m_track.NextDataFilePath();
+    if (!path.empty())
+        m_track.TakeDataFileNumber();
+    return path;
+}
+
+bool CTimelineBuilder::AppendSlice(const TrackSegment& segment, int64_t t0, int64_t t1,
+                                   const AudioFormat& format, CopyLayout layout)
+{
+    auto offset = [&](int64_t dt) {
+        return ByteOffset(dt, format.bytesPerSample, format.sampleRate, format.channels);
+    };
+    const int64_t begin = offset(t0 - segment.start);
+    const int64_t end = t1 >= segment.end ? kToEnd : offset(t1 - segment.start);
+    std::string path = NewDataFile();
+    if (path.empty() || !CopyRange(segment.path, path, begin, end, layout))
+        return false;
+    append(vorlain::kAudioSegment, m_pos, m_pos + std::max<int64_t>(t1 - t0, 0), path.c_str());
+    return true;
+}
+
+bool CTimelineBuilder::InsertClip(const CTimeline& source, int64_t from, int64_t to,
+                                  const AudioFormat& format)
+{
+    CopyLayout layout = CopyLayout::AsIs;
+    if (format.channels == 1 && m_track.m_channels == 2)
+        layout = CopyLayout::MonoToStereo;
+    else if (format.channels == 2 && m_track.m_channels == 1)
+        layout = CopyLayout::LeftChannel;
+    for (const TrackSegment& s : source) {
+        if (s.state & vorlain::kHeaderSegment)
+            continue;
+        // A source segment that ends where the clip starts adds nothing: no
+        // empty data file, no zero-length segment.
+        if (s.end <= from)
+            continue;
+        if (s.start >= to)
+            break;
+        const int64_t t0 = std::max(from, s.start);
+        const int64_t t1 = std::min(to, s.end);
+        if (!AppendSlice(s, t0, t1, format, layout))
+            return false;
+    }
+    return true;
+}
+
+void CTimelineBuilder::AppendFile(const std::string& path, int64_t duration)
+{
+    append(vorlain::kAudioSegment, m_pos, m_pos + duration, path.c_str());
+}
+
+void CTimelineBuilder::Commit(const char* logVerb) { m_track.Commit(std::move(m_timeline), logVerb); }
+
+} // namespace kernel

@@ -1,0 +1,74 @@
+// The one timeline walker every edit shares. An edit reads the current
+// timeline segment by segment and, for each, appends it unchanged, re-based
+// to the running position, or sliced into a new data file; the builder keeps
+// the running position gap-free and commits the result as a new version.
+#pragma once
+
+#include "store/segment_files.h"
+#include "vorlain/timeline.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class CTrack;
+
+namespace kernel {
+
+/** The sample format byte offsets are computed in. */
+struct AudioFormat {
+    uint32_t channels;
+    uint32_t sampleRate;
+    uint32_t bytesPerSample;
+};
+AudioFormat FormatOf(const CTrack& track);
+
+class CTimelineBuilder {
+public:
+    explicit CTimelineBuilder(CTrack& track);
+
+    /** End of the last appended audio segment: where the next one starts. */
+    int64_t Position() const { return m_pos; }
+    const CTimeline& Result() const { return *m_timeline; }
+
+    /** A header segment, copied as it is. */
+    void AppendHeader(const TrackSegment& segment);
+    /** The segment with its own file and times (it lies before the edit point). */
+    void AppendUnchanged(const TrackSegment& segment);
+    /** The segment's file placed at the running position with its duration. */
+    void AppendRebased(const TrackSegment& segment);
+    /** The stretch [t0, t1) of the segment (times on the segment's timeline,
+     *  S <= t0 <= t1) copied into a new data file and placed at the running
+     *  position. Bytes run from offset(t0 - S) to offset(t1 - S), or to the end
+     *  of the file when t1 reaches the segment's end, so a loader's piece keeps
+     *  its last frame. Offsets use the given format; the layout converts the
+     *  channels. false when the copy fails. */
+    bool AppendSlice(const TrackSegment& segment, int64_t t0, int64_t t1, const AudioFormat& format,
+                     CopyLayout layout = CopyLayout::AsIs);
+    /** Appends [from, to) of a source timeline (a clip) at the running position,
+     *  always into new data files, converted to the track's channel count. */
+    bool InsertClip(const CTimeline& source, int64_t from, int64_t to, const AudioFormat& format);
+    /** A data file the caller wrote itself, placed at the running position. */
+    void AppendFile(const std::string& path, int64_t duration);
+
+    /** The path of a new data file of the track (its number is taken). "" when
+     *  the path would not fit a segment. */
+    std::string NewDataFile();
+
+    /** Called with the end of every appended audio segment (progress). */
+    void OnAppend(std::function<void(int64_t)> callback) { m_onAppend = std::move(callback); }
+
+    /** Commits the new version to the track, logging each segment with logVerb. */
+    void Commit(const char* logVerb);
+
+private:
+    void append(uint32_t state, int64_t start, int64_t end, const char* path);
+
+    CTrack& m_track;
+    std::unique_ptr<CTimeline> m_timeline;
+    int64_t m_pos = 0;
+    std::function<void(int64_t)> m_onAppend;
+};
+
+} // namespace kernel
