@@ -1,0 +1,39 @@
+// Turns decoded frames of any format, rate and channel layout into the sink's
+// format, rate and layout (libswresample), downmixing more channels with the
+// standard matrix. Reconfigures itself when the input format changes mid-stream.
+#pragma once
+
+#include "AudioSink.h"
+#include "FfmpegPtr.h"
+
+#include <array>
+
+namespace medrix {
+
+class Resampler {
+public:
+    explicit Resampler(AudioSink& sink) : m_sink(sink) {}
+    ~Resampler();
+    Resampler(const Resampler&) = delete;
+    Resampler& operator=(const Resampler&) = delete;
+
+    /** Converts one decoded frame and writes the result to the sink. */
+    bool push(const AVFrame& frame);
+    /** Writes out what the resampler still holds (its filter delay). */
+    bool flush();
+
+private:
+    bool configure(const AVFrame& frame);
+    bool convert(const uint8_t** in, int inSamples);
+    bool reserve(int samples);
+
+    AudioSink& m_sink;
+    SwrPtr m_swr;
+    AVChannelLayout m_inLayout{};
+    int m_inRate = 0;
+    int m_inFormat = AV_SAMPLE_FMT_NONE;
+    std::array<uint8_t*, AV_NUM_DATA_POINTERS> m_out{};
+    int m_outCapacity = 0;
+};
+
+} // namespace medrix
