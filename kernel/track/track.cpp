@@ -263,6 +263,8 @@ void CTrack::Commit(std::unique_ptr<CTimeline> next, const char* logVerb)
         m_timeline->m_next = version;
     m_timeline = version;
     m_length = version->EndTime();
+    if (!VorlainDebugEnabled())
+        return; // the log reads every file's size: only when someone listens
     for (const TrackSegment& s : *version)
         VorlainOutputDebugString("%s Path=%s from=%" PRId64 " to=%" PRId64 " lenLogic=%" PRId64
                                  " lenReal=%" PRId64,

@@ -15,11 +15,18 @@ extern "C" {
 
 void VorlainSetDebugSink(VorlainDebugSink sink) { g_sink.store(sink); }
 
+static bool toStderr()
+{
+    static const bool enabled = std::getenv("VORLAIN_DEBUG") != nullptr;
+    return enabled;
+}
+
+int VorlainDebugEnabled(void) { return g_sink.load() || toStderr() ? 1 : 0; }
+
 void VorlainOutputDebugString(const char* format, ...)
 {
     VorlainDebugSink sink = g_sink.load();
-    static const bool toStderr = std::getenv("VORLAIN_DEBUG") != nullptr;
-    if (!sink && !toStderr)
+    if (!sink && !toStderr())
         return;
     char small[512];
     va_list args;

@@ -23,6 +23,8 @@ typedef void (*VorlainDebugSink)(const char* line);
 VORLAIN_PLATFORM_API void VorlainOutputDebugString(const char* format, ...)
     __attribute__((format(printf, 1, 2)));
 VORLAIN_PLATFORM_API void VorlainSetDebugSink(VorlainDebugSink sink);
+/* 1 when diagnostic lines go anywhere: callers skip costly arguments otherwise. */
+VORLAIN_PLATFORM_API int VorlainDebugEnabled(void);
 
 /* ---- private-profile files ------------------------------------------------
  * Sections and keys compare case-insensitively. A missing file, section or key
