@@ -45,8 +45,9 @@ bool validFormat(const VorlainWaveFormat& f)
            f.blockAlign == f.channels * 2 && f.avgBytesPerSec == f.blockAlign * f.samplesPerSec;
 }
 
-// Interleaved S16_LE at exactly the asked rate, a short buffer, and a start
-// threshold of one frame so that a single block starts playing on its own.
+// Interleaved S16_LE at exactly the asked rate and a short buffer. Playback
+// starts once the buffer is full (or, see feed(), when nothing more is
+// queued): a sound server started on a nearly empty buffer runs dry at once.
 bool configure(snd_pcm_t* pcm, const VorlainWaveFormat& f)
 {
     snd_pcm_hw_params_t* hw = nullptr;
@@ -69,11 +70,13 @@ bool configure(snd_pcm_t* pcm, const VorlainWaveFormat& f)
         return false;
 
     snd_pcm_uframes_t period = 0;
+    snd_pcm_uframes_t buffer = 0;
     snd_pcm_hw_params_get_period_size(hw, &period, nullptr);
+    snd_pcm_hw_params_get_buffer_size(hw, &buffer);
     snd_pcm_sw_params_t* sw = nullptr;
     snd_pcm_sw_params_alloca(&sw);
     if (snd_pcm_sw_params_current(pcm, sw) < 0 ||
-        snd_pcm_sw_params_set_start_threshold(pcm, sw, 1) < 0 ||
+        snd_pcm_sw_params_set_start_threshold(pcm, sw, buffer ? buffer : 1) < 0 ||
         snd_pcm_sw_params_set_avail_min(pcm, sw, period ? period : 1) < 0 ||
         snd_pcm_sw_params(pcm, sw) < 0)
         return false;
@@ -359,6 +362,11 @@ void WaveOutDevice::feed()
         m_framesWritten += static_cast<uint64_t>(n);
         m_pendingOffset += static_cast<uint32_t>(n) * m_frameBytes;
     }
+    // Everything queued is given but the buffer is not full, so the start
+    // threshold was not reached: start by hand or the last blocks never play.
+    if (m_pending.empty() && !m_failed && snd_pcm_state(m_pcm) == SND_PCM_STATE_PREPARED &&
+        m_framesWritten > m_framesPlayed)
+        snd_pcm_start(m_pcm);
 }
 
 void WaveOutDevice::updatePlayed(std::vector<VorlainWaveHeader*>& finished)
