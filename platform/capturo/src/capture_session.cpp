@@ -34,13 +34,36 @@ CaptureSession::Start(std::vector<std::unique_ptr<CaptureDevice>> devices, unsig
     return session;
 }
 
-CaptureSession::~CaptureSession() { stop(); }
-
-void CaptureSession::stop()
+CaptureSession::~CaptureSession()
 {
     m_stop.store(true);
     if (m_thread.joinable())
         m_thread.join();
+}
+
+bool CaptureSession::stop(std::chrono::milliseconds limit)
+{
+    m_stop.store(true);
+    {
+        std::unique_lock lock(m_endLock);
+        if (!m_endChanged.wait_for(lock, limit, [&] { return m_ended; }))
+            return false;
+    }
+    if (m_thread.joinable())
+        m_thread.join();
+    return true;
+}
+
+bool CaptureSession::ended()
+{
+    {
+        std::lock_guard lock(m_endLock);
+        if (!m_ended)
+            return false;
+    }
+    if (m_thread.joinable())
+        m_thread.join();
+    return true;
 }
 
 bool CaptureSession::OnCaptureThread() { return t_onCaptureThread; }
@@ -68,6 +91,9 @@ void CaptureSession::run()
         if (failed)
             break; // the input is gone; the caller's end of recording still works
     }
+    std::lock_guard lock(m_endLock);
+    m_ended = true;
+    m_endChanged.notify_all();
 }
 
 } // namespace vorlain::capturo

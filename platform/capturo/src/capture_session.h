@@ -6,7 +6,10 @@
 #include "vorlain/capturo.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -23,8 +26,12 @@ public:
     CaptureSession(const CaptureSession&) = delete;
     CaptureSession& operator=(const CaptureSession&) = delete;
 
-    /** Asks the thread to end and waits until it has, after its last callback. */
-    void stop();
+    /** Asks the thread to end and waits up to limit for it, after its last
+     *  callback. False when the thread is still inside a callback then: it
+     *  ends on its own when the callback returns, and stop can be called again. */
+    bool stop(std::chrono::milliseconds limit);
+    /** Whether the thread has ended (and was joined). */
+    bool ended();
     /** Whether the calling thread is a capture thread (inside the callback). */
     static bool OnCaptureThread();
 
@@ -41,6 +48,9 @@ private:
     std::vector<int16_t> m_buffer;
     std::vector<int16_t> m_second;
     std::atomic<bool> m_stop{false};
+    std::mutex m_endLock;
+    std::condition_variable m_endChanged;
+    bool m_ended = false;
     std::thread m_thread;
 };
 

@@ -7,6 +7,7 @@
 #include "capture_settings.h"
 #include "device_catalog.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -19,6 +20,10 @@ namespace {
 
 constexpr int kMinBufferMs = 10;
 constexpr int kMaxBufferMs = 5000;
+// How long crxEndRecord waits for a callback that is still running. A caller
+// that stops the recording from the thread its callback sends to (a window's
+// UI thread) would otherwise wait for ever.
+constexpr std::chrono::milliseconds kEndWait{2000};
 
 struct Library {
     std::mutex lock;
@@ -59,6 +64,18 @@ std::vector<std::unique_ptr<CaptureDevice>> openInputs(const Library& l, int opt
         devices.push_back(std::move(device));
     }
     return devices;
+}
+
+// Whether a recording holds the devices. A recording whose end timed out is
+// reaped here once its thread has ended, unless a crxEndRecord is at it.
+bool recording(Library& l)
+{
+    if (!l.session)
+        return false;
+    std::unique_lock end(l.endLock, std::try_to_lock);
+    if (end.owns_lock() && l.session->ended())
+        l.session.reset();
+    return l.session != nullptr;
 }
 
 bool copyName(const std::string& text, char* name, int size)
@@ -107,7 +124,7 @@ int crxSetOption(int option)
     Library& l = lib();
     std::lock_guard lock(l.lock);
     // A running recording holds the devices; the choice is for the next one.
-    if (!l.session && openInputs(l, option).empty())
+    if (!recording(l) && openInputs(l, option).empty())
         return 0;
     l.settings.setOption(option);
     return 1;
@@ -119,7 +136,7 @@ int crxSetFormat(int channels, int rate, int bits)
         return 0;
     Library& l = lib();
     std::lock_guard lock(l.lock);
-    if (l.session)
+    if (recording(l))
         return 0;
     l.channels = static_cast<unsigned>(channels);
     l.rate = static_cast<unsigned>(rate);
@@ -132,7 +149,7 @@ int crxBeginRecord(int bufferMs, CrxDataCallback cb, void* context)
         return 0;
     Library& l = lib();
     std::lock_guard lock(l.lock);
-    if (l.session || l.settings.option() == CaptureSettings::kNoOption)
+    if (recording(l) || l.settings.option() == CaptureSettings::kNoOption)
         return 0;
     auto devices = openInputs(l, l.settings.option());
     if (devices.empty())
@@ -158,7 +175,8 @@ int crxEndRecord(void)
     if (!session)
         return 1;
     // Without the lock: the last callbacks may still call into the library.
-    session->stop();
+    if (!session->stop(kEndWait))
+        return 0;
     std::lock_guard lock(l.lock);
     l.session.reset();
     return 1;

@@ -330,6 +330,54 @@ TEST_F(CapturoTest, EndWithoutBeginAndBeginTwice)
     ASSERT_TRUE(crxEndRecord());
 }
 
+TEST_F(CapturoTest, EndGivesUpOnACallbackThatDoesNotReturn)
+{
+    // A callback that waits for the thread calling crxEndRecord (as a
+    // synchronous message to a UI thread would) must not hang that thread.
+    ASSERT_TRUE(WriteBytes(m_mic, PcmBytes(Ramp(4410, 2))));
+    setenv("VORLAIN_CAPTURE_PCM", "tapin", 1);
+    ASSERT_TRUE(crxSetOption(1));
+    struct Gate {
+        std::mutex lock;
+        std::condition_variable changed;
+        bool inside = false;
+        bool open = false;
+        int calls = 0;
+    } gate;
+    auto blocking = [](void* context, const void*, unsigned int) {
+        auto* g = static_cast<Gate*>(context);
+        std::unique_lock l(g->lock);
+        ++g->calls;
+        g->inside = true;
+        g->changed.notify_all();
+        g->changed.wait(l, [&] { return g->open; });
+    };
+    ASSERT_TRUE(crxBeginRecord(100, blocking, &gate));
+    {
+        std::unique_lock l(gate.lock);
+        ASSERT_TRUE(gate.changed.wait_for(l, 10s, [&] { return gate.inside; }));
+    }
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(crxEndRecord());
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 1500ms);
+    Collector other(0);
+    EXPECT_FALSE(crxBeginRecord(100, &Collector::Callback, &other)) << "still running";
+    EXPECT_FALSE(crxSetFormat(1, 8000, 16));
+    {
+        std::lock_guard l(gate.lock);
+        gate.open = true;
+        gate.changed.notify_all();
+    }
+    EXPECT_TRUE(crxEndRecord());
+    {
+        std::lock_guard l(gate.lock);
+        EXPECT_EQ(gate.calls, 1) << "no call may follow the stop";
+    }
+    ASSERT_TRUE(crxBeginRecord(100, &Collector::Callback, &other));
+    ASSERT_TRUE(other.waitFor(17640));
+    ASSERT_TRUE(crxEndRecord());
+}
+
 TEST_F(CapturoTest, MissingDeviceAndBadArgumentsFailCleanly)
 {
     ASSERT_TRUE(WriteBytes(m_mic, PcmBytes(Ramp(4410, 2))));

@@ -71,7 +71,11 @@ CRX_API int crxSetFormat(int channels, int rate, int bits);
 CRX_API int crxBeginRecord(int bufferMs, CrxDataCallback cb, void* context);
 /* Stops the capture thread and returns after its last callback has returned;
  * the frames captured up to then are delivered first. Succeeds also when
- * nothing is recording. Fails only when called from the data callback. */
+ * nothing is recording. Fails when called from the data callback, and when a
+ * callback has not returned within 2 seconds (say, it waits for the very
+ * thread that called crxEndRecord): the thread then ends by itself once that
+ * callback returns, with no further call, and until then the recording counts
+ * as running (crxEndRecord may be called again). */
 CRX_API int crxEndRecord(void);
 
 /* Device listing for a record-source dialog. option is 1 (microphones) or 2
