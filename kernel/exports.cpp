@@ -5,7 +5,10 @@
 
 #include "common/last_error.h"
 #include "common/progress.h"
+#include "edits/channel_extraction.h"
 #include "edits/clipboard.h"
+#include "edits/insertion.h"
+#include "effects/effect_engine.h"
 #include "edits/range_edits.h"
 #include "history/action_type.h"
 #include "history/history.h"
@@ -16,6 +19,7 @@
 #include "vorlain/platform.h"
 
 #include <atomic>
+#include <bit>
 #include <memory>
 #include <cstring>
 #include <new>
@@ -342,4 +346,98 @@ KESTRUM_API int Kestrum_GetNextActionAttr(CEditSession* session, ActionRecord* a
     if (const ActionRecord* next = session->History().Next())
         *action = *next;
     return 1;
+}
+
+// ---- effects ---------------------------------------------------------------
+
+static int runEffect(CEditSession* session, uint32_t trackId, EffectType type, uint32_t action,
+                     uint32_t noRoomCode, int64_t from, int64_t to, uint32_t parameter)
+{
+    if (!session)
+        return 0;
+    CTrack* track = session->FindTrack(trackId);
+    if (!track)
+        return 0;
+    if (!HasRoomFor(*track, session->m_tempFolder)) {
+        SetLastError(noRoomCode);
+        PostFinalProgress();
+        return 0;
+    }
+    if (!DoCommonEffect(*track, type, {from, to, parameter}))
+        return 0;
+    session->Record(trackId, action, from, to, trackId, from, to);
+    return 1;
+}
+
+KESTRUM_API int Kestrum_FadeIn(CEditSession* session, uint32_t trackId, int64_t from, int64_t to,
+                               uint32_t curve)
+{
+    return runEffect(session, trackId, EffectType::FadeIn, kActionFadeIn, 0x0273B007, from, to, curve);
+}
+
+KESTRUM_API int Kestrum_FadeOut(CEditSession* session, uint32_t trackId, int64_t from, int64_t to,
+                                uint32_t curve)
+{
+    return runEffect(session, trackId, EffectType::FadeOut, kActionFadeOut, 0x028AB007, from, to, curve);
+}
+
+KESTRUM_API int Kestrum_Echo(CEditSession* session, uint32_t trackId, int64_t from, int64_t to,
+                             uint32_t /*reserved1*/, uint32_t /*reserved2*/, float decay)
+{
+    return runEffect(session, trackId, EffectType::Echo, kActionEcho, 0x029FB007, from, to,
+                     std::bit_cast<uint32_t>(decay));
+}
+
+KESTRUM_API int Kestrum_Silence(CEditSession* session, uint32_t trackId, int64_t from, int64_t to)
+{
+    return runEffect(session, trackId, EffectType::Silence, kActionSilence, 0x02B5B007, from, to, 0);
+}
+
+KESTRUM_API int Kestrum_AdjustVolumn(CEditSession* session, uint32_t trackId, int64_t from,
+                                     int64_t to, uint32_t volume)
+{
+    return runEffect(session, trackId, EffectType::Volume, kActionAdjustVolume, 0x02CCB007, from, to,
+                     volume);
+}
+
+// ---- insertion, extraction ---------------------------------------------------
+
+KESTRUM_API int Kestrum_AddSlience(CEditSession* session, uint32_t trackId, int64_t at,
+                                   int64_t duration)
+{
+    if (!session)
+        return 0;
+    CTrack* track = session->FindTrack(trackId);
+    if (!track) {
+        SetLastError(0x0187B001);
+        PostFinalProgress();
+        return 0;
+    }
+    if (duration <= 0) {
+        SetLastError(0x0188B002); // nothing to insert
+        PostFinalProgress();
+        return 0;
+    }
+    if (!InsertSilence(*track, at, duration))
+        return 0;
+    session->Record(trackId, kActionInsertSilence, at, at, trackId, at, at + duration);
+    return 1;
+}
+
+KESTRUM_API CTrack* Kestrum_ExtractTrack(CEditSession* session, uint32_t trackId, uint32_t channel)
+{
+    if (!session)
+        return nullptr;
+    CTrack* source = session->FindTrack(trackId);
+    if (!source) {
+        SetLastError(0x0166B001);
+        PostFinalProgress();
+        return nullptr;
+    }
+    CTrack* track = ExtractChannel(*session, *source, channel);
+    if (!track)
+        return nullptr;
+    session->AppendTrack(std::unique_ptr<CTrack>(track));
+    session->Record(trackId, kActionExtractTrack, 0, 0, track->m_trackId, 0, 0);
+    return track;
 }

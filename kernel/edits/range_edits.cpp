@@ -113,35 +113,8 @@ static bool pasteInto(CTrack& track, const CTimeline* clip, int64_t from, int64_
         builder.Commit("Pasting");
         return true;
     }
-    const AudioFormat format = FormatOf(track);
-    bool inserted = false;
-    for (const TrackSegment& s : *track.Timeline()) {
-        const int64_t S = s.start, E = s.end;
-        if (isHeader(s)) {
-            builder.AppendHeader(s);
-        } else if (inserted) {
-            // After the clip every segment moves by the clip's length; a
-            // segment starting right at the insertion point is not split again.
-            builder.AppendRebased(s);
-        } else if (E < at) {
-            builder.AppendUnchanged(s);
-        } else if (E == at) {
-            builder.AppendUnchanged(s);
-            if (!builder.InsertClip(*clip, from, to, clipFormat))
-                return false;
-            inserted = true;
-        } else if (S <= at && at < E) {
-            if (at > S && !builder.AppendSlice(s, S, at, format))
-                return false;
-            if (!builder.InsertClip(*clip, from, to, clipFormat))
-                return false;
-            if (!builder.AppendSlice(s, at, E, format))
-                return false;
-            inserted = true;
-        } else {
-            builder.AppendRebased(s);
-        }
-    }
+    if (!builder.InsertAt(at, [&](CTimelineBuilder& b) { return b.InsertClip(*clip, from, to, clipFormat); }))
+        return false;
     builder.Commit("Pasting");
     return true;
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace kernel {
 
@@ -98,6 +99,71 @@ bool CTimelineBuilder::InsertClip(const CTimeline& source, int64_t from, int64_t
 void CTimelineBuilder::AppendFile(const std::string& path, int64_t duration)
 {
     append(vorlain::kAudioSegment, m_pos, m_pos + duration, path.c_str());
+}
+
+void CTimelineBuilder::AppendReplaced(const TrackSegment& segment, const std::string& path)
+{
+    append(segment.state, segment.start, segment.end, path.c_str());
+}
+
+bool CTimelineBuilder::AppendSilence(int64_t duration)
+{
+    const AudioFormat format = FormatOf(m_track);
+    const int64_t chunk = m_track.m_pieceLength;
+    std::vector<uint8_t> zeros(static_cast<size_t>(
+        ByteOffset(chunk, format.bytesPerSample, format.sampleRate, format.channels)));
+    int64_t remaining = duration;
+    while (remaining > 0) {
+        const int64_t piece = std::min(remaining, chunk);
+        const auto bytes = static_cast<size_t>(
+            ByteOffset(piece, format.bytesPerSample, format.sampleRate, format.channels));
+        std::string path = NewDataFile();
+        // A stretch too short for one frame still gets its (empty) file.
+        if (path.empty() || !(bytes == 0 ? CreateEmptyFile(path)
+                                         : WriteWholeFile(path, zeros.data(), bytes)))
+            return false;
+        AppendFile(path, piece);
+        remaining -= piece;
+    }
+    return true;
+}
+
+bool CTimelineBuilder::InsertAt(int64_t at, const Inserter& insert)
+{
+    const CTimeline* current = m_track.Timeline();
+    if (!current)
+        return false;
+    const AudioFormat format = FormatOf(m_track);
+    bool inserted = false;
+    for (const TrackSegment& s : *current) {
+        const int64_t S = s.start, E = s.end;
+        if (s.state & vorlain::kHeaderSegment) {
+            AppendHeader(s);
+        } else if (inserted) {
+            // After the insertion every segment moves; a segment starting
+            // right at the insertion point is not split again.
+            AppendRebased(s);
+        } else if (E < at) {
+            AppendUnchanged(s);
+        } else if (E == at) {
+            AppendUnchanged(s);
+            if (!insert(*this))
+                return false;
+            inserted = true;
+        } else if (S <= at && at < E) {
+            // Head and tail both come from the segment's own file as it was.
+            if (at > S && !AppendSlice(s, S, at, format))
+                return false;
+            if (!insert(*this))
+                return false;
+            if (!AppendSlice(s, at, E, format))
+                return false;
+            inserted = true;
+        } else {
+            AppendRebased(s);
+        }
+    }
+    return true;
 }
 
 void CTimelineBuilder::Commit(const char* logVerb) { m_track.Commit(std::move(m_timeline), logVerb); }

@@ -24,6 +24,9 @@ struct AudioFormat {
 };
 AudioFormat FormatOf(const CTrack& track);
 
+/** How an insertion places its audio: called once at the insertion point. */
+using Inserter = std::function<bool(class CTimelineBuilder&)>;
+
 class CTimelineBuilder {
 public:
     explicit CTimelineBuilder(CTrack& track);
@@ -51,10 +54,21 @@ public:
     bool InsertClip(const CTimeline& source, int64_t from, int64_t to, const AudioFormat& format);
     /** A data file the caller wrote itself, placed at the running position. */
     void AppendFile(const std::string& path, int64_t duration);
+    /** The segment with its times kept and its audio in another data file. */
+    void AppendReplaced(const TrackSegment& segment, const std::string& path);
+    /** Zero-filled data files of at most one piece length each, covering
+     *  duration at the running position. false when a file cannot be written. */
+    bool AppendSilence(int64_t duration);
 
     /** The path of a new data file of the track (its number is taken). "" when
      *  the path would not fit a segment. */
     std::string NewDataFile();
+
+    /** Walks the track's current timeline and calls insert at time at: a
+     *  segment ending exactly there is kept whole, one holding it is split into
+     *  a head and a tail, and everything after moves by what was inserted.
+     *  Nothing is inserted when at lies beyond the end. */
+    bool InsertAt(int64_t at, const Inserter& insert);
 
     /** Called with the end of every appended audio segment (progress). */
     void OnAppend(std::function<void(int64_t)> callback) { m_onAppend = std::move(callback); }

@@ -20,6 +20,8 @@ public:
     uint32_t m_progress = 0;
     int64_t m_from = 0;
     int64_t m_to = 0;
+    int64_t m_rangeBytes = 0; // N: the range's byte count as SetRange computed it
+    int64_t m_processed = 0;  // bytes of the range processed before the current block
 
 protected:
     /** (to - from) in bytes of this format, without rounding. */

@@ -100,6 +100,12 @@ bool CopyRange(const std::string& source, const std::string& destination, int64_
     return std::fclose(out.release()) == 0;
 }
 
+bool CreateEmptyFile(const std::string& path)
+{
+    File f = open(path, "wb");
+    return f && std::fclose(f.release()) == 0;
+}
+
 void RemoveFile(const std::string& path) { std::remove(path.c_str()); }
 
 } // namespace kernel

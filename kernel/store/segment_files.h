@@ -37,6 +37,9 @@ inline constexpr int64_t kToEnd = -1;
 bool CopyRange(const std::string& source, const std::string& destination, int64_t begin,
                int64_t end, CopyLayout layout = CopyLayout::AsIs);
 
+/** Creates (or truncates) an empty file. */
+bool CreateEmptyFile(const std::string& path);
+
 /** Removes a file; missing is fine. */
 void RemoveFile(const std::string& path);
 

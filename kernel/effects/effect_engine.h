@@ -1,0 +1,27 @@
+// DoCommonEffect: the one engine behind every sample effect. It streams the
+// range through the effect in 1024-byte blocks, writing each overlapping
+// segment into a new data file (segment times never change), and commits a
+// new timeline version so the effect can be undone.
+#pragma once
+
+#include <cstdint>
+
+class CTrack;
+
+namespace kernel {
+
+enum class EffectType : uint32_t { FadeIn = 0, FadeOut = 1, Echo = 2, Silence = 3, Volume = 4 };
+
+/** What the exports hand the engine: the range and the effect's one parameter
+ *  (the curve of a fade, the volume factor, the bits of the echo's decay). */
+struct EffectParams {
+    int64_t from;
+    int64_t to;
+    uint32_t parameter;
+};
+
+/** Runs the effect over [from, to) of the track. Posts progress and a final
+ *  100. false (track unchanged) when the track is blank or a file fails. */
+bool DoCommonEffect(CTrack& track, EffectType type, const EffectParams& params);
+
+} // namespace kernel

@@ -1,0 +1,16 @@
+// Fade out: the gain falls from 1 over the range's bytes, linearly or on a
+// natural-log curve.
+#pragma once
+
+#include "effects/audio_effect.h"
+
+class CFadeOutEffect : public CAudioEffect {
+public:
+    /** 0 = linear, 1 = logarithmic; any other value is refused. */
+    bool SetCurve(uint32_t curve);
+    /** N = the range's bytes, not rounded; never refused. */
+    bool SetRange(int64_t from, int64_t to) override;
+    bool Process(uint8_t* buffer, int64_t byteCount) override;
+
+    uint32_t m_curve = 0;
+};

@@ -1,0 +1,276 @@
+// The sample effects: exact sample values inside the range, untouched bytes
+// outside it, refused parameters, the free-space check, undo and redo.
+#include "kernel_fixture.h"
+
+#include "common/last_error.h"
+#include "effects/echo_effect.h"
+#include "effects/fade_in_effect.h"
+#include "effects/fade_out_effect.h"
+#include "effects/volume_effect.h"
+#include "store/free_space.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace kernel;
+using namespace kernel::test;
+using namespace vorlain::test;
+
+namespace {
+
+int16_t sampleOf(const std::vector<uint8_t>& pcm, size_t sampleIndex)
+{
+    return static_cast<int16_t>(static_cast<uint16_t>(pcm[2 * sampleIndex] | pcm[2 * sampleIndex + 1] << 8));
+}
+
+// Stereo test signal: a repeating set of values that exercises rounding and clamping.
+Samples pattern(int64_t frames)
+{
+    static const int16_t values[] = {10000, -10000, 20000, -20000, 32767, -32768, 1, -1, 3, -3, 129, -129, 0, 12345};
+    Samples s(static_cast<size_t>(frames * 2));
+    for (size_t i = 0; i < s.size(); ++i)
+        s[i] = values[i % std::size(values)];
+    return s;
+}
+
+} // namespace
+
+class Effects : public KernelTest {
+protected:
+    void SetUp() override
+    {
+        KernelTest::SetUp();
+        m_samples = pattern(44100 * 8);
+        m_track = loadTrack(m_samples, 44100, 2);
+        ASSERT_NE(m_track, nullptr);
+    }
+    void TearDown() override
+    {
+        SetFreeSpaceProbe(nullptr);
+        KernelTest::TearDown();
+    }
+    // The samples of the range [1 s, 2 s) and everything outside it compared.
+    template <typename Expect>
+    void expectRange(const Expect& expected)
+    {
+        auto out = pcm(m_track);
+        ASSERT_EQ(out.size(), m_samples.size() * 2);
+        const size_t first = 44100 * 2, last = 2 * 44100 * 2; // sample indexes of 1 s and 2 s
+        for (size_t i = 0; i < m_samples.size(); ++i) {
+            int16_t got = sampleOf(out, i);
+            if (i < first || i >= last)
+                ASSERT_EQ(got, m_samples[i]) << "outside the range at sample " << i;
+            else
+                ASSERT_EQ(got, expected(static_cast<int64_t>(i - first) * 2, m_samples[i])) << "sample " << i;
+        }
+    }
+
+    Samples m_samples;
+    CTrack* m_track = nullptr;
+};
+
+TEST_F(Effects, VolumeScalesWithRoundingAndClamps)
+{
+    for (uint32_t factor : {512u, 128u, 0u, 256u}) {
+        ASSERT_EQ(Kestrum_AdjustVolumn(m_session, 1, kSecond, 2 * kSecond, factor), 1) << factor;
+        expectRange([factor](int64_t, int16_t s) {
+            return static_cast<int16_t>(std::clamp((s * static_cast<int32_t>(factor) + 128) >> 8, -32768, 32767));
+        });
+        ASSERT_EQ(Kestrum_GoBack(m_session), 1);
+    }
+}
+
+TEST_F(Effects, VolumeKnownValues)
+{
+    CVolumeEffect e;
+    ASSERT_TRUE(e.SetVolume(512));
+    uint8_t block[8] = {0x10, 0x27, 0xF0, 0xD8, 0xFF, 0x7F, 0x00, 0x80}; // 10000, -10000, 32767, -32768
+    ASSERT_TRUE(e.Process(block, 8));
+    EXPECT_EQ(sampleOf({block, block + 8}, 0), 20000);
+    EXPECT_EQ(sampleOf({block, block + 8}, 1), -20000);
+    EXPECT_EQ(sampleOf({block, block + 8}, 2), 32767);
+    EXPECT_EQ(sampleOf({block, block + 8}, 3), -32768);
+    EXPECT_FALSE(e.SetVolume(1281));
+    EXPECT_EQ(e.m_factor, 512u);
+    EXPECT_FALSE(e.Process(nullptr, 8));
+    EXPECT_FALSE(e.Process(block, 0));
+    uint8_t odd[3] = {1, 0, 0x55};
+    ASSERT_TRUE(e.Process(odd, 3));
+    EXPECT_EQ(odd[2], 0x55); // the lone last byte is left alone
+}
+
+TEST_F(Effects, LinearFadeInStartsAtZeroAndHalvesAtTheMiddle)
+{
+    ASSERT_EQ(Kestrum_FadeIn(m_session, 1, kSecond, 2 * kSecond, 0), 1);
+    const int64_t N = 176400;
+    expectRange([N](int64_t q, int16_t s) { return static_cast<int16_t>(q * s / N); });
+    auto out = pcm(m_track);
+    EXPECT_EQ(sampleOf(out, 44100 * 2), 0);
+    const size_t middle = 44100 * 2 + N / 2 / 2;
+    EXPECT_EQ(sampleOf(out, middle), static_cast<int16_t>(m_samples[middle] / 2));
+}
+
+TEST_F(Effects, LogarithmicFadeInReachesHalfAtTheSquareRoot)
+{
+    CFadeInEffect e;
+    e.SetChannels(2);
+    e.SetSampleRate(44100);
+    ASSERT_TRUE(e.SetRange(0, kSecond));
+    ASSERT_TRUE(e.SetCurve(1));
+    ASSERT_EQ(e.m_rangeBytes, 176400); // 420 squared
+    std::vector<uint8_t> block(1024);
+    for (size_t i = 0; i < block.size(); i += 2) {
+        block[i] = 0x11; // 10001
+        block[i + 1] = 0x27;
+    }
+    ASSERT_TRUE(e.Process(block.data(), static_cast<int64_t>(block.size())));
+    EXPECT_EQ(sampleOf(block, 0), 0);     // q = 0
+    EXPECT_EQ(sampleOf(block, 210), 5000); // q = 420 = sqrt(N): gain 0.5
+    for (size_t i = 1; i < 512; ++i) {
+        long double gain = std::log10(static_cast<long double>(2 * i)) / std::log10(176400.0L);
+        EXPECT_EQ(sampleOf(block, i), static_cast<int16_t>(std::trunc(gain * 10001))) << i;
+    }
+}
+
+TEST_F(Effects, FadesRefuseBadCurvesAndRunLinear)
+{
+    CFadeOutEffect e;
+    EXPECT_FALSE(e.SetCurve(2));
+    EXPECT_EQ(e.m_curve, 0u);
+    ASSERT_EQ(Kestrum_FadeOut(m_session, 1, kSecond, 2 * kSecond, 7), 1);
+    const int64_t N = 176400;
+    expectRange([N](int64_t q, int16_t s) { return static_cast<int16_t>((N - q) * s / N); });
+    EXPECT_EQ(sampleOf(pcm(m_track), 44100 * 2), m_samples[44100 * 2]); // starts at exactly 1
+}
+
+TEST_F(Effects, LogarithmicFadeOut)
+{
+    ASSERT_EQ(Kestrum_FadeOut(m_session, 1, kSecond, 2 * kSecond, 1), 1);
+    const long double lnN = std::log(176400.0L);
+    expectRange([lnN](int64_t q, int16_t s) {
+        return static_cast<int16_t>(static_cast<uint16_t>(
+            static_cast<int64_t>(std::trunc(std::log(static_cast<long double>(176400 - q)) * s / lnN))));
+    });
+}
+
+TEST_F(Effects, SilenceZeroesTheRangeOnly)
+{
+    ASSERT_EQ(Kestrum_Silence(m_session, 1, kSecond, 2 * kSecond), 1);
+    expectRange([](int64_t, int16_t) { return int16_t(0); });
+}
+
+TEST_F(Effects, EchoRepeatsAClickEverySecondScaledByDecay)
+{
+    Samples clicks = Clicks(44100 * 4, 2, {8820}); // a click at 0.2 s
+    CTrack* track = loadTrack(clicks, 44100, 2);
+    ASSERT_EQ(Kestrum_Echo(m_session, 2, 0, 3 * kSecond, 0, 0, 0.5f), 1);
+    auto out = pcm(track);
+    auto at = [&](int64_t frame, int ch) { return sampleOf(out, static_cast<size_t>(frame * 2 + ch)); };
+    for (int ch = 0; ch < 2; ++ch) {
+        EXPECT_EQ(at(8820, ch), 20000);          // the first second passes unchanged
+        EXPECT_EQ(at(8820 + 44100, ch), 10000);  // + 1 s, x decay
+        EXPECT_EQ(at(8820 + 88200, ch), 5000);   // + 2 s, x decay squared
+        EXPECT_EQ(at(8821 + 44100, ch), 0);
+    }
+    size_t nonZero = 0;
+    for (size_t i = 0; i < out.size() / 2; ++i)
+        nonZero += sampleOf(out, i) != 0;
+    EXPECT_EQ(nonZero, 6u);
+}
+
+TEST_F(Effects, EchoWithoutDecayRewritesTheRangeUnchanged)
+{
+    CEchoEffect e;
+    e.SetDecay(0.0f);
+    uint8_t block[4] = {1, 2, 3, 4};
+    EXPECT_FALSE(e.Process(block, 4));
+    size_t before = ListDir(m_track->m_trackFolder).size();
+    ASSERT_EQ(Kestrum_Echo(m_session, 1, kSecond, 3 * kSecond, 0, 0, -1.0f), 1);
+    EXPECT_GT(ListDir(m_track->m_trackFolder).size(), before);
+    EXPECT_EQ(pcm(m_track), PcmBytes(m_samples));
+    ActionRecord a{};
+    Kestrum_GetLastActionAttr(m_session, &a);
+    EXPECT_EQ(a.type, 5u);
+}
+
+TEST_F(Effects, ARangeAcrossSegmentsRewritesOnlyTheOverlappingOnes)
+{
+    ASSERT_EQ(Kestrum_Silence(m_session, 1, 4 * kSecond, 6 * kSecond), 1);
+    EXPECT_EQ(Describe(segments(m_track)), "H [0,5000000)00000003.dat [5000000,8000000)00000004.dat ");
+    ASSERT_EQ(Kestrum_Silence(m_session, 1, 6 * kSecond, 7 * kSecond), 1);
+    EXPECT_EQ(Describe(segments(m_track)), "H [0,5000000)00000003.dat [5000000,8000000)00000005.dat ");
+    auto out = pcm(m_track);
+    for (size_t i = 0; i < m_samples.size(); ++i) {
+        bool silent = i >= 4 * 88200 && i < 7 * 88200;
+        ASSERT_EQ(sampleOf(out, i), silent ? 0 : m_samples[i]) << i;
+    }
+}
+
+TEST_F(Effects, ProgressRisesTo100)
+{
+    m_window->clear();
+    ASSERT_EQ(Kestrum_AdjustVolumn(m_session, 1, 0, 8 * kSecond, 300), 1);
+    auto posted = progress();
+    ASSERT_GT(posted.size(), 100u);
+    EXPECT_TRUE(std::is_sorted(posted.begin(), posted.end()));
+    EXPECT_EQ(posted[posted.size() - 2], 99u);
+    EXPECT_EQ(posted.back(), 100u);
+}
+
+TEST_F(Effects, UndoAndRedoRestoreTheSameDataFiles)
+{
+    auto before = segments(m_track);
+    ASSERT_EQ(Kestrum_FadeIn(m_session, 1, kSecond, 2 * kSecond, 0), 1);
+    auto after = segments(m_track);
+    ASSERT_EQ(Kestrum_GoBack(m_session), 1);
+    EXPECT_EQ(Describe(segments(m_track)), Describe(before));
+    EXPECT_EQ(pcm(m_track), PcmBytes(m_samples));
+    ASSERT_EQ(Kestrum_GoNext(m_session), 1);
+    EXPECT_EQ(Describe(segments(m_track)), Describe(after));
+    EXPECT_EQ(m_track->m_nextFileNumber, 4u); // redo wrote nothing new
+}
+
+TEST_F(Effects, BadRangesAndIdsNeverCrash)
+{
+    EXPECT_EQ(Kestrum_FadeIn(m_session, 9, 0, kSecond, 0), 0);
+    EXPECT_EQ(Kestrum_FadeIn(nullptr, 1, 0, kSecond, 0), 0);
+    Kestrum_AddTrack(m_session, nullptr);
+    EXPECT_EQ(Kestrum_Silence(m_session, 2, 0, kSecond), 0); // blank
+    // Reversed, empty and past-the-end ranges leave the audio as it was.
+    EXPECT_EQ(Kestrum_FadeIn(m_session, 1, 2 * kSecond, kSecond, 0), 1);
+    EXPECT_EQ(Kestrum_FadeOut(m_session, 1, 2 * kSecond, kSecond, 1), 1);
+    EXPECT_EQ(Kestrum_Echo(m_session, 1, 2 * kSecond, 2 * kSecond, 0, 0, 0.5f), 1);
+    EXPECT_EQ(Kestrum_AdjustVolumn(m_session, 1, 20 * kSecond, 30 * kSecond, 512), 1);
+    EXPECT_EQ(Kestrum_Silence(m_session, 1, -5 * kSecond, 0), 1);
+    EXPECT_EQ(pcm(m_track), PcmBytes(m_samples));
+    // A refused volume runs with the default factor: unchanged audio.
+    EXPECT_EQ(Kestrum_AdjustVolumn(m_session, 1, 0, 8 * kSecond, 5000), 1);
+    EXPECT_EQ(pcm(m_track), PcmBytes(m_samples));
+}
+
+TEST_F(Effects, AFullDiskFailsBeforeAnythingIsWritten)
+{
+    SetFreeSpaceProbe([](const std::string&) { return int64_t(1000); });
+    const uint32_t next = m_track->m_nextFileNumber;
+    EXPECT_EQ(Kestrum_FadeIn(m_session, 1, 0, kSecond, 0), 0);
+    EXPECT_EQ(Kestrum_GetLastError(), 0x0273B007u);
+    EXPECT_EQ(Kestrum_FadeOut(m_session, 1, 0, kSecond, 0), 0);
+    EXPECT_EQ(Kestrum_GetLastError(), 0x028AB007u);
+    EXPECT_EQ(Kestrum_Echo(m_session, 1, 0, kSecond, 0, 0, 0.5f), 0);
+    EXPECT_EQ(Kestrum_GetLastError(), 0x029FB007u);
+    EXPECT_EQ(Kestrum_Silence(m_session, 1, 0, kSecond), 0);
+    EXPECT_EQ(Kestrum_GetLastError(), 0x02B5B007u);
+    EXPECT_EQ(Kestrum_AdjustVolumn(m_session, 1, 0, kSecond, 300), 0);
+    EXPECT_EQ(Kestrum_GetLastError(), 0x02CCB007u);
+    EXPECT_EQ(m_track->m_nextFileNumber, next);
+    EXPECT_EQ(progress().back(), 100u);
+}
+
+TEST_F(Effects, AVanishedDataFileFailsAndKeepsTheTimeline)
+{
+    const CTimeline* before = m_track->Timeline();
+    std::remove(segments(m_track)[1].path);
+    EXPECT_EQ(Kestrum_AdjustVolumn(m_session, 1, kSecond, 2 * kSecond, 300), 0);
+    EXPECT_EQ(m_track->Timeline(), before);
+}
