@@ -1,0 +1,66 @@
+// Volume change and a linear fade over 10 minutes of a 1-hour stereo track,
+// timed beside SoX doing the same to the same audio in the same run. SoX
+// reads the 10 minutes from the wave file and writes them to a new one; the
+// kernel reads the ten minutes' data files and writes new ones.
+#include "bench_util.h"
+
+#include "session/edit_session.h"
+#include "track/track.h"
+#include "vorlain/kestrum.h"
+#include "vorlain/test/audio.h"
+#include "vorlain/test/temp_env.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+constexpr int64_t kSecond = 1'000'000;
+constexpr int kRepeats = 3;
+
+bool haveSox() { return std::system("sox --version > /dev/null 2>&1") == 0; }
+} // namespace
+
+int main()
+{
+    vorlain::test::TempEnvironment env;
+    bench::QuietKernel();
+    const std::string wav = env.root() + "/hour.wav";
+    vorlain::test::WriteRampWave(wav, 3600LL * 44100, 44100, 2);
+    CEditSession* session = Kestrum_Open(nullptr);
+    CTrack* track = Kestrum_AddTrack(session, nullptr);
+    track->Load(wav.c_str());
+    const int64_t from = 1200 * kSecond, to = 1800 * kSecond;
+
+    struct Case {
+        const char* name;
+        std::function<void()> kernel;
+        std::string sox;
+    };
+    const std::string out = env.root() + "/sox-out.wav";
+    std::vector<Case> cases = {
+        {"volume x0.5", [&] { Kestrum_AdjustVolumn(session, 1, from, to, 128); },
+         "sox " + wav + " " + out + " trim 1200 600 vol 0.5"},
+        {"linear fade in", [&] { Kestrum_FadeIn(session, 1, from, to, 0); },
+         "sox " + wav + " " + out + " trim 1200 600 fade t 600"},
+    };
+    const bool sox = haveSox();
+    std::printf("10 minutes of a 1-hour stereo 44.1 kHz track, median of %d runs\n", kRepeats);
+    std::printf("%-16s %12s %12s %8s\n", "operation", "Vorlain (s)", "SoX (s)", "ratio");
+    for (const Case& c : cases) {
+        std::vector<double> k, s;
+        for (int i = 0; i < kRepeats; ++i) {
+            k.push_back(bench::Time(c.kernel));
+            Kestrum_GoBack(session);
+            if (sox)
+                s.push_back(bench::Time([&] { (void)std::system((c.sox + " 2>/dev/null").c_str()); }));
+        }
+        double tk = bench::Median(k), ts = bench::Median(s);
+        if (sox)
+            std::printf("%-16s %12.3f %12.3f %8.2f\n", c.name, tk, ts, tk / ts);
+        else
+            std::printf("%-16s %12.3f %12s %8s\n", c.name, tk, "no sox", "-");
+    }
+    Kestrum_Close(session);
+    return 0;
+}
