@@ -3,7 +3,10 @@
 #include "MedrixTestFiles.h"
 #include "vorlain/test/temp_env.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 using namespace medrix_test;
@@ -119,6 +122,34 @@ TEST_F(MedrixBadInput, InputsThatAreNotReadableAudioAreRefused)
     }
 }
 
+TEST_F(MedrixBadInput, DamagedInputWritesNothingToStderr)
+{
+    if (std::getenv("VORLAIN_DEBUG"))
+        GTEST_SKIP() << "VORLAIN_DEBUG routes diagnostics to stderr on purpose";
+    const std::string mp3 = encoded("libmp3lame", "damaged.mp3");
+    std::vector<uint8_t> b = ReadBytes(mp3);
+    for (size_t i = b.size() / 3; i < b.size() / 2; i += 7)
+        b[i] = static_cast<uint8_t>(b[i] ^ 0x5A); // corrupt frames in the middle
+    ASSERT_TRUE(WriteBytes(mp3, b));
+    const std::string cut = encoded("mpeg4aac", "cut.m4a");
+    truncateToHalf(cut);
+
+    const std::string captured = env().path("stderr.txt");
+    std::fflush(stderr);
+    const int saved = dup(2);
+    const int file = open(captured.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(file, 0);
+    dup2(file, 2);
+    close(file);
+    Decode(mp3, env().path("a.wav"));
+    Decode(cut, env().path("b.wav"));
+    Decode(env().path("missing.ogg"), env().path("c.wav"));
+    std::fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    EXPECT_EQ(vorlain::test::FileSize(captured), 0);
+}
+
 TEST_F(MedrixBadInput, VideoWithoutAudioIsRefused)
 {
     const std::string movie = env().path("silent.mov");
@@ -127,6 +158,25 @@ TEST_F(MedrixBadInput, VideoWithoutAudioIsRefused)
     EXPECT_EQ(AV_SetInputpath(h, movie.c_str()), 0);
     AV_Close(h);
     expectRefused(movie);
+}
+
+TEST_F(MedrixBadInput, PlaylistsAndListsOfOtherFilesAreNotFollowed)
+{
+    // Only the named file is read: a playlist naming a perfectly good wave
+    // file (or a device) is not a way into other files.
+    const std::string wav = env().path("good.wav");
+    ASSERT_TRUE(WriteWave(wav, Sine(4410, 44100, 2, 440), 44100, 2));
+    ASSERT_TRUE(Decode(wav, env().path("check.wav")));
+    std::remove(env().path("check.wav").c_str());
+    const std::string hls = "#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:1,\n" + wav +
+                            "\n#EXTINF:1,\n/dev/zero\n#EXT-X-ENDLIST\n";
+    const std::string concat = "ffconcat version 1.0\nfile " + wav + "\n";
+    for (auto [name, body] : {std::pair{"list.m3u8", hls}, std::pair{"list.ffconcat", concat}}) {
+        SCOPED_TRACE(name);
+        const std::string path = env().path(name);
+        ASSERT_TRUE(WriteBytes(path, std::vector<uint8_t>(body.begin(), body.end())));
+        expectRefused(path);
+    }
 }
 
 TEST_F(MedrixBadInput, TruncatedCompressedFilesAreRefused)

@@ -151,6 +151,40 @@ TEST_F(MedrixConversion, WideAndFloatSamplesBecomeTheSame16BitValues)
     }
 }
 
+TEST_F(MedrixConversion, AiffBigEndianSamplesAreDecodedExactly)
+{
+    const vorlain::test::Samples source = Ramp(3000, 2);
+    std::vector<uint8_t> b;
+    auto be = [&b](uint32_t v, int bytes) {
+        for (int i = bytes - 1; i >= 0; --i)
+            b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
+    auto tag = [&b](const char* t) { b.insert(b.end(), t, t + 4); };
+    const uint32_t dataBytes = static_cast<uint32_t>(source.size() * 2);
+    tag("FORM");
+    be(4 + 26 + 16 + dataBytes, 4);
+    tag("AIFF");
+    tag("COMM");
+    be(18, 4);
+    be(2, 2);    // channels
+    be(3000, 4); // frames
+    be(16, 2);   // bits
+    for (uint8_t x : {0x40, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0}) // 44100 as an 80-bit float
+        b.push_back(x);
+    tag("SSND");
+    be(8 + dataBytes, 4);
+    be(0, 4);
+    be(0, 4);
+    for (int16_t v : source)
+        be(static_cast<uint16_t>(v), 2);
+    const std::string in = env().path("in.aiff");
+    ASSERT_TRUE(vorlain::test::WriteBytes(in, b));
+    auto wave = Decode(in, env().path("out.wav"));
+    ASSERT_TRUE(wave);
+    EXPECT_EQ(wave->rate, 44100);
+    EXPECT_EQ(wave->samples, source);
+}
+
 TEST_F(MedrixConversion, FlacByExtensionIsLossless)
 {
     const std::string in = env().path("in.wav");
