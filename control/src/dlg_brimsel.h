@@ -1,0 +1,173 @@
+// One track row: the info panel, the channel letters and, from x = 140, the
+// track's peaks; mouse selection, the click line and the playing line.
+#pragma once
+
+#include "display_list.h"
+#include "vorlain/records.h"
+#include "vorlain/window.h"
+#include "wave_peaks.h"
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CTrack;
+class CDlgPanel;
+class CDlgTrackInfo;
+class CLineStatic;
+namespace brimsel {
+class CRegistryWindow;
+}
+
+class CDlgBrimsel : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(int trackId READ TrackId)
+    Q_PROPERTY(bool peaksPending READ PeaksPending)
+    Q_PROPERTY(int columns READ Columns)
+    Q_PROPERTY(bool selected READ IsSelected)
+public:
+    CDlgBrimsel(CDlgPanel* panel, QWidget* parent);
+    ~CDlgBrimsel() override;
+
+    /** Reads the track and starts its peaks. Always succeeds. */
+    bool InitFromTrack(CTrack* track);
+    /** Re-reads the track after an edit and draws it again; with
+     *  disableSelectArea the selection (or click line when from = to) is set. */
+    void ForceRedraw(bool disableSelectArea, int64_t from, int64_t to);
+
+    int TrackId() const { return static_cast<int>(m_info.trackId); }
+    int64_t Length() const { return m_info.length; }
+    const TrackBaseInfo& Info() const { return m_info; }
+    HWND Hwnd() const;
+    bool IsVisibleRow() const { return m_visible; }
+    void SetVisibleRow(bool visible) { m_visible = visible; }
+    bool IsSelected() const { return m_selected; }
+    /** Drawn width in columns (the display list's length, or the length the
+     *  build in progress will give). */
+    int Columns() const { return m_columns; }
+    bool IsScrollable() const;
+    bool PeaksPending() const { return m_peaks.Pending(); }
+    const brimsel::CDisplayList& Display() const { return m_display; }
+    CDlgTrackInfo* InfoPanel() const { return m_infoPanel; }
+
+    // Selection state in view x (kNone = none).
+    bool HasSelection() const;
+    int SelectionLeft() const { return m_selLeft; }
+    int SelectionRight() const { return m_selRight; }
+    int ClickLineX() const { return m_clickLine; }
+    int64_t SelFrom() const { return m_selFrom; }
+    int64_t SelTo() const { return m_selTo; }
+    int64_t RangeStart() const { return m_rangeStart; }
+    int64_t RangeEnd() const { return m_rangeEnd; }
+
+    /** The view's part of a horizontal scroll by d columns. */
+    void ScrollH(int d);
+    /** Drops the selection and the selected state. */
+    void DeSelectArea();
+    /** Shows from..to as the selection (MoveSelectArea). */
+    void SelectRange(int64_t from, int64_t to);
+    /** Places the playing line at time t, shown or hidden. */
+    void SetPlayingLine(int64_t time, bool show);
+    /** Rescales edges and click line and rebuilds the peaks after a zoom. */
+    void Rescale(bool zoomIn);
+
+    /** The handlers behind the window messages and the Qt mouse events. */
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnLButtonDown(int x, int y);
+    void OnLButtonUp(int x, int y);
+    void OnMouseMove(int x, int y);
+    void OnMouseLeave(int x, int y);
+    void OnTimer(int timer);
+
+signals:
+    /** A background build was taken in and the row repainted. */
+    void peaksReady();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void ReadInfo();
+    void FillPanel();
+    void StartPeaks(bool summariesOnly = false);
+    void OnPeaksReady();
+    LRESULT OnRecordPeaks(WPARAM wParam, LPARAM lParam);
+    void OnRangeCommand(LPARAM command);
+    void OnRButtonDown(QMouseEvent* event);
+    void RestoreSelection(int64_t from, int64_t to);
+    void Select();
+    void ClearSelection();
+    void UpdateClickLine();
+    void Repaint();
+    bool InWaveArea(int x, int y) const;
+    int EndOfData() const;
+    int64_t TimeAt(int x) const;
+    int XAt(int64_t time) const;
+    int64_t ClampTime(int64_t time) const;
+    void FireSelectingTime(int64_t from, int64_t to);
+
+    CDlgPanel* m_pDlgPanel;
+    CDlgTrackInfo* m_infoPanel = nullptr;
+    CTrack* m_track = nullptr;
+    TrackBaseInfo m_info{};
+    std::vector<std::string> m_files; // audio data files of the current timeline
+    uint64_t m_frames = 0;            // frames in those files
+    bool m_visible = true;
+    bool m_hover = false;
+    bool m_selected = false;
+    bool m_liveStereo = false; // live recording peaks are always stereo
+
+    QColor m_panelColor{225, 225, 225};
+    QColor m_selectedColor{0, 0, 0};
+    QColor m_waveColor{0, 255, 0};
+    QColor m_markColor{255, 0, 0};
+
+    brimsel::CDisplayList m_display;
+    int m_columns = 0;
+    brimsel::CWavePeaks m_peaks;
+
+    CLineStatic* m_playingLine = nullptr;
+    CLineStatic* m_leftDownLine = nullptr;
+    CLineStatic* m_leftLine = nullptr;
+    CLineStatic* m_rightLine = nullptr;
+
+    // m_rcLastSelectRect: left and right in view x; top 0, bottom 150.
+    int m_selLeft;
+    int m_selRight;
+    int m_clickLine;
+    bool m_dragging = false;
+    bool m_leftEdgeGrab = false;
+    bool m_rightEdgeGrab = false;
+    bool m_edgeDrag = false;
+    int64_t m_selFrom = 0;
+    int64_t m_selTo = 0;
+    int64_t m_rangeStart = 0;
+    int64_t m_rangeEnd = 0;
+    int64_t m_playTime = 0;
+
+    // Qt delivers every move of a drag to the view that was pressed; these
+    // stand in for the pointer leaving the window while the button is held.
+    bool m_buttonDown = false;
+    bool m_outside = false;
+
+    QTimer m_timer1; // drag auto-scroll to the right
+    QTimer m_timer2; // drag auto-scroll to the left
+
+    QImage m_picture; // the row without selection: redrawn only when the wave changes
+    bool m_pictureDirty = true;
+    int64_t m_pictureScroll = -1;
+    QFont m_letterFont;
+
+    std::unique_ptr<brimsel::CRegistryWindow> m_window;
+};

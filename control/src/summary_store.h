@@ -1,0 +1,57 @@
+// A process-wide store of data-file summaries shared by every view, bounded
+// by a memory budget and emptied least-recently-used first.
+#pragma once
+
+#include "file_summary.h"
+
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+namespace brimsel {
+
+/** What identifies one data file's contents: the path alone is not enough,
+ *  because a later session may create a new file under a recycled name. */
+struct FileIdentity {
+    std::string path;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    uint64_t size = 0;
+    int64_t modifiedNs = 0;
+    int channels = 0;
+
+    std::string Key() const;
+};
+
+class CSummaryStore {
+public:
+    explicit CSummaryStore(size_t budgetBytes);
+
+    /** The store all views share; never destroyed, so late builder threads
+     *  can still reach it during exit. */
+    static CSummaryStore& Shared();
+
+    std::shared_ptr<const CFileSummary> Find(const FileIdentity& file);
+    void Insert(const FileIdentity& file, std::shared_ptr<const CFileSummary> summary);
+    void Clear();
+
+    size_t Count() const;
+    size_t Bytes() const;
+
+private:
+    struct Entry {
+        std::string key;
+        std::shared_ptr<const CFileSummary> summary;
+    };
+
+    mutable std::mutex m_lock;
+    size_t m_budget;
+    size_t m_bytes = 0;
+    std::list<Entry> m_entries; // most recently used first
+    std::unordered_map<std::string, std::list<Entry>::iterator> m_index;
+};
+
+} // namespace brimsel
