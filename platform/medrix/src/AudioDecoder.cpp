@@ -18,32 +18,27 @@ constexpr int kMaxConsecutiveErrors = 1000;
 
 // Inputs are single local files. Playlists and references to other files or
 // URLs (HLS, DASH, concat lists, MP4 data references) are not followed.
-int refuseNestedOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**)
-{
+int refuseNestedOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**) {
     return AVERROR(EPERM);
 }
 
-bool plausible(int rate, int channels)
-{
+bool plausible(int rate, int channels) {
     return rate >= kMinRate && rate <= kMaxRate && channels >= 1 && channels <= kMaxChannels;
 }
 
 } // namespace
 
-AudioDecoder::~AudioDecoder()
-{
+AudioDecoder::~AudioDecoder() {
     m_decoder.reset();
     avformat_close_input(&m_format);
     avio_closep(&m_io);
 }
 
-int AudioDecoder::interrupted(void* self)
-{
+int AudioDecoder::interrupted(void* self) {
     return static_cast<AudioDecoder*>(self)->stopRequested() ? 1 : 0;
 }
 
-bool AudioDecoder::open(const std::string& path)
-{
+bool AudioDecoder::open(const std::string& path) {
     struct stat st {};
     if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0)
         return false;
@@ -111,7 +106,8 @@ bool AudioDecoder::open(const std::string& path)
     m_info.codecId = par->codec_id;
     m_info.channels = m_decoder->ch_layout.nb_channels;
     m_info.sampleRate = m_decoder->sample_rate;
-    m_info.bitRate = par->bit_rate > 0 ? par->bit_rate : (m_format->bit_rate > 0 ? m_format->bit_rate : 0);
+    m_info.bitRate =
+        par->bit_rate > 0 ? par->bit_rate : (m_format->bit_rate > 0 ? m_format->bit_rate : 0);
     m_info.bitsPerSample = av_get_bits_per_sample(par->codec_id);
     m_info.streamCount = static_cast<int>(m_format->nb_streams);
     const bool streamDuration = stream->duration != AV_NOPTS_VALUE && stream->duration > 0 &&
@@ -132,8 +128,7 @@ bool AudioDecoder::open(const std::string& path)
     return true;
 }
 
-AudioDecoder::Result AudioDecoder::next(AVFrame* frame)
-{
+AudioDecoder::Result AudioDecoder::next(AVFrame* frame) {
     if (!m_decoder)
         return Result::Failed;
     av_frame_unref(frame);
@@ -143,7 +138,8 @@ AudioDecoder::Result AudioDecoder::next(AVFrame* frame)
             return Result::Stopped;
         int r = avcodec_receive_frame(m_decoder.get(), frame);
         if (r == 0) {
-            if (frame->nb_samples <= 0 || !plausible(frame->sample_rate, frame->ch_layout.nb_channels)) {
+            if (frame->nb_samples <= 0 ||
+                !plausible(frame->sample_rate, frame->ch_layout.nb_channels)) {
                 av_frame_unref(frame);
                 continue;
             }
@@ -182,8 +178,7 @@ AudioDecoder::Result AudioDecoder::next(AVFrame* frame)
     }
 }
 
-int64_t AudioDecoder::bytesRead() const
-{
+int64_t AudioDecoder::bytesRead() const {
     return m_io ? avio_tell(m_io) : 0;
 }
 

@@ -13,7 +13,7 @@
 namespace medrix {
 
 class AudioDecoder {
-public:
+  public:
     /** What the input declares, read when it is opened. */
     struct Info {
         std::string formatName;
@@ -25,8 +25,8 @@ public:
         int bitsPerSample = 0;
         int streamIndex = -1;
         int streamCount = 0;
-        int64_t duration = 0;        // microseconds, 0 when unknown
-        bool exactDuration = false;  // declared by the container, not guessed from the bit rate
+        int64_t duration = 0;       // microseconds, 0 when unknown
+        bool exactDuration = false; // declared by the container, not guessed from the bit rate
         int64_t fileSize = 0;
         // Where an MP4 edit list ends the audio, in samples at sampleRate; -1
         // when the container states no such end. FFmpeg trims an edit list's
@@ -55,7 +55,7 @@ public:
     /** Whether reading stopped on an error rather than at the end of the file. */
     bool readError() const { return m_readError; }
 
-private:
+  private:
     static int interrupted(void* self);
     bool stopRequested() const { return m_stop && m_stop->load(std::memory_order_relaxed); }
 

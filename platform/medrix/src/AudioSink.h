@@ -12,7 +12,7 @@ extern "C" {
 namespace medrix {
 
 class AudioSink {
-public:
+  public:
     virtual ~AudioSink() = default;
 
     virtual AVSampleFormat sampleFormat() const = 0;

@@ -12,8 +12,7 @@ namespace {
 // overhead low, small enough to keep memory flat.
 constexpr int kVariableFrameSize = 4096;
 
-int nearestRate(const AVCodec* codec, int wanted)
-{
+int nearestRate(const AVCodec* codec, int wanted) {
     if (!codec->supported_samplerates)
         return wanted;
     int best = 0;
@@ -25,8 +24,7 @@ int nearestRate(const AVCodec* codec, int wanted)
 
 } // namespace
 
-EncoderSink::~EncoderSink()
-{
+EncoderSink::~EncoderSink() {
     if (m_muxer) {
         avio_closep(&m_muxer->pb);
         avformat_free_context(m_muxer);
@@ -34,10 +32,10 @@ EncoderSink::~EncoderSink()
 }
 
 bool EncoderSink::open(const OutputPlan& plan, const std::string& path, int sampleRate,
-                       int channels, int64_t bitRate)
-{
+                       int channels, int64_t bitRate) {
     const AVCodec* codec = avcodec_find_encoder_by_name(plan.encoder().c_str());
-    if (!codec || avformat_alloc_output_context2(&m_muxer, nullptr, plan.muxer().c_str(), nullptr) < 0)
+    if (!codec ||
+        avformat_alloc_output_context2(&m_muxer, nullptr, plan.muxer().c_str(), nullptr) < 0)
         return false;
     m_encoder.reset(avcodec_alloc_context3(codec));
     m_packet.reset(av_packet_alloc());
@@ -74,16 +72,15 @@ bool EncoderSink::open(const OutputPlan& plan, const std::string& path, int samp
     if (written < 0)
         return false;
 
-    const bool variable = (codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE) ||
-                          m_encoder->frame_size <= 0;
+    const bool variable =
+        (codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE) || m_encoder->frame_size <= 0;
     m_frameSize = variable ? kVariableFrameSize : m_encoder->frame_size;
     m_shortLastFrame = variable || (codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME);
     m_fifo.reset(av_audio_fifo_alloc(m_encoder->sample_fmt, channels, 2 * m_frameSize));
     return m_fifo != nullptr;
 }
 
-bool EncoderSink::write(const uint8_t* const* planes, int samples)
-{
+bool EncoderSink::write(const uint8_t* const* planes, int samples) {
     if (!m_fifo || samples < 0)
         return false;
     if (samples > 0 &&
@@ -96,8 +93,7 @@ bool EncoderSink::write(const uint8_t* const* planes, int samples)
     return true;
 }
 
-bool EncoderSink::encodeFromFifo(int samples)
-{
+bool EncoderSink::encodeFromFifo(int samples) {
     FramePtr frame(av_frame_alloc());
     if (!frame)
         return false;
@@ -110,17 +106,17 @@ bool EncoderSink::encodeFromFifo(int samples)
         av_frame_get_buffer(frame.get(), 0) < 0)
         return false;
     if (frame->nb_samples > samples)
-        av_samples_set_silence(frame->extended_data, 0, frame->nb_samples, frame->ch_layout.nb_channels,
-                               m_encoder->sample_fmt);
-    if (av_audio_fifo_read(m_fifo.get(), reinterpret_cast<void**>(frame->extended_data), samples) < samples)
+        av_samples_set_silence(frame->extended_data, 0, frame->nb_samples,
+                               frame->ch_layout.nb_channels, m_encoder->sample_fmt);
+    if (av_audio_fifo_read(m_fifo.get(), reinterpret_cast<void**>(frame->extended_data), samples) <
+        samples)
         return false;
     frame->pts = m_nextPts;
     m_nextPts += frame->nb_samples;
     return encode(frame.get());
 }
 
-bool EncoderSink::encode(const AVFrame* frame)
-{
+bool EncoderSink::encode(const AVFrame* frame) {
     if (avcodec_send_frame(m_encoder.get(), frame) < 0)
         return false;
     for (;;) {
@@ -136,8 +132,7 @@ bool EncoderSink::encode(const AVFrame* frame)
     }
 }
 
-bool EncoderSink::finish()
-{
+bool EncoderSink::finish() {
     if (!m_fifo)
         return false;
     int rest = av_audio_fifo_size(m_fifo.get());

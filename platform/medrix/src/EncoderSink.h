@@ -13,7 +13,7 @@
 namespace medrix {
 
 class EncoderSink : public AudioSink {
-public:
+  public:
     EncoderSink() = default;
     ~EncoderSink() override;
     EncoderSink(const EncoderSink&) = delete;
@@ -30,7 +30,7 @@ public:
     bool write(const uint8_t* const* planes, int samples) override;
     bool finish() override;
 
-private:
+  private:
     bool encodeFromFifo(int samples);
     bool encode(const AVFrame* frame);
 

@@ -9,8 +9,7 @@ namespace {
 constexpr int64_t kMaxPadding = 8192;
 } // namespace
 
-bool EndTrimmer::push(AVFrame& frame)
-{
+bool EndTrimmer::push(AVFrame& frame) {
     if (m_end < 0) {
         m_passed += frame.nb_samples;
         return m_emit(frame);
@@ -31,8 +30,7 @@ bool EndTrimmer::push(AVFrame& frame)
     return true;
 }
 
-bool EndTrimmer::releaseAll()
-{
+bool EndTrimmer::releaseAll() {
     while (!m_held.empty()) {
         FramePtr frame = std::move(m_held.front());
         m_held.pop_front();
@@ -44,8 +42,7 @@ bool EndTrimmer::releaseAll()
     return true;
 }
 
-bool EndTrimmer::finish()
-{
+bool EndTrimmer::finish() {
     if (m_end < 0)
         return releaseAll();
     while (!m_held.empty()) {

@@ -13,7 +13,7 @@
 namespace medrix {
 
 class EndTrimmer {
-public:
+  public:
     using Emit = std::function<bool(AVFrame&)>;
 
     /** endSamples < 0: no stated end, frames pass straight through. */
@@ -24,7 +24,7 @@ public:
     /** At the end of the input: passes on the held audio up to the stated end. */
     bool finish();
 
-private:
+  private:
     bool releaseAll();
 
     int64_t m_end;

@@ -32,30 +32,27 @@ constexpr size_t kMaxPath = 4096;
 // is damaged (cut off during a download or a copy): refuse it rather than
 // import part of it silently. Plain PCM is exempt: wave files with stale size
 // fields are common and every sample present is intact.
-bool looksTruncated(const AudioDecoder::Info& info, int64_t decodedMicros)
-{
-    const bool pcm = info.codecId >= AV_CODEC_ID_PCM_S16LE && info.codecId < AV_CODEC_ID_ADPCM_IMA_QT;
+bool looksTruncated(const AudioDecoder::Info& info, int64_t decodedMicros) {
+    const bool pcm =
+        info.codecId >= AV_CODEC_ID_PCM_S16LE && info.codecId < AV_CODEC_ID_ADPCM_IMA_QT;
     if (pcm || !info.exactDuration || info.duration <= 0)
         return false;
     const int64_t missing = info.duration - decodedMicros;
     return missing > 500000 && decodedMicros < info.duration / 10 * 9;
 }
 
-template <size_t N> void copyText(char (&dst)[N], const std::string& src)
-{
+template <size_t N> void copyText(char (&dst)[N], const std::string& src) {
     std::memset(dst, 0, N);
     std::memcpy(dst, src.data(), std::min(src.size(), N - 1));
 }
 
-uint32_t toU32(int64_t v)
-{
+uint32_t toU32(int64_t v) {
     return static_cast<uint32_t>(std::clamp<int64_t>(v, 0, UINT32_MAX));
 }
 
 } // namespace
 
-bool MedrixConverter::setInput(const char* path)
-{
+bool MedrixConverter::setInput(const char* path) {
     m_stop.store(false);
     m_progress.store(0);
     m_input.clear();
@@ -72,8 +69,7 @@ bool MedrixConverter::setInput(const char* path)
     return true;
 }
 
-bool MedrixConverter::inputAttributes(MedrixFileAttr* file, MedrixAudioAttr* audio) const
-{
+bool MedrixConverter::inputAttributes(MedrixFileAttr* file, MedrixAudioAttr* audio) const {
     if (!m_inputInfo || !file || !audio)
         return false;
     const AudioDecoder::Info& info = *m_inputInfo;
@@ -97,15 +93,14 @@ bool MedrixConverter::inputAttributes(MedrixFileAttr* file, MedrixAudioAttr* aud
     return true;
 }
 
-bool MedrixConverter::isInputFile(const std::string& path) const
-{
-    struct stat in {}, out {};
-    return !m_input.empty() && ::stat(m_input.c_str(), &in) == 0 && ::stat(path.c_str(), &out) == 0 &&
-           in.st_dev == out.st_dev && in.st_ino == out.st_ino;
+bool MedrixConverter::isInputFile(const std::string& path) const {
+    struct stat in {
+    }, out{};
+    return !m_input.empty() && ::stat(m_input.c_str(), &in) == 0 &&
+           ::stat(path.c_str(), &out) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino;
 }
 
-bool MedrixConverter::setOutput(const char* path)
-{
+bool MedrixConverter::setOutput(const char* path) {
     m_output.clear();
     if (!path || !*path || std::strlen(path) >= kMaxPath)
         return false;
@@ -116,7 +111,8 @@ bool MedrixConverter::setOutput(const char* path)
     if (::stat(path, &st) == 0 && !S_ISREG(st.st_mode))
         return false; // a folder or a device is no output file
     const size_t slash = output.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : output.substr(0, slash));
+    const std::string folder =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : output.substr(0, slash));
     if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
         ::access(folder.c_str(), W_OK | X_OK) != 0)
         return false;
@@ -128,8 +124,7 @@ bool MedrixConverter::setOutput(const char* path)
     return true;
 }
 
-bool MedrixConverter::setAudioAttributes(const MedrixAudioAttr& attr)
-{
+bool MedrixConverter::setAudioAttributes(const MedrixAudioAttr& attr) {
     m_format.reset();
     OutputFormat format;
     format.codecName.assign(attr.codecName, strnlen(attr.codecName, sizeof attr.codecName));
@@ -143,14 +138,14 @@ bool MedrixConverter::setAudioAttributes(const MedrixAudioAttr& attr)
         return false;
     format.channels = static_cast<int>(attr.channels);
     format.sampleRate = static_cast<int>(attr.sampleRate);
-    format.bitRate = attr.bitRate == 0 ? kDefaultBitRate
-                                       : std::clamp<int64_t>(attr.bitRate, kMinBitRate, kMaxBitRate);
+    format.bitRate = attr.bitRate == 0
+                         ? kDefaultBitRate
+                         : std::clamp<int64_t>(attr.bitRate, kMinBitRate, kMaxBitRate);
     m_format = format;
     return true;
 }
 
-void MedrixConverter::reportProgress(const AudioDecoder& decoder)
-{
+void MedrixConverter::reportProgress(const AudioDecoder& decoder) {
     const AudioDecoder::Info& info = decoder.info();
     int64_t percent = 0;
     if (info.duration > 0)
@@ -163,8 +158,7 @@ void MedrixConverter::reportProgress(const AudioDecoder& decoder)
         m_progress.store(p);
 }
 
-bool MedrixConverter::convert()
-{
+bool MedrixConverter::convert() {
     m_progress.store(0);
     bool ok = false;
     try {
@@ -177,14 +171,14 @@ bool MedrixConverter::convert()
     return ok;
 }
 
-bool MedrixConverter::run()
-{
+bool MedrixConverter::run() {
     if (!m_inputInfo || m_output.empty() || !m_format || m_stop.load())
         return false;
     const std::optional<OutputPlan> plan = OutputPlan::Resolve(m_format->codecName, m_output);
     if (!plan || isInputFile(m_output))
         return false;
-    const int channels = m_format->channels ? m_format->channels : std::min(m_inputInfo->channels, 2);
+    const int channels =
+        m_format->channels ? m_format->channels : std::min(m_inputInfo->channels, 2);
     const int rate = m_format->sampleRate ? m_format->sampleRate : m_inputInfo->sampleRate;
 
     AudioDecoder decoder(&m_stop);
@@ -232,7 +226,8 @@ bool MedrixConverter::run()
         decodedAny = true;
         reportProgress(decoder);
     }
-    if (!decodedAny || decoder.readError() || looksTruncated(decoder.info(), decoder.decodedMicros())) {
+    if (!decodedAny || decoder.readError() ||
+        looksTruncated(decoder.info(), decoder.decodedMicros())) {
         Trace("input damaged: %s", m_input.c_str());
         return false;
     }

@@ -11,7 +11,7 @@
 #include <string>
 
 struct MedrixConverter {
-public:
+  public:
     /** Probes the input; clears an earlier stop request and the progress. */
     bool setInput(const char* path);
     bool inputAttributes(MedrixFileAttr* file, MedrixAudioAttr* audio) const;
@@ -21,7 +21,7 @@ public:
     int progress() const { return m_progress.load(); }
     void stop() { m_stop.store(true); }
 
-private:
+  private:
     struct OutputFormat {
         std::string codecName;
         int channels = 0;   // 0: the source's, at most 2

@@ -8,7 +8,7 @@
 namespace medrix {
 
 class OutputPlan {
-public:
+  public:
     enum class Kind { Wave, Encoded };
 
     /** Resolves a codec name ("pcm_s16le", "libmp3lame", "mpeg4aac", ... or ""
@@ -25,11 +25,10 @@ public:
     /** Whether the codec is lossy and so takes a bit rate. */
     bool takesBitRate() const { return m_bitRate; }
 
-private:
+  private:
     OutputPlan(Kind kind, std::string encoder, std::string muxer, bool bitRate)
-        : m_kind(kind), m_encoder(std::move(encoder)), m_muxer(std::move(muxer)), m_bitRate(bitRate)
-    {
-    }
+        : m_kind(kind), m_encoder(std::move(encoder)), m_muxer(std::move(muxer)),
+          m_bitRate(bitRate) {}
 
     Kind m_kind;
     std::string m_encoder;

@@ -11,7 +11,7 @@
 namespace medrix {
 
 class Resampler {
-public:
+  public:
     explicit Resampler(AudioSink& sink) : m_sink(sink) {}
     ~Resampler();
     Resampler(const Resampler&) = delete;
@@ -22,7 +22,7 @@ public:
     /** Writes out what the resampler still holds (its filter delay). */
     bool flush();
 
-private:
+  private:
     bool configure(const AVFrame& frame);
     bool convert(const uint8_t** in, int inSamples);
     bool reserve(int samples);

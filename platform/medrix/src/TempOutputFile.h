@@ -8,7 +8,7 @@
 namespace medrix {
 
 class TempOutputFile {
-public:
+  public:
     /** Creates an empty, uniquely named file in the target's folder. */
     explicit TempOutputFile(const std::string& target);
     /** Removes the file unless it was committed. */
@@ -23,7 +23,7 @@ public:
      *  file is then removed by the destructor). */
     bool commit();
 
-private:
+  private:
     std::string m_target;
     std::string m_path;
     bool m_committed = false;

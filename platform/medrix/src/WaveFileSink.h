@@ -10,7 +10,7 @@
 namespace medrix {
 
 class WaveFileSink : public AudioSink {
-public:
+  public:
     WaveFileSink(int sampleRate, int channels);
     ~WaveFileSink() override;
     WaveFileSink(const WaveFileSink&) = delete;
@@ -25,7 +25,7 @@ public:
     bool write(const uint8_t* const* planes, int samples) override;
     bool finish() override;
 
-private:
+  private:
     bool writeHeader(uint32_t dataBytes);
 
     int m_rate;

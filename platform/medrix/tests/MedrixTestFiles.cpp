@@ -20,18 +20,18 @@ using vorlain::test::WriteBytes;
 
 namespace {
 
-void put(std::vector<uint8_t>& b, uint32_t v, int bytes)
-{
+void put(std::vector<uint8_t>& b, uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i)
         b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
-void putText(std::vector<uint8_t>& b, const char* t) { b.insert(b.end(), t, t + 4); }
+void putText(std::vector<uint8_t>& b, const char* t) {
+    b.insert(b.end(), t, t + 4);
+}
 
 } // namespace
 
 bool WriteWaveAs(const std::string& path, const Samples& samples, int rate, int channels,
-                 SampleFormat format)
-{
+                 SampleFormat format) {
     const int bytes = format == SampleFormat::Int16 ? 2 : format == SampleFormat::Int24 ? 3 : 4;
     const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * static_cast<size_t>(bytes));
     std::vector<uint8_t> b;
@@ -50,9 +50,15 @@ bool WriteWaveAs(const std::string& path, const Samples& samples, int rate, int 
     put(b, dataBytes, 4);
     for (int16_t v : samples) {
         switch (format) {
-        case SampleFormat::Int16: put(b, static_cast<uint16_t>(v), 2); break;
-        case SampleFormat::Int24: put(b, static_cast<uint32_t>(v * 256), 3); break;
-        case SampleFormat::Int32: put(b, static_cast<uint32_t>(v * 65536), 4); break;
+        case SampleFormat::Int16:
+            put(b, static_cast<uint16_t>(v), 2);
+            break;
+        case SampleFormat::Int24:
+            put(b, static_cast<uint32_t>(v * 256), 3);
+            break;
+        case SampleFormat::Int32:
+            put(b, static_cast<uint32_t>(v * 65536), 4);
+            break;
         case SampleFormat::Float32: {
             float f = static_cast<float>(v) / 32768.0f;
             uint32_t u;
@@ -65,16 +71,14 @@ bool WriteWaveAs(const std::string& path, const Samples& samples, int rate, int 
     return WriteBytes(path, b);
 }
 
-Samples Wave::channel(int c) const
-{
+Samples Wave::channel(int c) const {
     Samples out;
     for (size_t i = static_cast<size_t>(c); i < samples.size(); i += static_cast<size_t>(channels))
         out.push_back(samples[i]);
     return out;
 }
 
-std::optional<Wave> ReadCanonicalWave(const std::string& path)
-{
+std::optional<Wave> ReadCanonicalWave(const std::string& path) {
     std::vector<uint8_t> b = ReadBytes(path);
     if (b.size() < 44 || std::memcmp(b.data(), "RIFF", 4) != 0 ||
         std::memcmp(b.data() + 8, "WAVEfmt ", 8) != 0 || std::memcmp(b.data() + 36, "data", 4) != 0)
@@ -85,15 +89,15 @@ std::optional<Wave> ReadCanonicalWave(const std::string& path)
     Wave w;
     w.channels = U16(b, 22);
     w.rate = static_cast<int>(U32(b, 24));
-    if (w.channels == 0 || U16(b, 32) != w.channels * 2 || U32(b, 28) != U32(b, 24) * w.channels * 2)
+    if (w.channels == 0 || U16(b, 32) != w.channels * 2 ||
+        U32(b, 28) != U32(b, 24) * w.channels * 2)
         return std::nullopt;
     w.samples.resize((b.size() - 44) / 2);
     std::memcpy(w.samples.data(), b.data() + 44, w.samples.size() * 2);
     return w;
 }
 
-int Convert(const std::string& in, const std::string& out, const Target& target)
-{
+int Convert(const std::string& in, const std::string& out, const Target& target) {
     MedrixHandle h = AV_Open();
     if (!h)
         return 0;
@@ -109,23 +113,20 @@ int Convert(const std::string& in, const std::string& out, const Target& target)
 }
 
 std::optional<Wave> Decode(const std::string& in, const std::string& scratchWav, uint32_t channels,
-                           uint32_t rate)
-{
+                           uint32_t rate) {
     if (!Convert(in, scratchWav, Target{"pcm_s16le", channels, rate, 0}))
         return std::nullopt;
     return ReadCanonicalWave(scratchWav);
 }
 
-bool InputAttributes(const std::string& in, MedrixFileAttr& file, MedrixAudioAttr& audio)
-{
+bool InputAttributes(const std::string& in, MedrixFileAttr& file, MedrixAudioAttr& audio) {
     MedrixHandle h = AV_Open();
     bool ok = AV_SetInputpath(h, in.c_str()) && AV_GetInputFileAttr(h, &file, &audio, 0);
     AV_Close(h);
     return ok;
 }
 
-bool WriteMovie(const std::string& path, const Samples* audio, int rate, int channels)
-{
+bool WriteMovie(const std::string& path, const Samples* audio, int rate, int channels) {
     AVFormatContext* oc = nullptr;
     if (avformat_alloc_output_context2(&oc, nullptr, "mov", path.c_str()) < 0)
         return false;
@@ -181,8 +182,7 @@ bool WriteMovie(const std::string& path, const Samples* audio, int rate, int cha
     return ok;
 }
 
-double Rms(const Wave& wave, int channel, int64_t from, int64_t to)
-{
+double Rms(const Wave& wave, int channel, int64_t from, int64_t to) {
     double sum = 0;
     int64_t n = 0;
     for (int64_t f = std::max<int64_t>(from, 0); f < std::min(to, wave.frames()); ++f, ++n) {
@@ -192,8 +192,7 @@ double Rms(const Wave& wave, int channel, int64_t from, int64_t to)
     return n ? std::sqrt(sum / static_cast<double>(n)) : 0.0;
 }
 
-bool RunUnprivileged(const std::function<bool()>& fn)
-{
+bool RunUnprivileged(const std::function<bool()>& fn) {
     if (geteuid() != 0)
         return fn();
     pid_t child = fork();

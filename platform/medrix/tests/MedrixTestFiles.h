@@ -27,7 +27,9 @@ struct Wave {
     int rate = 0;
     int channels = 0;
     Samples samples; // interleaved
-    int64_t frames() const { return channels ? static_cast<int64_t>(samples.size()) / channels : 0; }
+    int64_t frames() const {
+        return channels ? static_cast<int64_t>(samples.size()) / channels : 0;
+    }
     /** Samples of one channel. */
     Samples channel(int c) const;
 };
@@ -46,8 +48,8 @@ struct Target {
  *  when an earlier step refused. */
 int Convert(const std::string& in, const std::string& out, const Target& target);
 /** Decodes any input to a canonical wave file at the source's rate (or `rate`). */
-std::optional<Wave> Decode(const std::string& in, const std::string& scratchWav, uint32_t channels = 0,
-                           uint32_t rate = 0);
+std::optional<Wave> Decode(const std::string& in, const std::string& scratchWav,
+                           uint32_t channels = 0, uint32_t rate = 0);
 /** Reads the input attributes through a fresh handle. */
 bool InputAttributes(const std::string& in, MedrixFileAttr& file, MedrixAudioAttr& audio);
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <unistd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace medrix_test;
 using vorlain::test::Exists;
@@ -21,11 +21,10 @@ using vorlain::test::WriteWave;
 namespace {
 
 class MedrixBadInput : public IsolatedTest {
-protected:
+  protected:
     /** Runs the import sequence to a wave file; @returns whether any step
      *  succeeded past the input, and checks that no output remains. */
-    void expectRefused(const std::string& in)
-    {
+    void expectRefused(const std::string& in) {
         const std::string out = env().path("out.wav");
         MedrixHandle h = AV_Open();
         ASSERT_NE(h, nullptr);
@@ -43,8 +42,7 @@ protected:
             EXPECT_EQ(name.find(".part"), std::string::npos) << name;
     }
 
-    std::string encoded(const char* codec, const char* name)
-    {
+    std::string encoded(const char* codec, const char* name) {
         const std::string wav = env().path("src.wav");
         const std::string out = env().path(name);
         EXPECT_TRUE(WriteWave(wav, Sine(44100 * 4, 44100, 2, 700), 44100, 2));
@@ -53,15 +51,13 @@ protected:
         return out;
     }
 
-    static void truncateToHalf(const std::string& path)
-    {
+    static void truncateToHalf(const std::string& path) {
         std::vector<uint8_t> b = ReadBytes(path);
         b.resize(b.size() / 2);
         ASSERT_TRUE(WriteBytes(path, b));
     }
 
-    static MedrixAudioAttr attr(const char* codec, uint32_t channels, uint32_t rate)
-    {
+    static MedrixAudioAttr attr(const char* codec, uint32_t channels, uint32_t rate) {
         MedrixAudioAttr a{};
         std::strcpy(a.codecName, codec);
         a.channels = channels;
@@ -72,8 +68,7 @@ protected:
 
 } // namespace
 
-TEST_F(MedrixBadInput, NullHandleIsRefusedByEveryCall)
-{
+TEST_F(MedrixBadInput, NullHandleIsRefusedByEveryCall) {
     MedrixFileAttr file{};
     MedrixAudioAttr audio{};
     EXPECT_EQ(AV_SetInputpath(nullptr, "x.wav"), 0);
@@ -86,8 +81,7 @@ TEST_F(MedrixBadInput, NullHandleIsRefusedByEveryCall)
     EXPECT_EQ(AV_Close(nullptr), 0);
 }
 
-TEST_F(MedrixBadInput, NullAndEmptyPathsAndAnUnconfiguredConvertAreRefused)
-{
+TEST_F(MedrixBadInput, NullAndEmptyPathsAndAnUnconfiguredConvertAreRefused) {
     MedrixHandle h = AV_Open();
     ASSERT_NE(h, nullptr);
     EXPECT_EQ(AV_Convert(h), 0);
@@ -99,12 +93,12 @@ TEST_F(MedrixBadInput, NullAndEmptyPathsAndAnUnconfiguredConvertAreRefused)
     EXPECT_EQ(AV_Close(h), 1);
 }
 
-TEST_F(MedrixBadInput, InputsThatAreNotReadableAudioAreRefused)
-{
+TEST_F(MedrixBadInput, InputsThatAreNotReadableAudioAreRefused) {
     const std::string text = env().path("notes.mp3");
-    ASSERT_TRUE(WriteBytes(text, std::vector<uint8_t>(
-                                     reinterpret_cast<const uint8_t*>("Just some notes, not music.\n"),
-                                     reinterpret_cast<const uint8_t*>("Just some notes, not music.\n") + 28)));
+    ASSERT_TRUE(WriteBytes(
+        text, std::vector<uint8_t>(
+                  reinterpret_cast<const uint8_t*>("Just some notes, not music.\n"),
+                  reinterpret_cast<const uint8_t*>("Just some notes, not music.\n") + 28)));
     const std::string empty = env().path("empty.wav");
     ASSERT_TRUE(WriteBytes(empty, {}));
     const std::string headerOnly = env().path("header.wav");
@@ -115,15 +109,14 @@ TEST_F(MedrixBadInput, InputsThatAreNotReadableAudioAreRefused)
     const std::string random = env().path("noise.m4a");
     ASSERT_TRUE(WriteBytes(random, noise));
 
-    for (const std::string& in : {env().path("missing.wav"), env().makeDir("folder.wav"), text, empty,
-                                  headerOnly, random}) {
+    for (const std::string& in : {env().path("missing.wav"), env().makeDir("folder.wav"), text,
+                                  empty, headerOnly, random}) {
         SCOPED_TRACE(in);
         expectRefused(in);
     }
 }
 
-TEST_F(MedrixBadInput, DamagedInputWritesNothingToStderr)
-{
+TEST_F(MedrixBadInput, DamagedInputWritesNothingToStderr) {
     if (std::getenv("VORLAIN_DEBUG"))
         GTEST_SKIP() << "VORLAIN_DEBUG routes diagnostics to stderr on purpose";
     const std::string mp3 = encoded("libmp3lame", "damaged.mp3");
@@ -150,8 +143,7 @@ TEST_F(MedrixBadInput, DamagedInputWritesNothingToStderr)
     EXPECT_EQ(vorlain::test::FileSize(captured), 0);
 }
 
-TEST_F(MedrixBadInput, VideoWithoutAudioIsRefused)
-{
+TEST_F(MedrixBadInput, VideoWithoutAudioIsRefused) {
     const std::string movie = env().path("silent.mov");
     ASSERT_TRUE(WriteMovie(movie, nullptr, 44100, 2));
     MedrixHandle h = AV_Open();
@@ -160,8 +152,7 @@ TEST_F(MedrixBadInput, VideoWithoutAudioIsRefused)
     expectRefused(movie);
 }
 
-TEST_F(MedrixBadInput, PlaylistsAndListsOfOtherFilesAreNotFollowed)
-{
+TEST_F(MedrixBadInput, PlaylistsAndListsOfOtherFilesAreNotFollowed) {
     // Only the named file is read: a playlist naming a perfectly good wave
     // file (or a device) is not a way into other files.
     const std::string wav = env().path("good.wav");
@@ -179,8 +170,7 @@ TEST_F(MedrixBadInput, PlaylistsAndListsOfOtherFilesAreNotFollowed)
     }
 }
 
-TEST_F(MedrixBadInput, TruncatedCompressedFilesAreRefused)
-{
+TEST_F(MedrixBadInput, TruncatedCompressedFilesAreRefused) {
     for (auto [codec, name] : {std::pair{"libmp3lame", "cut.mp3"}, std::pair{"mpeg4aac", "cut.m4a"},
                                std::pair{"flac", "cut.flac"}}) {
         SCOPED_TRACE(name);
@@ -192,8 +182,7 @@ TEST_F(MedrixBadInput, TruncatedCompressedFilesAreRefused)
     }
 }
 
-TEST_F(MedrixBadInput, UnusableOutputPathsAreRefused)
-{
+TEST_F(MedrixBadInput, UnusableOutputPathsAreRefused) {
     const std::string in = env().path("in.wav");
     ASSERT_TRUE(WriteWave(in, Sine(4410, 44100, 2, 440), 44100, 2));
     MedrixHandle h = AV_Open();
@@ -208,8 +197,7 @@ TEST_F(MedrixBadInput, UnusableOutputPathsAreRefused)
     EXPECT_EQ(ReadBytes(in).size(), 44u + 4410u * 4);
 }
 
-TEST_F(MedrixBadInput, ReadOnlyFolderIsRefused)
-{
+TEST_F(MedrixBadInput, ReadOnlyFolderIsRefused) {
     const std::string in = env().path("in.wav");
     ASSERT_TRUE(WriteWave(in, Sine(4410, 44100, 2, 440), 44100, 2));
     const std::string ro = env().makeDir("ro");
@@ -220,7 +208,8 @@ TEST_F(MedrixBadInput, ReadOnlyFolderIsRefused)
     EXPECT_TRUE(RunUnprivileged([&] {
         MedrixHandle h = AV_Open();
         MedrixAudioAttr a = attr("pcm_s16le", 2, 44100);
-        bool refused = AV_SetInputpath(h, in.c_str()) && !AV_SetOutputPath(h, (ro + "/out.wav").c_str());
+        bool refused =
+            AV_SetInputpath(h, in.c_str()) && !AV_SetOutputPath(h, (ro + "/out.wav").c_str());
         // Even when a caller goes on regardless, nothing is converted.
         refused = refused && !(AV_SetAudioAttr(h, a) && AV_Convert(h));
         AV_Close(h);
@@ -229,8 +218,7 @@ TEST_F(MedrixBadInput, ReadOnlyFolderIsRefused)
     EXPECT_TRUE(ListDir(ro).empty());
 }
 
-TEST_F(MedrixBadInput, OutputFolderRemovedBeforeConvertFailsCleanly)
-{
+TEST_F(MedrixBadInput, OutputFolderRemovedBeforeConvertFailsCleanly) {
     const std::string in = env().path("in.wav");
     ASSERT_TRUE(WriteWave(in, Sine(4410, 44100, 2, 440), 44100, 2));
     const std::string folder = env().makeDir("gone");
@@ -244,8 +232,7 @@ TEST_F(MedrixBadInput, OutputFolderRemovedBeforeConvertFailsCleanly)
     EXPECT_FALSE(Exists(folder));
 }
 
-TEST_F(MedrixBadInput, UnknownCodecsExtensionsAndFormatsAreRefused)
-{
+TEST_F(MedrixBadInput, UnknownCodecsExtensionsAndFormatsAreRefused) {
     const std::string in = env().path("in.wav");
     ASSERT_TRUE(WriteWave(in, Sine(4410, 44100, 2, 440), 44100, 2));
     MedrixHandle h = AV_Open();

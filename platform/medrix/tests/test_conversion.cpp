@@ -19,8 +19,7 @@ namespace {
 
 class MedrixConversion : public IsolatedTest {};
 
-std::string text(const std::vector<uint8_t>& b, size_t at, size_t n)
-{
+std::string text(const std::vector<uint8_t>& b, size_t at, size_t n) {
     return at + n <= b.size() ? std::string(b.begin() + static_cast<long>(at),
                                             b.begin() + static_cast<long>(at + n))
                               : std::string();
@@ -28,31 +27,30 @@ std::string text(const std::vector<uint8_t>& b, size_t at, size_t n)
 
 } // namespace
 
-TEST_F(MedrixConversion, WaveToWaveOfTheSameFormatIsBitIdentical)
-{
+TEST_F(MedrixConversion, WaveToWaveOfTheSameFormatIsBitIdentical) {
     for (int channels : {1, 2}) {
         SCOPED_TRACE(channels);
         const std::string in = env().path("in" + std::to_string(channels) + ".wav");
         const std::string out = env().path("out" + std::to_string(channels) + ".wav");
         ASSERT_TRUE(WriteWave(in, Ramp(44100 * 2 + 17, channels), 44100, channels));
-        ASSERT_TRUE(Convert(in, out, Target{"pcm_s16le", static_cast<uint32_t>(channels), 44100, 0}));
+        ASSERT_TRUE(
+            Convert(in, out, Target{"pcm_s16le", static_cast<uint32_t>(channels), 44100, 0}));
         EXPECT_EQ(ReadBytes(out), ReadBytes(in));
     }
 }
 
-TEST_F(MedrixConversion, OutputHeaderIsCanonicalWithSizesOfTheWholeFile)
-{
+TEST_F(MedrixConversion, OutputHeaderIsCanonicalWithSizesOfTheWholeFile) {
     const std::string in = env().path("in.wav");
     const std::string out = env().path("out.wav");
     ASSERT_TRUE(WriteWave(in, Sine(12345, 22050, 2, 500), 22050, 2));
     ASSERT_TRUE(Convert(in, out, Target{"pcm_s16le", 2, 22050, 0}));
     std::vector<uint8_t> b = ReadBytes(out);
     ASSERT_EQ(b.size(), 44u + 12345u * 4);
-    EXPECT_EQ(std::vector<uint8_t>(b.begin(), b.begin() + 44), vorlain::test::WaveHeader(22050, 2, 12345 * 4));
+    EXPECT_EQ(std::vector<uint8_t>(b.begin(), b.begin() + 44),
+              vorlain::test::WaveHeader(22050, 2, 12345 * 4));
 }
 
-TEST_F(MedrixConversion, Rate48000To44100GivesTheProportionalFrameCount)
-{
+TEST_F(MedrixConversion, Rate48000To44100GivesTheProportionalFrameCount) {
     const std::string in = env().path("in.wav");
     const int64_t frames = 48000 * 3 + 480;
     ASSERT_TRUE(WriteWave(in, Sine(frames, 48000, 2, 440), 48000, 2));
@@ -65,8 +63,7 @@ TEST_F(MedrixConversion, Rate48000To44100GivesTheProportionalFrameCount)
     EXPECT_NEAR(Rms(*wave, 0, 4410, wave->frames() - 4410), 16000 / std::sqrt(2.0), 200.0);
 }
 
-TEST_F(MedrixConversion, SourceChannelsAreKeptWhenNoneAreRequested)
-{
+TEST_F(MedrixConversion, SourceChannelsAreKeptWhenNoneAreRequested) {
     for (int channels : {1, 2}) {
         SCOPED_TRACE(channels);
         const std::string in = env().path("in.wav");
@@ -79,8 +76,7 @@ TEST_F(MedrixConversion, SourceChannelsAreKeptWhenNoneAreRequested)
     }
 }
 
-TEST_F(MedrixConversion, StereoToMonoAveragesAndMonoToStereoDuplicates)
-{
+TEST_F(MedrixConversion, StereoToMonoAveragesAndMonoToStereoDuplicates) {
     // Left +8000, right +4000: the mono mix lies between, nearer neither.
     vorlain::test::Samples stereo;
     for (int i = 0; i < 1000; ++i) {
@@ -105,8 +101,7 @@ TEST_F(MedrixConversion, StereoToMonoAveragesAndMonoToStereoDuplicates)
     EXPECT_NE(both->channel(0), vorlain::test::Samples(1000, 0));
 }
 
-TEST_F(MedrixConversion, SixChannelsAreDownmixedToStereoByPosition)
-{
+TEST_F(MedrixConversion, SixChannelsAreDownmixedToStereoByPosition) {
     // Plain PCM with six channels is read as 5.1: FL FR FC LFE BL BR.
     auto only = [](int channel, int16_t value) {
         vorlain::test::Samples s(6 * 2000, 0);
@@ -118,8 +113,8 @@ TEST_F(MedrixConversion, SixChannelsAreDownmixedToStereoByPosition)
         int channel;
         bool left, right;
     };
-    for (Case c : {Case{0, true, false}, Case{1, false, true}, Case{2, true, true}, Case{4, true, false},
-                   Case{5, false, true}}) {
+    for (Case c : {Case{0, true, false}, Case{1, false, true}, Case{2, true, true},
+                   Case{4, true, false}, Case{5, false, true}}) {
         SCOPED_TRACE(c.channel);
         const std::string in = env().path("six.wav");
         ASSERT_TRUE(WriteWaveAs(in, only(c.channel, 10000), 44100, 6, SampleFormat::Int16));
@@ -137,8 +132,7 @@ TEST_F(MedrixConversion, SixChannelsAreDownmixedToStereoByPosition)
     }
 }
 
-TEST_F(MedrixConversion, WideAndFloatSamplesBecomeTheSame16BitValues)
-{
+TEST_F(MedrixConversion, WideAndFloatSamplesBecomeTheSame16BitValues) {
     const vorlain::test::Samples source = Ramp(5000, 2);
     for (SampleFormat f : {SampleFormat::Int24, SampleFormat::Int32, SampleFormat::Float32}) {
         SCOPED_TRACE(static_cast<int>(f));
@@ -151,8 +145,7 @@ TEST_F(MedrixConversion, WideAndFloatSamplesBecomeTheSame16BitValues)
     }
 }
 
-TEST_F(MedrixConversion, AiffBigEndianSamplesAreDecodedExactly)
-{
+TEST_F(MedrixConversion, AiffBigEndianSamplesAreDecodedExactly) {
     const vorlain::test::Samples source = Ramp(3000, 2);
     std::vector<uint8_t> b;
     auto be = [&b](uint32_t v, int bytes) {
@@ -166,9 +159,9 @@ TEST_F(MedrixConversion, AiffBigEndianSamplesAreDecodedExactly)
     tag("AIFF");
     tag("COMM");
     be(18, 4);
-    be(2, 2);    // channels
-    be(3000, 4); // frames
-    be(16, 2);   // bits
+    be(2, 2);                                                    // channels
+    be(3000, 4);                                                 // frames
+    be(16, 2);                                                   // bits
     for (uint8_t x : {0x40, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0}) // 44100 as an 80-bit float
         b.push_back(x);
     tag("SSND");
@@ -185,8 +178,7 @@ TEST_F(MedrixConversion, AiffBigEndianSamplesAreDecodedExactly)
     EXPECT_EQ(wave->samples, source);
 }
 
-TEST_F(MedrixConversion, FlacByExtensionIsLossless)
-{
+TEST_F(MedrixConversion, FlacByExtensionIsLossless) {
     const std::string in = env().path("in.wav");
     const std::string flac = env().path("out.flac");
     const vorlain::test::Samples source = Sine(44100 * 2 + 333, 44100, 2, 1234);
@@ -199,8 +191,7 @@ TEST_F(MedrixConversion, FlacByExtensionIsLossless)
     EXPECT_EQ(wave->samples, source);
 }
 
-TEST_F(MedrixConversion, EmptyCodecTakesTheExtensionsContainer)
-{
+TEST_F(MedrixConversion, EmptyCodecTakesTheExtensionsContainer) {
     const std::string in = env().path("in.wav");
     ASSERT_TRUE(WriteWave(in, Sine(44100, 44100, 2, 440), 44100, 2));
     struct Case {
@@ -208,8 +199,9 @@ TEST_F(MedrixConversion, EmptyCodecTakesTheExtensionsContainer)
         size_t at;
         const char* magic;
     };
-    for (Case c : {Case{"a.wav", 0, "RIFF"}, Case{"a.mp3", 0, "ID3"}, Case{"a.m4a", 8, "M4A "},
-                   Case{"a.MP4", 4, "ftyp"}, Case{"a.ogg", 0, "OggS"}, Case{"a.opus", 28, "OpusHead"}}) {
+    for (Case c :
+         {Case{"a.wav", 0, "RIFF"}, Case{"a.mp3", 0, "ID3"}, Case{"a.m4a", 8, "M4A "},
+          Case{"a.MP4", 4, "ftyp"}, Case{"a.ogg", 0, "OggS"}, Case{"a.opus", 28, "OpusHead"}}) {
         SCOPED_TRACE(c.name);
         const std::string out = env().path(c.name);
         ASSERT_TRUE(Convert(in, out, Target{"", 2, 44100, 0}));
@@ -227,8 +219,7 @@ TEST_F(MedrixConversion, EmptyCodecTakesTheExtensionsContainer)
     EXPECT_EQ(b[1] & 0xF0, 0xF0);
 }
 
-TEST_F(MedrixConversion, CodecNameDecidesOverTheExtension)
-{
+TEST_F(MedrixConversion, CodecNameDecidesOverTheExtension) {
     const std::string in = env().path("in.wav");
     ASSERT_TRUE(WriteWave(in, Sine(22050, 44100, 1, 440), 44100, 1));
     const std::string out = env().path("track.m4a");
@@ -240,8 +231,7 @@ TEST_F(MedrixConversion, CodecNameDecidesOverTheExtension)
     EXPECT_TRUE(ReadCanonicalWave(wavNamedMp3));
 }
 
-TEST_F(MedrixConversion, AudioOfAVideoFileIsDecodedFromItsSecondStream)
-{
+TEST_F(MedrixConversion, AudioOfAVideoFileIsDecodedFromItsSecondStream) {
     const vorlain::test::Samples source = Ramp(44100, 2);
     const std::string movie = env().path("clip.mov");
     ASSERT_TRUE(WriteMovie(movie, &source, 44100, 2));
@@ -255,13 +245,13 @@ TEST_F(MedrixConversion, AudioOfAVideoFileIsDecodedFromItsSecondStream)
     EXPECT_EQ(wave->samples, source);
 }
 
-TEST_F(MedrixConversion, ExistingOutputIsReplacedAndNoHelperFileRemains)
-{
+TEST_F(MedrixConversion, ExistingOutputIsReplacedAndNoHelperFileRemains) {
     const std::string in = env().path("in.wav");
     const std::string out = env().path("out.wav");
     ASSERT_TRUE(WriteWave(in, Ramp(1000, 2), 44100, 2));
     ASSERT_TRUE(vorlain::test::WriteBytes(out, std::vector<uint8_t>(100000, 7)));
     ASSERT_TRUE(Convert(in, out, Target{"pcm_s16le", 2, 44100, 0}));
     EXPECT_EQ(ReadBytes(out), ReadBytes(in));
-    EXPECT_EQ(ListDir(env().root()), (std::vector<std::string>{"home", "in.wav", "out.wav", "tmp"}));
+    EXPECT_EQ(ListDir(env().root()),
+              (std::vector<std::string>{"home", "in.wav", "out.wav", "tmp"}));
 }

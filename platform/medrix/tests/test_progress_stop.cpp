@@ -15,9 +15,8 @@ using vorlain::test::ReadBytes;
 namespace {
 
 class MedrixProgressAndStop : public IsolatedTest {
-protected:
-    MedrixHandle prepare(const std::string& in, const std::string& out, const char* codec)
-    {
+  protected:
+    MedrixHandle prepare(const std::string& in, const std::string& out, const char* codec) {
         MedrixHandle h = AV_Open();
         MedrixAudioAttr attr{};
         std::strcpy(attr.codecName, codec);
@@ -37,8 +36,7 @@ using Clock = std::chrono::steady_clock;
 
 } // namespace
 
-TEST_F(MedrixProgressAndStop, ProgressRisesMonotonicallyToHundred)
-{
+TEST_F(MedrixProgressAndStop, ProgressRisesMonotonicallyToHundred) {
     const std::string in = env().path("in.wav");
     ASSERT_TRUE(vorlain::test::WriteRampWave(in, 44100 * 60, 44100, 1));
     MedrixHandle h = prepare(in, env().path("out.mp3"), "libmp3lame");
@@ -68,8 +66,7 @@ TEST_F(MedrixProgressAndStop, ProgressRisesMonotonicallyToHundred)
     AV_Close(h);
 }
 
-TEST_F(MedrixProgressAndStop, StopEndsALongConversionSoonAndLeavesNoOutput)
-{
+TEST_F(MedrixProgressAndStop, StopEndsALongConversionSoonAndLeavesNoOutput) {
     const std::string in = env().path("long.wav");
     const std::string out = env().path("long.mp3");
     ASSERT_TRUE(vorlain::test::WriteRampWave(in, 44100LL * 600, 44100, 1)); // ten minutes
@@ -84,7 +81,8 @@ TEST_F(MedrixProgressAndStop, StopEndsALongConversionSoonAndLeavesNoOutput)
     });
     // Wait (generously) until the conversion is under way.
     const auto started = Clock::now();
-    while (AV_GetProgress(h) < 1 && !returned.load() && Clock::now() - started < std::chrono::seconds(60))
+    while (AV_GetProgress(h) < 1 && !returned.load() &&
+           Clock::now() - started < std::chrono::seconds(60))
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     ASSERT_FALSE(returned.load()) << "finished before it could be stopped";
     const auto stopAt = Clock::now();
@@ -100,8 +98,7 @@ TEST_F(MedrixProgressAndStop, StopEndsALongConversionSoonAndLeavesNoOutput)
     EXPECT_EQ(ListDir(env().root()), (std::vector<std::string>{"home", "long.wav", "tmp"}));
 }
 
-TEST_F(MedrixProgressAndStop, StopBeforeConvertFailsAtOnceUntilANewInputIsSet)
-{
+TEST_F(MedrixProgressAndStop, StopBeforeConvertFailsAtOnceUntilANewInputIsSet) {
     const std::string in = env().path("in.wav");
     const std::string out = env().path("out.wav");
     ASSERT_TRUE(vorlain::test::WriteWave(in, vorlain::test::Ramp(1000, 1), 44100, 1));
@@ -116,8 +113,7 @@ TEST_F(MedrixProgressAndStop, StopBeforeConvertFailsAtOnceUntilANewInputIsSet)
     AV_Close(h);
 }
 
-TEST_F(MedrixProgressAndStop, StoppedConversionKeepsAnExistingOutputUnchanged)
-{
+TEST_F(MedrixProgressAndStop, StoppedConversionKeepsAnExistingOutputUnchanged) {
     const std::string in = env().path("long.wav");
     const std::string out = env().path("keep.wav");
     ASSERT_TRUE(vorlain::test::WriteRampWave(in, 44100LL * 120, 44100, 1));
@@ -128,12 +124,14 @@ TEST_F(MedrixProgressAndStop, StoppedConversionKeepsAnExistingOutputUnchanged)
     std::atomic<int> result{-1};
     std::thread worker([&] { result.store(AV_Convert(h)); });
     const auto started = Clock::now();
-    while (AV_GetProgress(h) < 1 && result.load() < 0 && Clock::now() - started < std::chrono::seconds(60))
+    while (AV_GetProgress(h) < 1 && result.load() < 0 &&
+           Clock::now() - started < std::chrono::seconds(60))
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     AV_Stop(h);
     worker.join();
     EXPECT_EQ(result.load(), 0);
     AV_Close(h);
     EXPECT_EQ(ReadBytes(out), old);
-    EXPECT_EQ(ListDir(env().root()), (std::vector<std::string>{"home", "keep.wav", "long.wav", "tmp"}));
+    EXPECT_EQ(ListDir(env().root()),
+              (std::vector<std::string>{"home", "keep.wav", "long.wav", "tmp"}));
 }

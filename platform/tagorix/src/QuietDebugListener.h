@@ -7,7 +7,7 @@
 namespace tagorix {
 
 class QuietDebugListener : public TagLib::DebugListener {
-public:
+  public:
     void printMessage(const TagLib::String& msg) override;
 
     /** Installs one listener for the process, once. */

@@ -11,7 +11,7 @@
 namespace tagorix {
 
 class TagFile {
-public:
+  public:
     /** Opens a regular file whose type TagLib knows; valid() tells. */
     explicit TagFile(const char* path);
 
@@ -22,7 +22,7 @@ public:
     /** Sets the six named texts and saves the file. @returns whether it saved. */
     bool write(const TagInfo& tag);
 
-private:
+  private:
     TagLib::FileRef m_file;
 };
 

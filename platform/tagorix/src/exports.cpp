@@ -6,8 +6,7 @@
 
 extern "C" {
 
-int GetTagInfo(const char* path, TagInfo* tag)
-{
+int GetTagInfo(const char* path, TagInfo* tag) {
     if (!path || !tag)
         return 0;
     try {
@@ -22,8 +21,7 @@ int GetTagInfo(const char* path, TagInfo* tag)
     }
 }
 
-int SetTagInfo(const char* path, TagInfo tag)
-{
+int SetTagInfo(const char* path, TagInfo tag) {
     if (!path)
         return 0;
     try {

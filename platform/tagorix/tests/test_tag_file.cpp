@@ -13,13 +13,13 @@ using vorlain::test::IsolatedTest;
 namespace {
 
 class TagorixTest : public IsolatedTest {
-protected:
+  protected:
     /** A short sine encoded by the converter, the output's extension deciding the format. */
-    std::string makeAudio(const std::string& name)
-    {
+    std::string makeAudio(const std::string& name) {
         const std::string wav = env().path("src.wav");
         const std::string out = env().path(name);
-        EXPECT_TRUE(vorlain::test::WriteWave(wav, vorlain::test::Sine(22050, 44100, 2, 440), 44100, 2));
+        EXPECT_TRUE(
+            vorlain::test::WriteWave(wav, vorlain::test::Sine(22050, 44100, 2, 440), 44100, 2));
         MedrixHandle h = AV_Open();
         MedrixAudioAttr attr{};
         attr.channels = 2;
@@ -31,8 +31,7 @@ protected:
         return out;
     }
 
-    static TagInfo sample()
-    {
+    static TagInfo sample() {
         TagInfo t{};
         std::strcpy(t.title, "Größe ♪ – Überraschung");
         std::strcpy(t.artist, "Zoë & the Ümlauts");
@@ -43,8 +42,7 @@ protected:
         return t;
     }
 
-    static void expectSameTexts(const TagInfo& a, const TagInfo& b)
-    {
+    static void expectSameTexts(const TagInfo& a, const TagInfo& b) {
         EXPECT_STREQ(a.title, b.title);
         EXPECT_STREQ(a.artist, b.artist);
         EXPECT_STREQ(a.album, b.album);
@@ -53,8 +51,7 @@ protected:
         EXPECT_STREQ(a.year, b.year);
     }
 
-    static bool allZero(const char* p, size_t n)
-    {
+    static bool allZero(const char* p, size_t n) {
         for (size_t i = 0; i < n; ++i)
             if (p[i] != 0)
                 return false;
@@ -66,8 +63,7 @@ class TagorixFormats : public TagorixTest, public ::testing::WithParamInterface<
 
 } // namespace
 
-TEST_P(TagorixFormats, TagsRoundTripWithUtf8Texts)
-{
+TEST_P(TagorixFormats, TagsRoundTripWithUtf8Texts) {
     const std::string file = makeAudio(std::string("song.") + GetParam());
     const TagInfo written = sample();
     ASSERT_EQ(SetTagInfo(file.c_str(), written), 1);
@@ -77,7 +73,8 @@ TEST_P(TagorixFormats, TagsRoundTripWithUtf8Texts)
     ASSERT_EQ(GetTagInfo(file.c_str(), &read), 1);
     expectSameTexts(read, written);
     // Every field is zero-padded after its text.
-    EXPECT_TRUE(allZero(read.title + std::strlen(read.title), sizeof read.title - std::strlen(read.title)));
+    EXPECT_TRUE(
+        allZero(read.title + std::strlen(read.title), sizeof read.title - std::strlen(read.title)));
     EXPECT_TRUE(allZero(read.year + 4, sizeof read.year - 4));
 
     // The tagged file still decodes to the same length.
@@ -92,8 +89,7 @@ TEST_P(TagorixFormats, TagsRoundTripWithUtf8Texts)
 INSTANTIATE_TEST_SUITE_P(ConverterOutputs, TagorixFormats,
                          ::testing::Values("mp3", "m4a", "flac", "ogg", "opus"));
 
-TEST_F(TagorixTest, UntaggedConverterOutputGivesAnAllZeroRecord)
-{
+TEST_F(TagorixTest, UntaggedConverterOutputGivesAnAllZeroRecord) {
     for (const char* name : {"plain.mp3", "plain.m4a"}) {
         SCOPED_TRACE(name);
         const std::string file = makeAudio(name);
@@ -104,8 +100,7 @@ TEST_F(TagorixTest, UntaggedConverterOutputGivesAnAllZeroRecord)
     }
 }
 
-TEST_F(TagorixTest, ReservedFieldIsNeitherReadNorWritten)
-{
+TEST_F(TagorixTest, ReservedFieldIsNeitherReadNorWritten) {
     const std::string file = makeAudio("r.mp3");
     TagInfo written = sample();
     std::memset(written.reserved, 'R', sizeof written.reserved);
@@ -123,8 +118,7 @@ TEST_F(TagorixTest, ReservedFieldIsNeitherReadNorWritten)
     EXPECT_EQ(std::search(bytes.begin(), bytes.end(), run.begin(), run.end()), bytes.end());
 }
 
-TEST_F(TagorixTest, ReadingOverwritesStaleFieldsOfTheCallersRecord)
-{
+TEST_F(TagorixTest, ReadingOverwritesStaleFieldsOfTheCallersRecord) {
     const std::string file = makeAudio("s.m4a");
     TagInfo only{};
     std::strcpy(only.title, "T");
@@ -138,8 +132,7 @@ TEST_F(TagorixTest, ReadingOverwritesStaleFieldsOfTheCallersRecord)
     EXPECT_TRUE(allZero(read.year, sizeof read.year));
 }
 
-TEST_F(TagorixTest, EmptyFieldsClearEarlierTags)
-{
+TEST_F(TagorixTest, EmptyFieldsClearEarlierTags) {
     for (const char* name : {"c.mp3", "c.m4a"}) {
         SCOPED_TRACE(name);
         const std::string file = makeAudio(name);
@@ -156,8 +149,7 @@ TEST_F(TagorixTest, EmptyFieldsClearEarlierTags)
     }
 }
 
-TEST_F(TagorixTest, YearIsANumberOrNothing)
-{
+TEST_F(TagorixTest, YearIsANumberOrNothing) {
     const std::string file = makeAudio("y.mp3");
     struct Case {
         const char* written;
@@ -176,8 +168,7 @@ TEST_F(TagorixTest, YearIsANumberOrNothing)
     }
 }
 
-TEST_F(TagorixTest, OverlongTextsAreCutOnACharacterBoundary)
-{
+TEST_F(TagorixTest, OverlongTextsAreCutOnACharacterBoundary) {
     const std::string file = makeAudio("long.mp3");
     // Fields filled to their last byte (no terminator) with two-byte
     // characters, and a genre of three-byte characters: the whole texts are
@@ -199,8 +190,7 @@ TEST_F(TagorixTest, OverlongTextsAreCutOnACharacterBoundary)
     EXPECT_EQ(std::memcmp(read.genre, t.genre, 31), 0);
 }
 
-TEST_F(TagorixTest, BadInputIsRefusedAndLeavesTheRecordAlone)
-{
+TEST_F(TagorixTest, BadInputIsRefusedAndLeavesTheRecordAlone) {
     const std::string text = env().path("notes.mp3");
     ASSERT_TRUE(vorlain::test::WriteBytes(text, std::vector<uint8_t>(100, 'a')));
     const std::string unknown = env().path("data.xyz");
@@ -208,8 +198,8 @@ TEST_F(TagorixTest, BadInputIsRefusedAndLeavesTheRecordAlone)
     const std::string empty = env().path("empty.m4a");
     ASSERT_TRUE(vorlain::test::WriteBytes(empty, {}));
     const TagInfo t = sample();
-    for (const std::string& path : {env().path("missing.mp3"), env().makeDir("folder.mp3"), text, unknown,
-                                    empty, std::string()}) {
+    for (const std::string& path : {env().path("missing.mp3"), env().makeDir("folder.mp3"), text,
+                                    unknown, empty, std::string()}) {
         SCOPED_TRACE(path);
         TagInfo read;
         std::memset(&read, 0, sizeof read);

@@ -27,25 +27,25 @@ extern "C" {
 
 /** What AV_GetInputFileAttr reports about the input file. 2604 bytes. */
 typedef struct MedrixFileAttr {
-    char formatName[128];     /* FFmpeg's short name of the container, e.g. "wav", "mp3" */
-    char codecName[128];      /* codec of the audio stream that is decoded, e.g. "mp3" */
-    uint32_t channels;        /* channels of the source (not capped) */
-    uint32_t sampleRate;      /* Hz of the source */
-    uint32_t bitRate;         /* bits per second of the audio stream, else of the file; 0 unknown */
-    uint32_t bitsPerSample;   /* of the source samples when the codec has a fixed width, else 0 */
-    uint32_t streamIndex;     /* index of the decoded stream in the container */
-    uint32_t streamCount;     /* streams in the container */
+    char formatName[128];   /* FFmpeg's short name of the container, e.g. "wav", "mp3" */
+    char codecName[128];    /* codec of the audio stream that is decoded, e.g. "mp3" */
+    uint32_t channels;      /* channels of the source (not capped) */
+    uint32_t sampleRate;    /* Hz of the source */
+    uint32_t bitRate;       /* bits per second of the audio stream, else of the file; 0 unknown */
+    uint32_t bitsPerSample; /* of the source samples when the codec has a fixed width, else 0 */
+    uint32_t streamIndex;   /* index of the decoded stream in the container */
+    uint32_t streamCount;   /* streams in the container */
     char reserved[2592 - 280];
-    int64_t duration;         /* microseconds; 0 when unknown */
+    int64_t duration; /* microseconds; 0 when unknown */
     uint32_t reserved2;
 } MedrixFileAttr;
 
 /** Audio format of a source (reported) or of the output (requested). 140 bytes. */
 typedef struct MedrixAudioAttr {
-    char codecName[128];  /* "pcm_s16le", "libmp3lame", "mpeg4aac", or "" for the output extension's codec */
-    uint32_t channels;    /* 1 or 2; a source with more is reported as 2 (the output is downmixed) */
-    uint32_t sampleRate;  /* Hz */
-    uint32_t bitRate;     /* bits per second; 0 = the encoder's default (128000 for MP3 and AAC) */
+    char codecName[128]; /* "pcm_s16le", "libmp3lame", "mpeg4aac"; "" = the extension's codec */
+    uint32_t channels;   /* 1 or 2; a source with more is reported as 2 (the output is downmixed) */
+    uint32_t sampleRate; /* Hz */
+    uint32_t bitRate;    /* bits per second; 0 = the encoder's default (128000 for MP3 and AAC) */
 } MedrixAudioAttr;
 
 #pragma pack(pop)
