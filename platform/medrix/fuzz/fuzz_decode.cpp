@@ -12,7 +12,8 @@
 
 namespace {
 
-const std::string& workDir() {
+const std::string& workDir()
+{
     static const std::string dir = [] {
         const char* base = std::getenv("TMPDIR");
         std::string pattern = std::string(base && *base ? base : "/tmp") + "/medrix-fuzz-XXXXXX";
@@ -25,7 +26,8 @@ const std::string& workDir() {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     const std::string in = workDir() + "/input";
     const std::string out = workDir() + "/output.wav";
     std::FILE* f = std::fopen(in.c_str(), "wb");

@@ -18,27 +18,32 @@ constexpr int kMaxConsecutiveErrors = 1000;
 
 // Inputs are single local files. Playlists and references to other files or
 // URLs (HLS, DASH, concat lists, MP4 data references) are not followed.
-int refuseNestedOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**) {
+int refuseNestedOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**)
+{
     return AVERROR(EPERM);
 }
 
-bool plausible(int rate, int channels) {
+bool plausible(int rate, int channels)
+{
     return rate >= kMinRate && rate <= kMaxRate && channels >= 1 && channels <= kMaxChannels;
 }
 
 } // namespace
 
-AudioDecoder::~AudioDecoder() {
+AudioDecoder::~AudioDecoder()
+{
     m_decoder.reset();
     avformat_close_input(&m_format);
     avio_closep(&m_io);
 }
 
-int AudioDecoder::interrupted(void* self) {
+int AudioDecoder::interrupted(void* self)
+{
     return static_cast<AudioDecoder*>(self)->stopRequested() ? 1 : 0;
 }
 
-bool AudioDecoder::open(const std::string& path) {
+bool AudioDecoder::open(const std::string& path)
+{
     struct stat st {};
     if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0)
         return false;
@@ -128,7 +133,8 @@ bool AudioDecoder::open(const std::string& path) {
     return true;
 }
 
-AudioDecoder::Result AudioDecoder::next(AVFrame* frame) {
+AudioDecoder::Result AudioDecoder::next(AVFrame* frame)
+{
     if (!m_decoder)
         return Result::Failed;
     av_frame_unref(frame);
@@ -178,7 +184,8 @@ AudioDecoder::Result AudioDecoder::next(AVFrame* frame) {
     }
 }
 
-int64_t AudioDecoder::bytesRead() const {
+int64_t AudioDecoder::bytesRead() const
+{
     return m_io ? avio_tell(m_io) : 0;
 }
 

@@ -17,12 +17,14 @@ namespace medrix {
 
 namespace {
 
-bool debugEnabled() {
+bool debugEnabled()
+{
     static const bool enabled = std::getenv("VORLAIN_DEBUG") != nullptr;
     return enabled;
 }
 
-void forwardFfmpegLog(void* avcl, int level, const char* format, va_list args) {
+void forwardFfmpegLog(void* avcl, int level, const char* format, va_list args)
+{
     if (level > av_log_get_level())
         return;
     char line[1024];
@@ -37,7 +39,8 @@ void forwardFfmpegLog(void* avcl, int level, const char* format, va_list args) {
 
 } // namespace
 
-void InitDiagnostics() {
+void InitDiagnostics()
+{
     static std::once_flag once;
     std::call_once(once, [] {
         if (debugEnabled()) {
@@ -49,7 +52,8 @@ void InitDiagnostics() {
     });
 }
 
-void Trace(const char* format, ...) {
+void Trace(const char* format, ...)
+{
     if (!debugEnabled())
         return;
     char text[1024];

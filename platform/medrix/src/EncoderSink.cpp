@@ -12,7 +12,8 @@ namespace {
 // overhead low, small enough to keep memory flat.
 constexpr int kVariableFrameSize = 4096;
 
-int nearestRate(const AVCodec* codec, int wanted) {
+int nearestRate(const AVCodec* codec, int wanted)
+{
     if (!codec->supported_samplerates)
         return wanted;
     int best = 0;
@@ -24,7 +25,8 @@ int nearestRate(const AVCodec* codec, int wanted) {
 
 } // namespace
 
-EncoderSink::~EncoderSink() {
+EncoderSink::~EncoderSink()
+{
     if (m_muxer) {
         avio_closep(&m_muxer->pb);
         avformat_free_context(m_muxer);
@@ -32,7 +34,8 @@ EncoderSink::~EncoderSink() {
 }
 
 bool EncoderSink::open(const OutputPlan& plan, const std::string& path, int sampleRate,
-                       int channels, int64_t bitRate) {
+                       int channels, int64_t bitRate)
+{
     const AVCodec* codec = avcodec_find_encoder_by_name(plan.encoder().c_str());
     if (!codec ||
         avformat_alloc_output_context2(&m_muxer, nullptr, plan.muxer().c_str(), nullptr) < 0)
@@ -80,7 +83,8 @@ bool EncoderSink::open(const OutputPlan& plan, const std::string& path, int samp
     return m_fifo != nullptr;
 }
 
-bool EncoderSink::write(const uint8_t* const* planes, int samples) {
+bool EncoderSink::write(const uint8_t* const* planes, int samples)
+{
     if (!m_fifo || samples < 0)
         return false;
     if (samples > 0 &&
@@ -93,7 +97,8 @@ bool EncoderSink::write(const uint8_t* const* planes, int samples) {
     return true;
 }
 
-bool EncoderSink::encodeFromFifo(int samples) {
+bool EncoderSink::encodeFromFifo(int samples)
+{
     FramePtr frame(av_frame_alloc());
     if (!frame)
         return false;
@@ -116,7 +121,8 @@ bool EncoderSink::encodeFromFifo(int samples) {
     return encode(frame.get());
 }
 
-bool EncoderSink::encode(const AVFrame* frame) {
+bool EncoderSink::encode(const AVFrame* frame)
+{
     if (avcodec_send_frame(m_encoder.get(), frame) < 0)
         return false;
     for (;;) {
@@ -132,7 +138,8 @@ bool EncoderSink::encode(const AVFrame* frame) {
     }
 }
 
-bool EncoderSink::finish() {
+bool EncoderSink::finish()
+{
     if (!m_fifo)
         return false;
     int rest = av_audio_fifo_size(m_fifo.get());

@@ -9,7 +9,8 @@ namespace {
 constexpr int64_t kMaxPadding = 8192;
 } // namespace
 
-bool EndTrimmer::push(AVFrame& frame) {
+bool EndTrimmer::push(AVFrame& frame)
+{
     if (m_end < 0) {
         m_passed += frame.nb_samples;
         return m_emit(frame);
@@ -30,7 +31,8 @@ bool EndTrimmer::push(AVFrame& frame) {
     return true;
 }
 
-bool EndTrimmer::releaseAll() {
+bool EndTrimmer::releaseAll()
+{
     while (!m_held.empty()) {
         FramePtr frame = std::move(m_held.front());
         m_held.pop_front();
@@ -42,7 +44,8 @@ bool EndTrimmer::releaseAll() {
     return true;
 }
 
-bool EndTrimmer::finish() {
+bool EndTrimmer::finish()
+{
     if (m_end < 0)
         return releaseAll();
     while (!m_held.empty()) {

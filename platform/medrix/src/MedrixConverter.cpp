@@ -32,7 +32,8 @@ constexpr size_t kMaxPath = 4096;
 // is damaged (cut off during a download or a copy): refuse it rather than
 // import part of it silently. Plain PCM is exempt: wave files with stale size
 // fields are common and every sample present is intact.
-bool looksTruncated(const AudioDecoder::Info& info, int64_t decodedMicros) {
+bool looksTruncated(const AudioDecoder::Info& info, int64_t decodedMicros)
+{
     const bool pcm =
         info.codecId >= AV_CODEC_ID_PCM_S16LE && info.codecId < AV_CODEC_ID_ADPCM_IMA_QT;
     if (pcm || !info.exactDuration || info.duration <= 0)
@@ -41,18 +42,21 @@ bool looksTruncated(const AudioDecoder::Info& info, int64_t decodedMicros) {
     return missing > 500000 && decodedMicros < info.duration / 10 * 9;
 }
 
-template <size_t N> void copyText(char (&dst)[N], const std::string& src) {
+template <size_t N> void copyText(char (&dst)[N], const std::string& src)
+{
     std::memset(dst, 0, N);
     std::memcpy(dst, src.data(), std::min(src.size(), N - 1));
 }
 
-uint32_t toU32(int64_t v) {
+uint32_t toU32(int64_t v)
+{
     return static_cast<uint32_t>(std::clamp<int64_t>(v, 0, UINT32_MAX));
 }
 
 } // namespace
 
-bool MedrixConverter::setInput(const char* path) {
+bool MedrixConverter::setInput(const char* path)
+{
     m_stop.store(false);
     m_progress.store(0);
     m_input.clear();
@@ -69,7 +73,8 @@ bool MedrixConverter::setInput(const char* path) {
     return true;
 }
 
-bool MedrixConverter::inputAttributes(MedrixFileAttr* file, MedrixAudioAttr* audio) const {
+bool MedrixConverter::inputAttributes(MedrixFileAttr* file, MedrixAudioAttr* audio) const
+{
     if (!m_inputInfo || !file || !audio)
         return false;
     const AudioDecoder::Info& info = *m_inputInfo;
@@ -93,14 +98,16 @@ bool MedrixConverter::inputAttributes(MedrixFileAttr* file, MedrixAudioAttr* aud
     return true;
 }
 
-bool MedrixConverter::isInputFile(const std::string& path) const {
+bool MedrixConverter::isInputFile(const std::string& path) const
+{
     struct stat in {
     }, out{};
     return !m_input.empty() && ::stat(m_input.c_str(), &in) == 0 &&
            ::stat(path.c_str(), &out) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino;
 }
 
-bool MedrixConverter::setOutput(const char* path) {
+bool MedrixConverter::setOutput(const char* path)
+{
     m_output.clear();
     if (!path || !*path || std::strlen(path) >= kMaxPath)
         return false;
@@ -124,7 +131,8 @@ bool MedrixConverter::setOutput(const char* path) {
     return true;
 }
 
-bool MedrixConverter::setAudioAttributes(const MedrixAudioAttr& attr) {
+bool MedrixConverter::setAudioAttributes(const MedrixAudioAttr& attr)
+{
     m_format.reset();
     OutputFormat format;
     format.codecName.assign(attr.codecName, strnlen(attr.codecName, sizeof attr.codecName));
@@ -145,7 +153,8 @@ bool MedrixConverter::setAudioAttributes(const MedrixAudioAttr& attr) {
     return true;
 }
 
-void MedrixConverter::reportProgress(const AudioDecoder& decoder) {
+void MedrixConverter::reportProgress(const AudioDecoder& decoder)
+{
     const AudioDecoder::Info& info = decoder.info();
     int64_t percent = 0;
     if (info.duration > 0)
@@ -158,7 +167,8 @@ void MedrixConverter::reportProgress(const AudioDecoder& decoder) {
         m_progress.store(p);
 }
 
-bool MedrixConverter::convert() {
+bool MedrixConverter::convert()
+{
     m_progress.store(0);
     bool ok = false;
     try {
@@ -171,7 +181,8 @@ bool MedrixConverter::convert() {
     return ok;
 }
 
-bool MedrixConverter::run() {
+bool MedrixConverter::run()
+{
     if (!m_inputInfo || m_output.empty() || !m_format || m_stop.load())
         return false;
     const std::optional<OutputPlan> plan = OutputPlan::Resolve(m_format->codecName, m_output);

@@ -8,7 +8,8 @@ namespace medrix {
 
 namespace {
 
-std::string lowerExtension(const std::string& path) {
+std::string lowerExtension(const std::string& path)
+{
     size_t slash = path.find_last_of('/');
     size_t dot = path.find_last_of('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
@@ -21,7 +22,8 @@ std::string lowerExtension(const std::string& path) {
 
 // AAC goes into the container its extension names: iTunes-style MP4 for
 // .m4a (and anything else), plain MP4 for .mp4, a raw ADTS stream for .aac.
-std::string aacMuxer(const std::string& ext) {
+std::string aacMuxer(const std::string& ext)
+{
     if (ext == "mp4")
         return "mp4";
     if (ext == "aac")
@@ -32,7 +34,8 @@ std::string aacMuxer(const std::string& ext) {
 } // namespace
 
 std::optional<OutputPlan> OutputPlan::Resolve(const std::string& codecName,
-                                              const std::string& outputPath) {
+                                              const std::string& outputPath)
+{
     const std::string ext = lowerExtension(outputPath);
     std::string codec = codecName;
     if (codec.empty()) {

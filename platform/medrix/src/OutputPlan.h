@@ -27,8 +27,9 @@ class OutputPlan {
 
   private:
     OutputPlan(Kind kind, std::string encoder, std::string muxer, bool bitRate)
-        : m_kind(kind), m_encoder(std::move(encoder)), m_muxer(std::move(muxer)),
-          m_bitRate(bitRate) {}
+        : m_kind(kind), m_encoder(std::move(encoder)), m_muxer(std::move(muxer)), m_bitRate(bitRate)
+    {
+    }
 
     Kind m_kind;
     std::string m_encoder;

@@ -16,18 +16,21 @@ namespace {
 // stay under this, so a high rate ratio never asks for a huge buffer.
 constexpr int kMaxOutSamples = 1 << 16;
 
-bool sameLayout(const AVChannelLayout& a, const AVChannelLayout& b) {
+bool sameLayout(const AVChannelLayout& a, const AVChannelLayout& b)
+{
     return av_channel_layout_compare(&a, &b) == 0;
 }
 
 } // namespace
 
-Resampler::~Resampler() {
+Resampler::~Resampler()
+{
     av_freep(&m_out[0]);
     av_channel_layout_uninit(&m_inLayout);
 }
 
-bool Resampler::configure(const AVFrame& frame) {
+bool Resampler::configure(const AVFrame& frame)
+{
     av_channel_layout_uninit(&m_inLayout);
     // Plain PCM wave files (and some raw streams) carry no channel mask; the
     // conventional layout for the count gives swresample a downmix matrix.
@@ -64,7 +67,8 @@ bool Resampler::configure(const AVFrame& frame) {
     return m_swr != nullptr;
 }
 
-bool Resampler::reserve(int samples) {
+bool Resampler::reserve(int samples)
+{
     if (samples <= m_outCapacity)
         return true;
     av_freep(&m_out[0]);
@@ -77,7 +81,8 @@ bool Resampler::reserve(int samples) {
     return true;
 }
 
-bool Resampler::convert(const uint8_t** in, int inSamples) {
+bool Resampler::convert(const uint8_t** in, int inSamples)
+{
     int wanted = swr_get_out_samples(m_swr.get(), inSamples);
     if (wanted < 0 || !reserve(std::max(wanted, 1)))
         return false;
@@ -87,7 +92,8 @@ bool Resampler::convert(const uint8_t** in, int inSamples) {
     return m_sink.write(m_out.data(), n);
 }
 
-bool Resampler::push(const AVFrame& frame) {
+bool Resampler::push(const AVFrame& frame)
+{
     if (frame.nb_samples <= 0 || frame.sample_rate <= 0 || frame.ch_layout.nb_channels <= 0)
         return true; // nothing to convert
     if (!m_swr || frame.sample_rate != m_inRate || frame.format != m_inFormat ||
@@ -123,7 +129,8 @@ bool Resampler::push(const AVFrame& frame) {
     return true;
 }
 
-bool Resampler::flush() {
+bool Resampler::flush()
+{
     if (!m_swr)
         return true;
     for (;;) {

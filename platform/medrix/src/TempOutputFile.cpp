@@ -13,7 +13,8 @@ namespace {
 std::atomic<unsigned> g_counter{0};
 }
 
-TempOutputFile::TempOutputFile(const std::string& target) : m_target(target) {
+TempOutputFile::TempOutputFile(const std::string& target) : m_target(target)
+{
     // O_EXCL with a pid-and-counter name: parallel conversions (even in
     // several processes) never share a temporary file. 0666 lets the umask
     // decide the final permissions, as for any newly created file.
@@ -35,12 +36,14 @@ TempOutputFile::TempOutputFile(const std::string& target) : m_target(target) {
     }
 }
 
-TempOutputFile::~TempOutputFile() {
+TempOutputFile::~TempOutputFile()
+{
     if (!m_path.empty() && !m_committed)
         ::unlink(m_path.c_str());
 }
 
-bool TempOutputFile::commit() {
+bool TempOutputFile::commit()
+{
     if (m_path.empty() || m_committed)
         return m_committed;
     m_committed = ::rename(m_path.c_str(), m_target.c_str()) == 0;

@@ -13,29 +13,33 @@ namespace {
 // header that lies.
 constexpr uint64_t kMaxDataBytes = 0xFFFFFFFFull - 36;
 
-void put16(uint8_t* p, uint16_t v) {
+void put16(uint8_t* p, uint16_t v)
+{
     p[0] = static_cast<uint8_t>(v);
     p[1] = static_cast<uint8_t>(v >> 8);
 }
-void put32(uint8_t* p, uint32_t v) {
+void put32(uint8_t* p, uint32_t v)
+{
     for (int i = 0; i < 4; ++i)
         p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 } // namespace
 
-WaveFileSink::WaveFileSink(int sampleRate, int channels)
-    : m_rate(sampleRate), m_channels(channels) {
+WaveFileSink::WaveFileSink(int sampleRate, int channels) : m_rate(sampleRate), m_channels(channels)
+{
     av_channel_layout_default(&m_layout, channels);
 }
 
-WaveFileSink::~WaveFileSink() {
+WaveFileSink::~WaveFileSink()
+{
     if (m_file)
         std::fclose(m_file);
     av_channel_layout_uninit(&m_layout);
 }
 
-bool WaveFileSink::open(const std::string& path) {
+bool WaveFileSink::open(const std::string& path)
+{
     m_file = std::fopen(path.c_str(), "wb");
     if (!m_file)
         return false;
@@ -43,7 +47,8 @@ bool WaveFileSink::open(const std::string& path) {
     return writeHeader(0);
 }
 
-bool WaveFileSink::writeHeader(uint32_t dataBytes) {
+bool WaveFileSink::writeHeader(uint32_t dataBytes)
+{
     std::array<uint8_t, 44> h{};
     const uint16_t blockAlign = static_cast<uint16_t>(m_channels * 2);
     std::copy_n("RIFF", 4, h.begin());
@@ -61,7 +66,8 @@ bool WaveFileSink::writeHeader(uint32_t dataBytes) {
     return std::fwrite(h.data(), 1, h.size(), m_file) == h.size();
 }
 
-bool WaveFileSink::write(const uint8_t* const* planes, int samples) {
+bool WaveFileSink::write(const uint8_t* const* planes, int samples)
+{
     if (!m_file || samples < 0)
         return false;
     const size_t bytes = static_cast<size_t>(samples) * static_cast<size_t>(m_channels) * 2;
@@ -73,7 +79,8 @@ bool WaveFileSink::write(const uint8_t* const* planes, int samples) {
     return true;
 }
 
-bool WaveFileSink::finish() {
+bool WaveFileSink::finish()
+{
     if (!m_file)
         return false;
     bool ok = std::fseek(m_file, 0, SEEK_SET) == 0 &&

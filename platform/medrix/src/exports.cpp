@@ -7,12 +7,14 @@
 
 extern "C" {
 
-MedrixHandle AV_Open(void) {
+MedrixHandle AV_Open(void)
+{
     medrix::InitDiagnostics();
     return new (std::nothrow) MedrixConverter();
 }
 
-int AV_SetInputpath(MedrixHandle h, const char* path) {
+int AV_SetInputpath(MedrixHandle h, const char* path)
+{
     try {
         return h && h->setInput(path) ? 1 : 0;
     } catch (...) {
@@ -20,13 +22,14 @@ int AV_SetInputpath(MedrixHandle h, const char* path) {
     }
 }
 
-int AV_GetInputFileAttr(MedrixHandle h, MedrixFileAttr* file, MedrixAudioAttr* audio,
-                        int reserved) {
+int AV_GetInputFileAttr(MedrixHandle h, MedrixFileAttr* file, MedrixAudioAttr* audio, int reserved)
+{
     (void)reserved;
     return h && h->inputAttributes(file, audio) ? 1 : 0;
 }
 
-int AV_SetOutputPath(MedrixHandle h, const char* path) {
+int AV_SetOutputPath(MedrixHandle h, const char* path)
+{
     try {
         return h && h->setOutput(path) ? 1 : 0;
     } catch (...) {
@@ -34,7 +37,8 @@ int AV_SetOutputPath(MedrixHandle h, const char* path) {
     }
 }
 
-int AV_SetAudioAttr(MedrixHandle h, MedrixAudioAttr attr) {
+int AV_SetAudioAttr(MedrixHandle h, MedrixAudioAttr attr)
+{
     try {
         return h && h->setAudioAttributes(attr) ? 1 : 0;
     } catch (...) {
@@ -42,22 +46,26 @@ int AV_SetAudioAttr(MedrixHandle h, MedrixAudioAttr attr) {
     }
 }
 
-int AV_Convert(MedrixHandle h) {
+int AV_Convert(MedrixHandle h)
+{
     return h && h->convert() ? 1 : 0;
 }
 
-int AV_GetProgress(MedrixHandle h) {
+int AV_GetProgress(MedrixHandle h)
+{
     return h ? h->progress() : 0;
 }
 
-int AV_Stop(MedrixHandle h) {
+int AV_Stop(MedrixHandle h)
+{
     if (!h)
         return 0;
     h->stop();
     return 1;
 }
 
-int AV_Close(MedrixHandle h) {
+int AV_Close(MedrixHandle h)
+{
     if (!h)
         return 0;
     delete h;

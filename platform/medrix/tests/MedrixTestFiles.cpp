@@ -20,18 +20,21 @@ using vorlain::test::WriteBytes;
 
 namespace {
 
-void put(std::vector<uint8_t>& b, uint32_t v, int bytes) {
+void put(std::vector<uint8_t>& b, uint32_t v, int bytes)
+{
     for (int i = 0; i < bytes; ++i)
         b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
-void putText(std::vector<uint8_t>& b, const char* t) {
+void putText(std::vector<uint8_t>& b, const char* t)
+{
     b.insert(b.end(), t, t + 4);
 }
 
 } // namespace
 
 bool WriteWaveAs(const std::string& path, const Samples& samples, int rate, int channels,
-                 SampleFormat format) {
+                 SampleFormat format)
+{
     const int bytes = format == SampleFormat::Int16 ? 2 : format == SampleFormat::Int24 ? 3 : 4;
     const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * static_cast<size_t>(bytes));
     std::vector<uint8_t> b;
@@ -71,14 +74,16 @@ bool WriteWaveAs(const std::string& path, const Samples& samples, int rate, int 
     return WriteBytes(path, b);
 }
 
-Samples Wave::channel(int c) const {
+Samples Wave::channel(int c) const
+{
     Samples out;
     for (size_t i = static_cast<size_t>(c); i < samples.size(); i += static_cast<size_t>(channels))
         out.push_back(samples[i]);
     return out;
 }
 
-std::optional<Wave> ReadCanonicalWave(const std::string& path) {
+std::optional<Wave> ReadCanonicalWave(const std::string& path)
+{
     std::vector<uint8_t> b = ReadBytes(path);
     if (b.size() < 44 || std::memcmp(b.data(), "RIFF", 4) != 0 ||
         std::memcmp(b.data() + 8, "WAVEfmt ", 8) != 0 || std::memcmp(b.data() + 36, "data", 4) != 0)
@@ -97,7 +102,8 @@ std::optional<Wave> ReadCanonicalWave(const std::string& path) {
     return w;
 }
 
-int Convert(const std::string& in, const std::string& out, const Target& target) {
+int Convert(const std::string& in, const std::string& out, const Target& target)
+{
     MedrixHandle h = AV_Open();
     if (!h)
         return 0;
@@ -113,20 +119,23 @@ int Convert(const std::string& in, const std::string& out, const Target& target)
 }
 
 std::optional<Wave> Decode(const std::string& in, const std::string& scratchWav, uint32_t channels,
-                           uint32_t rate) {
+                           uint32_t rate)
+{
     if (!Convert(in, scratchWav, Target{"pcm_s16le", channels, rate, 0}))
         return std::nullopt;
     return ReadCanonicalWave(scratchWav);
 }
 
-bool InputAttributes(const std::string& in, MedrixFileAttr& file, MedrixAudioAttr& audio) {
+bool InputAttributes(const std::string& in, MedrixFileAttr& file, MedrixAudioAttr& audio)
+{
     MedrixHandle h = AV_Open();
     bool ok = AV_SetInputpath(h, in.c_str()) && AV_GetInputFileAttr(h, &file, &audio, 0);
     AV_Close(h);
     return ok;
 }
 
-bool WriteMovie(const std::string& path, const Samples* audio, int rate, int channels) {
+bool WriteMovie(const std::string& path, const Samples* audio, int rate, int channels)
+{
     AVFormatContext* oc = nullptr;
     if (avformat_alloc_output_context2(&oc, nullptr, "mov", path.c_str()) < 0)
         return false;
@@ -182,7 +191,8 @@ bool WriteMovie(const std::string& path, const Samples* audio, int rate, int cha
     return ok;
 }
 
-double Rms(const Wave& wave, int channel, int64_t from, int64_t to) {
+double Rms(const Wave& wave, int channel, int64_t from, int64_t to)
+{
     double sum = 0;
     int64_t n = 0;
     for (int64_t f = std::max<int64_t>(from, 0); f < std::min(to, wave.frames()); ++f, ++n) {
@@ -192,7 +202,8 @@ double Rms(const Wave& wave, int channel, int64_t from, int64_t to) {
     return n ? std::sqrt(sum / static_cast<double>(n)) : 0.0;
 }
 
-bool RunUnprivileged(const std::function<bool()>& fn) {
+bool RunUnprivileged(const std::function<bool()>& fn)
+{
     if (geteuid() != 0)
         return fn();
     pid_t child = fork();

@@ -27,7 +27,8 @@ struct Wave {
     int rate = 0;
     int channels = 0;
     Samples samples; // interleaved
-    int64_t frames() const {
+    int64_t frames() const
+    {
         return channels ? static_cast<int64_t>(samples.size()) / channels : 0;
     }
     /** Samples of one channel. */

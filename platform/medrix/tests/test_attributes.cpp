@@ -12,7 +12,8 @@ namespace {
 
 class MedrixAttributes : public IsolatedTest {};
 
-int64_t durationAtOffset2592(const MedrixFileAttr& file) {
+int64_t durationAtOffset2592(const MedrixFileAttr& file)
+{
     // The kernel reads the duration straight from the record's bytes.
     int64_t d = 0;
     std::memcpy(&d, reinterpret_cast<const char*>(&file) + 2592, sizeof d);
@@ -21,7 +22,8 @@ int64_t durationAtOffset2592(const MedrixFileAttr& file) {
 
 } // namespace
 
-TEST_F(MedrixAttributes, StereoWaveReportsFormatRateBitRateAndExactDuration) {
+TEST_F(MedrixAttributes, StereoWaveReportsFormatRateBitRateAndExactDuration)
+{
     const std::string wav = env().path("in.wav");
     ASSERT_TRUE(vorlain::test::WriteWave(wav, Sine(96000, 48000, 2, 440), 48000, 2));
     MedrixFileAttr file;
@@ -48,7 +50,8 @@ TEST_F(MedrixAttributes, StereoWaveReportsFormatRateBitRateAndExactDuration) {
     EXPECT_EQ(file.reserved2, 0u);
 }
 
-TEST_F(MedrixAttributes, SurroundSourceIsReportedAsStereo) {
+TEST_F(MedrixAttributes, SurroundSourceIsReportedAsStereo)
+{
     const std::string wav = env().path("six.wav");
     ASSERT_TRUE(WriteWaveAs(wav, Sine(4410, 44100, 6, 300), 44100, 6, SampleFormat::Int16));
     MedrixFileAttr file{};
@@ -59,7 +62,8 @@ TEST_F(MedrixAttributes, SurroundSourceIsReportedAsStereo) {
     EXPECT_EQ(file.duration, 100'000);
 }
 
-TEST_F(MedrixAttributes, Mp3ReportsCodecBitRateAndDuration) {
+TEST_F(MedrixAttributes, Mp3ReportsCodecBitRateAndDuration)
+{
     const std::string wav = env().path("in.wav");
     const std::string mp3 = env().path("out.mp3");
     ASSERT_TRUE(vorlain::test::WriteWave(wav, Sine(44100 * 3, 44100, 1, 1000), 44100, 1));
@@ -77,7 +81,8 @@ TEST_F(MedrixAttributes, Mp3ReportsCodecBitRateAndDuration) {
     EXPECT_NEAR(static_cast<double>(file.duration), 3'000'000.0, 2 * 1152 * 1e6 / 44100);
 }
 
-TEST_F(MedrixAttributes, AttributesNeedAnAcceptedInputAndBothRecords) {
+TEST_F(MedrixAttributes, AttributesNeedAnAcceptedInputAndBothRecords)
+{
     const std::string wav = env().path("in.wav");
     ASSERT_TRUE(vorlain::test::WriteWave(wav, Sine(100, 8000, 1, 100), 8000, 1));
     MedrixFileAttr file{};

@@ -24,7 +24,8 @@ class MedrixBadInput : public IsolatedTest {
   protected:
     /** Runs the import sequence to a wave file; @returns whether any step
      *  succeeded past the input, and checks that no output remains. */
-    void expectRefused(const std::string& in) {
+    void expectRefused(const std::string& in)
+    {
         const std::string out = env().path("out.wav");
         MedrixHandle h = AV_Open();
         ASSERT_NE(h, nullptr);
@@ -42,7 +43,8 @@ class MedrixBadInput : public IsolatedTest {
             EXPECT_EQ(name.find(".part"), std::string::npos) << name;
     }
 
-    std::string encoded(const char* codec, const char* name) {
+    std::string encoded(const char* codec, const char* name)
+    {
         const std::string wav = env().path("src.wav");
         const std::string out = env().path(name);
         EXPECT_TRUE(WriteWave(wav, Sine(44100 * 4, 44100, 2, 700), 44100, 2));
@@ -51,13 +53,15 @@ class MedrixBadInput : public IsolatedTest {
         return out;
     }
 
-    static void truncateToHalf(const std::string& path) {
+    static void truncateToHalf(const std::string& path)
+    {
         std::vector<uint8_t> b = ReadBytes(path);
         b.resize(b.size() / 2);
         ASSERT_TRUE(WriteBytes(path, b));
     }
 
-    static MedrixAudioAttr attr(const char* codec, uint32_t channels, uint32_t rate) {
+    static MedrixAudioAttr attr(const char* codec, uint32_t channels, uint32_t rate)
+    {
         MedrixAudioAttr a{};
         std::strcpy(a.codecName, codec);
         a.channels = channels;
@@ -68,7 +72,8 @@ class MedrixBadInput : public IsolatedTest {
 
 } // namespace
 
-TEST_F(MedrixBadInput, NullHandleIsRefusedByEveryCall) {
+TEST_F(MedrixBadInput, NullHandleIsRefusedByEveryCall)
+{
     MedrixFileAttr file{};
     MedrixAudioAttr audio{};
     EXPECT_EQ(AV_SetInputpath(nullptr, "x.wav"), 0);
@@ -81,7 +86,8 @@ TEST_F(MedrixBadInput, NullHandleIsRefusedByEveryCall) {
     EXPECT_EQ(AV_Close(nullptr), 0);
 }
 
-TEST_F(MedrixBadInput, NullAndEmptyPathsAndAnUnconfiguredConvertAreRefused) {
+TEST_F(MedrixBadInput, NullAndEmptyPathsAndAnUnconfiguredConvertAreRefused)
+{
     MedrixHandle h = AV_Open();
     ASSERT_NE(h, nullptr);
     EXPECT_EQ(AV_Convert(h), 0);
@@ -93,7 +99,8 @@ TEST_F(MedrixBadInput, NullAndEmptyPathsAndAnUnconfiguredConvertAreRefused) {
     EXPECT_EQ(AV_Close(h), 1);
 }
 
-TEST_F(MedrixBadInput, InputsThatAreNotReadableAudioAreRefused) {
+TEST_F(MedrixBadInput, InputsThatAreNotReadableAudioAreRefused)
+{
     const std::string text = env().path("notes.mp3");
     ASSERT_TRUE(WriteBytes(
         text, std::vector<uint8_t>(
@@ -116,7 +123,8 @@ TEST_F(MedrixBadInput, InputsThatAreNotReadableAudioAreRefused) {
     }
 }
 
-TEST_F(MedrixBadInput, DamagedInputWritesNothingToStderr) {
+TEST_F(MedrixBadInput, DamagedInputWritesNothingToStderr)
+{
     if (std::getenv("VORLAIN_DEBUG"))
         GTEST_SKIP() << "VORLAIN_DEBUG routes diagnostics to stderr on purpose";
     const std::string mp3 = encoded("libmp3lame", "damaged.mp3");
@@ -143,7 +151,8 @@ TEST_F(MedrixBadInput, DamagedInputWritesNothingToStderr) {
     EXPECT_EQ(vorlain::test::FileSize(captured), 0);
 }
 
-TEST_F(MedrixBadInput, VideoWithoutAudioIsRefused) {
+TEST_F(MedrixBadInput, VideoWithoutAudioIsRefused)
+{
     const std::string movie = env().path("silent.mov");
     ASSERT_TRUE(WriteMovie(movie, nullptr, 44100, 2));
     MedrixHandle h = AV_Open();
@@ -152,7 +161,8 @@ TEST_F(MedrixBadInput, VideoWithoutAudioIsRefused) {
     expectRefused(movie);
 }
 
-TEST_F(MedrixBadInput, PlaylistsAndListsOfOtherFilesAreNotFollowed) {
+TEST_F(MedrixBadInput, PlaylistsAndListsOfOtherFilesAreNotFollowed)
+{
     // Only the named file is read: a playlist naming a perfectly good wave
     // file (or a device) is not a way into other files.
     const std::string wav = env().path("good.wav");
@@ -170,7 +180,8 @@ TEST_F(MedrixBadInput, PlaylistsAndListsOfOtherFilesAreNotFollowed) {
     }
 }
 
-TEST_F(MedrixBadInput, TruncatedCompressedFilesAreRefused) {
+TEST_F(MedrixBadInput, TruncatedCompressedFilesAreRefused)
+{
     for (auto [codec, name] : {std::pair{"libmp3lame", "cut.mp3"}, std::pair{"mpeg4aac", "cut.m4a"},
                                std::pair{"flac", "cut.flac"}}) {
         SCOPED_TRACE(name);
@@ -182,7 +193,8 @@ TEST_F(MedrixBadInput, TruncatedCompressedFilesAreRefused) {
     }
 }
 
-TEST_F(MedrixBadInput, UnusableOutputPathsAreRefused) {
+TEST_F(MedrixBadInput, UnusableOutputPathsAreRefused)
+{
     const std::string in = env().path("in.wav");
     ASSERT_TRUE(WriteWave(in, Sine(4410, 44100, 2, 440), 44100, 2));
     MedrixHandle h = AV_Open();
@@ -197,7 +209,8 @@ TEST_F(MedrixBadInput, UnusableOutputPathsAreRefused) {
     EXPECT_EQ(ReadBytes(in).size(), 44u + 4410u * 4);
 }
 
-TEST_F(MedrixBadInput, ReadOnlyFolderIsRefused) {
+TEST_F(MedrixBadInput, ReadOnlyFolderIsRefused)
+{
     const std::string in = env().path("in.wav");
     ASSERT_TRUE(WriteWave(in, Sine(4410, 44100, 2, 440), 44100, 2));
     const std::string ro = env().makeDir("ro");
@@ -218,7 +231,8 @@ TEST_F(MedrixBadInput, ReadOnlyFolderIsRefused) {
     EXPECT_TRUE(ListDir(ro).empty());
 }
 
-TEST_F(MedrixBadInput, OutputFolderRemovedBeforeConvertFailsCleanly) {
+TEST_F(MedrixBadInput, OutputFolderRemovedBeforeConvertFailsCleanly)
+{
     const std::string in = env().path("in.wav");
     ASSERT_TRUE(WriteWave(in, Sine(4410, 44100, 2, 440), 44100, 2));
     const std::string folder = env().makeDir("gone");
@@ -232,7 +246,8 @@ TEST_F(MedrixBadInput, OutputFolderRemovedBeforeConvertFailsCleanly) {
     EXPECT_FALSE(Exists(folder));
 }
 
-TEST_F(MedrixBadInput, UnknownCodecsExtensionsAndFormatsAreRefused) {
+TEST_F(MedrixBadInput, UnknownCodecsExtensionsAndFormatsAreRefused)
+{
     const std::string in = env().path("in.wav");
     ASSERT_TRUE(WriteWave(in, Sine(4410, 44100, 2, 440), 44100, 2));
     MedrixHandle h = AV_Open();

@@ -19,7 +19,8 @@ namespace {
 
 class MedrixConversion : public IsolatedTest {};
 
-std::string text(const std::vector<uint8_t>& b, size_t at, size_t n) {
+std::string text(const std::vector<uint8_t>& b, size_t at, size_t n)
+{
     return at + n <= b.size() ? std::string(b.begin() + static_cast<long>(at),
                                             b.begin() + static_cast<long>(at + n))
                               : std::string();
@@ -27,7 +28,8 @@ std::string text(const std::vector<uint8_t>& b, size_t at, size_t n) {
 
 } // namespace
 
-TEST_F(MedrixConversion, WaveToWaveOfTheSameFormatIsBitIdentical) {
+TEST_F(MedrixConversion, WaveToWaveOfTheSameFormatIsBitIdentical)
+{
     for (int channels : {1, 2}) {
         SCOPED_TRACE(channels);
         const std::string in = env().path("in" + std::to_string(channels) + ".wav");
@@ -39,7 +41,8 @@ TEST_F(MedrixConversion, WaveToWaveOfTheSameFormatIsBitIdentical) {
     }
 }
 
-TEST_F(MedrixConversion, OutputHeaderIsCanonicalWithSizesOfTheWholeFile) {
+TEST_F(MedrixConversion, OutputHeaderIsCanonicalWithSizesOfTheWholeFile)
+{
     const std::string in = env().path("in.wav");
     const std::string out = env().path("out.wav");
     ASSERT_TRUE(WriteWave(in, Sine(12345, 22050, 2, 500), 22050, 2));
@@ -50,7 +53,8 @@ TEST_F(MedrixConversion, OutputHeaderIsCanonicalWithSizesOfTheWholeFile) {
               vorlain::test::WaveHeader(22050, 2, 12345 * 4));
 }
 
-TEST_F(MedrixConversion, Rate48000To44100GivesTheProportionalFrameCount) {
+TEST_F(MedrixConversion, Rate48000To44100GivesTheProportionalFrameCount)
+{
     const std::string in = env().path("in.wav");
     const int64_t frames = 48000 * 3 + 480;
     ASSERT_TRUE(WriteWave(in, Sine(frames, 48000, 2, 440), 48000, 2));
@@ -63,7 +67,8 @@ TEST_F(MedrixConversion, Rate48000To44100GivesTheProportionalFrameCount) {
     EXPECT_NEAR(Rms(*wave, 0, 4410, wave->frames() - 4410), 16000 / std::sqrt(2.0), 200.0);
 }
 
-TEST_F(MedrixConversion, SourceChannelsAreKeptWhenNoneAreRequested) {
+TEST_F(MedrixConversion, SourceChannelsAreKeptWhenNoneAreRequested)
+{
     for (int channels : {1, 2}) {
         SCOPED_TRACE(channels);
         const std::string in = env().path("in.wav");
@@ -76,7 +81,8 @@ TEST_F(MedrixConversion, SourceChannelsAreKeptWhenNoneAreRequested) {
     }
 }
 
-TEST_F(MedrixConversion, StereoToMonoAveragesAndMonoToStereoDuplicates) {
+TEST_F(MedrixConversion, StereoToMonoAveragesAndMonoToStereoDuplicates)
+{
     // Left +8000, right +4000: the mono mix lies between, nearer neither.
     vorlain::test::Samples stereo;
     for (int i = 0; i < 1000; ++i) {
@@ -101,7 +107,8 @@ TEST_F(MedrixConversion, StereoToMonoAveragesAndMonoToStereoDuplicates) {
     EXPECT_NE(both->channel(0), vorlain::test::Samples(1000, 0));
 }
 
-TEST_F(MedrixConversion, SixChannelsAreDownmixedToStereoByPosition) {
+TEST_F(MedrixConversion, SixChannelsAreDownmixedToStereoByPosition)
+{
     // Plain PCM with six channels is read as 5.1: FL FR FC LFE BL BR.
     auto only = [](int channel, int16_t value) {
         vorlain::test::Samples s(6 * 2000, 0);
@@ -132,7 +139,8 @@ TEST_F(MedrixConversion, SixChannelsAreDownmixedToStereoByPosition) {
     }
 }
 
-TEST_F(MedrixConversion, WideAndFloatSamplesBecomeTheSame16BitValues) {
+TEST_F(MedrixConversion, WideAndFloatSamplesBecomeTheSame16BitValues)
+{
     const vorlain::test::Samples source = Ramp(5000, 2);
     for (SampleFormat f : {SampleFormat::Int24, SampleFormat::Int32, SampleFormat::Float32}) {
         SCOPED_TRACE(static_cast<int>(f));
@@ -145,7 +153,8 @@ TEST_F(MedrixConversion, WideAndFloatSamplesBecomeTheSame16BitValues) {
     }
 }
 
-TEST_F(MedrixConversion, AiffBigEndianSamplesAreDecodedExactly) {
+TEST_F(MedrixConversion, AiffBigEndianSamplesAreDecodedExactly)
+{
     const vorlain::test::Samples source = Ramp(3000, 2);
     std::vector<uint8_t> b;
     auto be = [&b](uint32_t v, int bytes) {
@@ -178,7 +187,8 @@ TEST_F(MedrixConversion, AiffBigEndianSamplesAreDecodedExactly) {
     EXPECT_EQ(wave->samples, source);
 }
 
-TEST_F(MedrixConversion, FlacByExtensionIsLossless) {
+TEST_F(MedrixConversion, FlacByExtensionIsLossless)
+{
     const std::string in = env().path("in.wav");
     const std::string flac = env().path("out.flac");
     const vorlain::test::Samples source = Sine(44100 * 2 + 333, 44100, 2, 1234);
@@ -191,7 +201,8 @@ TEST_F(MedrixConversion, FlacByExtensionIsLossless) {
     EXPECT_EQ(wave->samples, source);
 }
 
-TEST_F(MedrixConversion, EmptyCodecTakesTheExtensionsContainer) {
+TEST_F(MedrixConversion, EmptyCodecTakesTheExtensionsContainer)
+{
     const std::string in = env().path("in.wav");
     ASSERT_TRUE(WriteWave(in, Sine(44100, 44100, 2, 440), 44100, 2));
     struct Case {
@@ -219,7 +230,8 @@ TEST_F(MedrixConversion, EmptyCodecTakesTheExtensionsContainer) {
     EXPECT_EQ(b[1] & 0xF0, 0xF0);
 }
 
-TEST_F(MedrixConversion, CodecNameDecidesOverTheExtension) {
+TEST_F(MedrixConversion, CodecNameDecidesOverTheExtension)
+{
     const std::string in = env().path("in.wav");
     ASSERT_TRUE(WriteWave(in, Sine(22050, 44100, 1, 440), 44100, 1));
     const std::string out = env().path("track.m4a");
@@ -231,7 +243,8 @@ TEST_F(MedrixConversion, CodecNameDecidesOverTheExtension) {
     EXPECT_TRUE(ReadCanonicalWave(wavNamedMp3));
 }
 
-TEST_F(MedrixConversion, AudioOfAVideoFileIsDecodedFromItsSecondStream) {
+TEST_F(MedrixConversion, AudioOfAVideoFileIsDecodedFromItsSecondStream)
+{
     const vorlain::test::Samples source = Ramp(44100, 2);
     const std::string movie = env().path("clip.mov");
     ASSERT_TRUE(WriteMovie(movie, &source, 44100, 2));
@@ -245,7 +258,8 @@ TEST_F(MedrixConversion, AudioOfAVideoFileIsDecodedFromItsSecondStream) {
     EXPECT_EQ(wave->samples, source);
 }
 
-TEST_F(MedrixConversion, ExistingOutputIsReplacedAndNoHelperFileRemains) {
+TEST_F(MedrixConversion, ExistingOutputIsReplacedAndNoHelperFileRemains)
+{
     const std::string in = env().path("in.wav");
     const std::string out = env().path("out.wav");
     ASSERT_TRUE(WriteWave(in, Ramp(1000, 2), 44100, 2));

@@ -11,7 +11,8 @@ using medrix::FramePtr;
 
 namespace {
 
-FramePtr monoFrame(int samples, int16_t value) {
+FramePtr monoFrame(int samples, int16_t value)
+{
     FramePtr f(av_frame_alloc());
     f->nb_samples = samples;
     f->format = AV_SAMPLE_FMT_S16;
@@ -26,7 +27,8 @@ FramePtr monoFrame(int samples, int16_t value) {
 
 struct Collected {
     std::vector<int16_t> samples;
-    EndTrimmer::Emit emit() {
+    EndTrimmer::Emit emit()
+    {
         return [this](AVFrame& f) {
             auto* p = reinterpret_cast<const int16_t*>(f.data[0]);
             samples.insert(samples.end(), p, p + f.nb_samples);
@@ -37,7 +39,8 @@ struct Collected {
 
 } // namespace
 
-TEST(MedrixEndTrimmer, CutsTheLastFramesAtTheStatedEnd) {
+TEST(MedrixEndTrimmer, CutsTheLastFramesAtTheStatedEnd)
+{
     Collected out;
     EndTrimmer trimmer(2500, out.emit());
     for (int16_t v = 1; v <= 4; ++v) {
@@ -52,7 +55,8 @@ TEST(MedrixEndTrimmer, CutsTheLastFramesAtTheStatedEnd) {
     EXPECT_EQ(out.samples[2499], 3);
 }
 
-TEST(MedrixEndTrimmer, WithoutAStatedEndEverythingPasses) {
+TEST(MedrixEndTrimmer, WithoutAStatedEndEverythingPasses)
+{
     Collected out;
     EndTrimmer trimmer(-1, out.emit());
     for (int i = 0; i < 3; ++i) {
@@ -63,7 +67,8 @@ TEST(MedrixEndTrimmer, WithoutAStatedEndEverythingPasses) {
     EXPECT_EQ(out.samples.size(), 3000u);
 }
 
-TEST(MedrixEndTrimmer, AnEndFarShortOfTheAudioIsNotTakenForPadding) {
+TEST(MedrixEndTrimmer, AnEndFarShortOfTheAudioIsNotTakenForPadding)
+{
     // The container claims 1000 samples but 20 frames follow: a wrong claim,
     // so all 20480 samples are kept, in order.
     Collected out;

@@ -22,14 +22,16 @@ struct RoundTrip {
 class MedrixLossyRoundTrip : public IsolatedTest,
                              public ::testing::WithParamInterface<RoundTrip> {};
 
-std::string name(const ::testing::TestParamInfo<RoundTrip>& info) {
+std::string name(const ::testing::TestParamInfo<RoundTrip>& info)
+{
     return std::string(info.param.extension) + "_" + std::to_string(info.param.rate) + "_" +
            std::to_string(info.param.channels) + "ch";
 }
 
 } // namespace
 
-TEST_P(MedrixLossyRoundTrip, KeepsLengthWithin30msAndTheSignal) {
+TEST_P(MedrixLossyRoundTrip, KeepsLengthWithin30msAndTheSignal)
+{
     const RoundTrip p = GetParam();
     const std::string in = env().path("in.wav");
     const std::string encoded = env().path(std::string("enc.") + p.extension);
@@ -69,7 +71,8 @@ INSTANTIATE_TEST_SUITE_P(Formats, MedrixLossyRoundTrip,
                                            RoundTrip{"", "mp4", 44100, 2}),
                          name);
 
-TEST(MedrixLossy, Mp3AndM4aMadeHereDecodeToTheSampleCountOfTheirSource) {
+TEST(MedrixLossy, Mp3AndM4aMadeHereDecodeToTheSampleCountOfTheirSource)
+{
     // The LAME header and the MP4 edit list (written at the sample rate's time
     // scale) record delay and padding exactly; decoding honours both.
     vorlain::test::TempEnvironment env;
@@ -87,7 +90,8 @@ TEST(MedrixLossy, Mp3AndM4aMadeHereDecodeToTheSampleCountOfTheirSource) {
     }
 }
 
-TEST(MedrixLossy, Mp3MadeFrom48kAtRequested44100IsResampledOnTheWay) {
+TEST(MedrixLossy, Mp3MadeFrom48kAtRequested44100IsResampledOnTheWay)
+{
     vorlain::test::TempEnvironment env;
     const std::string in = env.path("in.wav");
     const std::string mp3 = env.path("out.mp3");

@@ -16,7 +16,8 @@ namespace {
 
 class MedrixProgressAndStop : public IsolatedTest {
   protected:
-    MedrixHandle prepare(const std::string& in, const std::string& out, const char* codec) {
+    MedrixHandle prepare(const std::string& in, const std::string& out, const char* codec)
+    {
         MedrixHandle h = AV_Open();
         MedrixAudioAttr attr{};
         std::strcpy(attr.codecName, codec);
@@ -36,7 +37,8 @@ using Clock = std::chrono::steady_clock;
 
 } // namespace
 
-TEST_F(MedrixProgressAndStop, ProgressRisesMonotonicallyToHundred) {
+TEST_F(MedrixProgressAndStop, ProgressRisesMonotonicallyToHundred)
+{
     const std::string in = env().path("in.wav");
     ASSERT_TRUE(vorlain::test::WriteRampWave(in, 44100 * 60, 44100, 1));
     MedrixHandle h = prepare(in, env().path("out.mp3"), "libmp3lame");
@@ -66,7 +68,8 @@ TEST_F(MedrixProgressAndStop, ProgressRisesMonotonicallyToHundred) {
     AV_Close(h);
 }
 
-TEST_F(MedrixProgressAndStop, StopEndsALongConversionSoonAndLeavesNoOutput) {
+TEST_F(MedrixProgressAndStop, StopEndsALongConversionSoonAndLeavesNoOutput)
+{
     const std::string in = env().path("long.wav");
     const std::string out = env().path("long.mp3");
     ASSERT_TRUE(vorlain::test::WriteRampWave(in, 44100LL * 600, 44100, 1)); // ten minutes
@@ -98,7 +101,8 @@ TEST_F(MedrixProgressAndStop, StopEndsALongConversionSoonAndLeavesNoOutput) {
     EXPECT_EQ(ListDir(env().root()), (std::vector<std::string>{"home", "long.wav", "tmp"}));
 }
 
-TEST_F(MedrixProgressAndStop, StopBeforeConvertFailsAtOnceUntilANewInputIsSet) {
+TEST_F(MedrixProgressAndStop, StopBeforeConvertFailsAtOnceUntilANewInputIsSet)
+{
     const std::string in = env().path("in.wav");
     const std::string out = env().path("out.wav");
     ASSERT_TRUE(vorlain::test::WriteWave(in, vorlain::test::Ramp(1000, 1), 44100, 1));
@@ -113,7 +117,8 @@ TEST_F(MedrixProgressAndStop, StopBeforeConvertFailsAtOnceUntilANewInputIsSet) {
     AV_Close(h);
 }
 
-TEST_F(MedrixProgressAndStop, StoppedConversionKeepsAnExistingOutputUnchanged) {
+TEST_F(MedrixProgressAndStop, StoppedConversionKeepsAnExistingOutputUnchanged)
+{
     const std::string in = env().path("long.wav");
     const std::string out = env().path("keep.wav");
     ASSERT_TRUE(vorlain::test::WriteRampWave(in, 44100LL * 120, 44100, 1));

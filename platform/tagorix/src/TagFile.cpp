@@ -15,19 +15,22 @@ namespace tagorix {
 
 namespace {
 
-template <size_t N> void putText(char (&field)[N], const TagLib::String& text) {
+template <size_t N> void putText(char (&field)[N], const TagLib::String& text)
+{
     std::memset(field, 0, N);
     VorlainCopyTextCut(field, N, text.toCString(true));
 }
 
 // A field filled to its last byte has no terminator: never read past it.
-template <size_t N> TagLib::String fieldText(const char (&field)[N]) {
+template <size_t N> TagLib::String fieldText(const char (&field)[N])
+{
     return TagLib::String(std::string(field, strnlen(field, N)), TagLib::String::UTF8);
 }
 
 // TagLib keeps the year as a number; anything but plain digits (and
 // surrounding blanks) has no number to keep.
-template <size_t N> unsigned yearNumber(const char (&field)[N]) {
+template <size_t N> unsigned yearNumber(const char (&field)[N])
+{
     std::string text(field, strnlen(field, N));
     const size_t first = text.find_first_not_of(" \t");
     if (first == std::string::npos)
@@ -41,7 +44,8 @@ template <size_t N> unsigned yearNumber(const char (&field)[N]) {
     return static_cast<unsigned>(std::stoul(text));
 }
 
-bool isRegularFile(const char* path) {
+bool isRegularFile(const char* path)
+{
     struct stat st {};
     return path && *path && ::stat(path, &st) == 0 && S_ISREG(st.st_mode);
 }
@@ -50,9 +54,12 @@ bool isRegularFile(const char* path) {
 
 TagFile::TagFile(const char* path)
     : m_file(isRegularFile(path) ? TagLib::FileRef(path, true, TagLib::AudioProperties::Fast)
-                                 : TagLib::FileRef()) {}
+                                 : TagLib::FileRef())
+{
+}
 
-bool TagFile::valid() const {
+bool TagFile::valid() const
+{
     // TagLib picks the file type by extension and accepts, say, a text file
     // named .mp3 (writing would put a tag into it). Only a file in which
     // TagLib found audio counts.
@@ -62,7 +69,8 @@ bool TagFile::valid() const {
     return audio && audio->sampleRate() > 0 && audio->channels() > 0;
 }
 
-void TagFile::read(TagInfo& tag) const {
+void TagFile::read(TagInfo& tag) const
+{
     const TagLib::Tag* t = m_file.tag();
     putText(tag.title, t->title());
     putText(tag.artist, t->artist());
@@ -73,7 +81,8 @@ void TagFile::read(TagInfo& tag) const {
             t->year() ? TagLib::String::number(static_cast<int>(t->year())) : TagLib::String());
 }
 
-bool TagFile::write(const TagInfo& tag) {
+bool TagFile::write(const TagInfo& tag)
+{
     TagLib::Tag* t = m_file.tag();
     t->setTitle(fieldText(tag.title));
     t->setArtist(fieldText(tag.artist));

@@ -6,7 +6,8 @@
 
 extern "C" {
 
-int GetTagInfo(const char* path, TagInfo* tag) {
+int GetTagInfo(const char* path, TagInfo* tag)
+{
     if (!path || !tag)
         return 0;
     try {
@@ -21,7 +22,8 @@ int GetTagInfo(const char* path, TagInfo* tag) {
     }
 }
 
-int SetTagInfo(const char* path, TagInfo tag) {
+int SetTagInfo(const char* path, TagInfo tag)
+{
     if (!path)
         return 0;
     try {

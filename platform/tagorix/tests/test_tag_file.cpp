@@ -15,7 +15,8 @@ namespace {
 class TagorixTest : public IsolatedTest {
   protected:
     /** A short sine encoded by the converter, the output's extension deciding the format. */
-    std::string makeAudio(const std::string& name) {
+    std::string makeAudio(const std::string& name)
+    {
         const std::string wav = env().path("src.wav");
         const std::string out = env().path(name);
         EXPECT_TRUE(
@@ -31,7 +32,8 @@ class TagorixTest : public IsolatedTest {
         return out;
     }
 
-    static TagInfo sample() {
+    static TagInfo sample()
+    {
         TagInfo t{};
         std::strcpy(t.title, "Größe ♪ – Überraschung");
         std::strcpy(t.artist, "Zoë & the Ümlauts");
@@ -42,7 +44,8 @@ class TagorixTest : public IsolatedTest {
         return t;
     }
 
-    static void expectSameTexts(const TagInfo& a, const TagInfo& b) {
+    static void expectSameTexts(const TagInfo& a, const TagInfo& b)
+    {
         EXPECT_STREQ(a.title, b.title);
         EXPECT_STREQ(a.artist, b.artist);
         EXPECT_STREQ(a.album, b.album);
@@ -51,7 +54,8 @@ class TagorixTest : public IsolatedTest {
         EXPECT_STREQ(a.year, b.year);
     }
 
-    static bool allZero(const char* p, size_t n) {
+    static bool allZero(const char* p, size_t n)
+    {
         for (size_t i = 0; i < n; ++i)
             if (p[i] != 0)
                 return false;
@@ -63,7 +67,8 @@ class TagorixFormats : public TagorixTest, public ::testing::WithParamInterface<
 
 } // namespace
 
-TEST_P(TagorixFormats, TagsRoundTripWithUtf8Texts) {
+TEST_P(TagorixFormats, TagsRoundTripWithUtf8Texts)
+{
     const std::string file = makeAudio(std::string("song.") + GetParam());
     const TagInfo written = sample();
     ASSERT_EQ(SetTagInfo(file.c_str(), written), 1);
@@ -89,7 +94,8 @@ TEST_P(TagorixFormats, TagsRoundTripWithUtf8Texts) {
 INSTANTIATE_TEST_SUITE_P(ConverterOutputs, TagorixFormats,
                          ::testing::Values("mp3", "m4a", "flac", "ogg", "opus"));
 
-TEST_F(TagorixTest, UntaggedConverterOutputGivesAnAllZeroRecord) {
+TEST_F(TagorixTest, UntaggedConverterOutputGivesAnAllZeroRecord)
+{
     for (const char* name : {"plain.mp3", "plain.m4a"}) {
         SCOPED_TRACE(name);
         const std::string file = makeAudio(name);
@@ -100,7 +106,8 @@ TEST_F(TagorixTest, UntaggedConverterOutputGivesAnAllZeroRecord) {
     }
 }
 
-TEST_F(TagorixTest, ReservedFieldIsNeitherReadNorWritten) {
+TEST_F(TagorixTest, ReservedFieldIsNeitherReadNorWritten)
+{
     const std::string file = makeAudio("r.mp3");
     TagInfo written = sample();
     std::memset(written.reserved, 'R', sizeof written.reserved);
@@ -118,7 +125,8 @@ TEST_F(TagorixTest, ReservedFieldIsNeitherReadNorWritten) {
     EXPECT_EQ(std::search(bytes.begin(), bytes.end(), run.begin(), run.end()), bytes.end());
 }
 
-TEST_F(TagorixTest, ReadingOverwritesStaleFieldsOfTheCallersRecord) {
+TEST_F(TagorixTest, ReadingOverwritesStaleFieldsOfTheCallersRecord)
+{
     const std::string file = makeAudio("s.m4a");
     TagInfo only{};
     std::strcpy(only.title, "T");
@@ -132,7 +140,8 @@ TEST_F(TagorixTest, ReadingOverwritesStaleFieldsOfTheCallersRecord) {
     EXPECT_TRUE(allZero(read.year, sizeof read.year));
 }
 
-TEST_F(TagorixTest, EmptyFieldsClearEarlierTags) {
+TEST_F(TagorixTest, EmptyFieldsClearEarlierTags)
+{
     for (const char* name : {"c.mp3", "c.m4a"}) {
         SCOPED_TRACE(name);
         const std::string file = makeAudio(name);
@@ -149,7 +158,8 @@ TEST_F(TagorixTest, EmptyFieldsClearEarlierTags) {
     }
 }
 
-TEST_F(TagorixTest, YearIsANumberOrNothing) {
+TEST_F(TagorixTest, YearIsANumberOrNothing)
+{
     const std::string file = makeAudio("y.mp3");
     struct Case {
         const char* written;
@@ -168,7 +178,8 @@ TEST_F(TagorixTest, YearIsANumberOrNothing) {
     }
 }
 
-TEST_F(TagorixTest, OverlongTextsAreCutOnACharacterBoundary) {
+TEST_F(TagorixTest, OverlongTextsAreCutOnACharacterBoundary)
+{
     const std::string file = makeAudio("long.mp3");
     // Fields filled to their last byte (no terminator) with two-byte
     // characters, and a genre of three-byte characters: the whole texts are
@@ -190,7 +201,8 @@ TEST_F(TagorixTest, OverlongTextsAreCutOnACharacterBoundary) {
     EXPECT_EQ(std::memcmp(read.genre, t.genre, 31), 0);
 }
 
-TEST_F(TagorixTest, BadInputIsRefusedAndLeavesTheRecordAlone) {
+TEST_F(TagorixTest, BadInputIsRefusedAndLeavesTheRecordAlone)
+{
     const std::string text = env().path("notes.mp3");
     ASSERT_TRUE(vorlain::test::WriteBytes(text, std::vector<uint8_t>(100, 'a')));
     const std::string unknown = env().path("data.xyz");
