@@ -7,7 +7,9 @@ extern "C" {
 }
 
 #include <cmath>
+#include <csignal>
 #include <cstring>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -212,6 +214,28 @@ bool RunUnprivileged(const std::function<bool()>& fn)
     if (child == 0) {
         const uid_t nobody = 65534;
         if (setgid(nobody) != 0 || setuid(nobody) != 0)
+            _exit(2);
+        _exit(fn() ? 0 : 1);
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) != child)
+        return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool RunWithFileSizeLimit(long bytes, const std::function<bool()>& fn)
+{
+    pid_t child = fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        // Without this the kernel would end the process at the limit; ignored,
+        // the write fails with EFBIG instead, which is what we test.
+        std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit {
+            static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)
+        };
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
             _exit(2);
         _exit(fn() ? 0 : 1);
     }

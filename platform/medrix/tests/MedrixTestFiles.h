@@ -65,4 +65,8 @@ double Rms(const Wave& wave, int channel, int64_t from, int64_t to);
  *  so permission checks apply. @returns fn's result. */
 bool RunUnprivileged(const std::function<bool()>& fn);
 
+/** Runs fn in a child process whose files cannot grow beyond `bytes` (writes
+ *  past it fail as on a full disk). @returns fn's result. */
+bool RunWithFileSizeLimit(long bytes, const std::function<bool()>& fn);
+
 } // namespace medrix_test

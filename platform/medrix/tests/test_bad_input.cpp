@@ -246,6 +246,21 @@ TEST_F(MedrixBadInput, OutputFolderRemovedBeforeConvertFailsCleanly)
     EXPECT_FALSE(Exists(folder));
 }
 
+TEST_F(MedrixBadInput, AWriteErrorMidwayFailsAndLeavesNothing)
+{
+    const std::string in = env().path("in.wav");
+    ASSERT_TRUE(WriteWave(in, Sine(44100 * 10, 44100, 2, 440), 44100, 2)); // 1.7 MB
+    for (const char* name : {"out.wav", "out.mp3", "out.m4a", "out.flac"}) {
+        SCOPED_TRACE(name);
+        const std::string out = env().path(name);
+        EXPECT_TRUE(RunWithFileSizeLimit(40000, [&] {
+            // The output would be far larger than the 40 kB the disk can take.
+            return Convert(in, out, Target{"", 2, 44100, 128000}) == 0;
+        }));
+        EXPECT_EQ(ListDir(env().root()), (std::vector<std::string>{"home", "in.wav", "tmp"}));
+    }
+}
+
 TEST_F(MedrixBadInput, UnknownCodecsExtensionsAndFormatsAreRefused)
 {
     const std::string in = env().path("in.wav");
