@@ -79,9 +79,9 @@ std::unique_ptr<CAudioEffect> makeEffect(EffectType type, const CTrack& track, c
 
 // Streams one data file into a new one: [0, a) and [b, end) as they are,
 // [a, b) through the effect, all through the process-wide reader and writer.
-class SegmentRewriter {
+class EffectStreamer {
 public:
-    SegmentRewriter(CAudioEffect& effect, int64_t rangeBytes, int64_t& processed)
+    EffectStreamer(CAudioEffect& effect, int64_t rangeBytes, int64_t& processed)
         : m_effect(effect), m_rangeBytes(rangeBytes), m_processed(processed) {}
 
     bool rewrite(const std::string& source, const std::string& target, int64_t a, int64_t b)
@@ -158,7 +158,7 @@ bool DoCommonEffect(CTrack& track, EffectType type, const EffectParams& params)
     };
     CTimelineBuilder builder(track);
     int64_t processed = 0;
-    SegmentRewriter rewriter(*track.m_effect, track.m_effect->m_rangeBytes, processed);
+    EffectStreamer rewriter(*track.m_effect, track.m_effect->m_rangeBytes, processed);
     for (const TrackSegment& s : *current) {
         const int64_t S = s.start, E = s.end;
         if (!(s.state & vorlain::kAudioSegment) || E < F || S >= T) {

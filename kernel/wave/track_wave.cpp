@@ -134,12 +134,17 @@ int CTrack::SaveRangeToWave(int64_t from, int64_t to, const char* outputPath)
             if (s.end <= from) {
                 continue;
             } else if (s.start <= from && to <= s.end) {
-                ok = writer.copy(s.path, rule(from - s.start), std::max<int64_t>(rule(to - from), 0), kInside);
+                // A range reaching the segment's end takes the file to its end: a
+                // loader's last piece holds up to a frame more than its
+                // truncated end time accounts for, and a round trip keeps it.
+                const int64_t count = to == s.end ? -1 : std::max<int64_t>(rule(to - from), 0);
+                ok = writer.copy(s.path, rule(from - s.start), count, kInside);
                 last = true;
             } else if (s.start <= from && from < s.end && s.end < to) {
                 ok = writer.copy(s.path, rule(from - s.start), -1, kHead);
             } else if (from < s.start && to <= s.end) {
-                ok = writer.copy(s.path, 0, std::max<int64_t>(rule(to - s.start), 0), kTail);
+                const int64_t count = to == s.end ? -1 : std::max<int64_t>(rule(to - s.start), 0);
+                ok = writer.copy(s.path, 0, count, kTail);
                 last = true;
             } else if (from < s.start && s.end < to) {
                 ok = writer.copy(s.path, 0, -1, kWhole);

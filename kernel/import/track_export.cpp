@@ -1,0 +1,100 @@
+#include "import/track_export.h"
+
+#include "common/last_error.h"
+#include "common/paths.h"
+#include "common/progress.h"
+#include "import/converter_job.h"
+#include "session/edit_session.h"
+#include "store/free_space.h"
+#include "store/segment_files.h"
+#include "track/track.h"
+#include "vorlain/tagorix.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+namespace kernel {
+
+namespace {
+constexpr uint32_t kNoConverter = 0x00E0B001;
+constexpr uint32_t kInputRefused = 0x00E7B001;
+constexpr uint32_t kNoRoom = 0x00F6B007;
+constexpr uint32_t kOutputRefused = 0x00FEB001;
+constexpr uint32_t kAttributesRefused = 0x0107B001;
+constexpr uint32_t kNoThread = 0x010FB001;
+
+std::string extensionOf(const std::string& path)
+{
+    std::string ext = path.size() >= 3 ? path.substr(path.size() - 3) : path;
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    return ext;
+}
+} // namespace
+
+bool ExportTrack(CEditSession& session, CTrack& track, int64_t from, int64_t to, const std::string& path)
+{
+    const std::string ext = extensionOf(path);
+    if (ext == "wav")
+        return track.SaveRangeToWave(from, to, path.c_str()) != 0;
+
+    // The temporary wave lives in the session's own folder, so that two
+    // programs exporting at once never share it.
+    const std::string wave = JoinPath(session.m_tempFolder, "vorlain_tmp.wav");
+    struct RemoveWave {
+        const std::string& path;
+        ~RemoveWave() { RemoveFile(path); }
+    } removeWave{wave};
+    if (!track.SaveRangeToWave(from, to, wave.c_str()))
+        return false;
+
+    MedrixAudioAttr attr{};
+    uint32_t bitRate = 0;
+    if (ext == "mp3") {
+        std::snprintf(attr.codecName, sizeof attr.codecName, "libmp3lame");
+        bitRate = 128000;
+    } else if (ext == "m4a") {
+        std::snprintf(attr.codecName, sizeof attr.codecName, "mpeg4aac");
+        bitRate = 128000;
+    }
+    attr.bitRate = bitRate;
+    attr.channels = track.m_channels;
+    attr.sampleRate = track.m_sampleRate;
+
+    MedrixHandle handle = AV_Open();
+    if (!handle) {
+        SetLastError(kNoConverter);
+        return false;
+    }
+    CConverterJob job(handle);
+    if (!AV_SetInputpath(handle, wave.c_str())) {
+        SetLastError(kInputRefused);
+        return false;
+    }
+    // About the encoded size in KiB, for the whole track even for a range.
+    const int64_t needed = int64_t(bitRate) * track.m_length / 8 / 1000 / 1'000'000;
+    if (needed >= QueryFreeSpaceKiB(path)) {
+        SetLastError(kNoRoom);
+        return false;
+    }
+    if (!AV_SetOutputPath(handle, path.c_str())) {
+        SetLastError(kOutputRefused);
+        return false;
+    }
+    if (!AV_SetAudioAttr(handle, attr)) {
+        SetLastError(kAttributesRefused);
+        return false;
+    }
+    if (!job.Start()) {
+        SetLastError(kNoThread);
+        return false;
+    }
+    job.Wait([](int p) { PostProgress(static_cast<unsigned>(std::min(p, 99))); }, {});
+    if (job.ExitCode() != 0)
+        return false; // the converter failed: no code of ours, no final 100
+    SetTagInfo(path.c_str(), track.m_tag);
+    PostFinalProgress();
+    return true;
+}
+
+} // namespace kernel
