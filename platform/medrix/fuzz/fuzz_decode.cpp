@@ -21,6 +21,11 @@ const std::string& workDir()
             std::abort();
         return pattern;
     }();
+    static const bool cleanup = [] {
+        // The folder is empty between inputs; remove it when the run ends.
+        return std::atexit([] { rmdir(dir.c_str()); }) == 0;
+    }();
+    (void)cleanup;
     return dir;
 }
 
