@@ -562,14 +562,10 @@ void CDlgBrimsel::OnMouseMove(int x, int y)
             } else if (m_rightEdgeGrab) {
                 m_selRight = x;
             } else {
+                // A fresh drag spans the click line and the pointer, in order.
                 const int a = m_clickLine == kNone ? x : m_clickLine;
-                if (m_selLeft < x) {
-                    m_selLeft = a;
-                    m_selRight = x;
-                } else {
-                    m_selLeft = x;
-                    m_selRight = a;
-                }
+                m_selLeft = std::min(a, x);
+                m_selRight = std::max(a, x);
             }
             scale->SetRange(m_selLeft, m_selRight);
             scale->InvalidateMarkers();
@@ -625,6 +621,8 @@ void CDlgBrimsel::OnMouseLeave(int x, int)
     if (m_pDlgPanel->IsPlaying() || m_pDlgPanel->IsRecording())
         return;
     CDlgScale* scale = m_pDlgPanel->Scale();
+    if (HasSelection() && m_selRight < m_selLeft)
+        std::swap(m_selLeft, m_selRight);
     if (x >= kWaveLeft && x < width() + 500) {
         if (HasSelection()) {
             m_selRight = std::min(x, EndOfData());

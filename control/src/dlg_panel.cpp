@@ -428,7 +428,7 @@ bool CDlgPanel::ZoomIn()
             view->Rescale(true);
     m_scale->setUpdatesEnabled(true);
     m_scale->update();
-    AdjustRangeAfterZoom(2.0);
+    AdjustRangeAfterZoom();
     return true;
 }
 
@@ -448,11 +448,11 @@ bool CDlgPanel::ZoomOut()
     VorlainOutputDebugString("Zoom Out--- begin:%u", VorlainTickCount());
     m_scale->setUpdatesEnabled(true);
     m_scale->update();
-    AdjustRangeAfterZoom(0.5);
+    AdjustRangeAfterZoom();
     return true;
 }
 
-void CDlgPanel::AdjustRangeAfterZoom(double factor)
+void CDlgPanel::AdjustRangeAfterZoom()
 {
     CDlgBrimsel* longest = nullptr;
     for (CDlgBrimsel* view : m_views)
@@ -467,8 +467,9 @@ void CDlgPanel::AdjustRangeAfterZoom(double factor)
             HScroll(c - m_nHScrollPos - 50, 0);
         SetHBar(ScrollInfo{0, ToPixel(int64_t(c) + 50), longest->width() - 150, m_nHScrollPos});
     } else {
-        if (w < c / factor + 20)
-            ForceHScrollTo(0);
+        // The longest row fits now: the rows go back to the start with the
+        // empty range, whether or not they fitted before the zoom, so that
+        // nothing stays scrolled out of reach.
         SetHBar(ScrollInfo::Empty());
         ForceHScrollTo(0);
     }

@@ -21,6 +21,10 @@ using brimsel::ScrollInfo;
 
 class CDlgPanel : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(int hScrollPos READ HScrollPos)
+    Q_PROPERTY(int vScrollPos READ VScrollPos)
+    Q_PROPERTY(bool playing READ IsPlaying)
+    Q_PROPERTY(bool recording READ IsRecording)
 public:
     static constexpr uint32_t kInitialZoom = 5248;
 
@@ -85,7 +89,7 @@ private:
     void PlaceRows();
     void VScroll(int d);
     void RecomputeHRange();
-    void AdjustRangeAfterZoom(double factor);
+    void AdjustRangeAfterZoom();
     int VisibleRowsBefore(const CDlgBrimsel* view) const;
     int VisibleCount() const;
     void OnHBarAction(int action);

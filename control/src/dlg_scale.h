@@ -10,6 +10,9 @@ class CDlgPanel;
 
 class CDlgScale : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(int markStart READ MarkStart)
+    Q_PROPERTY(int markEnd READ MarkEnd)
+    Q_PROPERTY(bool startLocked READ StartLocked)
 public:
     CDlgScale(CDlgPanel* owner, QWidget* parent);
 

@@ -11,14 +11,14 @@
 
 namespace {
 
-struct ButtonSpec {
+struct ButtonPlace {
     int id;
     QRect rect;
     CButtonArt::Glyph glyph;
     const char* tooltipKey;
 };
 
-const ButtonSpec kButtons[4] = {
+const ButtonPlace kButtons[4] = {
     {212, QRect(0, 125, 30, 24), CButtonArt::Glyph::WholeTrack, "00000000"},
     {214, QRect(30, 125, 30, 24), CButtonArt::Glyph::RangeStart, "00000001"},
     {215, QRect(60, 125, 30, 24), CButtonArt::Glyph::RangeEnd, "00000002"},
@@ -51,13 +51,13 @@ CDlgTrackInfo::CDlgTrackInfo(QWidget* parent) : QWidget(parent)
     m_sample = MakeLabel(211, QStringLiteral("Sample:"), QRect(4, 78, 114, 16), Qt::AlignLeft);
 
     for (int i = 0; i < 4; ++i) {
-        const ButtonSpec& spec = kButtons[i];
-        auto* button = new CHoverBitmapButton(spec.id, this);
-        QSize size = spec.rect.size();
-        QPixmap active = CButtonArt::Make(spec.glyph, CButtonArt::Look::Active, size);
-        button->Attach(CButtonArt::Make(spec.glyph, CButtonArt::Look::Normal, size), active, active,
-                       CButtonArt::Make(spec.glyph, CButtonArt::Look::Disabled, size), spec.rect);
-        button->setToolTip(Tooltip(spec.tooltipKey));
+        const ButtonPlace& place = kButtons[i];
+        auto* button = new CHoverBitmapButton(place.id, this);
+        QSize size = place.rect.size();
+        QPixmap active = CButtonArt::Make(place.glyph, CButtonArt::Look::Active, size);
+        button->Attach(CButtonArt::Make(place.glyph, CButtonArt::Look::Normal, size), active, active,
+                       CButtonArt::Make(place.glyph, CButtonArt::Look::Disabled, size), place.rect);
+        button->setToolTip(Tooltip(place.tooltipKey));
         connect(button, &QAbstractButton::clicked, this, [this, i] { OnButton(i); });
         m_buttons[i] = button;
     }

@@ -1,0 +1,279 @@
+// The control as the program meets it: created by program id, its sixteen
+// methods and three events, rows, visibility, zoom and scrolling.
+#include "brimsel/brimsel_factory.h"
+#include "brimsel_ctrl.h"
+#include "control_fixture.h"
+#include "dlg_panel.h"
+#include "vorlain/messages.h"
+
+#include <QScrollBar>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+using namespace brimsel::test;
+
+namespace {
+
+class ControlShell : public ControlTest {};
+
+TEST_F(ControlShell, ThePluginIsFoundByProgramIdAndOffersTheAutomationInterface)
+{
+    const QMetaObject* meta = m_control->metaObject();
+    EXPECT_STREQ(meta->className(), "CBrimselCtrl");
+    const char* methods[] = {
+        "AddTrack(qint64)", "ForceRedrawTrack(int)", "MovePlayingLine(int,QVariant,int)",
+        "ForceRedrawTrackEx(int,int,QVariant,QVariant)", "EnableTrack(int,int)", "GetZoomfactor()",
+        "GetBrimselHwnd(int)", "GetVisableTrack(int*)", "SetMainHwnd(qint64)",
+        "MoveSelectArea(int,QVariant,QVariant)", "ZoomIn()", "ZoomOut()", "CloseProject()",
+        "ScrollH(QVariant)", "IsScrollable(int)", "AboutBox()"};
+    for (const char* m : methods)
+        EXPECT_GE(meta->indexOfMethod(QMetaObject::normalizedSignature(m)), 0) << m;
+    for (const char* s : {"SelectTrack(short)", "SelectTimeSegment(int,int)", "SelectingTime(QVariant,QVariant)"})
+        EXPECT_GE(meta->indexOfSignal(QMetaObject::normalizedSignature(s)), 0) << s;
+
+    QString error;
+    EXPECT_EQ(brimsel::CreateControlByProgId(QStringLiteral("BRIMSEL.Nothing.1"), nullptr,
+                                             QStringLiteral(BRIMSEL_PLUGIN_DIR), &error),
+              nullptr);
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST_F(ControlShell, AddTrackOfNoTrackFailsAndAddsNoRow)
+{
+    EXPECT_FALSE(AddTrackHandle(0));
+    int id = -1;
+    EXPECT_FALSE(GetVisableTrack(&id));
+    EXPECT_EQ(id, -1);
+    EXPECT_EQ(View(0), nullptr);
+}
+
+TEST_F(ControlShell, ANewRowIsPlacedBelowTheOthersAndSelectsItself)
+{
+    QSignalSpy selectTrack(m_control, SIGNAL(SelectTrack(short)));
+    QSignalSpy selecting(m_control, SIGNAL(SelectingTime(QVariant,QVariant)));
+    CTrack* a = LoadSine(2, 44100, 2, 16000, "a.wav");
+    CTrack* b = LoadSine(2, 44100, 1, 16000, "b.wav");
+    ASSERT_TRUE(AddTrack(a));
+    ASSERT_TRUE(AddTrack(b));
+    Pump();
+    QWidget* va = View(IdOf(a));
+    QWidget* vb = View(IdOf(b));
+    ASSERT_NE(va, nullptr);
+    ASSERT_NE(vb, nullptr);
+    EXPECT_EQ(va->geometry(), QRect(0, 0, 780, 150));
+    EXPECT_EQ(vb->geometry(), QRect(0, 160, 780, 150));
+    // The posted clicks at x = 140 select each row in turn; the last one wins.
+    ASSERT_EQ(selectTrack.count(), 2);
+    EXPECT_EQ(selectTrack.at(0).at(0).value<short>(), short(IdOf(a)));
+    EXPECT_EQ(selectTrack.at(1).at(0).value<short>(), short(IdOf(b)));
+    ASSERT_EQ(selecting.count(), 2);
+    EXPECT_EQ(Times(selecting.at(1)), std::make_pair(int64_t(0), int64_t(0)));
+    EXPECT_FALSE(va->property("selected").toBool());
+    EXPECT_TRUE(vb->property("selected").toBool());
+
+    // The container's layout: ruler, track area and the two bars.
+    QWidget* panel = Child(m_control, "CDlgPanel");
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(Scale()->geometry(), QRect(0, 0, 800, 30));
+    EXPECT_EQ(Child(panel, "CDlgTrackArea")->geometry(), QRect(0, 30, 780, 470));
+    EXPECT_EQ(Child(panel, "id100")->geometry(), QRect(140, 500, 640, 20));
+    EXPECT_EQ(Child(panel, "id101")->geometry(), QRect(780, 30, 20, 470));
+}
+
+TEST_F(ControlShell, GetVisableTrackWalksTheVisibleRowsAndStartsAgain)
+{
+    int id = 0;
+    EXPECT_FALSE(GetVisableTrack(&id));
+    EXPECT_FALSE(GetVisableTrack(nullptr));
+    CTrack* t[3];
+    for (int i = 0; i < 3; ++i) {
+        t[i] = LoadSine(1, 44100, 2, 8000, "v" + std::to_string(i) + ".wav");
+        ASSERT_TRUE(AddTrack(t[i]));
+    }
+    Pump();
+    ASSERT_TRUE(EnableTrack(IdOf(t[1]), 0));
+    std::vector<int> seen;
+    while (GetVisableTrack(&id))
+        seen.push_back(id);
+    EXPECT_EQ(seen, (std::vector<int>{int(IdOf(t[0])), int(IdOf(t[2]))}));
+    ASSERT_TRUE(GetVisableTrack(&id)); // the walk starts over
+    EXPECT_EQ(id, int(IdOf(t[0])));
+    while (GetVisableTrack(&id)) {
+    }
+}
+
+TEST_F(ControlShell, HidingARowClosesTheGapAndShowingItSelectsItAgain)
+{
+    CTrack* t[3];
+    for (int i = 0; i < 3; ++i) {
+        t[i] = LoadSine(1, 44100, 2, 8000, "h" + std::to_string(i) + ".wav");
+        ASSERT_TRUE(AddTrack(t[i]));
+    }
+    Pump();
+    ASSERT_TRUE(Kestrum_DeleteTrack(m_session, IdOf(t[1])));
+    EXPECT_TRUE(EnableTrack(IdOf(t[1]), 0));
+    EXPECT_FALSE(View(IdOf(t[1]))->isVisible());
+    EXPECT_EQ(View(IdOf(t[2]))->y(), 160);
+
+    QSignalSpy selectTrack(m_control, SIGNAL(SelectTrack(short)));
+    EXPECT_TRUE(EnableTrack(IdOf(t[1]), 1));
+    Pump();
+    EXPECT_TRUE(View(IdOf(t[1]))->isVisible());
+    EXPECT_EQ(View(IdOf(t[1]))->y(), 160);
+    EXPECT_EQ(View(IdOf(t[2]))->y(), 320);
+    ASSERT_EQ(selectTrack.count(), 1);
+    EXPECT_EQ(selectTrack.at(0).at(0).value<short>(), short(IdOf(t[1])));
+}
+
+TEST_F(ControlShell, UnknownIdsChangeNothingAndLookupsFail)
+{
+    CTrack* track = LoadSine(1, 44100, 2);
+    ASSERT_TRUE(AddTrack(track));
+    Pump();
+    EXPECT_TRUE(ForceRedrawTrackEx(999, 1, QVariant::fromValue<qint64>(0), QVariant::fromValue<qint64>(5)));
+    EXPECT_TRUE(ForceRedrawTrack(999));
+    EXPECT_TRUE(EnableTrack(999, 0));
+    EXPECT_TRUE(MovePlayingLine(999, QVariant::fromValue<qint64>(0), 0));
+    EXPECT_FALSE(MoveSelectArea(999, QVariant::fromValue<qint64>(0), QVariant::fromValue<qint64>(5)));
+    EXPECT_EQ(GetBrimselHwnd(999), 0);
+    EXPECT_FALSE(IsScrollable(999));
+    EXPECT_TRUE(View(IdOf(track))->isVisible());
+}
+
+TEST_F(ControlShell, EachRowIsAWindowOfTheRegistryUntilTheProjectCloses)
+{
+    CTrack* a = LoadSine(1, 44100, 2, 8000, "a.wav");
+    CTrack* b = LoadSine(1, 44100, 2, 8000, "b.wav");
+    ASSERT_TRUE(AddTrack(a));
+    ASSERT_TRUE(AddTrack(b));
+    Pump();
+    HWND ha = reinterpret_cast<HWND>(GetBrimselHwnd(IdOf(a)));
+    HWND hb = reinterpret_cast<HWND>(GetBrimselHwnd(IdOf(b)));
+    EXPECT_TRUE(IsWindow(ha));
+    EXPECT_TRUE(IsWindow(hb));
+    EXPECT_NE(ha, hb);
+
+    EXPECT_TRUE(CloseProject());
+    EXPECT_FALSE(IsWindow(ha));
+    EXPECT_FALSE(IsWindow(hb));
+    EXPECT_EQ(View(IdOf(a)), nullptr);
+    int id = 0;
+    EXPECT_FALSE(GetVisableTrack(&id));
+    EXPECT_FALSE(m_control->findChild<QScrollBar*>(QStringLiteral("id100"))->isEnabled());
+    // A message to a closed row is dropped, not delivered to freed memory.
+    EXPECT_EQ(SendMessage(ha, vorlain::WM_RECORD_PEAKS, 0, 0), 0);
+}
+
+TEST_F(ControlShell, ZoomHalvesDownToTheLimitAndDoublesWithoutWrapping)
+{
+    CTrack* track = LoadSine(3, 44100, 2);
+    ASSERT_TRUE(AddTrack(track));
+    WaitForPeaks();
+    EXPECT_EQ(GetZoomfactor(), 5248);
+    EXPECT_TRUE(ZoomOut());
+    EXPECT_EQ(GetZoomfactor(), 10496);
+    EXPECT_TRUE(ZoomIn());
+    const int expected[] = {2624, 1312, 656, 328, 164, 82, 41, 20};
+    for (int z : expected) {
+        EXPECT_TRUE(ZoomIn());
+        EXPECT_EQ(GetZoomfactor(), z);
+    }
+    EXPECT_FALSE(ZoomIn()); // 20 is below 32
+    EXPECT_EQ(GetZoomfactor(), 20);
+    WaitForPeaks();
+    QWidget* view = View(IdOf(track));
+    EXPECT_EQ(view->property("columns").toInt(), 3 * 44100 / 20);
+
+    for (int i = 0; i < 40; ++i)
+        EXPECT_TRUE(ZoomOut());
+    EXPECT_GT(GetZoomfactor(), 0);
+    EXPECT_GE(GetZoomfactor(), 1 << 29);
+    WaitForPeaks();
+    EXPECT_EQ(view->property("columns").toInt(), 0);
+    EXPECT_FALSE(Grab(view).isNull());
+}
+
+TEST(ControlZoom, ZoomInAt32Gives16AndThenRefuses)
+{
+    CBrimselCtrl control;
+    CDlgPanel* panel = control.Panel();
+    panel->SetZoomFactor(32);
+    EXPECT_TRUE(control.ZoomIn());
+    EXPECT_EQ(control.GetZoomfactor(), 16);
+    EXPECT_FALSE(control.ZoomIn());
+    EXPECT_EQ(control.GetZoomfactor(), 16);
+    EXPECT_TRUE(control.ZoomOut());
+    EXPECT_EQ(control.GetZoomfactor(), 32);
+}
+
+TEST_F(ControlShell, IsScrollableWhenTheDrawnWidthExceedsTheWaveArea)
+{
+    CTrack* track = LoadSine(1, 44100, 2);
+    ASSERT_TRUE(AddTrack(track));
+    WaitForPeaks();
+    const int id = IdOf(track);
+    QWidget* view = View(id);
+    EXPECT_FALSE(IsScrollable(id));
+    EXPECT_FALSE(m_control->findChild<QScrollBar*>(QStringLiteral("id100"))->isEnabled());
+    // 1 s at zoom 82 is 537 columns; the wave area is 780 - 140 = 640 wide.
+    while (GetZoomfactor() > 82)
+        ASSERT_TRUE(ZoomIn());
+    WaitForPeaks();
+    EXPECT_EQ(view->property("columns").toInt(), 537);
+    EXPECT_FALSE(IsScrollable(id));
+    ASSERT_TRUE(ZoomIn()); // 41: 1075 columns
+    WaitForPeaks();
+    EXPECT_EQ(view->property("columns").toInt(), 1075);
+    EXPECT_TRUE(IsScrollable(id));
+    EXPECT_GT(view->property("columns").toInt(), view->width() - 140);
+    EXPECT_TRUE(m_control->findChild<QScrollBar*>(QStringLiteral("id100"))->isEnabled());
+}
+
+TEST_F(ControlShell, ScrollHBringsATimeToTheFirstWaveColumn)
+{
+    CTrack* track = LoadSine(2, 44100, 2);
+    ASSERT_TRUE(AddTrack(track));
+    WaitForPeaks();
+    // Everything fits: nothing to scroll.
+    EXPECT_TRUE(ScrollH(QVariant::fromValue<qint64>(kSecond)));
+    EXPECT_EQ(HScrollPos(), 0);
+    while (GetZoomfactor() > 41)
+        ASSERT_TRUE(ZoomIn());
+    ASSERT_TRUE(ForceRedrawTrack(IdOf(track)));
+    WaitForPeaks();
+    auto* bar = m_control->findChild<QScrollBar*>(QStringLiteral("id100"));
+    ASSERT_TRUE(bar->isEnabled());
+    EXPECT_TRUE(ScrollH(QVariant::fromValue<qint64>(kSecond)));
+    EXPECT_EQ(HScrollPos(), 1075); // column(1 s) at zoom 41
+    EXPECT_EQ(XAtTime(kSecond), 140);
+    EXPECT_TRUE(ScrollH(QVariant::fromValue<qint64>(0)));
+    EXPECT_EQ(HScrollPos(), 0);
+    // Past the end the position stops at the range's end.
+    EXPECT_TRUE(ScrollH(QVariant::fromValue<qint64>(3600 * kSecond)));
+    // 2 s at zoom 41 are 2151 columns: the range ends at 2151 + 140, and the
+    // last position leaves the width of the container minus 140 in view.
+    EXPECT_EQ(HScrollPos(), 2151 + 140 - 800 + 140);
+}
+
+TEST_F(ControlShell, MovePlayingLineTakesOnlySixtyFourBitTimes)
+{
+    CTrack* track = LoadSine(3, 44100, 2);
+    ASSERT_TRUE(AddTrack(track));
+    WaitForPeaks();
+    const int id = IdOf(track);
+    QWidget* line = Child(View(id), "id203");
+    ASSERT_NE(line, nullptr);
+    EXPECT_FALSE(MovePlayingLine(id, QVariant(int(kSecond)), 1));
+    EXPECT_FALSE(MovePlayingLine(id, QVariant(QStringLiteral("1000000")), 1));
+    EXPECT_FALSE(MovePlayingLine(id, QVariant(), 1));
+    EXPECT_FALSE(line->isVisible());
+    EXPECT_TRUE(MovePlayingLine(id, QVariant::fromValue<qint64>(kSecond), 1));
+    EXPECT_TRUE(line->isVisible());
+    EXPECT_EQ(line->geometry(), QRect(148, 0, 1, 150));
+    EXPECT_TRUE(MovePlayingLine(id, QVariant::fromValue<qint64>(2 * kSecond), 0));
+    EXPECT_FALSE(line->isVisible());
+    EXPECT_EQ(line->x(), 156);
+}
+
+} // namespace
