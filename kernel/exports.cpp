@@ -15,6 +15,8 @@
 #include "store/free_space.h"
 #include "session/edit_session.h"
 #include "track/track.h"
+#include "playback/audo_play_mgr.h"
+#include "record/track_recorder.h"
 #include "track/track_registry.h"
 #include "vorlain/platform.h"
 
@@ -22,6 +24,7 @@
 #include <bit>
 #include <memory>
 #include <cstring>
+#include <ctime>
 #include <new>
 
 using namespace kernel;
@@ -440,4 +443,155 @@ KESTRUM_API CTrack* Kestrum_ExtractTrack(CEditSession* session, uint32_t trackId
     session->AppendTrack(std::unique_ptr<CTrack>(track));
     session->Record(trackId, kActionExtractTrack, 0, 0, track->m_trackId, 0, 0);
     return track;
+}
+
+// ---- recording -------------------------------------------------------------
+
+KESTRUM_API CTrack* Kestrum_RecordInit(CEditSession* session, HWND displayHwnd, uint32_t zoomFactor,
+                                       uint32_t deviceIndex)
+{
+    if (!session || !session->BeginTrackCreation())
+        return nullptr;
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    char name[64] = "Record Track";
+    if (localtime_r(&now, &local))
+        std::strftime(name, sizeof name, "Record Track(%H:%M:%S)", &local);
+    CTrack* track = session->CreateBlankTrack(name);
+    track->m_displayHwnd = displayHwnd;
+    track->m_zoomFactor = zoomFactor;
+    track->m_deviceIndex = deviceIndex;
+    session->Record(track->m_trackId, kActionRecord, 0, 0, 0, 0, 0);
+    return track;
+}
+
+// The record track of an export, or null for a null session or an unknown id.
+static CTrack* recordTrack(CEditSession* session, uint32_t trackId)
+{
+    return session ? session->FindTrack(trackId) : nullptr;
+}
+
+KESTRUM_API int Kestrum_RecordSetBrimselHwnd(CEditSession* session, uint32_t trackId, HWND hwnd)
+{
+    CTrack* track = recordTrack(session, trackId);
+    if (!track)
+        return 0;
+    track->m_displayHwnd = hwnd;
+    return 1;
+}
+
+KESTRUM_API int Kestrum_RecordSetZoomfactor(CEditSession* session, uint32_t trackId, uint32_t zoom)
+{
+    CTrack* track = recordTrack(session, trackId);
+    if (!track)
+        return 0;
+    track->m_zoomFactor = zoom;
+    return 1;
+}
+
+KESTRUM_API int Kestrum_RecordSetDeviceIndex(CEditSession* session, uint32_t trackId,
+                                             uint32_t index)
+{
+    CTrack* track = recordTrack(session, trackId);
+    if (!track)
+        return 0;
+    track->m_deviceIndex = index;
+    return 1;
+}
+
+KESTRUM_API int Kestrum_RecordStart(CEditSession* session, uint32_t trackId)
+{
+    CTrack* track = recordTrack(session, trackId);
+    return track && CTrackRecorder::Instance().Start(*track) ? 1 : 0;
+}
+
+KESTRUM_API int Kestrum_RecordPause(CEditSession* session, uint32_t trackId)
+{
+    CTrack* track = recordTrack(session, trackId);
+    if (!track)
+        return 0;
+    std::atomic_ref<uint32_t>(track->m_recordPause).store(1); // read by the capture thread
+    return 1;
+}
+
+KESTRUM_API int Kestrum_RecordContinue(CEditSession* session, uint32_t trackId)
+{
+    CTrack* track = recordTrack(session, trackId);
+    if (!track)
+        return 0;
+    std::atomic_ref<uint32_t>(track->m_recordPause).store(0);
+    return 1;
+}
+
+KESTRUM_API int Kestrum_RecordStop(CEditSession* session, uint32_t trackId)
+{
+    CTrack* track = recordTrack(session, trackId);
+    if (!track)
+        return 0;
+    CTrackRecorder::Instance().Stop(*track);
+    return 1;
+}
+
+// ---- playback --------------------------------------------------------------
+// A handle is checked against the live players, so a closed one is refused.
+
+KESTRUM_API CAudoPlayMgr* AudioPlay_Open(CEditSession* session, uint32_t trackId)
+{
+    CTrack* track = session ? session->FindTrack(trackId) : nullptr;
+    if (!track)
+        return nullptr;
+    try {
+        return new CAudoPlayMgr(track);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+KESTRUM_API int AudioPlay_Play(CAudoPlayMgr* player)
+{
+    return CAudoPlayMgr::IsLive(player) && player->Play() ? 1 : 0;
+}
+
+KESTRUM_API int AudioPlay_PlaySeekTime(CAudoPlayMgr* player, int64_t time)
+{
+    return CAudoPlayMgr::IsLive(player) && player->PlaySeekTime(time) ? 1 : 0;
+}
+
+KESTRUM_API int AudioPlay_Pause(CAudoPlayMgr* player)
+{
+    return CAudoPlayMgr::IsLive(player) && player->Pause() ? 1 : 0;
+}
+
+KESTRUM_API int AudioPlay_Continue(CAudoPlayMgr* player)
+{
+    return CAudoPlayMgr::IsLive(player) && player->Continue() ? 1 : 0;
+}
+
+KESTRUM_API int AudioPlay_Stop(CAudoPlayMgr* player)
+{
+    if (CAudoPlayMgr::IsLive(player))
+        player->Stop();
+    return 1;
+}
+
+KESTRUM_API int64_t AudioPlay_GetPlayingTime(CAudoPlayMgr* player)
+{
+    return CAudoPlayMgr::IsLive(player) ? player->PlayingTime() : 0;
+}
+
+KESTRUM_API int AudioPlay_QueryStauts(CAudoPlayMgr* player)
+{
+    int status = CAudoPlayMgr::IsLive(player) ? player->Status() : 0;
+    VorlainOutputDebugString("%d", status);
+    return status;
+}
+
+KESTRUM_API int AudioPlay_Close(CAudoPlayMgr* player)
+{
+    if (!player)
+        return 1;
+    if (!CAudoPlayMgr::IsLive(player))
+        return 0;
+    delete player; // stops a play still running first
+    return 1;
 }
