@@ -166,6 +166,39 @@ bool CTimelineBuilder::InsertAt(int64_t at, const Inserter& insert)
     return true;
 }
 
+bool CTimelineBuilder::RewriteFrom(int64_t at, const SegmentRewriter& rewrite)
+{
+    const CTimeline* current = m_track.Timeline();
+    if (!current)
+        return false;
+    const AudioFormat format = FormatOf(m_track);
+    for (const TrackSegment& s : *current) {
+        if (s.state & vorlain::kHeaderSegment) {
+            AppendHeader(s);
+            continue;
+        }
+        if (s.end <= at) {
+            AppendUnchanged(s);
+            continue;
+        }
+        const int64_t offset =
+            s.start < at ? ByteOffset(at - s.start, format.bytesPerSample, format.sampleRate, format.channels)
+                         : 0;
+        std::string path;
+        switch (rewrite(s, offset, path)) {
+        case Rewrite::Kept:
+            AppendUnchanged(s);
+            break;
+        case Rewrite::Replaced:
+            AppendReplaced(s, path);
+            break;
+        case Rewrite::Failed:
+            return false;
+        }
+    }
+    return true;
+}
+
 void CTimelineBuilder::Commit(const char* logVerb) { m_track.Commit(std::move(m_timeline), logVerb); }
 
 } // namespace kernel

@@ -27,6 +27,17 @@ AudioFormat FormatOf(const CTrack& track);
 /** How an insertion places its audio: called once at the insertion point. */
 using Inserter = std::function<bool(class CTimelineBuilder&)>;
 
+/** What a rewrite did with one segment. */
+enum class Rewrite {
+    Kept,     ///< the segment stays on its own data file
+    Replaced, ///< the segment's audio now lies in the data file named by path
+    Failed,   ///< the edit ends with failure
+};
+/** Rewrites one segment's audio from byte offset on (the bytes before it stay
+ *  as they are) into a new data file whose path it stores. */
+using SegmentRewriter =
+    std::function<Rewrite(const TrackSegment& segment, int64_t offset, std::string& path)>;
+
 class CTimelineBuilder {
 public:
     explicit CTimelineBuilder(CTrack& track);
@@ -69,6 +80,13 @@ public:
      *  a head and a tail, and everything after moves by what was inserted.
      *  Nothing is inserted when at lies beyond the end. */
     bool InsertAt(int64_t at, const Inserter& insert);
+
+    /** Walks the track's current timeline and hands every audio segment that
+     *  ends after time at to rewrite, with the byte offset of at inside it (0
+     *  for segments that start after at). Headers and segments ending at or
+     *  before at are kept; segment times never change, so the track keeps its
+     *  length. false when rewrite fails or the track is blank. */
+    bool RewriteFrom(int64_t at, const SegmentRewriter& rewrite);
 
     /** Called with the end of every appended audio segment (progress). */
     void OnAppend(std::function<void(int64_t)> callback) { m_onAppend = std::move(callback); }
