@@ -8,10 +8,16 @@
 #include "edits/channel_extraction.h"
 #include "edits/clipboard.h"
 #include "edits/insertion.h"
+#include "edits/file_insertion.h"
 #include "effects/effect_engine.h"
 #include "edits/range_edits.h"
 #include "history/action_type.h"
 #include "history/history.h"
+#include "mix/mixing.h"
+#include "project/project_reader.h"
+#include "project/project_writer.h"
+#include "import/track_export.h"
+#include "import/track_import.h"
 #include "store/free_space.h"
 #include "session/edit_session.h"
 #include "track/track.h"
@@ -53,6 +59,11 @@ KESTRUM_API int Kestrum_Close(CEditSession* session)
 {
     if (!session)
         return 0;
+    // A recording still running is stopped first: the capture thread must
+    // never write into a track that is gone.
+    for (const auto& track : session->m_tracks)
+        if (CTrackRecorder::Instance().IsRecording(track.get()))
+            CTrackRecorder::Instance().Stop(*track);
     delete session;
     return 1;
 }
@@ -88,14 +99,10 @@ KESTRUM_API CTrack* Kestrum_AddTrack(CEditSession* session, const char* path)
 {
     if (!session)
         return nullptr;
+    if (path && *path)
+        return ImportTrack(*session, path, true);
     if (!session->BeginTrackCreation())
         return nullptr;
-    if (path && *path) {
-        // Importing needs the converter, which this build does not have yet.
-        SetLastError(0x0355B001);
-        PostFinalProgress();
-        return nullptr;
-    }
     CTrack* track = session->CreateBlankTrack({});
     session->Record(track->m_trackId, kActionAddTrack, 0, 0, track->m_trackId, 0, 0);
     return track;
@@ -178,6 +185,64 @@ KESTRUM_API int Kestrum_GetTrackBaseInfoEx(CTrack* track, TrackBaseInfo* info)
         return 0;
     track->FillBaseInfo(*info);
     return 1;
+}
+
+// ---- export and tags ---------------------------------------------------------
+
+KESTRUM_API int Kestrum_SaveTrackToFile(CEditSession* session, uint32_t trackId, int64_t from,
+                                        int64_t to, const char* path)
+{
+    if (!session)
+        return 0;
+    CTrack* track = session->FindTrack(trackId);
+    if (!track)
+        return 0;
+    if (!path || !*path)
+        return track->SaveRangeToWave(from, to, nullptr); // sets the no-path code, releases the dialog
+    return ExportTrack(*session, *track, from, to, path) ? 1 : 0;
+}
+
+KESTRUM_API int Kestrum_GetTrackTagInfo(CEditSession* session, uint32_t trackId, TagInfo* tag)
+{
+    if (!session || !tag)
+        return 0;
+    CTrack* track = session->FindTrack(trackId);
+    if (!track)
+        return 0;
+    *tag = track->m_tag;
+    return 1;
+}
+
+KESTRUM_API int Kestrum_SetTrackTagInfo(CEditSession* session, uint32_t trackId, TagInfo tag)
+{
+    if (!session)
+        return 0;
+    CTrack* track = session->FindTrack(trackId);
+    if (!track)
+        return 0;
+    // Every text ends inside its field, whatever the caller passed.
+    for (char* field : {tag.title, tag.artist, tag.comment, tag.album})
+        field[511] = '\0';
+    tag.genre[sizeof tag.genre - 1] = '\0';
+    tag.year[sizeof tag.year - 1] = '\0';
+    track->m_tag = tag;
+    return 1;
+}
+
+// ---- project -----------------------------------------------------------------
+
+KESTRUM_API int Kestrum_SaveProject(CEditSession* session, const char* path, int copyData)
+{
+    if (!session)
+        return 0;
+    return CProjectWriter(*session, path ? path : "", copyData != 0).Save() ? 1 : 0;
+}
+
+KESTRUM_API int Kestrum_OpenProject(CEditSession* session, const char* path)
+{
+    if (!session)
+        return 0;
+    return CProjectReader(*session).Open(path ? path : "") ? 1 : 0;
 }
 
 // ---- range edits and the clipboard -----------------------------------------
@@ -425,6 +490,33 @@ KESTRUM_API int Kestrum_AddSlience(CEditSession* session, uint32_t trackId, int6
         return 0;
     session->Record(trackId, kActionInsertSilence, at, at, trackId, at, at + duration);
     return 1;
+}
+
+KESTRUM_API int Kestrum_AddFile(CEditSession* session, uint32_t trackId, const char* path, int64_t at)
+{
+    if (!session)
+        return 0;
+    return InsertFile(*session, trackId, path ? path : "", at) ? 1 : 0;
+}
+
+// ---- mixing --------------------------------------------------------------------
+
+KESTRUM_API int Kestrum_MixTrackFromPaste(CEditSession* session, uint32_t trackId, int64_t at,
+                                          float level)
+{
+    return session && MixFromClipboard(*session, trackId, at, level) ? 1 : 0;
+}
+
+KESTRUM_API int Kestrum_MixTrackFromTrack(CEditSession* session, uint32_t trackId, int64_t at,
+                                          uint32_t sourceTrackId, float level)
+{
+    return session && MixFromTrack(*session, trackId, at, sourceTrackId, level) ? 1 : 0;
+}
+
+KESTRUM_API int Kestrum_MixTrackFromFile(CEditSession* session, uint32_t trackId, int64_t at,
+                                         const char* path, float level)
+{
+    return session && MixFromFile(*session, trackId, at, path ? path : "", level) ? 1 : 0;
 }
 
 KESTRUM_API CTrack* Kestrum_ExtractTrack(CEditSession* session, uint32_t trackId, uint32_t channel)
