@@ -414,3 +414,23 @@ TEST_F(Recording, BadInputFailsCleanly)
     EXPECT_TRUE(second->IsBlank());
     EXPECT_TRUE(second->m_trackFolder.empty()) << "nothing was made for the refused recording";
 }
+
+TEST_F(Recording, ClosingTheSessionStopsARunningRecording)
+{
+    CEditSession* other = Kestrum_Open(nullptr);
+    CTrack* track = Kestrum_RecordInit(other, m_view.hwnd(), 100, 0);
+    ASSERT_NE(track, nullptr);
+    CTrackRecorder& recorder = CTrackRecorder::Instance();
+    ASSERT_TRUE(recorder.Prepare(*track));
+    const std::vector<uint8_t> known = PcmBytes(Ramp(4410, 2));
+    recorder.OnData(known.data(), known.size());
+    ASSERT_TRUE(recorder.IsRecording(track));
+    ASSERT_EQ(Kestrum_Close(other), 1);
+    EXPECT_FALSE(recorder.IsRecording(track));
+    // A late buffer of the capture thread finds no track to write into.
+    recorder.OnData(known.data(), known.size());
+    // And a new recording can start.
+    CTrack* next = Kestrum_RecordInit(m_session, m_view.hwnd(), 100, 0);
+    ASSERT_TRUE(recorder.Prepare(*next));
+    ASSERT_EQ(Kestrum_RecordStop(m_session, next->m_trackId), 1);
+}
