@@ -29,14 +29,12 @@ constexpr int kRate = 44100;
 constexpr int64_t kFileFrames = 5 * kRate;
 constexpr int kRepeats = 3;
 
-double Seconds(const std::chrono::steady_clock::time_point& start)
-{
+double Seconds(const std::chrono::steady_clock::time_point& start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 /** Noise under a slow envelope, cheap to make and never flat. */
-vorlain::test::Samples Audio(int64_t frames, uint32_t seed)
-{
+vorlain::test::Samples Audio(int64_t frames, uint32_t seed) {
     vorlain::test::Samples s(frames * 2);
     uint32_t x = seed * 2654435761u + 1;
     for (int64_t f = 0; f < frames; ++f) {
@@ -49,20 +47,17 @@ vorlain::test::Samples Audio(int64_t frames, uint32_t seed)
     return s;
 }
 
-vorlain::test::Samples Frames(const vorlain::test::Samples& s, int64_t from, int64_t to)
-{
+vorlain::test::Samples Frames(const vorlain::test::Samples& s, int64_t from, int64_t to) {
     return vorlain::test::Samples(s.begin() + 2 * from, s.begin() + 2 * to);
 }
 
-std::string Write(const std::string& path, const vorlain::test::Samples& s)
-{
+std::string Write(const std::string& path, const vorlain::test::Samples& s) {
     vorlain::test::WriteBytes(path, vorlain::test::PcmBytes(s));
     return path;
 }
 
 PeakResult Redraw(const std::vector<std::string>& files, uint64_t zoom, CSummaryStore* store,
-                  double& seconds)
-{
+                  double& seconds) {
     const auto start = std::chrono::steady_clock::now();
     PeakResult r = CPeakBuilder(store).Build(PeakRequest{files, 2, kRate, zoom, false});
     seconds = Seconds(start);
@@ -71,8 +66,7 @@ PeakResult Redraw(const std::vector<std::string>& files, uint64_t zoom, CSummary
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const int minutes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
     const uint64_t zoom = argc > 2 ? std::max(16, std::atoi(argv[2])) : 5248;
     const int fileCount = minutes * 12;
@@ -87,8 +81,9 @@ int main(int argc, char** argv)
     CSummaryStore store(size_t(1) << 30);
     double seconds = 0;
     Redraw(files, zoom, &store, seconds);
-    std::printf("first redraw (reads every file, makes the summaries): %.3f s, %zu summaries, %.1f MB\n",
-                seconds, store.Count(), store.Bytes() / 1048576.0);
+    std::printf(
+        "first redraw (reads every file, makes the summaries): %.3f s, %zu summaries, %.1f MB\n",
+        seconds, store.Count(), store.Bytes() / 1048576.0);
 
     std::vector<double> without, with;
     for (int rep = 0; rep < kRepeats; ++rep) {
@@ -99,7 +94,8 @@ int main(int argc, char** argv)
         std::vector<std::string> cut(files.begin(), files.begin() + cutFile);
         const std::string tag = std::to_string(rep);
         cut.push_back(Write(env.path("cut" + tag + "a.dat"), Frames(whole, 0, kRate / 2)));
-        cut.push_back(Write(env.path("cut" + tag + "b.dat"), Frames(whole, kRate * 3 / 2, kFileFrames)));
+        cut.push_back(
+            Write(env.path("cut" + tag + "b.dat"), Frames(whole, kRate * 3 / 2, kFileFrames)));
         cut.insert(cut.end(), files.begin() + cutFile + 1, files.end());
 
         double plain = 0, reused = 0;

@@ -2,4 +2,6 @@
 
 #include "brimsel_ctrl.h"
 
-QWidget* CBrimselPlugin::CreateControl(QWidget* parent) { return new CBrimselCtrl(parent); }
+QWidget* CBrimselPlugin::CreateControl(QWidget* parent) {
+    return new CBrimselCtrl(parent);
+}

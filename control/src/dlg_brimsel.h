@@ -98,7 +98,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void ReadInfo();
+    /** Fetches the base info record; withFiles also copies the data-file
+     *  list and counts its frames (not needed for live recording updates). */
+    void ReadInfo(bool withFiles = true);
     void FillPanel();
     void StartPeaks(bool summariesOnly = false);
     void OnPeaksReady();

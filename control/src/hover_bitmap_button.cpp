@@ -3,16 +3,14 @@
 #include <QEnterEvent>
 #include <QPainter>
 
-CHoverBitmapButton::CHoverBitmapButton(int id, QWidget* parent) : QAbstractButton(parent)
-{
+CHoverBitmapButton::CHoverBitmapButton(int id, QWidget* parent) : QAbstractButton(parent) {
     setObjectName(QStringLiteral("id%1").arg(id));
     setAttribute(Qt::WA_Hover);
     setFocusPolicy(Qt::NoFocus);
 }
 
-void CHoverBitmapButton::Attach(const QPixmap& normal, const QPixmap& pressed,
-                                const QPixmap& hover, const QPixmap& disabled, const QRect& rect)
-{
+void CHoverBitmapButton::Attach(const QPixmap& normal, const QPixmap& pressed, const QPixmap& hover,
+                                const QPixmap& disabled, const QRect& rect) {
     m_bmpNormal = normal;
     m_bmpPressed = pressed;
     m_bmpHover = hover;
@@ -21,8 +19,7 @@ void CHoverBitmapButton::Attach(const QPixmap& normal, const QPixmap& pressed,
     update();
 }
 
-void CHoverBitmapButton::paintEvent(QPaintEvent*)
-{
+void CHoverBitmapButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawPixmap(rect(), m_bmpNormal);
     if (isDown())
@@ -37,18 +34,18 @@ void CHoverBitmapButton::paintEvent(QPaintEvent*)
     }
 }
 
-void CHoverBitmapButton::enterEvent(QEnterEvent* event)
-{
+void CHoverBitmapButton::enterEvent(QEnterEvent* event) {
     m_hovered = true;
     update();
     QAbstractButton::enterEvent(event);
 }
 
-void CHoverBitmapButton::leaveEvent(QEvent* event)
-{
+void CHoverBitmapButton::leaveEvent(QEvent* event) {
     m_hovered = false;
     update();
     QAbstractButton::leaveEvent(event);
 }
 
-QSize CHoverBitmapButton::sizeHint() const { return m_bmpNormal.size(); }
+QSize CHoverBitmapButton::sizeHint() const {
+    return m_bmpNormal.size();
+}

@@ -21,14 +21,14 @@ struct PeakRequest {
     std::vector<std::string> files; // audio data files in timeline order
     int channels = 0;               // 1 or 2; anything else draws nothing
     uint32_t sampleRate = 0;
-    uint64_t zoomFactor = 0;        // samples at 44100 Hz per column
-    bool summariesOnly = false;     // only make sure every file has a summary
+    uint64_t zoomFactor = 0;    // samples at 44100 Hz per column
+    bool summariesOnly = false; // only make sure every file has a summary
 };
 
 struct PeakResult {
     CDisplayList display;
-    uint64_t frames = 0;        // frames walked before the walk ended
-    size_t filesWalked = 0;     // files that could be opened
+    uint64_t frames = 0;    // frames walked before the walk ended
+    size_t filesWalked = 0; // files that could be opened
     size_t filesFromSummary = 0;
     bool cancelled = false;
     bool summariesOnly = false; // the display was not built

@@ -52,7 +52,7 @@ private:
     CPeakBuilder m_builder;
     mutable std::mutex m_lock; // the result slot and the request queue
     mutable std::condition_variable m_idle;
-    std::mutex m_buildLock;    // held by the worker for the length of a build
+    std::mutex m_buildLock; // held by the worker for the length of a build
     std::optional<PeakRequest> m_queued;
     std::optional<PeakResult> m_result;
     uint64_t m_generation = 0;       // of the newest request

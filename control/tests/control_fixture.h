@@ -38,7 +38,8 @@ protected:
     bool AddTrack(CTrack* track);
     bool AddTrackHandle(qint64 handle);
     bool ForceRedrawTrack(int id);
-    bool ForceRedrawTrackEx(int id, int disableSelectArea, const QVariant& from, const QVariant& to);
+    bool ForceRedrawTrackEx(int id, int disableSelectArea, const QVariant& from,
+                            const QVariant& to);
     bool MovePlayingLine(int id, const QVariant& time, int show);
     bool EnableTrack(int id, int show);
     int GetZoomfactor();

@@ -6,14 +6,12 @@
 
 namespace brimsel::test {
 
-std::string WriteDataFile(const std::string& path, const vorlain::test::Samples& samples)
-{
+std::string WriteDataFile(const std::string& path, const vorlain::test::Samples& samples) {
     vorlain::test::WriteBytes(path, vorlain::test::PcmBytes(samples));
     return path;
 }
 
-CTimeline MakeTimeline(const std::vector<std::string>& files)
-{
+CTimeline MakeTimeline(const std::vector<std::string>& files) {
     CTimeline timeline;
     TrackSegment header{};
     header.state = vorlain::kHeaderSegment;
@@ -33,8 +31,7 @@ CTimeline MakeTimeline(const std::vector<std::string>& files)
 }
 
 CDisplayList ReferenceDisplay(const vorlain::test::Samples& s, int channels, uint64_t zoomFactor,
-                              uint32_t sampleRate)
-{
+                              uint32_t sampleRate) {
     CDisplayList out;
     const uint64_t frames = s.size() / channels;
     for (uint64_t c = 0;; ++c) {
@@ -57,8 +54,8 @@ CDisplayList ReferenceDisplay(const vorlain::test::Samples& s, int channels, uin
     return out;
 }
 
-vorlain::test::Samples Slice(const vorlain::test::Samples& s, int channels, int64_t from, int64_t to)
-{
+vorlain::test::Samples Slice(const vorlain::test::Samples& s, int channels, int64_t from,
+                             int64_t to) {
     return vorlain::test::Samples(s.begin() + from * channels, s.begin() + to * channels);
 }
 

@@ -17,12 +17,12 @@ namespace {
 
 class Screenshot : public ControlTest {};
 
-vorlain::test::Samples Music(int64_t frames, int channels)
-{
+vorlain::test::Samples Music(int64_t frames, int channels) {
     vorlain::test::Samples s(frames * channels);
     for (int64_t f = 0; f < frames; ++f) {
         const double t = double(f) / 44100.0;
-        const double envelope = 0.35 + 0.65 * std::fabs(std::sin(t * 1.7)) * (0.6 + 0.4 * std::sin(t * 0.31));
+        const double envelope =
+            0.35 + 0.65 * std::fabs(std::sin(t * 1.7)) * (0.6 + 0.4 * std::sin(t * 0.31));
         for (int ch = 0; ch < channels; ++ch) {
             const double v = envelope * (0.6 * std::sin(2 * M_PI * (220 + 3 * ch) * t) +
                                          0.4 * std::sin(2 * M_PI * 331 * t + ch));
@@ -32,8 +32,7 @@ vorlain::test::Samples Music(int64_t frames, int channels)
     return s;
 }
 
-TEST_F(Screenshot, TheControlWithTwoTracksASelectionAndThePlayingLine)
-{
+TEST_F(Screenshot, TheControlWithTwoTracksASelectionAndThePlayingLine) {
     m_control->resize(760, 400);
     CTrack* stereo = LoadTrack(Music(44100 * 60, 2), 44100, 2, "Stereo music.wav");
     CTrack* mono = LoadTrack(Music(44100 * 45, 1), 44100, 1, "Mono voice.wav");
@@ -55,7 +54,8 @@ TEST_F(Screenshot, TheControlWithTwoTracksASelectionAndThePlayingLine)
     EXPECT_EQ(shot.pixel(playing) | 0xFF000000u, qRgb(255, 0, 0));
 
     const char* target = std::getenv("VORLAIN_SCREENSHOT_DIR");
-    const QString folder = target && *target ? QString::fromUtf8(target) : QStringLiteral(BRIMSEL_DOCS_DIR);
+    const QString folder =
+        target && *target ? QString::fromUtf8(target) : QStringLiteral(BRIMSEL_DOCS_DIR);
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString path = folder + QStringLiteral("/brimsel.png");
     // A few dozen colours: a palette image keeps the file small.

@@ -12,8 +12,8 @@
 //   bool ForceRedrawTrackEx(int trackId, int bDisableSelectArea, QVariant from, QVariant to)
 //   bool EnableTrack(int trackId, int bShow)  int GetZoomfactor()
 //   qint64 GetBrimselHwnd(int trackId)        bool GetVisableTrack(int* pTrackId)
-//   bool SetMainHwnd(qint64 hwnd)             bool MoveSelectArea(int trackId, QVariant from, QVariant to)
-//   bool ZoomIn()  bool ZoomOut()  bool CloseProject()  bool ScrollH(QVariant vtTime)
+//   bool SetMainHwnd(qint64 hwnd)             bool MoveSelectArea(int trackId, QVariant from,
+//   QVariant to) bool ZoomIn()  bool ZoomOut()  bool CloseProject()  bool ScrollH(QVariant vtTime)
 //   bool IsScrollable(int trackId)            void AboutBox()
 // Signals: SelectTrack(short id), SelectTimeSegment(int, int) (never fired),
 //          SelectingTime(QVariant vtFrom, QVariant vtTo).
@@ -44,8 +44,7 @@ Q_DECLARE_INTERFACE(IBrimselFactory, BRIMSEL_FACTORY_IID)
 namespace brimsel {
 
 /** The program's plugin folder: "plugins" beside the running program. */
-inline QString DefaultPluginFolder()
-{
+inline QString DefaultPluginFolder() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/plugins");
 }
 
@@ -56,8 +55,7 @@ inline QString DefaultPluginFolder()
  * unloading).
  */
 inline IBrimselFactory* FindFactory(const QString& progId, const QString& folder,
-                                    QString* error = nullptr)
-{
+                                    QString* error = nullptr) {
     QDir dir(folder);
     const QStringList files = dir.entryList(QDir::Files);
     for (const QString& name : files) {
@@ -78,8 +76,7 @@ inline IBrimselFactory* FindFactory(const QString& progId, const QString& folder
 
 /** Creates a control by program id from folder (default: the program's plugin folder). */
 inline QWidget* CreateControlByProgId(const QString& progId, QWidget* parent,
-                                      const QString& folder = QString(), QString* error = nullptr)
-{
+                                      const QString& folder = QString(), QString* error = nullptr) {
     IBrimselFactory* factory =
         FindFactory(progId, folder.isEmpty() ? DefaultPluginFolder() : folder, error);
     return factory ? factory->CreateControl(parent) : nullptr;
