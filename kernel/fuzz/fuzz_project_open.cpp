@@ -33,6 +33,14 @@ const std::string& workDir()
             std::abort();
         return pattern;
     }();
+    static const bool cleanup = [] {
+        // The folder and its data files serve only this run.
+        return std::atexit([] {
+                   std::error_code ec;
+                   fs::remove_all(dir, ec);
+               }) == 0;
+    }();
+    (void)cleanup;
     return dir;
 }
 
