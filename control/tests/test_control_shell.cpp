@@ -280,4 +280,55 @@ TEST_F(ControlShell, MovePlayingLineTakesOnlySixtyFourBitTimes) {
     EXPECT_EQ(line->x(), 156);
 }
 
+TEST_F(ControlShell, TimesOfOtherVariantTypesAreTakenAsFarAsTheyConvert) {
+    CTrack* track = LoadSine(3, 44100, 2);
+    ASSERT_TRUE(AddTrack(track));
+    WaitForPeaks();
+    const int id = IdOf(track);
+    EXPECT_TRUE(MoveSelectArea(id, QVariant(int(kSecond)), QVariant(QStringLiteral("2000000"))));
+    EXPECT_EQ(Scale()->property("markStart").toInt(), 148);
+    EXPECT_EQ(Scale()->property("markEnd").toInt(), 156);
+    EXPECT_TRUE(ForceRedrawTrackEx(id, 1, QVariant(QStringLiteral("not a time")), QVariant()));
+    WaitForPeaks();
+    EXPECT_EQ(Child(View(id), "id205")->x(), 140); // both taken as 0: a click line at 0 s
+    EXPECT_TRUE(ScrollH(QVariant(QStringLiteral("junk"))));
+    EXPECT_EQ(HScrollPos(), 0);
+}
+
+TEST_F(ControlShell, TheRulerDrawsTicksLabelsAndTheMarkedRange) {
+    CTrack* track = LoadSine(10, 44100, 2);
+    ASSERT_TRUE(AddTrack(track));
+    WaitForPeaks();
+    ASSERT_TRUE(MoveSelectArea(IdOf(track), QVariant::fromValue<qint64>(kSecond),
+                               QVariant::fromValue<qint64>(5 * kSecond)));
+    const QImage ruler = Grab(Scale());
+    ASSERT_EQ(ruler.height(), 30);
+    auto at = [&](int x, int y) { return ruler.pixel(x, y) | 0xFF000000u; };
+    const QRgb grey = qRgb(192, 192, 192), black = qRgb(0, 0, 0);
+    // Major ticks every 120 columns from x = 140 (y 22..29), minor every 10 (y 26..29).
+    for (int y = 22; y < 30; ++y) {
+        EXPECT_EQ(at(140, y), black) << y;
+        EXPECT_EQ(at(380, y), black) << y;
+    }
+    EXPECT_EQ(at(140, 21), grey);
+    for (int y = 26; y < 30; ++y)
+        EXPECT_EQ(at(300, y), black) << y;
+    EXPECT_EQ(at(300, 25), grey);
+    EXPECT_EQ(at(305, 28), grey);
+    // Labels above the major ticks.
+    int dark = 0;
+    for (int x = 250; x < 300; ++x)
+        for (int y = 0; y < 15; ++y)
+            dark += qGray(ruler.pixel(x, y)) < 100;
+    EXPECT_GT(dark, 10);
+    // The marked range 148..182: filled between, red triangles at both ends.
+    const int s = 148, e = 140 + int(5 * 44100 / 5248);
+    EXPECT_EQ(at((s + e) / 2, 18), qRgb(64, 128, 128));
+    EXPECT_EQ(at((s + e) / 2, 21), qRgb(255, 0, 0)); // the line between the triangles
+    EXPECT_EQ(at(s, 16), qRgb(255, 0, 0));
+    EXPECT_EQ(at(s, 25), qRgb(255, 0, 0));
+    EXPECT_EQ(at(e, 16), qRgb(255, 0, 0));
+    EXPECT_EQ(at(e + 1, 20), grey);
+}
+
 } // namespace
