@@ -26,14 +26,10 @@ bool InsertFile(CEditSession& session, uint32_t trackId, const std::string& path
         PostFinalProgress();
         return false;
     }
-    // Channels are converted by the paste, sample rates are not: audio of
-    // another rate would play faster or slower.
-    if (!track->IsBlank() && track->m_sampleRate != kImportRate) {
-        SetLastError(kRateMismatch);
-        PostFinalProgress();
-        return false;
-    }
-    CTrack* hidden = ImportTrack(session, path, true);
+    // Channels are converted by the paste, sample rates by the converter: the
+    // file is imported at the track's own rate (a blank track takes 44100).
+    const uint32_t rate = track->IsBlank() ? kImportRate : track->m_sampleRate;
+    CTrack* hidden = ImportTrack(session, path, true, rate);
     if (!hidden)
         return false;
     hidden->m_present = 0;

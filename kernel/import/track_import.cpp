@@ -35,7 +35,8 @@ CTrack* failWith(uint32_t code)
 }
 } // namespace
 
-CTrack* ImportTrack(CEditSession& session, const std::string& path, bool recordAction)
+CTrack* ImportTrack(CEditSession& session, const std::string& path, bool recordAction,
+                    uint32_t sampleRate)
 {
     if (!session.BeginTrackCreation()) {
         PostFinalProgress();
@@ -66,7 +67,7 @@ CTrack* ImportTrack(CEditSession& session, const std::string& path, bool recordA
         return failWith(kOutputRefused);
     MedrixAudioAttr output = audio;
     std::snprintf(output.codecName, sizeof output.codecName, "pcm_s16le");
-    output.sampleRate = 44100;
+    output.sampleRate = sampleRate;
     if (!AV_SetAudioAttr(handle, output))
         return failWith(kAttributesRefused);
     if (!job.Start())

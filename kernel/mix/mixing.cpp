@@ -27,7 +27,6 @@ constexpr uint32_t kBlankDestination = 0x06E4B001; // nothing to mix into
 constexpr uint32_t kBadArgument = 0x06E5B002;      // negative position, level not a number
 constexpr uint32_t kRateMismatch = 0x06E6B002;     // the sides differ in sample rate
 // Every imported track comes out of the converter at this rate.
-constexpr uint32_t kImportRate = 44100;
 
 // Why a mix of a source in sourceFormat into track is refused; 0 when it is not.
 uint32_t refusalOf(const CTrack& track, const AudioFormat& sourceFormat, int64_t at, float level)
@@ -212,13 +211,15 @@ bool MixFromFile(CEditSession& session, uint32_t trackId, int64_t at, const std:
         return false;
     }
     // Refused before anything is imported, so that no hidden track is left.
-    const AudioFormat imported{track->m_channels, kImportRate, 2};
+    // The converter brings the file to the destination's rate; channels are
+    // converted by the mix.
+    const AudioFormat imported{track->m_channels, track->m_sampleRate, 2};
     if (const uint32_t refusal = refusalOf(*track, imported, at, level)) {
         SetLastError(refusal);
         PostFinalProgress();
         return false;
     }
-    CTrack* hidden = ImportTrack(session, path, true);
+    CTrack* hidden = ImportTrack(session, path, true, track->m_sampleRate);
     if (!hidden)
         return false;
     hidden->m_present = 0;

@@ -242,8 +242,10 @@ TEST_F(History, RedoOfATrackWithoutALaterVersionFails)
     CTrack* track = loadRamp(44100 * 3);
     ASSERT_EQ(Kestrum_Delete(m_session, 1, 0, kSecond), 1);
     ASSERT_EQ(Kestrum_GoBack(m_session), 1);
+    CTimeline* later = track->Timeline()->m_next;
     track->Timeline()->m_next = nullptr; // as if the version had been dropped elsewhere
     EXPECT_EQ(Kestrum_GoNext(m_session), 0);
     EXPECT_EQ(Kestrum_GetLastError(), 0x0938B001u);
     EXPECT_EQ(redoLabel(), "Redo (Delete)"); // the pointer stayed
+    track->Timeline()->m_next = later; // relinked so the track frees it
 }

@@ -137,10 +137,15 @@ TEST_F(InsertFile, FailuresLeaveNoHiddenTrackOrActionBehind)
     EXPECT_EQ(track->Timeline(), timeline);
     EXPECT_EQ(last().type, 1u); // still the load's "Add Track"
 
-    // Audio of another rate would play at the wrong speed: refused before importing.
+    // A track at another rate gets the file converted to its own rate, so
+    // the inserted audio keeps its duration and pitch.
     CTrack* slow = loadRamp(22050, 22050, 2);
-    EXPECT_EQ(Kestrum_AddFile(m_session, slow->m_trackId, file.c_str(), 0), 0);
-    EXPECT_EQ(Kestrum_GetLastError(), 0x0654B002u);
-    EXPECT_EQ(m_session->TrackCount(), 2u);
+    const int64_t before = slow->m_length;
+    ASSERT_EQ(Kestrum_AddFile(m_session, slow->m_trackId, file.c_str(), 0), 1);
+    CTrack* hidden = m_session->FindTrack(3);
+    ASSERT_NE(hidden, nullptr);
+    EXPECT_EQ(hidden->m_sampleRate, 22050u);
+    EXPECT_NEAR(static_cast<double>(slow->m_length - before), static_cast<double>(hidden->m_length), 100);
+    EXPECT_EQ(m_session->TrackCount(), 3u);
     EXPECT_EQ(Kestrum_AddFile(nullptr, 1, file.c_str(), 0), 0);
 }

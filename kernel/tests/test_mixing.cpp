@@ -289,12 +289,23 @@ TEST_F(Mixing, FromAFileImportsAHiddenTrackThenMixes)
     // Refused before importing: nothing is added.
     EXPECT_EQ(Kestrum_MixTrackFromFile(m_session, 7, 0, file.c_str(), 1.0f), 0);
     EXPECT_EQ(Kestrum_GetLastError(), 0x06E3B001u);
-    loadRamp(22050, 22050, 2);
-    EXPECT_EQ(Kestrum_MixTrackFromFile(m_session, 3, 0, file.c_str(), 1.0f), 0);
-    EXPECT_EQ(Kestrum_GetLastError(), 0x06E6B002u);
-    EXPECT_EQ(m_session->TrackCount(), 3u);
+    // A destination at another rate gets the file converted to its rate.
+    CTrack* slow = loadTrack(Samples(22050 * 2 * 2, 0), 22050, 2);
+    ASSERT_EQ(Kestrum_MixTrackFromFile(m_session, 3, 0, file.c_str(), 1.0f), 1);
+    EXPECT_EQ(slow->m_length, 2 * kSecond); // the destination never grows
+    CTrack* hiddenSlow = m_session->FindTrack(4);
+    ASSERT_NE(hiddenSlow, nullptr);
+    EXPECT_EQ(hiddenSlow->m_sampleRate, 22050u);
+    EXPECT_NEAR(static_cast<double>(hiddenSlow->m_length), 1e6, 1000);
+    auto slowSamples = samplesOf(pcm(slow));
+    size_t nonZero = 0;
+    for (size_t i = 0; i < slowSamples.size(); ++i)
+        nonZero += slowSamples[i] != 0;
+    EXPECT_GT(nonZero, 22050u); // about one second of the file, at the destination's rate
+    EXPECT_LT(nonZero, 2u * 22050u * 2u);
+    EXPECT_EQ(m_session->TrackCount(), 4u);
     // A file the converter cannot read keeps the import's code.
     EXPECT_EQ(Kestrum_MixTrackFromFile(m_session, 1, 0, env().path("none.wav").c_str(), 1.0f), 0);
     EXPECT_TRUE(Kestrum_GetLastError() == 0x035DB001u || Kestrum_GetLastError() == 0x0368B001u);
-    EXPECT_EQ(m_session->TrackCount(), 3u);
+    EXPECT_EQ(m_session->TrackCount(), 4u);
 }
