@@ -29,12 +29,14 @@ constexpr int kRate = 44100;
 constexpr int64_t kFileFrames = 5 * kRate;
 constexpr int kRepeats = 3;
 
-double Seconds(const std::chrono::steady_clock::time_point& start) {
+double Seconds(const std::chrono::steady_clock::time_point& start)
+{
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 /** Noise under a slow envelope, cheap to make and never flat. */
-vorlain::test::Samples Audio(int64_t frames, uint32_t seed) {
+vorlain::test::Samples Audio(int64_t frames, uint32_t seed)
+{
     vorlain::test::Samples s(frames * 2);
     uint32_t x = seed * 2654435761u + 1;
     for (int64_t f = 0; f < frames; ++f) {
@@ -47,17 +49,20 @@ vorlain::test::Samples Audio(int64_t frames, uint32_t seed) {
     return s;
 }
 
-vorlain::test::Samples Frames(const vorlain::test::Samples& s, int64_t from, int64_t to) {
+vorlain::test::Samples Frames(const vorlain::test::Samples& s, int64_t from, int64_t to)
+{
     return vorlain::test::Samples(s.begin() + 2 * from, s.begin() + 2 * to);
 }
 
-std::string Write(const std::string& path, const vorlain::test::Samples& s) {
+std::string Write(const std::string& path, const vorlain::test::Samples& s)
+{
     vorlain::test::WriteBytes(path, vorlain::test::PcmBytes(s));
     return path;
 }
 
 PeakResult Redraw(const std::vector<std::string>& files, uint64_t zoom, CSummaryStore* store,
-                  double& seconds) {
+                  double& seconds)
+{
     const auto start = std::chrono::steady_clock::now();
     PeakResult r = CPeakBuilder(store).Build(PeakRequest{files, 2, kRate, zoom, false});
     seconds = Seconds(start);
@@ -66,7 +71,8 @@ PeakResult Redraw(const std::vector<std::string>& files, uint64_t zoom, CSummary
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const int minutes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
     const uint64_t zoom = argc > 2 ? std::max(16, std::atoi(argv[2])) : 5248;
     const int fileCount = minutes * 12;

@@ -2,6 +2,7 @@
 
 #include "brimsel_ctrl.h"
 
-QWidget* CBrimselPlugin::CreateControl(QWidget* parent) {
+QWidget* CBrimselPlugin::CreateControl(QWidget* parent)
+{
     return new CBrimselCtrl(parent);
 }

@@ -5,7 +5,8 @@
 
 namespace {
 
-void Arrow(QPainter& p, int x0, int x1, int y, bool headRight, bool headLeft) {
+void Arrow(QPainter& p, int x0, int x1, int y, bool headRight, bool headLeft)
+{
     p.drawLine(x0, y, x1, y);
     if (headRight)
         p.drawPolygon(QPolygon({QPoint(x1, y), QPoint(x1 - 4, y - 4), QPoint(x1 - 4, y + 4)}));
@@ -15,7 +16,8 @@ void Arrow(QPainter& p, int x0, int x1, int y, bool headRight, bool headLeft) {
 
 } // namespace
 
-QPixmap CButtonArt::Make(Glyph glyph, Look look, QSize size) {
+QPixmap CButtonArt::Make(Glyph glyph, Look look, QSize size)
+{
     QPixmap pixmap(size);
     const int w = size.width(), h = size.height();
     QPainter p(&pixmap);

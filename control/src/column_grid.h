@@ -17,17 +17,21 @@ inline constexpr uint32_t kScaleRate = 44100;
 class CColumnGrid {
 public:
     CColumnGrid(uint64_t zoomFactor, uint32_t sampleRate)
-        : m_zoomFactor(zoomFactor), m_sampleRate(sampleRate) {}
+        : m_zoomFactor(zoomFactor), m_sampleRate(sampleRate)
+    {
+    }
 
     /** False when some column would hold no frame at all (a zoom far below one
      *  frame per column, or no rate): nothing is drawn then. */
-    bool IsValid() const {
+    bool IsValid() const
+    {
         return m_zoomFactor > 0 && m_sampleRate > 0 &&
                static_cast<unsigned __int128>(m_zoomFactor) * m_sampleRate >= kScaleRate;
     }
 
     /** First frame of column c. */
-    uint64_t Boundary(uint64_t column) const {
+    uint64_t Boundary(uint64_t column) const
+    {
         return static_cast<uint64_t>(static_cast<unsigned __int128>(column) * m_zoomFactor *
                                      m_sampleRate / kScaleRate);
     }
@@ -37,7 +41,8 @@ public:
 
     /** Number of columns that lie wholly inside the first `frames` frames;
      *  a column cut short by the end of the track is not drawn. */
-    uint64_t CompleteColumns(uint64_t frames) const {
+    uint64_t CompleteColumns(uint64_t frames) const
+    {
         if (!IsValid())
             return 0;
         uint64_t c =

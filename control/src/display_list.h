@@ -28,11 +28,13 @@ public:
     size_t Columns() const { return channel[0].size(); }
     /** Two entries per column, as the point count of the list is defined. */
     size_t DisplayCount() const { return 2 * channel[0].size(); }
-    void Clear() {
+    void Clear()
+    {
         channel[0].clear();
         channel[1].clear();
     }
-    bool operator==(const CDisplayList& other) const {
+    bool operator==(const CDisplayList& other) const
+    {
         return channel[0] == other.channel[0] && channel[1] == other.channel[1];
     }
 };

@@ -37,7 +37,8 @@ constexpr int kMaxLiveGap = 1 << 20;
 
 CDlgBrimsel::CDlgBrimsel(CDlgPanel* panel, QWidget* parent)
     : QWidget(parent), m_pDlgPanel(panel), m_peaks(&CSummaryStore::Shared()), m_selLeft(kNone),
-      m_selRight(kNone), m_clickLine(kNone) {
+      m_selRight(kNone), m_clickLine(kNone)
+{
     setObjectName(QStringLiteral("CDlgBrimsel"));
     setMouseTracking(true);
     m_window = std::make_unique<CRegistryWindow>(
@@ -73,19 +74,22 @@ CDlgBrimsel::CDlgBrimsel(CDlgPanel* panel, QWidget* parent)
     connect(&m_timer2, &QTimer::timeout, this, [this] { OnTimer(2); });
 }
 
-CDlgBrimsel::~CDlgBrimsel() {
+CDlgBrimsel::~CDlgBrimsel()
+{
     m_timer1.stop();
     m_timer2.stop();
     m_window.reset(); // no message reaches the view from here on
 }
 
-HWND CDlgBrimsel::Hwnd() const {
+HWND CDlgBrimsel::Hwnd() const
+{
     return m_window->hwnd();
 }
 
 // ---- the track and its peaks ------------------------------------------------
 
-bool CDlgBrimsel::InitFromTrack(CTrack* track) {
+bool CDlgBrimsel::InitFromTrack(CTrack* track)
+{
     m_track = track;
     ReadInfo();
     StartPeaks();
@@ -93,7 +97,8 @@ bool CDlgBrimsel::InitFromTrack(CTrack* track) {
     return true;
 }
 
-void CDlgBrimsel::ReadInfo(bool withFiles) {
+void CDlgBrimsel::ReadInfo(bool withFiles)
+{
     TrackBaseInfo info{};
     if (!m_track || !Kestrum_GetTrackBaseInfoEx(m_track, &info))
         info = TrackBaseInfo{};
@@ -110,7 +115,8 @@ void CDlgBrimsel::ReadInfo(bool withFiles) {
     m_frames = CPeakBuilder::CountFrames(m_files, static_cast<int>(m_info.channels));
 }
 
-void CDlgBrimsel::FillPanel() {
+void CDlgBrimsel::FillPanel()
+{
     m_infoPanel->SetName(
         QString::fromUtf8(m_info.name, static_cast<int>(strnlen(m_info.name, sizeof m_info.name))));
     m_infoPanel->SetTime(m_info.length);
@@ -118,7 +124,8 @@ void CDlgBrimsel::FillPanel() {
     m_infoPanel->SetSampleRate(static_cast<int>(m_info.sampleRate));
 }
 
-void CDlgBrimsel::StartPeaks(bool summariesOnly) {
+void CDlgBrimsel::StartPeaks(bool summariesOnly)
+{
     const int channels = static_cast<int>(m_info.channels);
     const bool drawable =
         !m_info.blank && m_info.timeline && (channels == 1 || channels == 2) && !m_files.empty();
@@ -145,7 +152,8 @@ void CDlgBrimsel::StartPeaks(bool summariesOnly) {
     m_peaks.Start(std::move(request));
 }
 
-void CDlgBrimsel::OnPeaksReady() {
+void CDlgBrimsel::OnPeaksReady()
+{
     std::optional<PeakResult> result = m_peaks.Take();
     if (!result)
         return;
@@ -160,7 +168,8 @@ void CDlgBrimsel::OnPeaksReady() {
     emit peaksReady();
 }
 
-void CDlgBrimsel::ForceRedraw(bool disableSelectArea, int64_t from, int64_t to) {
+void CDlgBrimsel::ForceRedraw(bool disableSelectArea, int64_t from, int64_t to)
+{
     if (!m_selected)
         Select();
     ReadInfo();
@@ -174,7 +183,8 @@ void CDlgBrimsel::ForceRedraw(bool disableSelectArea, int64_t from, int64_t to) 
 
 // ---- messages -----------------------------------------------------------------
 
-LRESULT CDlgBrimsel::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CDlgBrimsel::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
     switch (msg) {
     case WM_LBUTTONDOWN:
         OnLButtonDown(XOfLParam(lParam), YOfLParam(lParam));
@@ -199,7 +209,8 @@ LRESULT CDlgBrimsel::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-LRESULT CDlgBrimsel::OnRecordPeaks(WPARAM wParam, LPARAM lParam) {
+LRESULT CDlgBrimsel::OnRecordPeaks(WPARAM wParam, LPARAM lParam)
+{
     const auto* left = reinterpret_cast<const RecordPeaks*>(wParam);
     const auto* right = reinterpret_cast<const RecordPeaks*>(lParam);
     if (!left || !right)
@@ -266,7 +277,8 @@ LRESULT CDlgBrimsel::OnRecordPeaks(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-void CDlgBrimsel::OnRangeCommand(LPARAM command) {
+void CDlgBrimsel::OnRangeCommand(LPARAM command)
+{
     CDlgScale* scale = m_pDlgPanel->Scale();
     const bool lineShown = m_playingLine->isVisible();
     switch (command) {
@@ -298,39 +310,48 @@ void CDlgBrimsel::OnRangeCommand(LPARAM command) {
 
 // ---- selection, lines and scrolling ------------------------------------------
 
-bool CDlgBrimsel::HasSelection() const {
+bool CDlgBrimsel::HasSelection() const
+{
     return m_selLeft != kNone;
 }
 
-int64_t CDlgBrimsel::TimeAt(int x) const {
+int64_t CDlgBrimsel::TimeAt(int x) const
+{
     return TimeOfX(x, m_pDlgPanel->ZoomFactor(), m_pDlgPanel->HScrollPos());
 }
 
-int CDlgBrimsel::XAt(int64_t time) const {
+int CDlgBrimsel::XAt(int64_t time) const
+{
     return ToPixel(XOfTime(time, m_pDlgPanel->ZoomFactor(), m_pDlgPanel->HScrollPos()));
 }
 
-int64_t CDlgBrimsel::ClampTime(int64_t time) const {
+int64_t CDlgBrimsel::ClampTime(int64_t time) const
+{
     return std::clamp<int64_t>(time, 0, std::max<int64_t>(m_info.length, 0));
 }
 
-int CDlgBrimsel::EndOfData() const {
+int CDlgBrimsel::EndOfData() const
+{
     return ToPixel(int64_t(m_columns) - m_pDlgPanel->HScrollPos() + kWaveLeft);
 }
 
-bool CDlgBrimsel::InWaveArea(int x, int y) const {
+bool CDlgBrimsel::InWaveArea(int x, int y) const
+{
     return x >= kWaveLeft && int64_t(x) < int64_t(EndOfData()) + 1 && y >= 0 && y < kRowHeight;
 }
 
-bool CDlgBrimsel::IsScrollable() const {
+bool CDlgBrimsel::IsScrollable() const
+{
     return m_columns > width() - kWaveLeft;
 }
 
-void CDlgBrimsel::FireSelectingTime(int64_t from, int64_t to) {
+void CDlgBrimsel::FireSelectingTime(int64_t from, int64_t to)
+{
     m_pDlgPanel->FireSelectingTime(ClampTime(from), ClampTime(to));
 }
 
-void CDlgBrimsel::Select() {
+void CDlgBrimsel::Select()
+{
     m_selected = true;
     m_infoPanel->SetBackgroundColor(m_panelColor);
     m_infoPanel->EnableButtons(true);
@@ -340,18 +361,21 @@ void CDlgBrimsel::Select() {
     m_pDlgPanel->DeselectOthers(this);
 }
 
-void CDlgBrimsel::ClearSelection() {
+void CDlgBrimsel::ClearSelection()
+{
     m_selLeft = m_selRight = kNone;
     update();
 }
 
-void CDlgBrimsel::Repaint() {
+void CDlgBrimsel::Repaint()
+{
     m_pictureDirty = true;
     update();
     UpdateClickLine();
 }
 
-void CDlgBrimsel::UpdateClickLine() {
+void CDlgBrimsel::UpdateClickLine()
+{
     if (m_clickLine == kNone || m_clickLine < kWaveLeft) {
         m_leftDownLine->hide();
         return;
@@ -360,7 +384,8 @@ void CDlgBrimsel::UpdateClickLine() {
     m_leftDownLine->show();
 }
 
-void CDlgBrimsel::DeSelectArea() {
+void CDlgBrimsel::DeSelectArea()
+{
     VorlainOutputDebugString("DeSelectArea index=%d", TrackId());
     m_clickLine = kNone;
     const bool wasSelected = m_selected;
@@ -375,7 +400,8 @@ void CDlgBrimsel::DeSelectArea() {
     m_leftDownLine->hide();
 }
 
-void CDlgBrimsel::SelectRange(int64_t from, int64_t to) {
+void CDlgBrimsel::SelectRange(int64_t from, int64_t to)
+{
     const int x1 = XAt(from), x2 = XAt(to);
     m_pDlgPanel->DeselectOthers(this);
     m_infoPanel->EnableButtons(m_selected);
@@ -389,7 +415,8 @@ void CDlgBrimsel::SelectRange(int64_t from, int64_t to) {
     m_pDlgPanel->Scale()->InvalidateMarkers();
 }
 
-void CDlgBrimsel::RestoreSelection(int64_t from, int64_t to) {
+void CDlgBrimsel::RestoreSelection(int64_t from, int64_t to)
+{
     CDlgScale* scale = m_pDlgPanel->Scale();
     if (from == to) {
         m_clickLine = XAt(from);
@@ -405,7 +432,8 @@ void CDlgBrimsel::RestoreSelection(int64_t from, int64_t to) {
     scale->InvalidateMarkers();
 }
 
-void CDlgBrimsel::ScrollH(int d) {
+void CDlgBrimsel::ScrollH(int d)
+{
     if (HasSelection()) {
         m_selLeft = ToPixel(int64_t(m_selLeft) - d);
         m_selRight = ToPixel(int64_t(m_selRight) - d);
@@ -418,7 +446,8 @@ void CDlgBrimsel::ScrollH(int d) {
     Repaint();
 }
 
-void CDlgBrimsel::SetPlayingLine(int64_t time, bool show) {
+void CDlgBrimsel::SetPlayingLine(int64_t time, bool show)
+{
     m_playTime = time;
     if (!show) {
         s_playArmed = true;
@@ -441,7 +470,8 @@ void CDlgBrimsel::SetPlayingLine(int64_t time, bool show) {
                              static_cast<long long>(x));
 }
 
-void CDlgBrimsel::Rescale(bool zoomIn) {
+void CDlgBrimsel::Rescale(bool zoomIn)
+{
     const int64_t pos = m_pDlgPanel->HScrollPos();
     auto scale = [&](int x) -> int {
         if (x == kNone)
@@ -466,7 +496,8 @@ void CDlgBrimsel::Rescale(bool zoomIn) {
 
 // ---- mouse --------------------------------------------------------------------
 
-void CDlgBrimsel::OnLButtonDown(int x, int y) {
+void CDlgBrimsel::OnLButtonDown(int x, int y)
+{
     VorlainOutputDebugString("CDlgBrimsel::OnLButtonDown index=%d", TrackId());
     if (!m_selected) {
         m_selected = true;
@@ -516,13 +547,15 @@ void CDlgBrimsel::OnLButtonDown(int x, int y) {
     }
 }
 
-void CDlgBrimsel::OnLButtonUp(int, int) {
+void CDlgBrimsel::OnLButtonUp(int, int)
+{
     m_dragging = false;
     m_leftEdgeGrab = m_rightEdgeGrab = false;
     m_edgeDrag = false;
 }
 
-void CDlgBrimsel::OnMouseMove(int x, int y) {
+void CDlgBrimsel::OnMouseMove(int x, int y)
+{
     m_timer1.stop();
     CDlgScale* scale = m_pDlgPanel->Scale();
     if (InWaveArea(x, y)) {
@@ -596,7 +629,8 @@ void CDlgBrimsel::OnMouseMove(int x, int y) {
     }
 }
 
-void CDlgBrimsel::OnMouseLeave(int x, int) {
+void CDlgBrimsel::OnMouseLeave(int x, int)
+{
     if (!m_dragging)
         return;
     m_dragging = false;
@@ -631,7 +665,8 @@ void CDlgBrimsel::OnMouseLeave(int x, int) {
     VorlainOutputDebugString("OnMouseLeave");
 }
 
-void CDlgBrimsel::OnTimer(int timer) {
+void CDlgBrimsel::OnTimer(int timer)
+{
     QTimer& t = timer == 1 ? m_timer1 : m_timer2;
     if (!m_buttonDown) {
         t.stop();
@@ -671,7 +706,8 @@ void CDlgBrimsel::OnTimer(int timer) {
     FireSelectingTime(m_selFrom, m_selTo);
 }
 
-void CDlgBrimsel::OnRButtonDown(QMouseEvent* event) {
+void CDlgBrimsel::OnRButtonDown(QMouseEvent* event)
+{
     if (!m_selected || m_pDlgPanel->IsPlaying() || m_pDlgPanel->IsRecording())
         return;
     WPARAM flags = MK_RBUTTON;
@@ -685,7 +721,8 @@ void CDlgBrimsel::OnRButtonDown(QMouseEvent* event) {
     PostMessage(m_pDlgPanel->MainHwnd(), WM_RBUTTONDOWN, flags, MakeLParam(p.x(), p.y()));
 }
 
-void CDlgBrimsel::mousePressEvent(QMouseEvent* event) {
+void CDlgBrimsel::mousePressEvent(QMouseEvent* event)
+{
     const QPoint p = event->position().toPoint();
     if (event->button() == Qt::LeftButton) {
         m_buttonDown = true;
@@ -696,7 +733,8 @@ void CDlgBrimsel::mousePressEvent(QMouseEvent* event) {
     }
 }
 
-void CDlgBrimsel::mouseMoveEvent(QMouseEvent* event) {
+void CDlgBrimsel::mouseMoveEvent(QMouseEvent* event)
+{
     const QPoint p = event->position().toPoint();
     if (m_buttonDown) {
         if (!rect().contains(p)) {
@@ -711,7 +749,8 @@ void CDlgBrimsel::mouseMoveEvent(QMouseEvent* event) {
     OnMouseMove(p.x(), p.y());
 }
 
-void CDlgBrimsel::mouseReleaseEvent(QMouseEvent* event) {
+void CDlgBrimsel::mouseReleaseEvent(QMouseEvent* event)
+{
     if (event->button() != Qt::LeftButton)
         return;
     const QPoint p = event->position().toPoint();
@@ -724,7 +763,8 @@ void CDlgBrimsel::mouseReleaseEvent(QMouseEvent* event) {
 
 // ---- painting -----------------------------------------------------------------
 
-void CDlgBrimsel::paintEvent(QPaintEvent*) {
+void CDlgBrimsel::paintEvent(QPaintEvent*)
+{
     const int64_t pos = m_pDlgPanel->HScrollPos();
     if (m_pictureDirty || m_picture.width() != width() || m_pictureScroll != pos) {
         WaveColors colors;
@@ -750,6 +790,7 @@ void CDlgBrimsel::paintEvent(QPaintEvent*) {
     }
 }
 
-void CDlgBrimsel::resizeEvent(QResizeEvent*) {
+void CDlgBrimsel::resizeEvent(QResizeEvent*)
+{
     m_pictureDirty = true;
 }

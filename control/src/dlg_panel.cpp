@@ -24,7 +24,8 @@ size_t s_visibleIndex = 0;
 
 } // namespace
 
-CDlgPanel::CDlgPanel(CBrimselCtrl* control, QWidget* parent) : QWidget(parent), m_control(control) {
+CDlgPanel::CDlgPanel(CBrimselCtrl* control, QWidget* parent) : QWidget(parent), m_control(control)
+{
     setObjectName(QStringLiteral("CDlgPanel"));
     m_scale = new CDlgScale(this, this);
     m_trackArea = new CDlgTrackArea(this);
@@ -40,18 +41,21 @@ CDlgPanel::CDlgPanel(CBrimselCtrl* control, QWidget* parent) : QWidget(parent), 
     Layout();
 }
 
-CDlgPanel::~CDlgPanel() {
+CDlgPanel::~CDlgPanel()
+{
     // The rows are children of the track area; they go with it.
     m_views.clear();
 }
 
 // ---- layout -------------------------------------------------------------------
 
-void CDlgPanel::resizeEvent(QResizeEvent*) {
+void CDlgPanel::resizeEvent(QResizeEvent*)
+{
     Layout();
 }
 
-void CDlgPanel::Layout() {
+void CDlgPanel::Layout()
+{
     const int w = width(), h = height();
     m_scale->setGeometry(0, 0, w, 30);
     m_trackArea->setGeometry(0, 30, std::max(w - 20, 0), std::max(h - 50, 0));
@@ -60,7 +64,8 @@ void CDlgPanel::Layout() {
     PlaceRows();
 }
 
-void CDlgPanel::PlaceRows() {
+void CDlgPanel::PlaceRows()
+{
     int k = 0;
     for (CDlgBrimsel* view : m_views) {
         if (!view->IsVisibleRow())
@@ -70,12 +75,14 @@ void CDlgPanel::PlaceRows() {
     }
 }
 
-int CDlgPanel::VisibleCount() const {
+int CDlgPanel::VisibleCount() const
+{
     return static_cast<int>(
         std::count_if(m_views.begin(), m_views.end(), [](auto* v) { return v->IsVisibleRow(); }));
 }
 
-int CDlgPanel::VisibleRowsBefore(const CDlgBrimsel* view) const {
+int CDlgPanel::VisibleRowsBefore(const CDlgBrimsel* view) const
+{
     int k = 0;
     for (CDlgBrimsel* v : m_views) {
         if (v == view)
@@ -86,7 +93,8 @@ int CDlgPanel::VisibleRowsBefore(const CDlgBrimsel* view) const {
     return k;
 }
 
-CDlgBrimsel* CDlgPanel::FindView(int trackId) const {
+CDlgBrimsel* CDlgPanel::FindView(int trackId) const
+{
     for (CDlgBrimsel* view : m_views)
         if (view->TrackId() == trackId)
             return view;
@@ -95,7 +103,8 @@ CDlgBrimsel* CDlgPanel::FindView(int trackId) const {
 
 // ---- scroll bars -------------------------------------------------------------
 
-void CDlgPanel::SyncBar(QScrollBar* bar, const ScrollInfo& info) {
+void CDlgPanel::SyncBar(QScrollBar* bar, const ScrollInfo& info)
+{
     const QSignalBlocker block(bar);
     if (info.nMax < info.nMin || info.nPage <= 0 || info.nPage > info.nMax - info.nMin) {
         bar->setRange(0, 0);
@@ -109,17 +118,20 @@ void CDlgPanel::SyncBar(QScrollBar* bar, const ScrollInfo& info) {
     bar->setValue(std::clamp(info.nPos, bar->minimum(), bar->maximum()));
 }
 
-void CDlgPanel::SetHBar(const ScrollInfo& info) {
+void CDlgPanel::SetHBar(const ScrollInfo& info)
+{
     m_hInfo = info;
     SyncBar(m_hBar, m_hInfo);
 }
 
-void CDlgPanel::SetVBar(const ScrollInfo& info) {
+void CDlgPanel::SetVBar(const ScrollInfo& info)
+{
     m_vInfo = info;
     SyncBar(m_vBar, m_vInfo);
 }
 
-void CDlgPanel::OnHBarAction(int action) {
+void CDlgPanel::OnHBarAction(int action)
+{
     int d = 0;
     if (!m_playing && !m_recording) {
         const int page = m_hInfo.nPage;
@@ -148,7 +160,8 @@ void CDlgPanel::OnHBarAction(int action) {
     m_hBar->setSliderPosition(std::clamp(m_nHScrollPos, m_hBar->minimum(), m_hBar->maximum()));
 }
 
-void CDlgPanel::OnVBarAction(int action) {
+void CDlgPanel::OnVBarAction(int action)
+{
     if (!m_playing && !m_recording) {
         const int page = m_vInfo.nPage;
         switch (action) {
@@ -175,7 +188,8 @@ void CDlgPanel::OnVBarAction(int action) {
     m_vBar->setSliderPosition(std::clamp(m_vScrollPos, m_vBar->minimum(), m_vBar->maximum()));
 }
 
-void CDlgPanel::VScroll(int d) {
+void CDlgPanel::VScroll(int d)
+{
     if (!m_vInfo.Contains(m_vScrollPos))
         return;
     const int next = std::clamp(m_vScrollPos + d, 0, std::max(m_vInfo.nMax, 0));
@@ -187,7 +201,8 @@ void CDlgPanel::VScroll(int d) {
     PlaceRows();
 }
 
-int CDlgPanel::HScroll(int d, int exceptId) {
+int CDlgPanel::HScroll(int d, int exceptId)
+{
     if (d == 0 || !m_hInfo.Contains(m_nHScrollPos))
         return 0;
     const int w = width();
@@ -209,7 +224,8 @@ int CDlgPanel::HScroll(int d, int exceptId) {
     return d;
 }
 
-void CDlgPanel::ForceHScrollTo(int pos) {
+void CDlgPanel::ForceHScrollTo(int pos)
+{
     const int d = pos - m_nHScrollPos;
     if (d == 0)
         return;
@@ -222,7 +238,8 @@ void CDlgPanel::ForceHScrollTo(int pos) {
             view->ScrollH(d);
 }
 
-bool CDlgPanel::ScrollToTime(int64_t time) {
+bool CDlgPanel::ScrollToTime(int64_t time)
+{
     // The time lands on the first wave column, x = 140.
     const int64_t column = ColumnOfTime(time, m_zoomFactor);
     if (m_hInfo.nMax > 0)
@@ -230,7 +247,8 @@ bool CDlgPanel::ScrollToTime(int64_t time) {
     return true;
 }
 
-void CDlgPanel::RecomputeHRange() {
+void CDlgPanel::RecomputeHRange()
+{
     int64_t widest = -1;
     for (CDlgBrimsel* view : m_views)
         if (view->IsVisibleRow())
@@ -246,13 +264,15 @@ void CDlgPanel::RecomputeHRange() {
     }
 }
 
-void CDlgPanel::OnViewColumnsChanged() {
+void CDlgPanel::OnViewColumnsChanged()
+{
     RecomputeHRange();
 }
 
 // ---- rows ----------------------------------------------------------------------
 
-bool CDlgPanel::AddTrack(CTrack* track) {
+bool CDlgPanel::AddTrack(CTrack* track)
+{
     if (!track)
         return false;
     TrackBaseInfo info{};
@@ -294,14 +314,16 @@ bool CDlgPanel::AddTrack(CTrack* track) {
     return true;
 }
 
-bool CDlgPanel::ForceRedrawTrackEx(int trackId, bool disableSelectArea, int64_t from, int64_t to) {
+bool CDlgPanel::ForceRedrawTrackEx(int trackId, bool disableSelectArea, int64_t from, int64_t to)
+{
     if (CDlgBrimsel* view = FindView(trackId))
         view->ForceRedraw(disableSelectArea, from, to);
     RecomputeHRange();
     return true;
 }
 
-bool CDlgPanel::EnableTrack(int trackId, bool show) {
+bool CDlgPanel::EnableTrack(int trackId, bool show)
+{
     CDlgBrimsel* view = FindView(trackId);
     if (!view)
         return true;
@@ -331,12 +353,14 @@ bool CDlgPanel::EnableTrack(int trackId, bool show) {
     return true;
 }
 
-HWND CDlgPanel::GetBrimselHwnd(int trackId) const {
+HWND CDlgPanel::GetBrimselHwnd(int trackId) const
+{
     CDlgBrimsel* view = FindView(trackId);
     return view ? view->Hwnd() : nullptr;
 }
 
-bool CDlgPanel::GetVisableTrack(int* trackId) {
+bool CDlgPanel::GetVisableTrack(int* trackId)
+{
     if (!trackId)
         return false;
     for (size_t i = s_visibleIndex; i < m_views.size(); ++i) {
@@ -350,7 +374,8 @@ bool CDlgPanel::GetVisableTrack(int* trackId) {
     return false;
 }
 
-bool CDlgPanel::MoveSelectArea(int trackId, int64_t from, int64_t to) {
+bool CDlgPanel::MoveSelectArea(int trackId, int64_t from, int64_t to)
+{
     CDlgBrimsel* view = FindView(trackId);
     if (!view)
         return false;
@@ -358,25 +383,29 @@ bool CDlgPanel::MoveSelectArea(int trackId, int64_t from, int64_t to) {
     return true;
 }
 
-bool CDlgPanel::MovePlayingLine(int trackId, int64_t time, bool show) {
+bool CDlgPanel::MovePlayingLine(int trackId, int64_t time, bool show)
+{
     m_playing = show;
     if (CDlgBrimsel* view = FindView(trackId))
         view->SetPlayingLine(time, show);
     return true;
 }
 
-bool CDlgPanel::IsScrollable(int trackId) const {
+bool CDlgPanel::IsScrollable(int trackId) const
+{
     CDlgBrimsel* view = FindView(trackId);
     return view && view->IsScrollable();
 }
 
-void CDlgPanel::DeselectOthers(CDlgBrimsel* keep) {
+void CDlgPanel::DeselectOthers(CDlgBrimsel* keep)
+{
     for (CDlgBrimsel* view : m_views)
         if (view != keep)
             view->DeSelectArea();
 }
 
-bool CDlgPanel::CloseProject() {
+bool CDlgPanel::CloseProject()
+{
     m_nHScrollPos = 0;
     m_vScrollPos = 0;
     while (!m_views.empty()) {
@@ -393,7 +422,8 @@ bool CDlgPanel::CloseProject() {
 
 // ---- zoom ------------------------------------------------------------------------
 
-bool CDlgPanel::ZoomIn() {
+bool CDlgPanel::ZoomIn()
+{
     if (m_zoomFactor < 32)
         return false;
     m_zoomFactor /= 2;
@@ -408,7 +438,8 @@ bool CDlgPanel::ZoomIn() {
     return true;
 }
 
-bool CDlgPanel::ZoomOut() {
+bool CDlgPanel::ZoomOut()
+{
     // The factor doubles without a ceiling of its own, but a 32-bit factor
     // would wrap to 0 after 25 doublings: it stops where it still fits, and
     // a refused doubling leaves everything as it is.
@@ -429,7 +460,8 @@ bool CDlgPanel::ZoomOut() {
     return true;
 }
 
-void CDlgPanel::AdjustRangeAfterZoom() {
+void CDlgPanel::AdjustRangeAfterZoom()
+{
     CDlgBrimsel* longest = nullptr;
     for (CDlgBrimsel* view : m_views)
         if (view->IsVisibleRow() && (!longest || view->Length() > longest->Length()))
@@ -453,10 +485,12 @@ void CDlgPanel::AdjustRangeAfterZoom() {
 
 // ---- events ------------------------------------------------------------------------
 
-void CDlgPanel::FireSelectTrack(int trackId) {
+void CDlgPanel::FireSelectTrack(int trackId)
+{
     m_control->FireSelectTrack(trackId);
 }
 
-void CDlgPanel::FireSelectingTime(int64_t from, int64_t to) {
+void CDlgPanel::FireSelectingTime(int64_t from, int64_t to)
+{
     m_control->FireSelectingTime(from, to);
 }

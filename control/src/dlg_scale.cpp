@@ -13,7 +13,8 @@ using namespace brimsel;
 namespace {
 
 /** Marker values are content x (view x + scroll position); kNone stays kNone. */
-int Shift(int64_t x, int64_t pos) {
+int Shift(int64_t x, int64_t pos)
+{
     return x == kNone ? kNone : ToPixel(x + pos);
 }
 
@@ -21,7 +22,8 @@ int Shift(int64_t x, int64_t pos) {
 
 CDlgScale::CDlgScale(CDlgPanel* owner, QWidget* parent)
     : QWidget(parent), m_owner(owner), m_markStart(kNone), m_markEnd(kNone), m_prevStart(kNone),
-      m_prevEnd(kNone) {
+      m_prevEnd(kNone)
+{
     VorlainOutputDebugString("CDlgScale::OnInitDialog IN");
     setObjectName(QStringLiteral("CDlgScale"));
     QFont labels = font();
@@ -32,7 +34,8 @@ CDlgScale::CDlgScale(CDlgPanel* owner, QWidget* parent)
     VorlainOutputDebugString("CDlgScale::OnInitDialog OUT");
 }
 
-void CDlgScale::SetRange(int a, int b) {
+void CDlgScale::SetRange(int a, int b)
+{
     if (m_owner->IsPlaying())
         return;
     if (a == kNone && b == kNone) {
@@ -55,7 +58,8 @@ void CDlgScale::SetRange(int a, int b) {
     }
 }
 
-void CDlgScale::SetStart(int a) {
+void CDlgScale::SetStart(int a)
+{
     if (m_owner->IsPlaying())
         return;
     m_startLocked = true;
@@ -65,7 +69,8 @@ void CDlgScale::SetStart(int a) {
     m_markEnd = kNone;
 }
 
-void CDlgScale::InvalidateMarkers() {
+void CDlgScale::InvalidateMarkers()
+{
     int64_t lo = INT64_MAX, hi = INT64_MIN;
     for (int v : {m_markStart, m_markEnd, m_prevStart, m_prevEnd}) {
         if (v == kNone)
@@ -84,25 +89,29 @@ void CDlgScale::InvalidateMarkers() {
         update(QRect(left, 16, right - left, 10));
 }
 
-void CDlgScale::OnZoomIn() {
+void CDlgScale::OnZoomIn()
+{
     if (m_markStart != kNone)
         m_markStart = ToPixel(2 * int64_t(m_markStart) - kWaveLeft);
     if (m_markEnd != kNone)
         m_markEnd = ToPixel(2 * int64_t(m_markEnd) - kWaveLeft);
 }
 
-void CDlgScale::OnZoomOut() {
+void CDlgScale::OnZoomOut()
+{
     if (m_markStart != kNone)
         m_markStart = (m_markStart - kWaveLeft) / 2 + kWaveLeft;
     if (m_markEnd != kNone)
         m_markEnd = (m_markEnd - kWaveLeft) / 2 + kWaveLeft;
 }
 
-bool CDlgScale::MillisecondMode(uint32_t zoomFactor, int majorStep) {
+bool CDlgScale::MillisecondMode(uint32_t zoomFactor, int majorStep)
+{
     return uint64_t(zoomFactor) * uint64_t(majorStep) < 88200;
 }
 
-QString CDlgScale::LabelText(int64_t time, bool msMode) {
+QString CDlgScale::LabelText(int64_t time, bool msMode)
+{
     if (msMode) {
         return QString::asprintf("%.2lld:%.2lld:%.3lld", static_cast<long long>(time / 60000000),
                                  static_cast<long long>(time / 1000000 % 60),
@@ -113,7 +122,8 @@ QString CDlgScale::LabelText(int64_t time, bool msMode) {
                              static_cast<long long>(shown / 1000000 % 60));
 }
 
-void CDlgScale::DrawTick(QPainter& p, int x, int64_t column, bool msMode, bool skipMinor) {
+void CDlgScale::DrawTick(QPainter& p, int x, int64_t column, bool msMode, bool skipMinor)
+{
     if (column % kMinorStep == 0 && !skipMinor)
         p.drawLine(x, 26, x, 29);
     if (column % kMajorStep == 0) {
@@ -127,7 +137,8 @@ void CDlgScale::DrawTick(QPainter& p, int x, int64_t column, bool msMode, bool s
     }
 }
 
-void CDlgScale::paintEvent(QPaintEvent*) {
+void CDlgScale::paintEvent(QPaintEvent*)
+{
     QPainter p(this);
     const int right = width();
     p.fillRect(QRect(0, 0, right, 30), m_background);

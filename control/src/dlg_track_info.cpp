@@ -26,7 +26,8 @@ const ButtonPlace kButtons[4] = {
 };
 
 /** A tooltip text of the "brimsel" section; empty without a language file. */
-QString Tooltip(const char* key) {
+QString Tooltip(const char* key)
+{
     char file[VORLAIN_MAX_PATH * 4];
     if (!VorlainGetLanguageFile(file, sizeof file))
         return {};
@@ -37,7 +38,8 @@ QString Tooltip(const char* key) {
 
 } // namespace
 
-CDlgTrackInfo::CDlgTrackInfo(QWidget* parent) : QWidget(parent) {
+CDlgTrackInfo::CDlgTrackInfo(QWidget* parent) : QWidget(parent)
+{
     setObjectName(QStringLiteral("CDlgTrackInfo"));
     QFont small = font();
     small.setPixelSize(11);
@@ -63,7 +65,8 @@ CDlgTrackInfo::CDlgTrackInfo(QWidget* parent) : QWidget(parent) {
 }
 
 QLabel* CDlgTrackInfo::MakeLabel(int id, const QString& text, const QRect& rect,
-                                 Qt::Alignment align) {
+                                 Qt::Alignment align)
+{
     auto* label = new QLabel(text, this);
     label->setObjectName(QStringLiteral("id%1").arg(id));
     label->setGeometry(rect);
@@ -75,33 +78,40 @@ QLabel* CDlgTrackInfo::MakeLabel(int id, const QString& text, const QRect& rect,
     return label;
 }
 
-void CDlgTrackInfo::SetName(const QString& name) {
+void CDlgTrackInfo::SetName(const QString& name)
+{
     m_name->setText(name);
 }
 
-void CDlgTrackInfo::SetTime(int64_t length) {
+void CDlgTrackInfo::SetTime(int64_t length)
+{
     m_time->setText(TimeText(length));
 }
 
-void CDlgTrackInfo::SetChannels(int channels) {
+void CDlgTrackInfo::SetChannels(int channels)
+{
     m_channel->setText(ChannelText(channels));
 }
 
-void CDlgTrackInfo::SetSampleRate(int sampleRate) {
+void CDlgTrackInfo::SetSampleRate(int sampleRate)
+{
     m_sample->setText(SampleText(sampleRate));
 }
 
-void CDlgTrackInfo::SetBackgroundColor(const QColor& color) {
+void CDlgTrackInfo::SetBackgroundColor(const QColor& color)
+{
     m_background = color;
     update();
 }
 
-void CDlgTrackInfo::EnableButtons(bool enable) {
+void CDlgTrackInfo::EnableButtons(bool enable)
+{
     for (int i = 0; i < 3; ++i)
         m_buttons[i]->setEnabled(enable);
 }
 
-QString CDlgTrackInfo::TimeText(int64_t length) {
+QString CDlgTrackInfo::TimeText(int64_t length)
+{
     int64_t seconds = length / 1000000;
     return QString::asprintf(
         "Time: %.2lld:%.2lld:%.2lld.%.3lld", static_cast<long long>(seconds / 3600),
@@ -109,7 +119,8 @@ QString CDlgTrackInfo::TimeText(int64_t length) {
         static_cast<long long>(length % 1000000 / 1000));
 }
 
-QString CDlgTrackInfo::ChannelText(int channels) {
+QString CDlgTrackInfo::ChannelText(int channels)
+{
     switch (channels) {
     case 1:
         return QStringLiteral("Channel: Mono");
@@ -122,32 +133,38 @@ QString CDlgTrackInfo::ChannelText(int channels) {
     }
 }
 
-QString CDlgTrackInfo::SampleText(int sampleRate) {
+QString CDlgTrackInfo::SampleText(int sampleRate)
+{
     return QStringLiteral("Samples: ") + QString::number(sampleRate) + QStringLiteral("Hz");
 }
 
-void CDlgTrackInfo::OnButton(int index) {
+void CDlgTrackInfo::OnButton(int index)
+{
     if (index == 3)
         PostMessage(m_view, vorlain::WM_TRACK_DELETE_REQUEST, 0, 0);
     else
         PostMessage(m_view, vorlain::WM_TRACK_RANGE_REQUEST, 0, index + 1);
 }
 
-void CDlgTrackInfo::paintEvent(QPaintEvent*) {
+void CDlgTrackInfo::paintEvent(QPaintEvent*)
+{
     QPainter p(this);
     p.fillRect(rect(), m_background);
     p.setPen(Qt::black);
     p.drawLine(width() - 1, 0, width() - 1, height() - 1);
 }
 
-void CDlgTrackInfo::mousePressEvent(QMouseEvent* event) {
+void CDlgTrackInfo::mousePressEvent(QMouseEvent* event)
+{
     event->ignore();
 }
 
-void CDlgTrackInfo::mouseReleaseEvent(QMouseEvent* event) {
+void CDlgTrackInfo::mouseReleaseEvent(QMouseEvent* event)
+{
     event->ignore();
 }
 
-void CDlgTrackInfo::mouseDoubleClickEvent(QMouseEvent* event) {
+void CDlgTrackInfo::mouseDoubleClickEvent(QMouseEvent* event)
+{
     event->ignore();
 }

@@ -28,7 +28,8 @@ public:
     /** Largest and smallest y of channel ch in block b. */
     uint8_t MaxY(uint64_t block, int ch) const { return m_peaks[Index(block, ch)]; }
     uint8_t MinY(uint64_t block, int ch) const { return m_peaks[Index(block, ch) + 1]; }
-    void Set(uint64_t block, int ch, uint8_t maxY, uint8_t minY) {
+    void Set(uint64_t block, int ch, uint8_t maxY, uint8_t minY)
+    {
         m_peaks[Index(block, ch)] = maxY;
         m_peaks[Index(block, ch) + 1] = minY;
     }
@@ -37,7 +38,8 @@ public:
     size_t Bytes() const { return m_peaks.size() + sizeof(*this); }
 
 private:
-    size_t Index(uint64_t block, int ch) const {
+    size_t Index(uint64_t block, int ch) const
+    {
         return static_cast<size_t>(block) * 2 * m_channels + 2 * ch;
     }
 

@@ -3,14 +3,16 @@
 #include <QEnterEvent>
 #include <QPainter>
 
-CHoverBitmapButton::CHoverBitmapButton(int id, QWidget* parent) : QAbstractButton(parent) {
+CHoverBitmapButton::CHoverBitmapButton(int id, QWidget* parent) : QAbstractButton(parent)
+{
     setObjectName(QStringLiteral("id%1").arg(id));
     setAttribute(Qt::WA_Hover);
     setFocusPolicy(Qt::NoFocus);
 }
 
 void CHoverBitmapButton::Attach(const QPixmap& normal, const QPixmap& pressed, const QPixmap& hover,
-                                const QPixmap& disabled, const QRect& rect) {
+                                const QPixmap& disabled, const QRect& rect)
+{
     m_bmpNormal = normal;
     m_bmpPressed = pressed;
     m_bmpHover = hover;
@@ -19,7 +21,8 @@ void CHoverBitmapButton::Attach(const QPixmap& normal, const QPixmap& pressed, c
     update();
 }
 
-void CHoverBitmapButton::paintEvent(QPaintEvent*) {
+void CHoverBitmapButton::paintEvent(QPaintEvent*)
+{
     QPainter p(this);
     p.drawPixmap(rect(), m_bmpNormal);
     if (isDown())
@@ -34,18 +37,21 @@ void CHoverBitmapButton::paintEvent(QPaintEvent*) {
     }
 }
 
-void CHoverBitmapButton::enterEvent(QEnterEvent* event) {
+void CHoverBitmapButton::enterEvent(QEnterEvent* event)
+{
     m_hovered = true;
     update();
     QAbstractButton::enterEvent(event);
 }
 
-void CHoverBitmapButton::leaveEvent(QEvent* event) {
+void CHoverBitmapButton::leaveEvent(QEvent* event)
+{
     m_hovered = false;
     update();
     QAbstractButton::leaveEvent(event);
 }
 
-QSize CHoverBitmapButton::sizeHint() const {
+QSize CHoverBitmapButton::sizeHint() const
+{
     return m_bmpNormal.size();
 }

@@ -19,19 +19,23 @@ namespace {
 class ColumnAccumulator {
 public:
     ColumnAccumulator(const CColumnGrid& grid, int channels, CDisplayList* out)
-        : m_grid(grid), m_channels(channels), m_out(out), m_next(grid.Boundary(1)) {}
+        : m_grid(grid), m_channels(channels), m_out(out), m_next(grid.Boundary(1))
+    {
+    }
 
     uint64_t FramesToBoundary() const { return m_next - m_frame; }
     uint64_t Frames() const { return m_frame; }
 
-    void AddFrame(const uint8_t* y) {
+    void AddFrame(const uint8_t* y)
+    {
         Merge(y, y);
         if (++m_frame == m_next)
             Emit();
     }
 
     /** A run of frames that no column boundary splits (count <= FramesToBoundary()). */
-    void AddBlock(const uint8_t* maxY, const uint8_t* minY, uint32_t count) {
+    void AddBlock(const uint8_t* maxY, const uint8_t* minY, uint32_t count)
+    {
         if (count == 0)
             return;
         Merge(maxY, minY);
@@ -41,7 +45,8 @@ public:
     }
 
 private:
-    void Merge(const uint8_t* maxY, const uint8_t* minY) {
+    void Merge(const uint8_t* maxY, const uint8_t* minY)
+    {
         if (!m_have) {
             for (int ch = 0; ch < m_channels; ++ch) {
                 m_max[ch] = maxY[ch];
@@ -56,7 +61,8 @@ private:
         }
     }
 
-    void Emit() {
+    void Emit()
+    {
         for (int ch = 0; ch < m_channels; ++ch)
             m_out->channel[ch].push_back(ColumnPeak{m_max[ch], m_min[ch]});
         ++m_column;
@@ -80,7 +86,8 @@ class SummaryWriter {
 public:
     explicit SummaryWriter(CFileSummary* summary) : m_summary(summary) {}
 
-    void AddFrame(const uint8_t* y, int channels) {
+    void AddFrame(const uint8_t* y, int channels)
+    {
         if (!m_summary)
             return;
         for (int ch = 0; ch < channels; ++ch) {
@@ -97,7 +104,8 @@ public:
     }
 
     /** Writes a short last block; true when the file had the frames its size promised. */
-    bool Finish(int channels) {
+    bool Finish(int channels)
+    {
         if (!m_summary)
             return false;
         if (m_count > 0)
@@ -106,7 +114,8 @@ public:
     }
 
 private:
-    void Flush(int channels) {
+    void Flush(int channels)
+    {
         if (m_block < m_summary->Blocks())
             for (int ch = 0; ch < channels; ++ch)
                 m_summary->Set(m_block, ch, m_max[ch], m_min[ch]);
@@ -125,9 +134,11 @@ private:
 /** Closes a descriptor on every way out. */
 class FileHandle {
 public:
-    explicit FileHandle(const std::string& path)
-        : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ~FileHandle() {
+    explicit FileHandle(const std::string& path) : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC))
+    {
+    }
+    ~FileHandle()
+    {
         if (m_fd >= 0)
             ::close(m_fd);
     }
@@ -140,7 +151,8 @@ private:
 };
 
 /** Reads until size bytes are in or the file ends; -1 on an error. */
-ssize_t ReadFull(int fd, uint8_t* buffer, size_t size) {
+ssize_t ReadFull(int fd, uint8_t* buffer, size_t size)
+{
     size_t done = 0;
     while (done < size) {
         ssize_t n = ::read(fd, buffer + done, size - done);
@@ -155,7 +167,8 @@ ssize_t ReadFull(int fd, uint8_t* buffer, size_t size) {
     return static_cast<ssize_t>(done);
 }
 
-ssize_t PreadFull(int fd, uint8_t* buffer, size_t size, off_t offset) {
+ssize_t PreadFull(int fd, uint8_t* buffer, size_t size, off_t offset)
+{
     size_t done = 0;
     while (done < size) {
         ssize_t n = ::pread(fd, buffer + done, size - done, offset + static_cast<off_t>(done));
@@ -168,12 +181,14 @@ ssize_t PreadFull(int fd, uint8_t* buffer, size_t size, off_t offset) {
     return static_cast<ssize_t>(done);
 }
 
-inline uint16_t SampleBits(const uint8_t* p) {
+inline uint16_t SampleBits(const uint8_t* p)
+{
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
 
 /** y of every channel of one frame. */
-inline void FrameY(const uint8_t* frame, int channels, uint8_t* y) {
+inline void FrameY(const uint8_t* frame, int channels, uint8_t* y)
+{
     if (channels == 2) {
         y[0] = LeftBandTable()[SampleBits(frame)];
         y[1] = RightBandTable()[SampleBits(frame + 2)];
@@ -182,14 +197,16 @@ inline void FrameY(const uint8_t* frame, int channels, uint8_t* y) {
     }
 }
 
-bool Cancelled(const std::atomic<bool>* cancel) {
+bool Cancelled(const std::atomic<bool>* cancel)
+{
     return cancel && cancel->load(std::memory_order_relaxed);
 }
 
 /** The straight read of one file, feeding the columns and, when asked, a new summary.
  *  False when cancelled. */
 bool ReadStraight(int fd, int channels, std::vector<uint8_t>& buffer, ColumnAccumulator* columns,
-                  SummaryWriter& summary, const std::atomic<bool>* cancel) {
+                  SummaryWriter& summary, const std::atomic<bool>* cancel)
+{
     const size_t frameBytes = 2 * static_cast<size_t>(channels);
     const uint8_t* left = LeftBandTable();
     const uint8_t* right = RightBandTable();
@@ -223,7 +240,8 @@ bool ReadStraight(int fd, int channels, std::vector<uint8_t>& buffer, ColumnAccu
 /** The columns of one summarised file: whole blocks from the summary, split
  *  blocks read from disk. False when cancelled. */
 bool ReadFromSummary(int fd, const CFileSummary& summary, ColumnAccumulator& columns,
-                     const std::atomic<bool>* cancel) {
+                     const std::atomic<bool>* cancel)
+{
     const int channels = summary.Channels();
     const size_t frameBytes = 2 * static_cast<size_t>(channels);
     uint8_t raw[CFileSummary::kBlockFrames * 4];
@@ -256,7 +274,8 @@ bool ReadFromSummary(int fd, const CFileSummary& summary, ColumnAccumulator& col
     return true;
 }
 
-bool Identify(int fd, const std::string& path, int channels, FileIdentity& id) {
+bool Identify(int fd, const std::string& path, int channels, FileIdentity& id)
+{
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         return false;
@@ -271,7 +290,8 @@ bool Identify(int fd, const std::string& path, int channels, FileIdentity& id) {
 
 } // namespace
 
-PeakResult CPeakBuilder::Build(const PeakRequest& request, const std::atomic<bool>* cancel) const {
+PeakResult CPeakBuilder::Build(const PeakRequest& request, const std::atomic<bool>* cancel) const
+{
     PeakResult result;
     result.summariesOnly = request.summariesOnly;
     const int channels = request.channels;
@@ -327,7 +347,8 @@ PeakResult CPeakBuilder::Build(const PeakRequest& request, const std::atomic<boo
     return result;
 }
 
-uint64_t CPeakBuilder::CountFrames(const std::vector<std::string>& files, int channels) {
+uint64_t CPeakBuilder::CountFrames(const std::vector<std::string>& files, int channels)
+{
     if (channels <= 0)
         return 0;
     const uint64_t frameBytes = 2 * static_cast<uint64_t>(channels);
@@ -341,7 +362,8 @@ uint64_t CPeakBuilder::CountFrames(const std::vector<std::string>& files, int ch
     return frames;
 }
 
-std::vector<std::string> CPeakBuilder::AudioFiles(const CTimeline* timeline) {
+std::vector<std::string> CPeakBuilder::AudioFiles(const CTimeline* timeline)
+{
     std::vector<std::string> files;
     if (!timeline)
         return files;

@@ -14,31 +14,36 @@ struct Table {
     std::unordered_map<HWND, CRegistryWindow::Handler*> handlers;
 };
 
-Table& table() {
+Table& table()
+{
     static Table* instance = new Table; // never destroyed: senders may still run during exit
     return *instance;
 }
 
-bool OnGuiThread() {
+bool OnGuiThread()
+{
     QCoreApplication* app = QCoreApplication::instance();
     return app && QThread::currentThread() == app->thread();
 }
 
 } // namespace
 
-CRegistryWindow::CRegistryWindow(Handler handler) : m_handler(std::move(handler)) {
+CRegistryWindow::CRegistryWindow(Handler handler) : m_handler(std::move(handler))
+{
     m_hwnd = RegisterWindow(&CRegistryWindow::Post, &CRegistryWindow::Send, nullptr);
     std::lock_guard guard(table().lock);
     table().handlers[m_hwnd] = &m_handler;
 }
 
-CRegistryWindow::~CRegistryWindow() {
+CRegistryWindow::~CRegistryWindow()
+{
     DestroyWindow(m_hwnd);
     std::lock_guard guard(table().lock);
     table().handlers.erase(m_hwnd);
 }
 
-LRESULT CRegistryWindow::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CRegistryWindow::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
     // GUI thread only: windows are created and destroyed here, so the handler
     // found stays alive for the call.
     Handler* handler = nullptr;
@@ -51,7 +56,8 @@ LRESULT CRegistryWindow::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     return handler && *handler ? (*handler)(msg, wParam, lParam) : 0;
 }
 
-void CRegistryWindow::Post(void*, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+void CRegistryWindow::Post(void*, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
     QCoreApplication* app = QCoreApplication::instance();
     if (!app)
         return;
@@ -60,7 +66,8 @@ void CRegistryWindow::Post(void*, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         Qt::QueuedConnection);
 }
 
-LRESULT CRegistryWindow::Send(void*, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CRegistryWindow::Send(void*, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
     if (OnGuiThread())
         return Dispatch(hwnd, msg, wParam, lParam);
     QCoreApplication* app = QCoreApplication::instance();

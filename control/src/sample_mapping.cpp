@@ -8,7 +8,8 @@ namespace {
 
 using Table = std::array<uint8_t, 65536>;
 
-Table MakeTable(int base, int (*scale)(uint32_t)) {
+Table MakeTable(int base, int (*scale)(uint32_t))
+{
     Table table{};
     for (uint32_t bits = 0; bits < 65536; ++bits)
         table[bits] = static_cast<uint8_t>(
@@ -18,17 +19,20 @@ Table MakeTable(int base, int (*scale)(uint32_t)) {
 
 } // namespace
 
-const uint8_t* LeftBandTable() {
+const uint8_t* LeftBandTable()
+{
     static const Table table = MakeTable(0, &HalfBandY);
     return table.data();
 }
 
-const uint8_t* RightBandTable() {
+const uint8_t* RightBandTable()
+{
     static const Table table = MakeTable(kHalfBand, &HalfBandY);
     return table.data();
 }
 
-const uint8_t* MonoTable() {
+const uint8_t* MonoTable()
+{
     static const Table table = MakeTable(0, &FullBandY);
     return table.data();
 }

@@ -16,19 +16,22 @@ inline constexpr int kHalfBand = 75;
 
 /** The offset value of a sample: a 16-bit add, so -32767 gives 0 and -32768
  *  wraps to 65535, the bottom of the band. */
-inline uint16_t OffsetSample(int16_t sample) {
+inline uint16_t OffsetSample(int16_t sample)
+{
     return static_cast<uint16_t>(static_cast<uint16_t>(sample) + 0x7FFF);
 }
 
 /** y inside one half band, 0..74. The product is formed in double: in single
  *  precision 65535 x f75 rounds up to exactly 75 and the bottom sample would
  *  land on the channel divider. */
-inline int HalfBandY(uint32_t offset) {
+inline int HalfBandY(uint32_t offset)
+{
     return static_cast<int>(static_cast<double>(offset) * static_cast<double>(kF75));
 }
 
 /** y in the full band of a mono row, 0..149 (double for the same reason). */
-inline int FullBandY(uint32_t offset) {
+inline int FullBandY(uint32_t offset)
+{
     return static_cast<int>(static_cast<double>(offset) * static_cast<double>(kF150));
 }
 

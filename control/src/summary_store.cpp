@@ -2,7 +2,8 @@
 
 namespace brimsel {
 
-std::string FileIdentity::Key() const {
+std::string FileIdentity::Key() const
+{
     std::string key = path;
     key += '\0';
     key += std::to_string(device) + ':' + std::to_string(inode) + ':' + std::to_string(size) + ':' +
@@ -12,13 +13,15 @@ std::string FileIdentity::Key() const {
 
 CSummaryStore::CSummaryStore(size_t budgetBytes) : m_budget(budgetBytes) {}
 
-CSummaryStore& CSummaryStore::Shared() {
+CSummaryStore& CSummaryStore::Shared()
+{
     // 512 MB holds the summaries of about fifty hours of stereo audio.
     static CSummaryStore* store = new CSummaryStore(size_t(512) << 20);
     return *store;
 }
 
-std::shared_ptr<const CFileSummary> CSummaryStore::Find(const FileIdentity& file) {
+std::shared_ptr<const CFileSummary> CSummaryStore::Find(const FileIdentity& file)
+{
     std::lock_guard guard(m_lock);
     auto it = m_index.find(file.Key());
     if (it == m_index.end())
@@ -27,7 +30,8 @@ std::shared_ptr<const CFileSummary> CSummaryStore::Find(const FileIdentity& file
     return it->second->summary;
 }
 
-void CSummaryStore::Insert(const FileIdentity& file, std::shared_ptr<const CFileSummary> summary) {
+void CSummaryStore::Insert(const FileIdentity& file, std::shared_ptr<const CFileSummary> summary)
+{
     if (!summary)
         return;
     std::lock_guard guard(m_lock);
@@ -49,19 +53,22 @@ void CSummaryStore::Insert(const FileIdentity& file, std::shared_ptr<const CFile
     }
 }
 
-void CSummaryStore::Clear() {
+void CSummaryStore::Clear()
+{
     std::lock_guard guard(m_lock);
     m_entries.clear();
     m_index.clear();
     m_bytes = 0;
 }
 
-size_t CSummaryStore::Count() const {
+size_t CSummaryStore::Count() const
+{
     std::lock_guard guard(m_lock);
     return m_entries.size();
 }
 
-size_t CSummaryStore::Bytes() const {
+size_t CSummaryStore::Bytes() const
+{
     std::lock_guard guard(m_lock);
     return m_bytes;
 }

@@ -17,12 +17,14 @@ class PixelPen {
 public:
     PixelPen(QImage& image, QRgb color) : m_image(image), m_color(color) {}
 
-    void MoveTo(int x, int y) {
+    void MoveTo(int x, int y)
+    {
         m_x = x;
         m_y = y;
     }
 
-    void LineTo(int x1, int y1) {
+    void LineTo(int x1, int y1)
+    {
         int x = m_x, y = m_y;
         const int dx = std::abs(x1 - x), sx = x < x1 ? 1 : -1;
         const int dy = -std::abs(y1 - y), sy = y < y1 ? 1 : -1;
@@ -44,7 +46,8 @@ public:
     }
 
 private:
-    void Plot(int x, int y) {
+    void Plot(int x, int y)
+    {
         if (x >= 0 && y >= 0 && x < m_image.width() && y < m_image.height())
             reinterpret_cast<QRgb*>(m_image.scanLine(y))[x] = m_color;
     }
@@ -56,7 +59,8 @@ private:
 };
 
 void DrawChannel(QImage& image, const std::vector<ColumnPeak>& peaks, int startY, int width,
-                 int64_t scrollPos, QRgb color) {
+                 int64_t scrollPos, QRgb color)
+{
     PixelPen pen(image, color);
     pen.MoveTo(kWaveLeft, startY);
     if (scrollPos < 0)
@@ -71,7 +75,8 @@ void DrawChannel(QImage& image, const std::vector<ColumnPeak>& peaks, int startY
 } // namespace
 
 QImage CWavePainter::Render(const CDisplayList& display, int channels, int width, int64_t scrollPos,
-                            const WaveColors& colors, const QFont& letterFont) {
+                            const WaveColors& colors, const QFont& letterFont)
+{
     width = std::max(width, 1);
     QImage image(width, kRowHeight, QImage::Format_RGB32);
     image.fill(colors.background);
@@ -115,7 +120,8 @@ QImage CWavePainter::Render(const CDisplayList& display, int channels, int width
     return image;
 }
 
-void CWavePainter::InvertColumns(QImage& image, int x0, int x1) {
+void CWavePainter::InvertColumns(QImage& image, int x0, int x1)
+{
     x0 = std::max(x0, 0);
     x1 = std::min(x1, image.width());
     for (int y = 0; y < image.height(); ++y) {

@@ -6,7 +6,8 @@ namespace brimsel {
 
 CWavePeaks::CWavePeaks(CSummaryStore* store) : m_builder(store) {}
 
-CWavePeaks::~CWavePeaks() {
+CWavePeaks::~CWavePeaks()
+{
     {
         std::lock_guard guard(m_lock);
         m_queued.reset();
@@ -18,12 +19,14 @@ CWavePeaks::~CWavePeaks() {
         m_thread.join();
 }
 
-void CWavePeaks::SetNotify(Notify notify) {
+void CWavePeaks::SetNotify(Notify notify)
+{
     std::lock_guard guard(m_lock);
     m_notify = std::move(notify);
 }
 
-uint64_t CWavePeaks::Start(PeakRequest request) {
+uint64_t CWavePeaks::Start(PeakRequest request)
+{
     std::unique_lock guard(m_lock);
     ++m_generation;
     m_cancel = true; // the running build, if any, is stale now
@@ -41,7 +44,8 @@ uint64_t CWavePeaks::Start(PeakRequest request) {
     return generation;
 }
 
-void CWavePeaks::Invalidate() {
+void CWavePeaks::Invalidate()
+{
     std::lock_guard guard(m_lock);
     ++m_generation;
     m_cancel = true;
@@ -51,7 +55,8 @@ void CWavePeaks::Invalidate() {
     m_idle.notify_all();
 }
 
-std::optional<PeakResult> CWavePeaks::Take() {
+std::optional<PeakResult> CWavePeaks::Take()
+{
     std::lock_guard guard(m_lock);
     if (!m_result || m_resultGeneration != m_generation)
         return std::nullopt;
@@ -62,18 +67,21 @@ std::optional<PeakResult> CWavePeaks::Take() {
     return out;
 }
 
-bool CWavePeaks::Pending() const {
+bool CWavePeaks::Pending() const
+{
     std::lock_guard guard(m_lock);
     return m_pending;
 }
 
-bool CWavePeaks::WaitIdle(int timeoutMs) const {
+bool CWavePeaks::WaitIdle(int timeoutMs) const
+{
     std::unique_lock guard(m_lock);
     return m_idle.wait_for(guard, std::chrono::milliseconds(timeoutMs),
                            [this] { return !m_queued && !m_building && (m_result || !m_pending); });
 }
 
-void CWavePeaks::Run() {
+void CWavePeaks::Run()
+{
     for (;;) {
         PeakRequest request;
         uint64_t generation;

@@ -21,15 +21,18 @@ inline constexpr WPARAM MK_SHIFT = 0x0004;
 inline constexpr WPARAM MK_CONTROL = 0x0008;
 
 /** MAKELPARAM(x, y): x in the low 16 bits, y in the next 16. */
-inline LPARAM MakeLParam(int x, int y) {
+inline LPARAM MakeLParam(int x, int y)
+{
     return static_cast<LPARAM>(static_cast<uint32_t>(static_cast<uint16_t>(x)) |
                                (static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16));
 }
 /** The signed x and y of a packed mouse position. */
-inline int XOfLParam(LPARAM l) {
+inline int XOfLParam(LPARAM l)
+{
     return static_cast<int16_t>(static_cast<uint16_t>(l & 0xFFFF));
 }
-inline int YOfLParam(LPARAM l) {
+inline int YOfLParam(LPARAM l)
+{
     return static_cast<int16_t>(static_cast<uint16_t>((l >> 16) & 0xFFFF));
 }
 

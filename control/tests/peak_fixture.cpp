@@ -6,12 +6,14 @@
 
 namespace brimsel::test {
 
-std::string WriteDataFile(const std::string& path, const vorlain::test::Samples& samples) {
+std::string WriteDataFile(const std::string& path, const vorlain::test::Samples& samples)
+{
     vorlain::test::WriteBytes(path, vorlain::test::PcmBytes(samples));
     return path;
 }
 
-CTimeline MakeTimeline(const std::vector<std::string>& files) {
+CTimeline MakeTimeline(const std::vector<std::string>& files)
+{
     CTimeline timeline;
     TrackSegment header{};
     header.state = vorlain::kHeaderSegment;
@@ -31,7 +33,8 @@ CTimeline MakeTimeline(const std::vector<std::string>& files) {
 }
 
 CDisplayList ReferenceDisplay(const vorlain::test::Samples& s, int channels, uint64_t zoomFactor,
-                              uint32_t sampleRate) {
+                              uint32_t sampleRate)
+{
     CDisplayList out;
     const uint64_t frames = s.size() / channels;
     for (uint64_t c = 0;; ++c) {
@@ -55,7 +58,8 @@ CDisplayList ReferenceDisplay(const vorlain::test::Samples& s, int channels, uin
 }
 
 vorlain::test::Samples Slice(const vorlain::test::Samples& s, int channels, int64_t from,
-                             int64_t to) {
+                             int64_t to)
+{
     return vorlain::test::Samples(s.begin() + from * channels, s.begin() + to * channels);
 }
 

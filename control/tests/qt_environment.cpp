@@ -10,7 +10,8 @@ namespace {
 
 class QtEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override {
+    void SetUp() override
+    {
         if (!std::getenv("QT_QPA_PLATFORM"))
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
         static int argc = 1;
@@ -18,7 +19,8 @@ public:
         static char* argv[] = {name, nullptr};
         m_app = new QApplication(argc, argv);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         delete m_app;
         m_app = nullptr;
     }

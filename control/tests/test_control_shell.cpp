@@ -17,7 +17,8 @@ namespace {
 
 class ControlShell : public ControlTest {};
 
-TEST_F(ControlShell, ThePluginIsFoundByProgramIdAndOffersTheAutomationInterface) {
+TEST_F(ControlShell, ThePluginIsFoundByProgramIdAndOffersTheAutomationInterface)
+{
     const QMetaObject* meta = m_control->metaObject();
     EXPECT_STREQ(meta->className(), "CBrimselCtrl");
     const char* methods[] = {"AddTrack(qint64)",
@@ -49,7 +50,8 @@ TEST_F(ControlShell, ThePluginIsFoundByProgramIdAndOffersTheAutomationInterface)
     EXPECT_FALSE(error.isEmpty());
 }
 
-TEST_F(ControlShell, AddTrackOfNoTrackFailsAndAddsNoRow) {
+TEST_F(ControlShell, AddTrackOfNoTrackFailsAndAddsNoRow)
+{
     EXPECT_FALSE(AddTrackHandle(0));
     int id = -1;
     EXPECT_FALSE(GetVisableTrack(&id));
@@ -57,7 +59,8 @@ TEST_F(ControlShell, AddTrackOfNoTrackFailsAndAddsNoRow) {
     EXPECT_EQ(View(0), nullptr);
 }
 
-TEST_F(ControlShell, ANewRowIsPlacedBelowTheOthersAndSelectsItself) {
+TEST_F(ControlShell, ANewRowIsPlacedBelowTheOthersAndSelectsItself)
+{
     QSignalSpy selectTrack(m_control, SIGNAL(SelectTrack(short)));
     QSignalSpy selecting(m_control, SIGNAL(SelectingTime(QVariant, QVariant)));
     CTrack* a = LoadSine(2, 44100, 2, 16000, "a.wav");
@@ -89,7 +92,8 @@ TEST_F(ControlShell, ANewRowIsPlacedBelowTheOthersAndSelectsItself) {
     EXPECT_EQ(Child(panel, "id101")->geometry(), QRect(780, 30, 20, 470));
 }
 
-TEST_F(ControlShell, GetVisableTrackWalksTheVisibleRowsAndStartsAgain) {
+TEST_F(ControlShell, GetVisableTrackWalksTheVisibleRowsAndStartsAgain)
+{
     int id = 0;
     EXPECT_FALSE(GetVisableTrack(&id));
     EXPECT_FALSE(GetVisableTrack(nullptr));
@@ -110,7 +114,8 @@ TEST_F(ControlShell, GetVisableTrackWalksTheVisibleRowsAndStartsAgain) {
     }
 }
 
-TEST_F(ControlShell, HidingARowClosesTheGapAndShowingItSelectsItAgain) {
+TEST_F(ControlShell, HidingARowClosesTheGapAndShowingItSelectsItAgain)
+{
     CTrack* t[3];
     for (int i = 0; i < 3; ++i) {
         t[i] = LoadSine(1, 44100, 2, 8000, "h" + std::to_string(i) + ".wav");
@@ -132,7 +137,8 @@ TEST_F(ControlShell, HidingARowClosesTheGapAndShowingItSelectsItAgain) {
     EXPECT_EQ(selectTrack.at(0).at(0).value<short>(), short(IdOf(t[1])));
 }
 
-TEST_F(ControlShell, UnknownIdsChangeNothingAndLookupsFail) {
+TEST_F(ControlShell, UnknownIdsChangeNothingAndLookupsFail)
+{
     CTrack* track = LoadSine(1, 44100, 2);
     ASSERT_TRUE(AddTrack(track));
     Pump();
@@ -148,7 +154,8 @@ TEST_F(ControlShell, UnknownIdsChangeNothingAndLookupsFail) {
     EXPECT_TRUE(View(IdOf(track))->isVisible());
 }
 
-TEST_F(ControlShell, EachRowIsAWindowOfTheRegistryUntilTheProjectCloses) {
+TEST_F(ControlShell, EachRowIsAWindowOfTheRegistryUntilTheProjectCloses)
+{
     CTrack* a = LoadSine(1, 44100, 2, 8000, "a.wav");
     CTrack* b = LoadSine(1, 44100, 2, 8000, "b.wav");
     ASSERT_TRUE(AddTrack(a));
@@ -171,7 +178,8 @@ TEST_F(ControlShell, EachRowIsAWindowOfTheRegistryUntilTheProjectCloses) {
     EXPECT_EQ(SendMessage(ha, vorlain::WM_RECORD_PEAKS, 0, 0), 0);
 }
 
-TEST_F(ControlShell, ZoomHalvesDownToTheLimitAndDoublesWithoutWrapping) {
+TEST_F(ControlShell, ZoomHalvesDownToTheLimitAndDoublesWithoutWrapping)
+{
     CTrack* track = LoadSine(3, 44100, 2);
     ASSERT_TRUE(AddTrack(track));
     WaitForPeaks();
@@ -202,7 +210,8 @@ TEST_F(ControlShell, ZoomHalvesDownToTheLimitAndDoublesWithoutWrapping) {
     EXPECT_FALSE(Grab(view).isNull());
 }
 
-TEST(ControlZoom, ZoomInAt32Gives16AndThenRefuses) {
+TEST(ControlZoom, ZoomInAt32Gives16AndThenRefuses)
+{
     CBrimselCtrl control;
     CDlgPanel* panel = control.Panel();
     panel->SetZoomFactor(32);
@@ -214,7 +223,8 @@ TEST(ControlZoom, ZoomInAt32Gives16AndThenRefuses) {
     EXPECT_EQ(control.GetZoomfactor(), 32);
 }
 
-TEST_F(ControlShell, IsScrollableWhenTheDrawnWidthExceedsTheWaveArea) {
+TEST_F(ControlShell, IsScrollableWhenTheDrawnWidthExceedsTheWaveArea)
+{
     CTrack* track = LoadSine(1, 44100, 2);
     ASSERT_TRUE(AddTrack(track));
     WaitForPeaks();
@@ -236,7 +246,8 @@ TEST_F(ControlShell, IsScrollableWhenTheDrawnWidthExceedsTheWaveArea) {
     EXPECT_TRUE(m_control->findChild<QScrollBar*>(QStringLiteral("id100"))->isEnabled());
 }
 
-TEST_F(ControlShell, ScrollHBringsATimeToTheFirstWaveColumn) {
+TEST_F(ControlShell, ScrollHBringsATimeToTheFirstWaveColumn)
+{
     CTrack* track = LoadSine(2, 44100, 2);
     ASSERT_TRUE(AddTrack(track));
     WaitForPeaks();
@@ -261,7 +272,8 @@ TEST_F(ControlShell, ScrollHBringsATimeToTheFirstWaveColumn) {
     EXPECT_EQ(HScrollPos(), 2151 + 140 - 800 + 140);
 }
 
-TEST_F(ControlShell, MovePlayingLineTakesOnlySixtyFourBitTimes) {
+TEST_F(ControlShell, MovePlayingLineTakesOnlySixtyFourBitTimes)
+{
     CTrack* track = LoadSine(3, 44100, 2);
     ASSERT_TRUE(AddTrack(track));
     WaitForPeaks();
@@ -280,7 +292,8 @@ TEST_F(ControlShell, MovePlayingLineTakesOnlySixtyFourBitTimes) {
     EXPECT_EQ(line->x(), 156);
 }
 
-TEST_F(ControlShell, TimesOfOtherVariantTypesAreTakenAsFarAsTheyConvert) {
+TEST_F(ControlShell, TimesOfOtherVariantTypesAreTakenAsFarAsTheyConvert)
+{
     CTrack* track = LoadSine(3, 44100, 2);
     ASSERT_TRUE(AddTrack(track));
     WaitForPeaks();
@@ -295,7 +308,8 @@ TEST_F(ControlShell, TimesOfOtherVariantTypesAreTakenAsFarAsTheyConvert) {
     EXPECT_EQ(HScrollPos(), 0);
 }
 
-TEST_F(ControlShell, TheRulerDrawsTicksLabelsAndTheMarkedRange) {
+TEST_F(ControlShell, TheRulerDrawsTicksLabelsAndTheMarkedRange)
+{
     CTrack* track = LoadSine(10, 44100, 2);
     ASSERT_TRUE(AddTrack(track));
     WaitForPeaks();

@@ -9,7 +9,8 @@
 
 using namespace brimsel;
 
-TEST(TimeMapping, TheExamplesOfTheTimeScaleHold) {
+TEST(TimeMapping, TheExamplesOfTheTimeScaleHold)
+{
     EXPECT_EQ(TimeOfX(140, 5248, 0), 0);
     EXPECT_EQ(TimeOfX(141, 5248, 0), 119002);  // 5248 x 1000000 / 44100 truncated
     EXPECT_EQ(XOfTime(1000000, 5248, 0), 148); // 44100 / 5248 = 8 columns
@@ -19,7 +20,8 @@ TEST(TimeMapping, TheExamplesOfTheTimeScaleHold) {
     EXPECT_EQ(ColumnOfTime(-1000000, 5248), -8); // truncation toward zero
 }
 
-TEST(TimeMapping, LongTracksAndHugeValuesDoNotWrap) {
+TEST(TimeMapping, LongTracksAndHugeValuesDoNotWrap)
+{
     // 30 hours at zoom 20: the column product no longer fits 32 bits.
     const int64_t thirtyHours = 30LL * 3600 * 1000000;
     const int64_t column = ColumnOfTime(thirtyHours, 20);
@@ -34,7 +36,8 @@ TEST(TimeMapping, LongTracksAndHugeValuesDoNotWrap) {
     EXPECT_EQ(ToPixel(-5), -5);
 }
 
-TEST(SampleMapping, OffsetValuesAndBandsMatchTheirExtremes) {
+TEST(SampleMapping, OffsetValuesAndBandsMatchTheirExtremes)
+{
     EXPECT_EQ(OffsetSample(-32767), 0);
     EXPECT_EQ(OffsetSample(-32768), 65535);
     EXPECT_EQ(OffsetSample(32767), 65534);
@@ -54,7 +57,8 @@ TEST(SampleMapping, OffsetValuesAndBandsMatchTheirExtremes) {
     EXPECT_LT(LeftBandTable()[uint16_t(int16_t(-1000))], LeftBandTable()[uint16_t(1000)]);
 }
 
-TEST(RulerLabels, MillisecondModeSwitchesOnBelowZoom735) {
+TEST(RulerLabels, MillisecondModeSwitchesOnBelowZoom735)
+{
     EXPECT_FALSE(CDlgScale::MillisecondMode(735, 120)); // 735 x 120 = 88200 is not below
     EXPECT_TRUE(CDlgScale::MillisecondMode(734, 120));
     EXPECT_FALSE(CDlgScale::MillisecondMode(5248, 120));
@@ -64,7 +68,8 @@ TEST(RulerLabels, MillisecondModeSwitchesOnBelowZoom735) {
     EXPECT_EQ(CDlgScale::LabelText(7200LL * 1000000, false), "120:00"); // minutes unbounded
 }
 
-TEST(TrackInfoTexts, LengthChannelsAndRateAreWrittenAsTheLabelsShowThem) {
+TEST(TrackInfoTexts, LengthChannelsAndRateAreWrittenAsTheLabelsShowThem)
+{
     EXPECT_EQ(CDlgTrackInfo::TimeText(61500000), "Time: 00:01:01.500");
     EXPECT_EQ(CDlgTrackInfo::TimeText(0), "Time: 00:00:00.000");
     EXPECT_EQ(CDlgTrackInfo::TimeText(360000LL * 1000000 + 999999), "Time: 100:00:00.999");

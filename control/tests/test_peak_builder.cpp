@@ -23,7 +23,8 @@ namespace {
 
 /** Audio with a different peak in every short stretch: a sine whose
  *  amplitude rises and falls, plus clicks. */
-Samples Varied(int64_t frames, int channels) {
+Samples Varied(int64_t frames, int channels)
+{
     Samples s(frames * channels);
     for (int64_t f = 0; f < frames; ++f)
         for (int ch = 0; ch < channels; ++ch) {
@@ -40,7 +41,8 @@ class PeakBuilderTest : public IsolatedTest {
 protected:
     /** Splits s into data files at the given frame positions. */
     std::vector<std::string> Files(const Samples& s, int channels, std::vector<int64_t> cuts,
-                                   const std::string& prefix) {
+                                   const std::string& prefix)
+    {
         std::vector<std::string> files;
         const int64_t frames = static_cast<int64_t>(s.size()) / channels;
         cuts.push_back(frames);
@@ -54,13 +56,15 @@ protected:
     }
 
     static PeakResult Build(const std::vector<std::string>& files, int channels, uint64_t zoom,
-                            uint32_t rate, CSummaryStore* store) {
+                            uint32_t rate, CSummaryStore* store)
+    {
         PeakRequest request{files, channels, rate, zoom, false};
         return CPeakBuilder(store).Build(request);
     }
 };
 
-TEST_F(PeakBuilderTest, StraightWalkMakesOneColumnPerZoomFactorFramesAcrossFiles) {
+TEST_F(PeakBuilderTest, StraightWalkMakesOneColumnPerZoomFactorFramesAcrossFiles)
+{
     for (int channels : {1, 2}) {
         Samples s = Varied(10 * 1000 + 537, channels);
         auto files = Files(s, channels, {1234, 1235, 5000}, "c" + std::to_string(channels));
@@ -75,7 +79,8 @@ TEST_F(PeakBuilderTest, StraightWalkMakesOneColumnPerZoomFactorFramesAcrossFiles
     }
 }
 
-TEST_F(PeakBuilderTest, TheBandsOfEachLayoutHoldTheExtremeSamples) {
+TEST_F(PeakBuilderTest, TheBandsOfEachLayoutHoldTheExtremeSamples)
+{
     // One frame per column at zoom 1: every sample is its own column.
     const Samples stereo = {32767, 32767, -32767, -32767, -32768, -32768, 0, 0};
     PeakResult r = Build({WriteDataFile(env().path("s.dat"), stereo)}, 2, 1, 44100, nullptr);
@@ -94,7 +99,8 @@ TEST_F(PeakBuilderTest, TheBandsOfEachLayoutHoldTheExtremeSamples) {
         EXPECT_EQ(r.display.channel[0][c], (ColumnPeak{y[c], y[c]})) << c;
 }
 
-TEST_F(PeakBuilderTest, AColumnKeepsTheLargestAndTheSmallestYOfItsFrames) {
+TEST_F(PeakBuilderTest, AColumnKeepsTheLargestAndTheSmallestYOfItsFrames)
+{
     // Left: -16000 then 16000 inside one column; right silent.
     Samples s = {-16000, 0, 16000, 0, 0, 0, 0, 0};
     PeakResult r = Build({WriteDataFile(env().path("a.dat"), s)}, 2, 4, 44100, nullptr);
@@ -104,7 +110,8 @@ TEST_F(PeakBuilderTest, AColumnKeepsTheLargestAndTheSmallestYOfItsFrames) {
     EXPECT_EQ(r.display.channel[1][0], (ColumnPeak{112, 112}));
 }
 
-TEST_F(PeakBuilderTest, AFileThatCannotBeOpenedEndsTheWalk) {
+TEST_F(PeakBuilderTest, AFileThatCannotBeOpenedEndsTheWalk)
+{
     Samples s = Varied(3000, 2);
     auto files = Files(s, 2, {1000, 2000}, "gone");
     std::remove(files[1].c_str());
@@ -117,7 +124,8 @@ TEST_F(PeakBuilderTest, AFileThatCannotBeOpenedEndsTheWalk) {
     EXPECT_EQ(Build(files, 2, 1000, 44100, &store).display.Columns(), 1u);
 }
 
-TEST_F(PeakBuilderTest, ShortTracksAndEmptyFilesDrawNothingWithoutFailing) {
+TEST_F(PeakBuilderTest, ShortTracksAndEmptyFilesDrawNothingWithoutFailing)
+{
     Samples s = Varied(99, 2);
     auto files = Files(s, 2, {}, "short");
     EXPECT_EQ(Build(files, 2, 100, 44100, nullptr).display.Columns(), 0u);
@@ -132,7 +140,8 @@ TEST_F(PeakBuilderTest, ShortTracksAndEmptyFilesDrawNothingWithoutFailing) {
     EXPECT_EQ(Build(files, 2, 0, 44100, nullptr).display.Columns(), 0u);
 }
 
-TEST_F(PeakBuilderTest, AnOddByteAtAFileEndIsDroppedAndTheCountRunsOnInTheNextFile) {
+TEST_F(PeakBuilderTest, AnOddByteAtAFileEndIsDroppedAndTheCountRunsOnInTheNextFile)
+{
     Samples a = Varied(150, 1), b = Varied(150, 1);
     std::vector<uint8_t> bytes = vorlain::test::PcmBytes(a);
     bytes.push_back(0x7F);
@@ -145,7 +154,8 @@ TEST_F(PeakBuilderTest, AnOddByteAtAFileEndIsDroppedAndTheCountRunsOnInTheNextFi
     EXPECT_EQ(r.display.Columns(), 3u);
 }
 
-TEST_F(PeakBuilderTest, OtherRatesKeepTheTimeScaleOfTheRuler) {
+TEST_F(PeakBuilderTest, OtherRatesKeepTheTimeScaleOfTheRuler)
+{
     // One second at 48000 Hz spans the same 8 columns as one second at 44100 Hz.
     CColumnGrid grid48(5248, 48000), grid44(5248, 44100);
     EXPECT_EQ(grid44.CompleteColumns(44100), 8u);
@@ -164,7 +174,8 @@ TEST_F(PeakBuilderTest, OtherRatesKeepTheTimeScaleOfTheRuler) {
     }
 }
 
-TEST_F(PeakBuilderTest, SummariesGiveTheSameColumnsAsReadingEveryFile) {
+TEST_F(PeakBuilderTest, SummariesGiveTheSameColumnsAsReadingEveryFile)
+{
     const int channels = 2;
     Samples s = Varied(44100 * 4, channels);
     auto before = Files(s, channels, {44100, 88200, 132300}, "v1_");
@@ -196,7 +207,8 @@ TEST_F(PeakBuilderTest, SummariesGiveTheSameColumnsAsReadingEveryFile) {
     }
 }
 
-TEST_F(PeakBuilderTest, MonoSummariesAgreeToo) {
+TEST_F(PeakBuilderTest, MonoSummariesAgreeToo)
+{
     Samples s = Varied(30011, 1);
     auto files = Files(s, 1, {7, 9000, 9001, 20000}, "mono");
     CSummaryStore store(1 << 20);
@@ -206,7 +218,8 @@ TEST_F(PeakBuilderTest, MonoSummariesAgreeToo) {
                   ReferenceDisplay(s, 1, zoom, 44100));
 }
 
-TEST_F(PeakBuilderTest, ASummaryIsNotReusedForANewFileUnderAnOldName) {
+TEST_F(PeakBuilderTest, ASummaryIsNotReusedForANewFileUnderAnOldName)
+{
     const std::string path = env().path("same.dat");
     WriteDataFile(path, Samples(2000 * 2, 0));
     CSummaryStore store(1 << 20);
@@ -218,7 +231,8 @@ TEST_F(PeakBuilderTest, ASummaryIsNotReusedForANewFileUnderAnOldName) {
     EXPECT_EQ(r.display, ReferenceDisplay(loud, 2, 1000, 44100));
 }
 
-TEST_F(PeakBuilderTest, TheStoreKeepsItsBudgetByDroppingTheLeastRecentlyUsed) {
+TEST_F(PeakBuilderTest, TheStoreKeepsItsBudgetByDroppingTheLeastRecentlyUsed)
+{
     CSummaryStore store(3 * (sizeof(CFileSummary) + 2 * 2 * 100));
     auto make = [](int n) {
         FileIdentity id;
@@ -241,7 +255,8 @@ TEST_F(PeakBuilderTest, TheStoreKeepsItsBudgetByDroppingTheLeastRecentlyUsed) {
     EXPECT_FALSE(store.Find(other));
 }
 
-TEST_F(PeakBuilderTest, TheTimelineWalkSkipsHeaderSegmentsAndStopsAtTheLastIndex) {
+TEST_F(PeakBuilderTest, TheTimelineWalkSkipsHeaderSegmentsAndStopsAtTheLastIndex)
+{
     CTimeline timeline = brimsel::test::MakeTimeline({"/a.dat", "/b.dat"});
     TrackSegment header{};
     header.state = vorlain::kHeaderSegment;
@@ -258,7 +273,8 @@ TEST_F(PeakBuilderTest, TheTimelineWalkSkipsHeaderSegmentsAndStopsAtTheLastIndex
     EXPECT_TRUE(CPeakBuilder::AudioFiles(nullptr).empty());
 }
 
-TEST_F(PeakBuilderTest, ACancelledBuildStopsAndSaysSo) {
+TEST_F(PeakBuilderTest, ACancelledBuildStopsAndSaysSo)
+{
     Samples s = Varied(44100 * 3, 2);
     auto files = Files(s, 2, {44100, 88200}, "cancel");
     std::atomic<bool> cancel{true};
@@ -268,7 +284,8 @@ TEST_F(PeakBuilderTest, ACancelledBuildStopsAndSaysSo) {
     EXPECT_EQ(r.display.Columns(), 0u);
 }
 
-TEST_F(PeakBuilderTest, TheBackgroundBuilderHandsBackOnlyTheNewestRequest) {
+TEST_F(PeakBuilderTest, TheBackgroundBuilderHandsBackOnlyTheNewestRequest)
+{
     Samples s = Varied(44100 * 2, 2);
     auto files = Files(s, 2, {44100}, "bg");
     CSummaryStore store(8 << 20);
@@ -286,6 +303,9 @@ TEST_F(PeakBuilderTest, TheBackgroundBuilderHandsBackOnlyTheNewestRequest) {
     EXPECT_EQ(r->display, ReferenceDisplay(s, 2, 1312, 44100));
     EXPECT_FALSE(peaks.Pending());
     EXPECT_FALSE(peaks.Take().has_value());
+    // The notice follows the stored result from the builder thread.
+    for (int i = 0; i < 1000 && notified.load() == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_GE(notified.load(), 1);
 
     peaks.Start(PeakRequest{files, 2, 44100, 5248, false});
@@ -295,7 +315,8 @@ TEST_F(PeakBuilderTest, TheBackgroundBuilderHandsBackOnlyTheNewestRequest) {
     EXPECT_FALSE(peaks.Take().has_value());
 }
 
-TEST_F(PeakBuilderTest, ABuilderCanBeDestroyedWhileItRuns) {
+TEST_F(PeakBuilderTest, ABuilderCanBeDestroyedWhileItRuns)
+{
     Samples s = Varied(44100 * 4, 2);
     auto files = Files(s, 2, {44100, 88200}, "dtor");
     for (int i = 0; i < 5; ++i) {

@@ -17,7 +17,8 @@ namespace {
 
 class Screenshot : public ControlTest {};
 
-vorlain::test::Samples Music(int64_t frames, int channels) {
+vorlain::test::Samples Music(int64_t frames, int channels)
+{
     vorlain::test::Samples s(frames * channels);
     for (int64_t f = 0; f < frames; ++f) {
         const double t = double(f) / 44100.0;
@@ -32,7 +33,8 @@ vorlain::test::Samples Music(int64_t frames, int channels) {
     return s;
 }
 
-TEST_F(Screenshot, TheControlWithTwoTracksASelectionAndThePlayingLine) {
+TEST_F(Screenshot, TheControlWithTwoTracksASelectionAndThePlayingLine)
+{
     m_control->resize(760, 400);
     CTrack* stereo = LoadTrack(Music(44100 * 60, 2), 44100, 2, "Stereo music.wav");
     CTrack* mono = LoadTrack(Music(44100 * 45, 1), 44100, 1, "Mono voice.wav");

@@ -15,13 +15,15 @@ using namespace brimsel::test;
 
 namespace {
 
-QRgb At(const QImage& image, int x, int y) {
+QRgb At(const QImage& image, int x, int y)
+{
     return image.pixel(x, y) | 0xFF000000u;
 }
 
 class Selection : public ControlTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ControlTest::SetUp();
         m_track = LoadSine(10, 44100, 2);
         ASSERT_TRUE(AddTrack(m_track));
@@ -31,7 +33,8 @@ protected:
         ASSERT_NE(m_view, nullptr);
     }
 
-    std::pair<int64_t, int64_t> Last(QSignalSpy& spy) const {
+    std::pair<int64_t, int64_t> Last(QSignalSpy& spy) const
+    {
         EXPECT_GT(spy.count(), 0);
         return spy.count() ? Times(spy.last()) : std::pair<int64_t, int64_t>{-1, -1};
     }
@@ -42,7 +45,8 @@ protected:
     QWidget* m_view = nullptr;
 };
 
-TEST_F(Selection, AClickReportsTheTrackAndTheTimeUnderThePointer) {
+TEST_F(Selection, AClickReportsTheTrackAndTheTimeUnderThePointer)
+{
     QSignalSpy selectTrack(m_control, SIGNAL(SelectTrack(short)));
     QSignalSpy selecting(m_control, SIGNAL(SelectingTime(QVariant, QVariant)));
     Press(m_view, {141, 50});
@@ -55,7 +59,8 @@ TEST_F(Selection, AClickReportsTheTrackAndTheTimeUnderThePointer) {
     EXPECT_EQ(clickLine->geometry(), QRect(141, 0, 1, 150));
 }
 
-TEST_F(Selection, ADragReportsOrderedTimesAndInvertsItsColumns) {
+TEST_F(Selection, ADragReportsOrderedTimesAndInvertsItsColumns)
+{
     const QImage before = Grab(m_view);
     QSignalSpy selecting(m_control, SIGNAL(SelectingTime(QVariant, QVariant)));
     Press(m_view, {160, 50});
@@ -87,7 +92,8 @@ TEST_F(Selection, ADragReportsOrderedTimesAndInvertsItsColumns) {
     Release(m_view, {150, 50});
 }
 
-TEST_F(Selection, AnEdgeNearThePointerIsGrabbedAndMovedAlone) {
+TEST_F(Selection, AnEdgeNearThePointerIsGrabbedAndMovedAlone)
+{
     // 10 s at zoom 5248 draw 84 columns: x 140 .. 223.
     QSignalSpy selecting(m_control, SIGNAL(SelectingTime(QVariant, QVariant)));
     Drag(m_view, {160, 50}, {200, 50});
@@ -113,7 +119,8 @@ TEST_F(Selection, AnEdgeNearThePointerIsGrabbedAndMovedAlone) {
     Release(m_view, {190, 50});
 }
 
-TEST_F(Selection, DraggingPastTheDrawnDataClampsToTheTrackEnd) {
+TEST_F(Selection, DraggingPastTheDrawnDataClampsToTheTrackEnd)
+{
     const int columns = m_view->property("columns").toInt();
     ASSERT_EQ(columns, 10 * 44100 / 5248);
     QSignalSpy selecting(m_control, SIGNAL(SelectingTime(QVariant, QVariant)));
@@ -136,7 +143,8 @@ TEST_F(Selection, DraggingPastTheDrawnDataClampsToTheTrackEnd) {
     Release(m_view, {130, 50});
 }
 
-TEST_F(Selection, AClickOnTheInfoPanelSelectsTheTrackWithoutARange) {
+TEST_F(Selection, AClickOnTheInfoPanelSelectsTheTrackWithoutARange)
+{
     Drag(m_view, {160, 50}, {200, 50});
     QSignalSpy selectTrack(m_control, SIGNAL(SelectTrack(short)));
     QSignalSpy selecting(m_control, SIGNAL(SelectingTime(QVariant, QVariant)));
@@ -153,7 +161,8 @@ TEST_F(Selection, AClickOnTheInfoPanelSelectsTheTrackWithoutARange) {
     EXPECT_EQ(At(image, 180, 5), qRgb(0, 0, 0));
 }
 
-TEST_F(Selection, TheProgramSetsSelectionsAndClickLines) {
+TEST_F(Selection, TheProgramSetsSelectionsAndClickLines)
+{
     CTrack* other = LoadSine(10, 44100, 1, 12000, "other.wav");
     ASSERT_TRUE(AddTrack(other));
     WaitForPeaks();
@@ -189,7 +198,8 @@ TEST_F(Selection, TheProgramSetsSelectionsAndClickLines) {
     EXPECT_EQ(At(range, 165, 5), qRgb(0, 0, 0));
 }
 
-TEST_F(Selection, ZoomKeepsTheSelectionOnItsTimes) {
+TEST_F(Selection, ZoomKeepsTheSelectionOnItsTimes)
+{
     EXPECT_TRUE(MoveSelectArea(m_id, QVariant::fromValue<qint64>(kSecond),
                                QVariant::fromValue<qint64>(2 * kSecond)));
     EXPECT_TRUE(ZoomIn());
@@ -203,7 +213,8 @@ TEST_F(Selection, ZoomKeepsTheSelectionOnItsTimes) {
     EXPECT_EQ(Scale()->property("markEnd").toInt(), 156);
 }
 
-TEST_F(Selection, DraggingOutOfAScrollableRowScrollsItAndExtendsTheSelection) {
+TEST_F(Selection, DraggingOutOfAScrollableRowScrollsItAndExtendsTheSelection)
+{
     while (GetZoomfactor() > 41)
         ASSERT_TRUE(ZoomIn());
     WaitForPeaks();
@@ -228,7 +239,8 @@ TEST_F(Selection, DraggingOutOfAScrollableRowScrollsItAndExtendsTheSelection) {
     EXPECT_EQ(HScrollPos(), stopped);
 }
 
-TEST_F(Selection, ARightClickInTheSelectedRowAsksForTheContextMenu) {
+TEST_F(Selection, ARightClickInTheSelectedRowAsksForTheContextMenu)
+{
     Press(m_view, {300, 40}, Qt::RightButton);
     Release(m_view, {300, 40}, Qt::RightButton);
     auto messages = m_main->messages();

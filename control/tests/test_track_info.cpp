@@ -14,18 +14,21 @@ namespace {
 
 class TrackInfo : public ControlTest {
 protected:
-    QString Text(QWidget* view, const char* id) const {
+    QString Text(QWidget* view, const char* id) const
+    {
         // The panel's labels; the view's own lines reuse some of the numbers.
         auto* label = qobject_cast<QLabel*>(Child(Child(view, "CDlgTrackInfo"), id));
         return label ? label->text() : QStringLiteral("<none>");
     }
-    void Click(QWidget* view, const char* id) {
+    void Click(QWidget* view, const char* id)
+    {
         auto* button = qobject_cast<QAbstractButton*>(Child(view, id));
         ASSERT_NE(button, nullptr) << id;
         button->click();
         Pump(); // the panel posts to its view, the view to the main window
     }
-    std::vector<vorlain::test::Message> Posted(UINT msg) const {
+    std::vector<vorlain::test::Message> Posted(UINT msg) const
+    {
         std::vector<vorlain::test::Message> out;
         for (const auto& m : m_main->messages())
             if (m.msg == msg)
@@ -34,7 +37,8 @@ protected:
     }
 };
 
-TEST_F(TrackInfo, TheLabelsShowNameLengthLayoutAndRate) {
+TEST_F(TrackInfo, TheLabelsShowNameLengthLayoutAndRate)
+{
     CTrack* track = LoadSine(61.5, 22050, 1, 12000, "mono.wav");
     ASSERT_TRUE(AddTrack(track));
     WaitForPeaks();
@@ -54,7 +58,8 @@ TEST_F(TrackInfo, TheLabelsShowNameLengthLayoutAndRate) {
     EXPECT_EQ(Child(info, "id216")->geometry(), QRect(90, 125, 29, 24));
 }
 
-TEST_F(TrackInfo, OnlyTheSelectedRowOffersItsRangeButtons) {
+TEST_F(TrackInfo, OnlyTheSelectedRowOffersItsRangeButtons)
+{
     CTrack* a = LoadSine(1, 44100, 2, 8000, "a.wav");
     CTrack* b = LoadSine(1, 44100, 2, 8000, "b.wav");
     ASSERT_TRUE(AddTrack(a));
@@ -71,7 +76,8 @@ TEST_F(TrackInfo, OnlyTheSelectedRowOffersItsRangeButtons) {
     EXPECT_FALSE(Child(View(IdOf(b)), "id212")->isEnabled());
 }
 
-TEST_F(TrackInfo, TheButtonsPostRangesAndTheDeleteRequestToTheMainWindow) {
+TEST_F(TrackInfo, TheButtonsPostRangesAndTheDeleteRequestToTheMainWindow)
+{
     CTrack* track = LoadSine(10, 44100, 2);
     ASSERT_TRUE(AddTrack(track));
     WaitForPeaks();
@@ -109,7 +115,8 @@ TEST_F(TrackInfo, TheButtonsPostRangesAndTheDeleteRequestToTheMainWindow) {
     EXPECT_EQ(del[0].lParam, 0);
 }
 
-TEST_F(TrackInfo, WhilePlayingTheButtonsTakeThePlayingLinesTime) {
+TEST_F(TrackInfo, WhilePlayingTheButtonsTakeThePlayingLinesTime)
+{
     CTrack* track = LoadSine(10, 44100, 2);
     ASSERT_TRUE(AddTrack(track));
     WaitForPeaks();
@@ -125,7 +132,8 @@ TEST_F(TrackInfo, WhilePlayingTheButtonsTakeThePlayingLinesTime) {
     EXPECT_EQ(range[0].lParam, 6 * kSecond + 5);
 }
 
-TEST_F(TrackInfo, RangesBeyondThirtyTwoBitsArriveWhole) {
+TEST_F(TrackInfo, RangesBeyondThirtyTwoBitsArriveWhole)
+{
     // A range past 4294.967295 s: the parameters carry all 64 bits.
     CTrack* track = LoadSine(1, 44100, 2);
     ASSERT_TRUE(AddTrack(track));

@@ -29,13 +29,15 @@ const QRgb kRed = qRgb(255, 0, 0);
 const QRgb kPanel = qRgb(225, 225, 225);
 const QRgb kBlack = qRgb(0, 0, 0);
 
-QRgb At(const QImage& image, int x, int y) {
+QRgb At(const QImage& image, int x, int y)
+{
     return image.pixel(x, y) | 0xFF000000u;
 }
 
 /** A 441 Hz sine per channel with its own amplitude: every 5248-frame column
  *  sees whole periods, so every column has the same peaks. */
-Samples TwoSines(int64_t frames, int left, int right) {
+Samples TwoSines(int64_t frames, int left, int right)
+{
     Samples s(frames * 2);
     for (int64_t f = 0; f < frames; ++f) {
         const double v = std::sin(2 * M_PI * 441.0 * double(f) / 44100.0);
@@ -45,7 +47,8 @@ Samples TwoSines(int64_t frames, int left, int right) {
     return s;
 }
 
-std::pair<int, int> Extremes(const Samples& s, int channels, int ch) {
+std::pair<int, int> Extremes(const Samples& s, int channels, int ch)
+{
     int lo = 65536, hi = -1;
     for (size_t i = ch; i < s.size(); i += channels) {
         lo = std::min<int>(lo, OffsetSample(s[i]));
@@ -56,7 +59,8 @@ std::pair<int, int> Extremes(const Samples& s, int channels, int ch) {
 
 class TrackView : public ControlTest {};
 
-TEST_F(TrackView, AStereoRowShowsBothBandsTheSeparatorAndTheDivider) {
+TEST_F(TrackView, AStereoRowShowsBothBandsTheSeparatorAndTheDivider)
+{
     const Samples stereo = TwoSines(3 * 44100, 24000, 9000);
     CTrack* a = LoadTrack(stereo, 44100, 2, "stereo.wav");
     const Samples mono = vorlain::test::Sine(3 * 44100, 44100, 1, 441.0, 12000);
@@ -104,7 +108,8 @@ TEST_F(TrackView, AStereoRowShowsBothBandsTheSeparatorAndTheDivider) {
     EXPECT_EQ(At(monoImage, 300, 75), kBlack);
 }
 
-TEST_F(TrackView, A48000HzTrackKeepsItsTimesOnTheSharedScale) {
+TEST_F(TrackView, A48000HzTrackKeepsItsTimesOnTheSharedScale)
+{
     // A click one second in, at 44100 Hz and at 48000 Hz: both land in the
     // column of 1 s, x = 148.
     CTrack* a = LoadTrack(vorlain::test::Clicks(2 * 44100, 2, {44100}), 44100, 2, "a.wav");
@@ -125,7 +130,8 @@ TEST_F(TrackView, A48000HzTrackKeepsItsTimesOnTheSharedScale) {
     EXPECT_EQ(qobject_cast<QLabel*>(Child(View(IdOf(b)), "id209"))->text(), "Time: 00:00:02.000");
 }
 
-TEST_F(TrackView, AVanishedDataFileEndsTheRowThere) {
+TEST_F(TrackView, AVanishedDataFileEndsTheRowThere)
+{
     CTrack* track = LoadSine(12, 44100, 2);
     ASSERT_TRUE(AddTrack(track));
     WaitForPeaks();
@@ -147,7 +153,8 @@ TEST_F(TrackView, AVanishedDataFileEndsTheRowThere) {
     EXPECT_EQ(At(image, 140 + 5 * 44100 / 5248 + 2, 20), kBlack);
 }
 
-TEST_F(TrackView, ABlankTrackDrawsTheRowWithoutAWave) {
+TEST_F(TrackView, ABlankTrackDrawsTheRowWithoutAWave)
+{
     CTrack* blank = Kestrum_AddTrack(m_session, nullptr);
     ASSERT_NE(blank, nullptr);
     ASSERT_TRUE(AddTrack(blank));
@@ -167,7 +174,8 @@ TEST_F(TrackView, ABlankTrackDrawsTheRowWithoutAWave) {
     EXPECT_TRUE(ZoomOut());
 }
 
-TEST_F(TrackView, ARedrawAfterACutShowsTheShorterTrack) {
+TEST_F(TrackView, ARedrawAfterACutShowsTheShorterTrack)
+{
     CTrack* track = LoadSine(4, 44100, 2);
     ASSERT_TRUE(AddTrack(track));
     WaitForPeaks();
@@ -185,7 +193,8 @@ TEST_F(TrackView, ARedrawAfterACutShowsTheShorterTrack) {
     EXPECT_EQ(Scale()->property("markStart").toInt(), 148);
 }
 
-TEST_F(TrackView, LivePeaksGrowARecordingRowAndTheEndReleasesIt) {
+TEST_F(TrackView, LivePeaksGrowARecordingRowAndTheEndReleasesIt)
+{
     CTrack* record = Kestrum_AddTrack(m_session, nullptr);
     ASSERT_TRUE(AddTrack(record));
     WaitForPeaks();
@@ -242,7 +251,8 @@ TEST_F(TrackView, LivePeaksGrowARecordingRowAndTheEndReleasesIt) {
     EXPECT_EQ(SendMessage(hwnd, vorlain::WM_RECORD_PEAKS, 0, 0), 0); // no pointers: ignored
 }
 
-TEST_F(TrackView, LivePeaksOfTheFirstColumnsAreDrawnWhereTheBandsPutThem) {
+TEST_F(TrackView, LivePeaksOfTheFirstColumnsAreDrawnWhereTheBandsPutThem)
+{
     CTrack* record = Kestrum_AddTrack(m_session, nullptr);
     ASSERT_TRUE(AddTrack(record));
     WaitForPeaks();

@@ -15,11 +15,13 @@ const QRgb kPanel = qRgb(225, 225, 225);
 const QRgb kGreen = qRgb(0, 255, 0);
 const QRgb kRed = qRgb(255, 0, 0);
 
-QRgb At(const QImage& image, int x, int y) {
+QRgb At(const QImage& image, int x, int y)
+{
     return image.pixel(x, y) | 0xFF000000u;
 }
 
-CDisplayList Flat(size_t columns, ColumnPeak left, ColumnPeak right) {
+CDisplayList Flat(size_t columns, ColumnPeak left, ColumnPeak right)
+{
     CDisplayList list;
     list.channel[0].assign(columns, left);
     list.channel[1].assign(columns, right);
@@ -27,14 +29,16 @@ CDisplayList Flat(size_t columns, ColumnPeak left, ColumnPeak right) {
 }
 
 QImage Render(const CDisplayList& list, int channels, int width, int64_t scroll = 0,
-              bool selected = false) {
+              bool selected = false)
+{
     WaveColors colors;
     if (selected)
         colors.background = QColor(0, 0, 0);
     return CWavePainter::Render(list, channels, width, scroll, colors, QFont());
 }
 
-TEST(WavePainter, StereoRowHasFrameSeparatorDividerAndBothBands) {
+TEST(WavePainter, StereoRowHasFrameSeparatorDividerAndBothBands)
+{
     const int width = 300, columns = 40;
     QImage image = Render(Flat(columns, {60, 20}, {130, 90}), 2, width);
     ASSERT_EQ(image.width(), width);
@@ -69,7 +73,8 @@ TEST(WavePainter, StereoRowHasFrameSeparatorDividerAndBothBands) {
         EXPECT_EQ(At(image, x, 40), kPanel) << x;
 }
 
-TEST(WavePainter, EachLineLeavesOutItsEndPointAsADrawingDeviceDoes) {
+TEST(WavePainter, EachLineLeavesOutItsEndPointAsADrawingDeviceDoes)
+{
     // A flat line at y 50: every column's pixel is set by the stroke that
     // starts there, so the last column's own point stays unset.
     const int columns = 10;
@@ -82,7 +87,8 @@ TEST(WavePainter, EachLineLeavesOutItsEndPointAsADrawingDeviceDoes) {
         EXPECT_EQ(At(image, 140, y), kGreen) << y;
 }
 
-TEST(WavePainter, MonoRowUsesTheFullHeightAndHasNoDivider) {
+TEST(WavePainter, MonoRowUsesTheFullHeightAndHasNoDivider)
+{
     QImage image = Render(Flat(30, {140, 10}, {0, 0}), 1, 250);
     EXPECT_EQ(At(image, 200, 75), kPanel);
     for (int y = 1; y < 149; ++y)
@@ -91,14 +97,16 @@ TEST(WavePainter, MonoRowUsesTheFullHeightAndHasNoDivider) {
         EXPECT_EQ(At(image, 140, y), kRed) << y;
 }
 
-TEST(WavePainter, OtherChannelCountsShowTheBackgroundAlone) {
+TEST(WavePainter, OtherChannelCountsShowTheBackgroundAlone)
+{
     QImage image = Render(Flat(30, {140, 10}, {140, 10}), 6, 250);
     for (int x = 141; x < 249; ++x)
         for (int y = 1; y < 149; ++y)
             ASSERT_EQ(At(image, x, y), kPanel) << x << "," << y;
 }
 
-TEST(WavePainter, TheSelectedRowIsBlackAndScrollingSkipsColumns) {
+TEST(WavePainter, TheSelectedRowIsBlackAndScrollingSkipsColumns)
+{
     CDisplayList list;
     for (int c = 0; c < 50; ++c) {
         list.channel[0].push_back({uint8_t(c + 10), uint8_t(c + 10)});
@@ -111,7 +119,8 @@ TEST(WavePainter, TheSelectedRowIsBlackAndScrollingSkipsColumns) {
     EXPECT_EQ(At(image, 150, 40), qRgb(0, 0, 0));
 }
 
-TEST(WavePainter, InvertingTwiceRestoresThePicture) {
+TEST(WavePainter, InvertingTwiceRestoresThePicture)
+{
     QImage image = Render(Flat(40, {60, 20}, {130, 90}), 2, 300);
     const QImage original = image.copy();
     CWavePainter::InvertColumns(image, 150, 160);
@@ -125,7 +134,8 @@ TEST(WavePainter, InvertingTwiceRestoresThePicture) {
     EXPECT_EQ(At(image, 0, 10), qRgb(130, 130, 130));
 }
 
-TEST(WavePainter, TheLettersSitLeftOfTheSeparator) {
+TEST(WavePainter, TheLettersSitLeftOfTheSeparator)
+{
     QImage stereo = Render(Flat(1, {0, 0}, {0, 0}), 2, 200);
     auto whiteIn = [](const QImage& image, int y0, int y1) {
         int count = 0;

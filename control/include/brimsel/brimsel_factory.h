@@ -44,7 +44,8 @@ Q_DECLARE_INTERFACE(IBrimselFactory, BRIMSEL_FACTORY_IID)
 namespace brimsel {
 
 /** The program's plugin folder: "plugins" beside the running program. */
-inline QString DefaultPluginFolder() {
+inline QString DefaultPluginFolder()
+{
     return QCoreApplication::applicationDirPath() + QStringLiteral("/plugins");
 }
 
@@ -55,7 +56,8 @@ inline QString DefaultPluginFolder() {
  * unloading).
  */
 inline IBrimselFactory* FindFactory(const QString& progId, const QString& folder,
-                                    QString* error = nullptr) {
+                                    QString* error = nullptr)
+{
     QDir dir(folder);
     const QStringList files = dir.entryList(QDir::Files);
     for (const QString& name : files) {
@@ -76,7 +78,8 @@ inline IBrimselFactory* FindFactory(const QString& progId, const QString& folder
 
 /** Creates a control by program id from folder (default: the program's plugin folder). */
 inline QWidget* CreateControlByProgId(const QString& progId, QWidget* parent,
-                                      const QString& folder = QString(), QString* error = nullptr) {
+                                      const QString& folder = QString(), QString* error = nullptr)
+{
     IBrimselFactory* factory =
         FindFactory(progId, folder.isEmpty() ? DefaultPluginFolder() : folder, error);
     return factory ? factory->CreateControl(parent) : nullptr;
