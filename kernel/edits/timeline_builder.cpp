@@ -23,12 +23,7 @@ CTimelineBuilder::CTimelineBuilder(CTrack& track)
 
 void CTimelineBuilder::append(uint32_t state, int64_t start, int64_t end, const char* path)
 {
-    TrackSegment s{};
-    s.state = state;
-    s.start = start;
-    s.end = end;
-    std::snprintf(s.path, sizeof s.path, "%s", path);
-    m_timeline->Append(s);
+    m_timeline->Append(MakeSegment(state, start, end, path));
     if (!(state & vorlain::kHeaderSegment)) {
         m_pos = end;
         if (m_onAppend)

@@ -36,16 +36,6 @@ constexpr int kBufferMs = 100;
 // library could not end the capture in time.
 constexpr auto kFinishWait = std::chrono::milliseconds(600);
 
-TrackSegment makeSegment(uint32_t state, int64_t start, int64_t end, const std::string& path)
-{
-    TrackSegment s{};
-    s.state = state;
-    s.start = start;
-    s.end = end;
-    std::snprintf(s.path, sizeof s.path, "%s", path.c_str());
-    return s;
-}
-
 // The flags are written by the exports on the application's thread and read
 // by the capture thread.
 uint32_t loadFlag(uint32_t& flag) { return std::atomic_ref<uint32_t>(flag).load(); }
@@ -124,7 +114,7 @@ bool CTrackRecorder::Prepare(CTrack& track)
         return false;
     }
     m_timeline = std::make_unique<CTimeline>();
-    m_timeline->Append(makeSegment(vorlain::kHeaderSegment, 0, 0, m_headerPath));
+    m_timeline->Append(MakeSegment(vorlain::kHeaderSegment, 0, 0, m_headerPath.c_str()));
     ++m_fileNumber;
 
     m_finished = false;
@@ -240,7 +230,7 @@ void CTrackRecorder::closeFileLocked(int64_t end)
         std::fclose(m_file);
     m_file = nullptr;
     m_fileOpen = false;
-    m_timeline->Append(makeSegment(vorlain::kAudioSegment, m_segmentStart, end, dataFilePath(m_fileNumber)));
+    m_timeline->Append(MakeSegment(vorlain::kAudioSegment, m_segmentStart, end, dataFilePath(m_fileNumber).c_str()));
     ++m_fileNumber;
     m_fileBytes = 0;
 }

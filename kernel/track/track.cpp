@@ -23,20 +23,6 @@
 
 using namespace kernel;
 
-namespace {
-
-TrackSegment makeSegment(uint32_t state, int64_t start, int64_t end, const std::string& path)
-{
-    TrackSegment s{};
-    s.state = state;
-    s.start = start;
-    s.end = end;
-    std::snprintf(s.path, sizeof s.path, "%s", path.c_str());
-    return s;
-}
-
-} // namespace
-
 CTrack::CTrack(std::string name, uint32_t trackId, std::string sessionFolder)
     : m_name(std::move(name)), m_sessionFolder(std::move(sessionFolder)), m_trackId(trackId)
 {
@@ -154,7 +140,7 @@ int CTrack::Load(const char* wavePath)
     std::string headerPath = NextDataFilePath();
     if (headerPath.empty() || !WriteWholeFile(headerPath, header.data(), header.size()))
         return 0;
-    timeline->Append(makeSegment(vorlain::kHeaderSegment, 0, 0, headerPath));
+    timeline->Append(MakeSegment(vorlain::kHeaderSegment, 0, 0, headerPath.c_str()));
     ++m_nextFileNumber;
 
     const int64_t pieceSize = (m_pieceLength / 1'000'000) * m_bytesPerSample * m_channels * m_sampleRate;
@@ -173,7 +159,7 @@ int CTrack::Load(const char* wavePath)
                     return 0;
                 int64_t start = (int64_t(n) - 1) * m_pieceLength;
                 int64_t end = start + got * m_pieceLength / pieceSize;
-                timeline->Append(makeSegment(vorlain::kAudioSegment, start, end, path));
+                timeline->Append(MakeSegment(vorlain::kAudioSegment, start, end, path.c_str()));
                 length = end;
                 m_nextFileNumber = n + 1;
             }
@@ -183,7 +169,7 @@ int CTrack::Load(const char* wavePath)
         if (path.empty() || !WriteWholeFile(path, piece.data(), piece.size()))
             return 0;
         int64_t start = (int64_t(n) - 1) * m_pieceLength;
-        timeline->Append(makeSegment(vorlain::kAudioSegment, start, start + m_pieceLength, path));
+        timeline->Append(MakeSegment(vorlain::kAudioSegment, start, start + m_pieceLength, path.c_str()));
         length = start + m_pieceLength;
         m_nextFileNumber = n + 1;
     }

@@ -6,7 +6,20 @@
 #include "vorlain/records.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <vector>
+
+/** A segment record for [start, end) held by the data file at path. Callers
+ *  check that the path fits the record's field before they name a file. */
+inline TrackSegment MakeSegment(uint32_t state, int64_t start, int64_t end, const char* path)
+{
+    TrackSegment s{};
+    s.state = state;
+    s.start = start;
+    s.end = end;
+    std::snprintf(s.path, sizeof s.path, "%s", path ? path : "");
+    return s;
+}
 
 class CTimeline {
 public:
