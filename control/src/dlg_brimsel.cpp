@@ -350,6 +350,17 @@ void CDlgBrimsel::FireSelectingTime(int64_t from, int64_t to)
     m_pDlgPanel->FireSelectingTime(ClampTime(from), ClampTime(to));
 }
 
+void CDlgBrimsel::PublishSelection(int64_t from, int64_t to)
+{
+    CDlgScale* scale = m_pDlgPanel->Scale();
+    scale->SetRange(m_selLeft, m_selRight);
+    scale->InvalidateMarkers();
+    update();
+    m_selFrom = ClampTime(from);
+    m_selTo = ClampTime(to);
+    FireSelectingTime(m_selFrom, m_selTo);
+}
+
 void CDlgBrimsel::Select()
 {
     m_selected = true;
@@ -557,7 +568,6 @@ void CDlgBrimsel::OnLButtonUp(int, int)
 void CDlgBrimsel::OnMouseMove(int x, int y)
 {
     m_timer1.stop();
-    CDlgScale* scale = m_pDlgPanel->Scale();
     if (InWaveArea(x, y)) {
         if (!m_dragging) {
             m_leftEdgeGrab = m_rightEdgeGrab = false;
@@ -583,12 +593,7 @@ void CDlgBrimsel::OnMouseMove(int x, int y)
                 m_selLeft = std::min(a, x);
                 m_selRight = std::max(a, x);
             }
-            scale->SetRange(m_selLeft, m_selRight);
-            scale->InvalidateMarkers();
-            update();
-            m_selFrom = ClampTime(TimeAt(m_selLeft));
-            m_selTo = ClampTime(TimeAt(m_selRight));
-            FireSelectingTime(m_selFrom, m_selTo);
+            PublishSelection(TimeAt(m_selLeft), TimeAt(m_selRight));
             if (m_edgeDrag)
                 setCursor(Qt::SizeHorCursor);
         }
@@ -610,12 +615,7 @@ void CDlgBrimsel::OnMouseMove(int x, int y)
             from = 0;
             to = TimeAt(m_selRight);
         }
-        scale->SetRange(m_selLeft, m_selRight);
-        scale->InvalidateMarkers();
-        update();
-        m_selFrom = ClampTime(from);
-        m_selTo = ClampTime(to);
-        FireSelectingTime(m_selFrom, m_selTo);
+        PublishSelection(from, to);
     }
 
     if (m_dragging && x >= 0 && x < kWaveLeft && m_pDlgPanel->HScrollPos() > 0) {
@@ -636,29 +636,18 @@ void CDlgBrimsel::OnMouseLeave(int x, int)
     m_dragging = false;
     if (m_pDlgPanel->IsPlaying() || m_pDlgPanel->IsRecording())
         return;
-    CDlgScale* scale = m_pDlgPanel->Scale();
     if (HasSelection() && m_selRight < m_selLeft)
         std::swap(m_selLeft, m_selRight);
     if (x >= kWaveLeft && x < width() + 500) {
         if (HasSelection()) {
             m_selRight = std::min(x, EndOfData());
-            scale->SetRange(m_selLeft, m_selRight);
-            scale->InvalidateMarkers();
-            update();
-            m_selFrom = ClampTime(TimeAt(m_selLeft));
-            m_selTo = ClampTime(TimeAt(m_selRight));
-            FireSelectingTime(m_selFrom, m_selTo);
+            PublishSelection(TimeAt(m_selLeft), TimeAt(m_selRight));
         }
         m_timer1.start();
     } else if (x >= 0 && x < kWaveLeft) {
         if (HasSelection()) {
             m_selLeft = kWaveLeft;
-            scale->SetRange(m_selLeft, m_selRight);
-            scale->InvalidateMarkers();
-            update();
-            m_selFrom = ClampTime(TimeAt(m_selLeft));
-            m_selTo = ClampTime(TimeAt(m_selRight));
-            FireSelectingTime(m_selFrom, m_selTo);
+            PublishSelection(TimeAt(m_selLeft), TimeAt(m_selRight));
         }
         m_timer2.start();
     }

@@ -118,6 +118,9 @@ private:
     int XAt(int64_t time) const;
     int64_t ClampTime(int64_t time) const;
     void FireSelectingTime(int64_t from, int64_t to);
+    /** Shows the selection m_selLeft..m_selRight on the ruler and the row and
+     *  fires SelectingTime(from, to), both clamped to the track. */
+    void PublishSelection(int64_t from, int64_t to);
 
     CDlgPanel* m_pDlgPanel;
     CDlgTrackInfo* m_infoPanel = nullptr;

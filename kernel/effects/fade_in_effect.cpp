@@ -4,14 +4,6 @@
 
 #include <cmath>
 
-bool CFadeInEffect::SetCurve(uint32_t curve)
-{
-    if (curve > 1)
-        return false;
-    m_curve = curve;
-    return true;
-}
-
 bool CFadeInEffect::SetRange(int64_t from, int64_t to)
 {
     if (to <= from)

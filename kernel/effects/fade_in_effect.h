@@ -3,15 +3,11 @@
 // stereo frame get gains 2 bytes apart.
 #pragma once
 
-#include "effects/audio_effect.h"
+#include "effects/fade_effect.h"
 
-class CFadeInEffect : public CAudioEffect {
+class CFadeInEffect : public CFadeEffect {
 public:
-    /** 0 = linear, 1 = logarithmic; any other value is refused. */
-    bool SetCurve(uint32_t curve);
     /** N = the range's bytes rounded down to whole frames; refused when to <= from. */
     bool SetRange(int64_t from, int64_t to) override;
     bool Process(uint8_t* buffer, int64_t byteCount) override;
-
-    uint32_t m_curve = 0;
 };

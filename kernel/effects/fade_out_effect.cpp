@@ -4,14 +4,6 @@
 
 #include <cmath>
 
-bool CFadeOutEffect::SetCurve(uint32_t curve)
-{
-    if (curve > 1)
-        return false;
-    m_curve = curve;
-    return true;
-}
-
 bool CFadeOutEffect::SetRange(int64_t from, int64_t to)
 {
     m_from = from;

@@ -2,15 +2,11 @@
 // natural-log curve.
 #pragma once
 
-#include "effects/audio_effect.h"
+#include "effects/fade_effect.h"
 
-class CFadeOutEffect : public CAudioEffect {
+class CFadeOutEffect : public CFadeEffect {
 public:
-    /** 0 = linear, 1 = logarithmic; any other value is refused. */
-    bool SetCurve(uint32_t curve);
     /** N = the range's bytes, not rounded; never refused. */
     bool SetRange(int64_t from, int64_t to) override;
     bool Process(uint8_t* buffer, int64_t byteCount) override;
-
-    uint32_t m_curve = 0;
 };
