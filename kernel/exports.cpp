@@ -450,10 +450,11 @@ KESTRUM_API int Kestrum_FadeOut(CEditSession* session, uint32_t trackId, int64_t
 }
 
 KESTRUM_API int Kestrum_Echo(CEditSession* session, uint32_t trackId, int64_t from, int64_t to,
-                             uint32_t /*reserved1*/, uint32_t /*reserved2*/, float decay)
+                             uint32_t /*reserved1*/, uint32_t /*reserved2*/, uint32_t decayBits)
 {
+    // The effect reads the decay from the same bits.
     return runEffect(session, trackId, EffectType::Echo, kActionEcho, 0x029FB007, from, to,
-                     std::bit_cast<uint32_t>(decay));
+                     decayBits);
 }
 
 KESTRUM_API int Kestrum_Silence(CEditSession* session, uint32_t trackId, int64_t from, int64_t to)
@@ -500,23 +501,31 @@ KESTRUM_API int Kestrum_AddFile(CEditSession* session, uint32_t trackId, const c
 }
 
 // ---- mixing --------------------------------------------------------------------
+// Levels arrive as the bit pattern of a 32-bit float in an integer argument.
 
 KESTRUM_API int Kestrum_MixTrackFromPaste(CEditSession* session, uint32_t trackId, int64_t at,
-                                          float level)
+                                          uint32_t levelBits)
 {
-    return session && MixFromClipboard(*session, trackId, at, level) ? 1 : 0;
+    return session && MixFromClipboard(*session, trackId, at, std::bit_cast<float>(levelBits)) ? 1
+                                                                                               : 0;
 }
 
 KESTRUM_API int Kestrum_MixTrackFromTrack(CEditSession* session, uint32_t trackId, int64_t at,
-                                          uint32_t sourceTrackId, float level)
+                                          uint32_t sourceTrackId, uint32_t levelBits)
 {
-    return session && MixFromTrack(*session, trackId, at, sourceTrackId, level) ? 1 : 0;
+    return session &&
+                   MixFromTrack(*session, trackId, at, sourceTrackId, std::bit_cast<float>(levelBits))
+               ? 1
+               : 0;
 }
 
 KESTRUM_API int Kestrum_MixTrackFromFile(CEditSession* session, uint32_t trackId, int64_t at,
-                                         const char* path, float level)
+                                         const char* path, uint32_t levelBits)
 {
-    return session && MixFromFile(*session, trackId, at, path ? path : "", level) ? 1 : 0;
+    return session && MixFromFile(*session, trackId, at, path ? path : "",
+                                  std::bit_cast<float>(levelBits))
+               ? 1
+               : 0;
 }
 
 KESTRUM_API CTrack* Kestrum_ExtractTrack(CEditSession* session, uint32_t trackId, uint32_t channel)

@@ -5,7 +5,7 @@
 #include "dlg_scale.h"
 #include "dlg_track_info.h"
 #include "line_static.h"
-#include "registry_window.h"
+#include "vorlain/qt_registry_window.h"
 #include "sample_mapping.h"
 #include "summary_store.h"
 #include "time_mapping.h"
@@ -41,7 +41,7 @@ CDlgBrimsel::CDlgBrimsel(CDlgPanel* panel, QWidget* parent)
 {
     setObjectName(QStringLiteral("CDlgBrimsel"));
     setMouseTracking(true);
-    m_window = std::make_unique<CRegistryWindow>(
+    m_window = std::make_unique<vorlain::CRegistryWindow>(
         [this](UINT msg, WPARAM w, LPARAM l) { return OnMessage(msg, w, l); });
     const HWND hwnd = m_window->hwnd();
     // The builder thread only posts: the handle stays harmless after the view is gone.

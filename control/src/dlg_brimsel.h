@@ -22,7 +22,7 @@ class CTrack;
 class CDlgPanel;
 class CDlgTrackInfo;
 class CLineStatic;
-namespace brimsel {
+namespace vorlain {
 class CRegistryWindow;
 }
 
@@ -174,5 +174,5 @@ private:
     int64_t m_pictureScroll = -1;
     QFont m_letterFont;
 
-    std::unique_ptr<brimsel::CRegistryWindow> m_window;
+    std::unique_ptr<vorlain::CRegistryWindow> m_window;
 };

@@ -124,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 track->SaveRangeToWave(0, 0, (w + "/out.wav").c_str());
         }
         if (session->FindTrack(1)->m_length < 10'000'000)
-            Kestrum_MixTrackFromTrack(session, 1, 1000, count, 0.5f);
+            Kestrum_MixTrackFromTrack(session, 1, 1000, count, vorlain::FloatBits(0.5f));
         Kestrum_SaveProject(session, (w + "/resave.zvp").c_str(), 0);
     }
     Kestrum_Close(session);

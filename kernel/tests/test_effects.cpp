@@ -164,7 +164,7 @@ TEST_F(Effects, EchoRepeatsAClickEverySecondScaledByDecay)
 {
     Samples clicks = Clicks(44100 * 4, 2, {8820}); // a click at 0.2 s
     CTrack* track = loadTrack(clicks, 44100, 2);
-    ASSERT_EQ(Kestrum_Echo(m_session, 2, 0, 3 * kSecond, 0, 0, 0.5f), 1);
+    ASSERT_EQ(Kestrum_Echo(m_session, 2, 0, 3 * kSecond, 0, 0, vorlain::FloatBits(0.5f)), 1);
     auto out = pcm(track);
     auto at = [&](int64_t frame, int ch) { return sampleOf(out, static_cast<size_t>(frame * 2 + ch)); };
     for (int ch = 0; ch < 2; ++ch) {
@@ -186,7 +186,7 @@ TEST_F(Effects, EchoWithoutDecayRewritesTheRangeUnchanged)
     uint8_t block[4] = {1, 2, 3, 4};
     EXPECT_FALSE(e.Process(block, 4));
     size_t before = ListDir(m_track->m_trackFolder).size();
-    ASSERT_EQ(Kestrum_Echo(m_session, 1, kSecond, 3 * kSecond, 0, 0, -1.0f), 1);
+    ASSERT_EQ(Kestrum_Echo(m_session, 1, kSecond, 3 * kSecond, 0, 0, vorlain::FloatBits(-1.0f)), 1);
     EXPECT_GT(ListDir(m_track->m_trackFolder).size(), before);
     EXPECT_EQ(pcm(m_track), PcmBytes(m_samples));
     ActionRecord a{};
@@ -240,7 +240,7 @@ TEST_F(Effects, BadRangesAndIdsNeverCrash)
     // Reversed, empty and past-the-end ranges leave the audio as it was.
     EXPECT_EQ(Kestrum_FadeIn(m_session, 1, 2 * kSecond, kSecond, 0), 1);
     EXPECT_EQ(Kestrum_FadeOut(m_session, 1, 2 * kSecond, kSecond, 1), 1);
-    EXPECT_EQ(Kestrum_Echo(m_session, 1, 2 * kSecond, 2 * kSecond, 0, 0, 0.5f), 1);
+    EXPECT_EQ(Kestrum_Echo(m_session, 1, 2 * kSecond, 2 * kSecond, 0, 0, vorlain::FloatBits(0.5f)), 1);
     EXPECT_EQ(Kestrum_AdjustVolumn(m_session, 1, 20 * kSecond, 30 * kSecond, 512), 1);
     EXPECT_EQ(Kestrum_Silence(m_session, 1, -5 * kSecond, 0), 1);
     EXPECT_EQ(pcm(m_track), PcmBytes(m_samples));
@@ -257,7 +257,7 @@ TEST_F(Effects, AFullDiskFailsBeforeAnythingIsWritten)
     EXPECT_EQ(Kestrum_GetLastError(), 0x0273B007u);
     EXPECT_EQ(Kestrum_FadeOut(m_session, 1, 0, kSecond, 0), 0);
     EXPECT_EQ(Kestrum_GetLastError(), 0x028AB007u);
-    EXPECT_EQ(Kestrum_Echo(m_session, 1, 0, kSecond, 0, 0, 0.5f), 0);
+    EXPECT_EQ(Kestrum_Echo(m_session, 1, 0, kSecond, 0, 0, vorlain::FloatBits(0.5f)), 0);
     EXPECT_EQ(Kestrum_GetLastError(), 0x029FB007u);
     EXPECT_EQ(Kestrum_Silence(m_session, 1, 0, kSecond), 0);
     EXPECT_EQ(Kestrum_GetLastError(), 0x02B5B007u);

@@ -82,7 +82,7 @@ TEST_F(Mixing, LevelsScaleTheSourceTruncateTowardZeroAndClamp)
         SCOPED_TRACE(c.level);
         CTrack* dest = loadTrack(repeated(d, 2, frames));
         const auto before = paths(dest);
-        ASSERT_EQ(Kestrum_MixTrackFromTrack(m_session, dest->m_trackId, 0, source->m_trackId, c.level), 1);
+        ASSERT_EQ(Kestrum_MixTrackFromTrack(m_session, dest->m_trackId, 0, source->m_trackId, vorlain::FloatBits(c.level)), 1);
         EXPECT_EQ(samplesOf(pcm(dest)), repeated(c.expected, 2, frames));
         // Even level 0 writes the segment anew.
         const auto after = paths(dest);
@@ -99,7 +99,7 @@ TEST_F(Mixing, APositionAtASegmentEndLeavesThatSegmentAndMixesFromTheNext)
     const auto before = paths(dest);
     const auto original = pcm(dest);
     m_window->clear();
-    ASSERT_EQ(Kestrum_MixTrackFromTrack(m_session, 1, 5 * kSecond, 2, 1.0f), 1);
+    ASSERT_EQ(Kestrum_MixTrackFromTrack(m_session, 1, 5 * kSecond, 2, vorlain::FloatBits(1.0f)), 1);
     const auto p = progress();
     const auto after = paths(dest);
     EXPECT_EQ(Describe(segments(dest)),
@@ -136,7 +136,7 @@ TEST_F(Mixing, ATenSecondSourceIntoASixSecondTrackAtTwoSecondsMixesFourSeconds)
     CTrack* dest = loadRamp(44100 * 6);
     loadTrack(constant(44100 * 10, 2, -20));
     const auto original = samplesOf(pcm(dest));
-    ASSERT_EQ(Kestrum_MixTrackFromTrack(m_session, 1, 2 * kSecond, 2, 1.0f), 1);
+    ASSERT_EQ(Kestrum_MixTrackFromTrack(m_session, 1, 2 * kSecond, 2, vorlain::FloatBits(1.0f)), 1);
     EXPECT_EQ(dest->m_length, 6 * kSecond);
     EXPECT_EQ(Kestrum_GetTrackTime(m_session, 1), 6 * kSecond);
     const auto mixed = samplesOf(pcm(dest));
@@ -156,7 +156,7 @@ TEST_F(Mixing, FromTheClipboardOnlyTheCopiedRangeIsMixed)
     CTrack* source = loadRamp(44100 * 3);
     CTrack* dest = loadTrack(constant(44100 * 2, 2, 0));
     ASSERT_EQ(Kestrum_Copy(m_session, source->m_trackId, kSecond, 1'500'000), 1);
-    ASSERT_EQ(Kestrum_MixTrackFromPaste(m_session, dest->m_trackId, 250'000, 1.0f), 1);
+    ASSERT_EQ(Kestrum_MixTrackFromPaste(m_session, dest->m_trackId, 250'000, vorlain::FloatBits(1.0f)), 1);
     const auto src = samplesOf(pcm(source));
     auto expected = Samples(static_cast<size_t>(44100 * 2 * 2), 0);
     // [0.25 s, 0.75 s) of the destination gets [1 s, 1.5 s) of the source.
@@ -177,7 +177,7 @@ TEST_F(Mixing, SourcesOfAnotherChannelCountAreConverted)
     const Samples mono = Ramp(22050, 1);
     CTrack* monoSource = loadTrack(mono, 44100, 1);
     CTrack* stereoDest = loadTrack(constant(44100, 2, 0));
-    ASSERT_EQ(Kestrum_MixTrackFromTrack(m_session, stereoDest->m_trackId, 0, monoSource->m_trackId, 1.0f), 1);
+    ASSERT_EQ(Kestrum_MixTrackFromTrack(m_session, stereoDest->m_trackId, 0, monoSource->m_trackId, vorlain::FloatBits(1.0f)), 1);
     Samples expected(44100 * 2, 0);
     for (size_t i = 0; i < mono.size(); ++i)
         expected[2 * i] = expected[2 * i + 1] = mono[i];
@@ -186,7 +186,7 @@ TEST_F(Mixing, SourcesOfAnotherChannelCountAreConverted)
     const Samples stereo = Ramp(22050, 2);
     CTrack* stereoSource = loadTrack(stereo);
     CTrack* monoDest = loadTrack(constant(44100, 1, 0), 44100, 1);
-    ASSERT_EQ(Kestrum_MixTrackFromTrack(m_session, monoDest->m_trackId, 0, stereoSource->m_trackId, 1.0f), 1);
+    ASSERT_EQ(Kestrum_MixTrackFromTrack(m_session, monoDest->m_trackId, 0, stereoSource->m_trackId, vorlain::FloatBits(1.0f)), 1);
     Samples left(44100, 0);
     for (size_t i = 0; i < 22050; ++i)
         left[i] = stereo[2 * i];
@@ -207,35 +207,35 @@ TEST_F(Mixing, RefusedMixesChangeNothing)
     };
 
     m_window->clear();
-    EXPECT_EQ(Kestrum_MixTrackFromTrack(m_session, 1, 0, slow->m_trackId, 1.0f), 0);
+    EXPECT_EQ(Kestrum_MixTrackFromTrack(m_session, 1, 0, slow->m_trackId, vorlain::FloatBits(1.0f)), 0);
     EXPECT_EQ(Kestrum_GetLastError(), 0x06E6B002u); // 22050 Hz onto 44100 Hz
     EXPECT_EQ(progress(), (std::vector<WPARAM>{100}));
     unchanged();
-    EXPECT_EQ(Kestrum_MixTrackFromTrack(m_session, 1, 0, 1, std::numeric_limits<float>::quiet_NaN()), 0);
+    EXPECT_EQ(Kestrum_MixTrackFromTrack(m_session, 1, 0, 1, vorlain::FloatBits(std::numeric_limits<float>::quiet_NaN())), 0);
     EXPECT_EQ(Kestrum_GetLastError(), 0x06E5B002u);
-    EXPECT_EQ(Kestrum_MixTrackFromTrack(m_session, 1, 0, 1, std::numeric_limits<float>::infinity()), 0);
+    EXPECT_EQ(Kestrum_MixTrackFromTrack(m_session, 1, 0, 1, vorlain::FloatBits(std::numeric_limits<float>::infinity())), 0);
     EXPECT_EQ(Kestrum_GetLastError(), 0x06E5B002u);
-    EXPECT_EQ(Kestrum_MixTrackFromTrack(m_session, 1, -1, 1, 1.0f), 0);
+    EXPECT_EQ(Kestrum_MixTrackFromTrack(m_session, 1, -1, 1, vorlain::FloatBits(1.0f)), 0);
     EXPECT_EQ(Kestrum_GetLastError(), 0x06E5B002u);
-    EXPECT_EQ(Kestrum_MixTrackFromTrack(m_session, blank->m_trackId, 0, 1, 1.0f), 0);
+    EXPECT_EQ(Kestrum_MixTrackFromTrack(m_session, blank->m_trackId, 0, 1, vorlain::FloatBits(1.0f)), 0);
     EXPECT_EQ(Kestrum_GetLastError(), 0x06E4B001u);
     unchanged();
 
     // Unknown ids and an empty clipboard leave the last error alone.
     SetLastError(0x12345678);
-    EXPECT_EQ(Kestrum_MixTrackFromTrack(m_session, 9, 0, 1, 1.0f), 0);
-    EXPECT_EQ(Kestrum_MixTrackFromTrack(m_session, 1, 0, 9, 1.0f), 0);
-    EXPECT_EQ(Kestrum_MixTrackFromPaste(m_session, 1, 0, 1.0f), 0);
+    EXPECT_EQ(Kestrum_MixTrackFromTrack(m_session, 9, 0, 1, vorlain::FloatBits(1.0f)), 0);
+    EXPECT_EQ(Kestrum_MixTrackFromTrack(m_session, 1, 0, 9, vorlain::FloatBits(1.0f)), 0);
+    EXPECT_EQ(Kestrum_MixTrackFromPaste(m_session, 1, 0, vorlain::FloatBits(1.0f)), 0);
     ASSERT_EQ(Kestrum_Copy(m_session, 1, 0, 1000), 1);
-    EXPECT_EQ(Kestrum_MixTrackFromPaste(m_session, 9, 0, 1.0f), 0);
+    EXPECT_EQ(Kestrum_MixTrackFromPaste(m_session, 9, 0, vorlain::FloatBits(1.0f)), 0);
     EXPECT_EQ(Kestrum_GetLastError(), 0x12345678u);
-    EXPECT_EQ(Kestrum_MixTrackFromPaste(nullptr, 1, 0, 1.0f), 0);
-    EXPECT_EQ(Kestrum_MixTrackFromTrack(nullptr, 1, 0, 1, 1.0f), 0);
-    EXPECT_EQ(Kestrum_MixTrackFromFile(nullptr, 1, 0, "x.wav", 1.0f), 0);
+    EXPECT_EQ(Kestrum_MixTrackFromPaste(nullptr, 1, 0, vorlain::FloatBits(1.0f)), 0);
+    EXPECT_EQ(Kestrum_MixTrackFromTrack(nullptr, 1, 0, 1, vorlain::FloatBits(1.0f)), 0);
+    EXPECT_EQ(Kestrum_MixTrackFromFile(nullptr, 1, 0, "x.wav", vorlain::FloatBits(1.0f)), 0);
     EXPECT_EQ(dest->Timeline(), timeline);
 
     // A position past the end mixes nothing and still makes an undoable version.
-    ASSERT_EQ(Kestrum_MixTrackFromTrack(m_session, 1, 5 * kSecond, 1, 1.0f), 1);
+    ASSERT_EQ(Kestrum_MixTrackFromTrack(m_session, 1, 5 * kSecond, 1, vorlain::FloatBits(1.0f)), 1);
     EXPECT_EQ(paths(dest), std::vector<std::string>({timeline->Lookup(0)->path, timeline->Lookup(1)->path}));
     EXPECT_NE(dest->Timeline(), timeline);
 }
@@ -247,7 +247,7 @@ TEST_F(Mixing, AMissingSourceFileFailsAndTheTrackKeepsItsVersion)
     const CTimeline* timeline = dest->Timeline();
     RemoveFile(segments(source)[2].path); // the source's second audio file
     m_window->clear();
-    EXPECT_EQ(Kestrum_MixTrackFromTrack(m_session, 1, 0, 2, 1.0f), 0);
+    EXPECT_EQ(Kestrum_MixTrackFromTrack(m_session, 1, 0, 2, vorlain::FloatBits(1.0f)), 0);
     EXPECT_EQ(dest->Timeline(), timeline);
     EXPECT_EQ(progress().back(), 100u);
 }
@@ -258,7 +258,7 @@ TEST_F(Mixing, FromAFileImportsAHiddenTrackThenMixes)
     const auto original = samplesOf(pcm(dest));
     const std::string file = env().path("add.wav");
     ASSERT_TRUE(WriteWave(file, Ramp(44100, 1), 44100, 1)); // mono into stereo
-    ASSERT_EQ(Kestrum_MixTrackFromFile(m_session, 1, 500'000, file.c_str(), 0.5f), 1);
+    ASSERT_EQ(Kestrum_MixTrackFromFile(m_session, 1, 500'000, file.c_str(), vorlain::FloatBits(0.5f)), 1);
     ASSERT_EQ(m_session->TrackCount(), 2u);
     CTrack* hidden = m_session->FindTrack(2);
     EXPECT_EQ(hidden->m_present, 0u);
@@ -287,11 +287,11 @@ TEST_F(Mixing, FromAFileImportsAHiddenTrackThenMixes)
     EXPECT_EQ(a.trackId, 2u);
 
     // Refused before importing: nothing is added.
-    EXPECT_EQ(Kestrum_MixTrackFromFile(m_session, 7, 0, file.c_str(), 1.0f), 0);
+    EXPECT_EQ(Kestrum_MixTrackFromFile(m_session, 7, 0, file.c_str(), vorlain::FloatBits(1.0f)), 0);
     EXPECT_EQ(Kestrum_GetLastError(), 0x06E3B001u);
     // A destination at another rate gets the file converted to its rate.
     CTrack* slow = loadTrack(Samples(22050 * 2 * 2, 0), 22050, 2);
-    ASSERT_EQ(Kestrum_MixTrackFromFile(m_session, 3, 0, file.c_str(), 1.0f), 1);
+    ASSERT_EQ(Kestrum_MixTrackFromFile(m_session, 3, 0, file.c_str(), vorlain::FloatBits(1.0f)), 1);
     EXPECT_EQ(slow->m_length, 2 * kSecond); // the destination never grows
     CTrack* hiddenSlow = m_session->FindTrack(4);
     ASSERT_NE(hiddenSlow, nullptr);
@@ -305,7 +305,7 @@ TEST_F(Mixing, FromAFileImportsAHiddenTrackThenMixes)
     EXPECT_LT(nonZero, 2u * 22050u * 2u);
     EXPECT_EQ(m_session->TrackCount(), 4u);
     // A file the converter cannot read keeps the import's code.
-    EXPECT_EQ(Kestrum_MixTrackFromFile(m_session, 1, 0, env().path("none.wav").c_str(), 1.0f), 0);
+    EXPECT_EQ(Kestrum_MixTrackFromFile(m_session, 1, 0, env().path("none.wav").c_str(), vorlain::FloatBits(1.0f)), 0);
     EXPECT_TRUE(Kestrum_GetLastError() == 0x035DB001u || Kestrum_GetLastError() == 0x0368B001u);
     EXPECT_EQ(m_session->TrackCount(), 4u);
 }

@@ -7,6 +7,7 @@
 #include "vorlain/records.h"
 #include "vorlain/window.h"
 
+#include <bit>
 #include <cstdint>
 
 class CEditSession;
@@ -65,12 +66,14 @@ KESTRUM_API int Kestrum_GetLastActionAttr(CEditSession* session, ActionRecord* a
 KESTRUM_API int Kestrum_GetNextActionAttr(CEditSession* session, ActionRecord* action);
 
 // ---- effects ---------------------------------------------------------------
+// The echo decay and every mix level travel as the bit pattern of a 32-bit
+// float in an integer argument: pass vorlain::FloatBits(level).
 KESTRUM_API int Kestrum_FadeIn(CEditSession* session, uint32_t trackId, int64_t from, int64_t to,
                                uint32_t curve);
 KESTRUM_API int Kestrum_FadeOut(CEditSession* session, uint32_t trackId, int64_t from, int64_t to,
                                 uint32_t curve);
 KESTRUM_API int Kestrum_Echo(CEditSession* session, uint32_t trackId, int64_t from, int64_t to,
-                             uint32_t reserved1, uint32_t reserved2, float decay);
+                             uint32_t reserved1, uint32_t reserved2, uint32_t decayBits);
 KESTRUM_API int Kestrum_Silence(CEditSession* session, uint32_t trackId, int64_t from, int64_t to);
 KESTRUM_API int Kestrum_AdjustVolumn(CEditSession* session, uint32_t trackId, int64_t from,
                                      int64_t to, uint32_t volume);
@@ -81,11 +84,11 @@ KESTRUM_API int Kestrum_AddSlience(CEditSession* session, uint32_t trackId, int6
 KESTRUM_API int Kestrum_AddFile(CEditSession* session, uint32_t trackId, const char* path,
                                 int64_t at);
 KESTRUM_API int Kestrum_MixTrackFromPaste(CEditSession* session, uint32_t trackId, int64_t at,
-                                          float level);
+                                          uint32_t levelBits);
 KESTRUM_API int Kestrum_MixTrackFromTrack(CEditSession* session, uint32_t trackId, int64_t at,
-                                          uint32_t sourceTrackId, float level);
+                                          uint32_t sourceTrackId, uint32_t levelBits);
 KESTRUM_API int Kestrum_MixTrackFromFile(CEditSession* session, uint32_t trackId, int64_t at,
-                                         const char* path, float level);
+                                         const char* path, uint32_t levelBits);
 KESTRUM_API CTrack* Kestrum_ExtractTrack(CEditSession* session, uint32_t trackId, uint32_t channel);
 
 // ---- recording -------------------------------------------------------------
@@ -110,3 +113,8 @@ KESTRUM_API int AudioPlay_Stop(CAudoPlayMgr* player);
 KESTRUM_API int64_t AudioPlay_GetPlayingTime(CAudoPlayMgr* player);
 KESTRUM_API int AudioPlay_QueryStauts(CAudoPlayMgr* player);
 KESTRUM_API int AudioPlay_Close(CAudoPlayMgr* player);
+
+namespace vorlain {
+/** The bit pattern of a level or decay, as the echo and mix exports take it. */
+inline uint32_t FloatBits(float value) { return std::bit_cast<uint32_t>(value); }
+} // namespace vorlain

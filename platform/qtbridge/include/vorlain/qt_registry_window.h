@@ -6,7 +6,7 @@
 
 #include <functional>
 
-namespace brimsel {
+namespace vorlain {
 
 /**
  * Posted messages run later on the GUI thread, in the event loop. A sent
@@ -35,4 +35,4 @@ private:
     HWND m_hwnd = nullptr;
 };
 
-} // namespace brimsel
+} // namespace vorlain

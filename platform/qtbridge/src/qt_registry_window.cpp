@@ -1,4 +1,4 @@
-#include "registry_window.h"
+#include "vorlain/qt_registry_window.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -6,7 +6,7 @@
 #include <mutex>
 #include <unordered_map>
 
-namespace brimsel {
+namespace vorlain {
 namespace {
 
 struct Table {
@@ -80,4 +80,4 @@ LRESULT CRegistryWindow::Send(void*, HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     return result;
 }
 
-} // namespace brimsel
+} // namespace vorlain

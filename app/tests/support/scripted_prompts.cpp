@@ -1,0 +1,86 @@
+#include "scripted_prompts.h"
+
+namespace app::test {
+
+ScriptedPrompts::ScriptedPrompts()
+{
+    SetPrompts(this);
+}
+
+ScriptedPrompts::~ScriptedPrompts()
+{
+    SetPrompts(nullptr);
+}
+
+QStringList ScriptedPrompts::Messages() const
+{
+    QStringList texts;
+    for (const PromptCall& call : m_calls)
+        if (call.kind == PromptCall::Message)
+            texts << call.text;
+    return texts;
+}
+
+QStringList ScriptedPrompts::Externals() const
+{
+    QStringList urls;
+    for (const PromptCall& call : m_calls)
+        if (call.kind == PromptCall::External)
+            urls << call.text;
+    return urls;
+}
+
+QMessageBox::StandardButton ScriptedPrompts::MessageBox(QWidget*, const QString& caption,
+                                                        const QString& text, QMessageBox::Icon icon,
+                                                        QMessageBox::StandardButtons buttons)
+{
+    m_calls.push_back({PromptCall::Message, caption, text, icon, buttons, {}});
+    if (!m_messages.empty()) {
+        QMessageBox::StandardButton answer = m_messages.front();
+        m_messages.pop_front();
+        return answer;
+    }
+    for (QMessageBox::StandardButton b :
+         {QMessageBox::Yes, QMessageBox::Ok, QMessageBox::No, QMessageBox::Cancel})
+        if (buttons & b)
+            return b;
+    return QMessageBox::NoButton;
+}
+
+QString ScriptedPrompts::OpenFileName(QWidget*, const QString& filter)
+{
+    m_calls.push_back({PromptCall::OpenFile, {}, filter, QMessageBox::NoIcon, {}, {}});
+    if (m_files.empty())
+        return {};
+    QString path = m_files.front();
+    m_files.pop_front();
+    return path;
+}
+
+QString ScriptedPrompts::SaveFileName(QWidget*, const QString& filter, const QString& defaultSuffix)
+{
+    m_calls.push_back({PromptCall::SaveFile, {}, filter, QMessageBox::NoIcon, {}, defaultSuffix});
+    if (m_files.empty())
+        return {};
+    QString path = m_files.front();
+    m_files.pop_front();
+    return path;
+}
+
+QString ScriptedPrompts::BrowseFolder(QWidget*, const QString& title)
+{
+    m_calls.push_back({PromptCall::Folder, title, {}, QMessageBox::NoIcon, {}, {}});
+    if (m_folders.empty())
+        return {};
+    QString path = m_folders.front();
+    m_folders.pop_front();
+    return path;
+}
+
+bool ScriptedPrompts::OpenExternal(const QUrl& url)
+{
+    m_calls.push_back({PromptCall::External, {}, url.toString(), QMessageBox::NoIcon, {}, {}});
+    return true;
+}
+
+} // namespace app::test

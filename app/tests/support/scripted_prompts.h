@@ -1,0 +1,60 @@
+// Answers the program's message boxes, file dialogs, folder browser and
+// desktop hand-offs from a script, and records every question asked.
+#pragma once
+
+#include "main/prompts.h"
+
+#include <QStringList>
+
+#include <deque>
+#include <vector>
+
+namespace app::test {
+
+struct PromptCall {
+    enum Kind { Message, OpenFile, SaveFile, Folder, External } kind;
+    QString caption; // message caption or folder-browser title
+    QString text;    // message text, filter or URL
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    QString suffix; // default suffix of a save dialog
+};
+
+/** Installed while alive. Unscripted questions get: a message box its
+ *  first of Yes, Ok, No, Cancel offered; a file dialog or browser a
+ *  cancel (empty path); an external open "true" and nothing started. */
+class ScriptedPrompts final : public IUserPrompts {
+public:
+    ScriptedPrompts();
+    ~ScriptedPrompts() override;
+    ScriptedPrompts(const ScriptedPrompts&) = delete;
+    ScriptedPrompts& operator=(const ScriptedPrompts&) = delete;
+
+    void AnswerMessage(QMessageBox::StandardButton button) { m_messages.push_back(button); }
+    void AnswerFile(const QString& path) { m_files.push_back(path); }
+    void AnswerFolder(const QString& path) { m_folders.push_back(path); }
+
+    const std::vector<PromptCall>& Calls() const { return m_calls; }
+    /** Texts of every message box shown, in order. */
+    QStringList Messages() const;
+    /** URLs handed to the desktop, in order. */
+    QStringList Externals() const;
+    void Clear() { m_calls.clear(); }
+
+    QMessageBox::StandardButton MessageBox(QWidget* parent, const QString& caption,
+                                           const QString& text, QMessageBox::Icon icon,
+                                           QMessageBox::StandardButtons buttons) override;
+    QString OpenFileName(QWidget* parent, const QString& filter) override;
+    QString SaveFileName(QWidget* parent, const QString& filter,
+                         const QString& defaultSuffix) override;
+    QString BrowseFolder(QWidget* parent, const QString& title) override;
+    bool OpenExternal(const QUrl& url) override;
+
+private:
+    std::vector<PromptCall> m_calls;
+    std::deque<QMessageBox::StandardButton> m_messages;
+    std::deque<QString> m_files;
+    std::deque<QString> m_folders;
+};
+
+} // namespace app::test
