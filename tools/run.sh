@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Builds Vorlain and starts the editor. Until the program lands, this builds
-# the libraries and says so.
+# Builds Vorlain and starts the editor.
+# Usage: tools/run.sh [audio file or .zvp project]
 set -euo pipefail
+args=()
+for a in "$@"; do
+  # The build runs from the source folder: keep the user's relative paths.
+  if [ -e "$a" ]; then args+=("$(realpath "$a")"); else args+=("$a"); fi
+done
 cd "$(dirname "$0")/.."
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLAIN_TESTS=OFF
-cmake --build build -j"$(nproc)"
-if [ -x build/bin/vorlain ]; then
-  exec build/bin/vorlain "$@"
+if [ ! -f build/CMakeCache.txt ]; then
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
-echo "Built the Vorlain libraries into build/bin. The editor program comes in a later release."
+cmake --build build -j"$(nproc)" --target vorlain
+exec build/bin/vorlain "${args[@]}"

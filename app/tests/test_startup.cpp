@@ -1,0 +1,185 @@
+// Start-up: the command line, the recent lists, the language file and the
+// temporary path.
+#include "window_fixture.h"
+
+#include "config/app_config.h"
+#include "config/language.h"
+#include "config/recent_files.h"
+#include "main/command_line.h"
+#include "window/command_ids.h"
+
+#include "vorlain/platform.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+using namespace cmd;
+
+namespace app::test {
+namespace {
+
+TEST(CommandLine, NoArgumentAFileOrAProjectInAnyCaseAndQuotes)
+{
+    EXPECT_TRUE(ParseCommandLine({"vorlain"}).projectPath.isEmpty());
+    EXPECT_TRUE(ParseCommandLine({"vorlain"}).filePath.isEmpty());
+    EXPECT_TRUE(ParseCommandLine({"vorlain", "  \"\"  "}).filePath.isEmpty());
+
+    StartupPaths file = ParseCommandLine({"vorlain", "/music/song.mp3"});
+    EXPECT_EQ(file.filePath, "/music/song.mp3");
+    EXPECT_TRUE(file.projectPath.isEmpty());
+
+    StartupPaths project = ParseCommandLine({"vorlain", " \"/work/X.ZVP\" "});
+    EXPECT_EQ(project.projectPath, "/work/X.ZVP");
+    EXPECT_TRUE(project.filePath.isEmpty());
+    EXPECT_EQ(ParseCommandLine({"vorlain", "a.Zvp"}).projectPath, "a.Zvp");
+    // Three characters alone are not a project name.
+    EXPECT_EQ(ParseCommandLine({"vorlain", "zvp"}).filePath, "zvp");
+}
+
+class RecentLists : public vorlain::test::IsolatedTest {};
+
+TEST_F(RecentLists, TheNinthReplacesPathZeroAndAKnownOneInOtherCaseChangesNothing)
+{
+    for (int i = 0; i < 8; ++i)
+        AddRecent(kRecentFileSection, QStringLiteral("/a/file%1.wav").arg(i));
+    QStringList slots = RecentSlots(kRecentFileSection);
+    ASSERT_EQ(slots.size(), 8);
+    EXPECT_EQ(slots.at(7), "/a/file7.wav");
+
+    AddRecent(kRecentFileSection, QStringLiteral("/A/FILE3.WAV"));
+    EXPECT_EQ(RecentSlots(kRecentFileSection), slots);
+
+    AddRecent(kRecentFileSection, QStringLiteral("/a/ninth.wav"));
+    QStringList expected = slots;
+    expected[0] = QStringLiteral("/a/ninth.wav");
+    EXPECT_EQ(RecentSlots(kRecentFileSection), expected);
+
+    // The file on disk, and the other list untouched.
+    char value[1024];
+    VorlainGetProfileString("RecentFile", "Path0", "", value, sizeof value,
+                            RecentIniPath().toUtf8().constData());
+    EXPECT_STREQ(value, "/a/ninth.wav");
+    EXPECT_TRUE(RecentIniPath().startsWith(ConfigFolder()));
+    EXPECT_EQ(RecentSlots(kRecentProjectSection), QStringList(8, QString()));
+
+    ClearRecent(kRecentFileSection, 2);
+    AddRecent(kRecentFileSection, QStringLiteral("/a/refill.wav"));
+    EXPECT_EQ(RecentSlots(kRecentFileSection).at(2), "/a/refill.wav");
+}
+
+class Startup : public WindowTest {};
+
+TEST_F(Startup, AnAudioFileOnTheCommandLineIsAddedAndListed)
+{
+    const std::string wav = MakeWave("start.wav", 2, 2);
+    StartupPaths paths = ParseCommandLine({"vorlain", QString::fromStdString("\"" + wav + "\"")});
+    Start(paths);
+    EXPECT_EQ(Window().Control().VisibleTracks(), QList<int>{1});
+    EXPECT_EQ(Kestrum_GetTrackTime(Window().Editor(), 1), 2 * kSecond);
+    EXPECT_EQ(RecentSlots(kRecentFileSection).at(0), QString::fromStdString(wav));
+    QMenu* recent = Window().Commands().RecentFileMenu();
+    ASSERT_EQ(recent->actions().size(), 1);
+    EXPECT_EQ(recent->actions().first()->text(), QString::fromStdString(wav));
+    EXPECT_EQ(recent->actions().first()->data().toInt(), kRecentFileFirst);
+    EXPECT_TRUE(recent->menuAction()->isEnabled());
+    EXPECT_FALSE(Window().Commands().RecentProjectMenu()->menuAction()->isEnabled());
+}
+
+TEST_F(Startup, AProjectOnTheCommandLineOpensWithItsTracks)
+{
+    // A project made by the kernel directly.
+    const std::string wav = MakeWave("p.wav", 3, 1);
+    const std::string zvp = env().path("Saved.ZVP");
+    {
+        CEditSession* s = Kestrum_Open(nullptr);
+        ASSERT_NE(Kestrum_AddTrack(s, wav.c_str()), nullptr);
+        ASSERT_EQ(Kestrum_SaveProject(s, zvp.c_str(), 1), 1);
+        Kestrum_Close(s);
+    }
+    Start(ParseCommandLine({"vorlain", QString::fromStdString("\"" + zvp + "\"")}));
+    ASSERT_NE(Window().Editor(), nullptr);
+    EXPECT_EQ(Window().Control().VisibleTracks(), QList<int>{1});
+    EXPECT_EQ(Kestrum_GetTrackTime(Window().Editor(), 1), 3 * kSecond);
+    EXPECT_EQ(Window().CurrentProjectPath(), QString::fromStdString(zvp));
+    EXPECT_FALSE(Window().IsModified());
+    EXPECT_EQ(RecentSlots(kRecentProjectSection).at(0), QString::fromStdString(zvp));
+}
+
+TEST_F(Startup, AGoneRecentFileIsDroppedWhenChosen)
+{
+    AddRecent(kRecentFileSection, env().path("gone.wav").c_str());
+    const std::string wav = MakeWave("here.wav", 1, 2);
+    AddRecent(kRecentFileSection, QString::fromStdString(wav));
+    Start();
+    QMenu* recent = Window().Commands().RecentFileMenu();
+    ASSERT_EQ(recent->actions().size(), 2);
+    recent->actions().at(0)->trigger();
+    Pump();
+    EXPECT_TRUE(Window().Control().VisibleTracks().isEmpty());
+    EXPECT_EQ(RecentSlots(kRecentFileSection).at(0), QString());
+    ASSERT_EQ(recent->actions().size(), 1);
+    recent->actions().at(0)->trigger();
+    Pump();
+    EXPECT_EQ(Window().Control().VisibleTracks(), QList<int>{1});
+}
+
+TEST_F(Startup, ALanguageFileWithoutMenusGivesEmptyCaptions)
+{
+    const std::string lang = env().path("lang.ini");
+    ASSERT_TRUE(vorlain::test::WriteBytes(lang, {'[', 'm', 'a', 'i', 'n', ']', '\n', '0', '0', '0',
+                                                 '0', '0', '0', '0', '0', '=', 'X', '\n'}));
+    SetLanguageFileOverride(QString::fromStdString(lang));
+    Start();
+    SetLanguageFileOverride(QString());
+    EXPECT_EQ(Window().windowTitle(), "X");
+    for (QAction* top : Window().menuBar()->actions())
+        EXPECT_TRUE(top->text().isEmpty()) << top->text().toStdString();
+    for (int id :
+         {kAddFile, kCut, kZoomIn, kAddBlankTrack, kFadeIn, kStartRecord, kOptions, kAbout})
+        EXPECT_TRUE(Window().Action(id)->text().isEmpty()) << id;
+    EXPECT_EQ(Window().Action(kUndo)->text(), "Undo"); // the one built-in caption
+    EXPECT_TRUE(Window().Action(kCut)->toolTip().isEmpty() ||
+                Window().Action(kCut)->toolTip() == Window().Action(kCut)->text());
+}
+
+TEST_F(Startup, MenusCarryTheirCommandIdsAndCaptions)
+{
+    Start();
+    QStringList titles;
+    for (QAction* top : Window().menuBar()->actions())
+        titles << top->text();
+    EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Track", "Effe&ct", "Record",
+                                   "&Options", "&Help"}));
+    EXPECT_EQ(Window().Action(kCut)->data().toInt(), kCut);
+    EXPECT_EQ(Window().Action(kCut)->text(), LanguageText("menu", "01000103"));
+    EXPECT_EQ(Window().Action(kCut)->shortcut(), QKeySequence("Ctrl+X"));
+    EXPECT_EQ(Window().Action(kCut)->toolTip(), LanguageText("toolbar", "02000003"));
+    EXPECT_EQ(Window().windowTitle(), LanguageText("main", "00000000"));
+    // Positions 7 and 8 of the File menu are the recent lists.
+    QMenu* file = Window().Commands().FileMenu();
+    EXPECT_EQ(file->actions().at(7)->data().toInt(), kRecentFile);
+    EXPECT_EQ(file->actions().at(8)->data().toInt(), kRecentProject);
+    // Every toolbar button is a numbered child.
+    for (int id : {kAddFile, kSaveProject, kTbCut, kTbCopy, kTbPaste, kTbUndo, kTbRedo, kTbZoomIn,
+                   kTbZoomOut, kTbScrollToBegin, kTbPlay, kTbPause, kTbStop, kTbScrollToEnd,
+                   kTbStartRecord, kTbStopRecord, kTbRecordOption})
+        EXPECT_NE(Window().findChild<QWidget*>(QStringLiteral("id%1").arg(id)), nullptr) << id;
+}
+
+TEST_F(Startup, TheTemporaryPathOfConfigIniIsHandedToTheKernel)
+{
+    const std::string folder = env().makeDir("mytemp");
+    ASSERT_TRUE(WriteTmpPath(QString::fromStdString(folder)));
+    Start();
+    EXPECT_EQ(Window().TempPath(), QString::fromStdString(folder));
+    ASSERT_EQ(AddFile(MakeWave("t.wav", 1, 2)), 1);
+    // The session's folder is made inside it.
+    bool found = false;
+    for (const std::string& name : vorlain::test::ListDir(folder))
+        found = found || name.rfind("Vorlain_Tmp", 0) == 0;
+    EXPECT_TRUE(found);
+}
+
+} // namespace
+} // namespace app::test

@@ -1,0 +1,205 @@
+// Whole flows as a person works the window: playing a selection, a track
+// deleted while it plays, saving when a project is closed or the program
+// ends, and a session from the command line to Exit.
+#include "window_fixture.h"
+
+#include "dialogs/dlg_add_silence.h"
+#include "dialogs/dlg_tag.h"
+#include "modal_driver.h"
+#include "window/command_ids.h"
+
+#include "vorlain/messages.h"
+#include "vorlain/test/pulse_server.h"
+
+#include <QLineEdit>
+
+#include <alsa/asoundlib.h>
+
+#include <filesystem>
+
+using namespace cmd;
+
+namespace app::test {
+namespace {
+
+class WindowFlows : public WindowTest {
+protected:
+    void Select(int64_t from, int64_t to)
+    {
+        PostMessage(Window().Hwnd(), vorlain::WM_TRACK_RANGE_REQUEST, static_cast<WPARAM>(from),
+                    static_cast<LPARAM>(to));
+        Pump();
+    }
+    bool SessionFoldersLeft()
+    {
+        for (const std::string& name : vorlain::test::ListDir(env().path("tmp")))
+            if (name.rfind("Vorlain_Tmp", 0) == 0)
+                return true;
+        return false;
+    }
+};
+
+TEST_F(WindowFlows, PlayingASelectionStartsAtItsFirstByte)
+{
+    const std::string played = env().path("played.raw");
+    AlsaTap tap(played);
+    Start();
+    const vorlain::test::Samples ramp = vorlain::test::Ramp(44100 * 4, 2);
+    const int id = AddFile(MakeWave("ramp.wav", ramp, 44100, 2));
+    ClickRow(id, 0);
+    Select(kSecond, 2 * kSecond);
+    ASSERT_TRUE(Window().RunCommand(kTbPlay));
+    ASSERT_TRUE(WaitFor([&] { return Window().PlayButtonState() == CVorlainDlg::kStopped; }));
+    EXPECT_FALSE(Window().IsPlayTimerActive());
+    const std::vector<uint8_t> bytes = vorlain::test::ReadBytes(played);
+    const std::vector<uint8_t> all = vorlain::test::PcmBytes(ramp);
+    ASSERT_GE(bytes.size(), 4u * 4410);
+    EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 4 * 4410, all.begin() + 4 * 44100));
+    // Play again goes back to the selection's start.
+    ASSERT_TRUE(Window().RunCommand(kTbPlay));
+    ASSERT_TRUE(WaitFor([&] { return Window().PlayButtonState() == CVorlainDlg::kStopped; }));
+}
+
+TEST_F(WindowFlows, PlayingASelectionStopsByItselfSoonAfterItsEnd)
+{
+    if (!vorlain::test::PulseServerAnswers())
+        GTEST_SKIP() << "no PulseAudio test server";
+    vorlain::test::PulseServerScope pulse;
+    unsetenv("VORLAIN_PCM");
+    snd_config_update_free_global();
+    Start();
+    const int id = AddFile(MakeWave("five.wav", 30, 2));
+    ClickRow(id, 0);
+    Select(kSecond, kSecond + 600'000);
+    ASSERT_TRUE(Window().RunCommand(kTbPlay));
+    EXPECT_TRUE(Window().IsPlayTimerActive());
+    ASSERT_TRUE(
+        WaitFor([&] { return Window().PlayButtonState() == CVorlainDlg::kStopped; }, 20000));
+    // It stopped at the selection's end, long before the track's.
+    const int64_t t = AudioPlay_GetPlayingTime(Window().Player());
+    EXPECT_GE(t, kSecond + 600'000);
+    EXPECT_LT(t, 10 * kSecond);
+    EXPECT_NE(Window().Player(), nullptr); // kept for the next Play
+}
+
+TEST_F(WindowFlows, ADeletedPlayingTrackClosesThePlayer)
+{
+    if (!vorlain::test::PulseServerAnswers())
+        GTEST_SKIP() << "no PulseAudio test server";
+    vorlain::test::PulseServerScope pulse;
+    unsetenv("VORLAIN_PCM");
+    snd_config_update_free_global();
+    Start();
+    const int id = AddFile(MakeWave("long.wav", 30, 2));
+    ClickRow(id, 0);
+    ASSERT_TRUE(Window().RunCommand(kTbPlay));
+    ASSERT_NE(Window().Player(), nullptr);
+    PostMessage(Window().Hwnd(), vorlain::WM_TRACK_DELETE_REQUEST, static_cast<WPARAM>(id), 0);
+    Pump();
+    EXPECT_EQ(Window().Player(), nullptr);
+    EXPECT_EQ(Window().PlayingTrack(), 0);
+    EXPECT_EQ(Window().PlayButtonState(), CVorlainDlg::kNoTrack);
+    EXPECT_FALSE(Window().IsPlayTimerActive());
+}
+
+TEST_F(WindowFlows, AFailedSaveKeepsTheProjectOpenOnCloseAndOnExit)
+{
+    Start();
+    const int id = AddFile(MakeWave("keep.wav", 2, 2));
+    ASSERT_TRUE(Window().IsModified());
+    // Close Project, Yes, and a save into a folder that cannot be written.
+    const std::string locked = env().makeDir("locked");
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::owner_exec);
+    Prompts().AnswerMessage(QMessageBox::Yes);
+    Prompts().AnswerFile(QString::fromStdString(locked + "/p.zvp"));
+    ASSERT_TRUE(Window().RunCommand(kCloseProject));
+    ASSERT_GE(Prompts().Messages().size(), 2);
+    EXPECT_TRUE(Prompts().Messages().last().startsWith("Failed! ErrorCode=0x"));
+    EXPECT_NE(Window().Editor(), nullptr);
+    EXPECT_EQ(Window().Control().VisibleTracks(), QList<int>{id});
+    EXPECT_TRUE(Window().IsModified());
+    EXPECT_TRUE(Window().CurrentProjectPath().isEmpty());
+
+    // Exit, Yes, and the file dialog cancelled: the program goes on.
+    Prompts().AnswerMessage(QMessageBox::Yes);
+    EXPECT_FALSE(Window().close());
+    EXPECT_TRUE(Window().isVisible());
+    EXPECT_NE(Window().Editor(), nullptr);
+
+    // Exit, Cancel: the same.
+    Prompts().AnswerMessage(QMessageBox::Cancel);
+    EXPECT_FALSE(Window().close());
+    EXPECT_NE(Window().Editor(), nullptr);
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+}
+
+TEST_F(WindowFlows, ASessionFromTheCommandLineToExit)
+{
+    const std::string played = env().path("played.raw");
+    AlsaTap tap(played);
+    const std::string wav = MakeWave("song.wav", 4, 2);
+    Start(ParseCommandLine({"vorlain", QString::fromStdString(wav)}));
+    ASSERT_EQ(Window().Control().VisibleTracks(), QList<int>{1});
+    WaitForPeaks();
+
+    // Select 1 s to 2 s with the mouse.
+    DragRow(1, kSecond, 2 * kSecond);
+    ASSERT_EQ(Window().CurrentTrack(), 1);
+    const int64_t from = Window().SelectionStart(), to = Window().SelectionEnd();
+    EXPECT_NEAR(static_cast<double>(from), 1e6, 30'000);
+    EXPECT_NEAR(static_cast<double>(to), 2e6, 30'000);
+    const vorlain::test::Samples before = TrackSamples(1);
+
+    ASSERT_TRUE(Window().RunCommand(kCut));
+    const int64_t cutLength = Kestrum_GetTrackTime(Window().Editor(), 1);
+    EXPECT_NEAR(static_cast<double>(cutLength), 4e6 - static_cast<double>(to - from), 50);
+    ASSERT_TRUE(Window().RunCommand(kUndo));
+    EXPECT_EQ(TrackSamples(1), before);
+    EXPECT_EQ(Window().SelectionStart(), from);
+    EXPECT_EQ(Window().SelectionEnd(), to);
+    ASSERT_TRUE(Window().RunCommand(kRedo));
+    EXPECT_EQ(Kestrum_GetTrackTime(Window().Editor(), 1), cutLength);
+
+    // Two seconds of silence at the end, through the dialog as it opens.
+    WhenModal<CDlgAddSilence>([](CDlgAddSilence* dialog) {
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("id1041"));
+        ASSERT_NE(edit, nullptr);
+        EXPECT_EQ(edit->text(), "2000");
+        dialog->accept();
+    });
+    ASSERT_TRUE(Window().RunCommand(kInsertSilenceEnd));
+    EXPECT_EQ(Kestrum_GetTrackTime(Window().Editor(), 1), cutLength + 2 * kSecond);
+    const vorlain::test::Samples after = TrackSamples(1);
+    ASSERT_GT(after.size(), 2u * 44100 * 2);
+    EXPECT_TRUE(
+        std::all_of(after.end() - 2 * 44100 * 2, after.end(), [](int16_t v) { return v == 0; }));
+
+    // A new title through the tag dialog.
+    WhenModal<CDlgTAG>([](CDlgTAG* dialog) {
+        auto* title = dialog->findChild<QLineEdit*>(QStringLiteral("id1053"));
+        ASSERT_NE(title, nullptr);
+        title->setText(QStringLiteral("Morning Take"));
+        dialog->accept();
+    });
+    ASSERT_TRUE(Window().RunCommand(kTag));
+    TagInfo tag{};
+    ASSERT_EQ(Kestrum_GetTrackTagInfo(Window().Editor(), 1, &tag), 1);
+    EXPECT_STREQ(tag.title, "Morning Take");
+
+    // Play from the cursor to the end through the file plugin.
+    ClickRow(1, 0);
+    ASSERT_TRUE(Window().RunCommand(kTbPlay));
+    ASSERT_TRUE(WaitFor([&] { return Window().PlayButtonState() == CVorlainDlg::kStopped; }));
+    EXPECT_EQ(static_cast<int64_t>(vorlain::test::ReadBytes(played).size()),
+              static_cast<int64_t>(after.size()) * 2 / 8192 * 8192);
+
+    // Exit, not saving: the session's folder goes with the program.
+    ASSERT_TRUE(SessionFoldersLeft());
+    Prompts().AnswerMessage(QMessageBox::No);
+    ASSERT_TRUE(CloseWindow());
+    EXPECT_FALSE(SessionFoldersLeft());
+}
+
+} // namespace
+} // namespace app::test

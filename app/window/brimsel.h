@@ -1,0 +1,48 @@
+// The program's wrapper of the display control: one method per control
+// method, each calling the control's method of the same name through Qt's
+// meta-object system. Times travel as QVariants holding qint64
+// microseconds.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+class CTrack;
+class QObject;
+class QWidget;
+
+class CBrimsel {
+public:
+    /** Creates the control from its plugin by program id as a child of
+     *  parent; IsValid() tells whether that worked, Error() why not. */
+    CBrimsel(QWidget* parent, const QString& pluginFolder = QString());
+
+    bool IsValid() const { return m_control != nullptr; }
+    QString Error() const { return m_error; }
+    QWidget* Widget() const { return m_control; }
+
+    bool AddTrack(CTrack* track);
+    bool ForceRedrawTrack(int trackId);
+    bool MovePlayingLine(int trackId, int64_t time, bool show);
+    bool ForceRedrawTrackEx(int trackId, bool setSelection, int64_t from, int64_t to);
+    bool EnableTrack(int trackId, bool show);
+    int GetZoomfactor();
+    intptr_t GetBrimselHwnd(int trackId);
+    /** The next visible row's id; false at the end (the walk then restarts). */
+    bool GetVisableTrack(int* trackId);
+    bool SetMainHwnd(intptr_t hwnd);
+    bool MoveSelectArea(int trackId, int64_t from, int64_t to);
+    bool ZoomIn();
+    bool ZoomOut();
+    bool CloseProject();
+    bool ScrollH(int64_t time);
+    bool IsScrollable(int trackId);
+
+    /** The ids of the visible rows in row order (one full GetVisableTrack walk). */
+    QList<int> VisibleTracks();
+
+private:
+    QWidget* m_control = nullptr;
+    QString m_error;
+};

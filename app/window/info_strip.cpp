@@ -1,0 +1,151 @@
+#include "window/info_strip.h"
+
+#include "config/language.h"
+#include "widgets/exit_button_art.h"
+#include "widgets/hot_btn.h"
+#include "widgets/mini_timer.h"
+#include "window/command_ids.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+
+using namespace cmd;
+
+namespace app {
+
+QString TimeText(int64_t t)
+{
+    const int64_t s = t / 1000000;
+    return QString::asprintf("%.2d:%.2d:%.2d.%.3d", static_cast<int>(s / 3600),
+                             static_cast<int>(s % 3600 / 60), static_cast<int>(s % 60),
+                             static_cast<int>(t % 1000000 / 1000));
+}
+
+} // namespace app
+
+namespace {
+
+QLabel* MakeLabel(QWidget* parent, int id, bool value = false)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QStringLiteral("id%1").arg(id));
+    if (value) {
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        label->setText(QStringLiteral("00:00:00.000"));
+    }
+    return label;
+}
+
+} // namespace
+
+CInfoStrip::CInfoStrip(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("infoStrip"));
+    m_trackCaption = MakeLabel(this, kTrackCaption);
+    m_trackName = MakeLabel(this, kTrackName);
+    // The name takes the room that is left and is shortened in the middle.
+    m_trackName->setMinimumWidth(fontMetrics().averageCharWidth() * 12);
+    m_trackName->setMaximumWidth(fontMetrics().averageCharWidth() * 40);
+    m_trackName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_durationCaption = MakeLabel(this, kDurationCaption);
+    m_durationValue = MakeLabel(this, kDurationValue, true);
+    m_startCaption = MakeLabel(this, kStartCaption);
+    m_endCaption = MakeLabel(this, kEndCaption);
+    m_lengthCaption = MakeLabel(this, kLengthCaption);
+    m_lengthValue = MakeLabel(this, kLengthValue, true);
+    m_startEditor = new CMiniTimer(this);
+    m_startEditor->setObjectName(QStringLiteral("id%1").arg(kStartEditor));
+    m_endEditor = new CMiniTimer(this);
+    m_endEditor->setObjectName(QStringLiteral("id%1").arg(kEndEditor));
+    m_exit = new CHotBtn(this);
+    m_exit->setObjectName(QStringLiteral("id%1").arg(kExitButton));
+    m_exit->setFixedSize(90, 25);
+    MakeExitBitmaps();
+
+    connect(m_startEditor, &CMiniTimer::Notify, this,
+            [this](int, qint64 t) { emit TimeEdited(kStartEditor, t); });
+    connect(m_endEditor, &CMiniTimer::Notify, this,
+            [this](int, qint64 t) { emit TimeEdited(kEndEditor, t); });
+    connect(m_exit, &QAbstractButton::clicked, this, &CInfoStrip::ExitClicked);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(4, 2, 4, 2);
+    auto pair = [layout](QWidget* caption, QWidget* value, int gap) {
+        layout->addWidget(caption);
+        layout->addSpacing(4);
+        layout->addWidget(value);
+        layout->addSpacing(gap);
+    };
+    pair(m_trackCaption, m_trackName, 16);
+    pair(m_durationCaption, m_durationValue, 24);
+    pair(m_startCaption, m_startEditor, 16);
+    pair(m_endCaption, m_endEditor, 16);
+    pair(m_lengthCaption, m_lengthValue, 16);
+    layout->addStretch(1);
+    layout->addWidget(m_exit);
+}
+
+void CInfoStrip::MakeExitBitmaps()
+{
+    const app::HotBtnBitmaps art =
+        app::MakeExitButtonBitmaps(m_exit->size(), m_exit->devicePixelRatioF());
+    m_exit->SetBitmaps(art.normal, art.pressed, art.hover, art.disabled);
+}
+
+void CInfoStrip::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::DevicePixelRatioChange)
+        MakeExitBitmaps();
+    QWidget::changeEvent(event);
+}
+
+void CInfoStrip::LoadTexts()
+{
+    m_startCaption->setText(app::LanguageText("main", "00000001"));
+    m_endCaption->setText(app::LanguageText("main", "00000002"));
+    m_lengthCaption->setText(app::LanguageText("main", "00000003"));
+    m_trackCaption->setText(app::LanguageText("main", "0000001C"));
+    m_durationCaption->setText(app::LanguageText("main", "0000001D"));
+    m_exit->setText(app::LanguageText("main", "00000004"));
+}
+
+void CInfoStrip::ShowSelection(int64_t start, int64_t end, int64_t trackLength)
+{
+    // Bounds first, so that a value is never refused by a stale bound.
+    m_startEditor->SetMin(0);
+    m_startEditor->SetMax(end);
+    m_startEditor->SetValue(start);
+    m_endEditor->SetMax(std::max(trackLength, end));
+    m_endEditor->SetMin(start);
+    m_endEditor->SetValue(end);
+    m_lengthValue->setText(app::TimeText(end - start));
+}
+
+void CInfoStrip::ShowTrack(const QString& name, int64_t length)
+{
+    m_trackFullName = name;
+    ElideTrackName();
+    m_trackName->setToolTip(name);
+    m_durationValue->setText(app::TimeText(length));
+}
+
+void CInfoStrip::ElideTrackName()
+{
+    m_trackName->setText(m_trackName->fontMetrics().elidedText(m_trackFullName, Qt::ElideMiddle,
+                                                               m_trackName->width()));
+}
+
+void CInfoStrip::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    ElideTrackName();
+}
+
+void CInfoStrip::ShowNoTrack()
+{
+    m_trackFullName = app::LanguageText("main", "0000001B");
+    ElideTrackName();
+    m_trackName->setToolTip(QString());
+    m_durationValue->setText(QStringLiteral("00:00:00.000"));
+}

@@ -1,0 +1,63 @@
+// The strip below the display control: the current track's name and
+// length, the selection's start and end in two time editors, its length,
+// and the Exit button.
+#pragma once
+
+#include <QWidget>
+
+#include <cstdint>
+
+class CMiniTimer;
+class CHotBtn;
+class QLabel;
+
+class CInfoStrip : public QWidget {
+    Q_OBJECT
+public:
+    explicit CInfoStrip(QWidget* parent = nullptr);
+
+    /** Captions from section "main" of the language file. */
+    void LoadTexts();
+
+    /** The start editor shows start with end as its upper bound, the end
+     *  editor end within start .. trackLength, the length label end - start. */
+    void ShowSelection(int64_t start, int64_t end, int64_t trackLength);
+    /** The track's name and length; without a track the "no track" text. */
+    void ShowTrack(const QString& name, int64_t length);
+    void ShowNoTrack();
+
+    CMiniTimer* StartEditor() const { return m_startEditor; }
+    CMiniTimer* EndEditor() const { return m_endEditor; }
+    CHotBtn* ExitButton() const { return m_exit; }
+
+signals:
+    /** A time editor changed: control is 2888 (start) or 2889 (end). */
+    void TimeEdited(int control, qint64 time);
+    void ExitClicked();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void MakeExitBitmaps();
+    void ElideTrackName();
+
+    QString m_trackFullName;
+    QLabel* m_trackCaption;
+    QLabel* m_trackName;
+    QLabel* m_durationCaption;
+    QLabel* m_durationValue;
+    QLabel* m_startCaption;
+    QLabel* m_endCaption;
+    QLabel* m_lengthCaption;
+    QLabel* m_lengthValue;
+    CMiniTimer* m_startEditor;
+    CMiniTimer* m_endEditor;
+    CHotBtn* m_exit;
+};
+
+namespace app {
+/** "%.2d:%.2d:%.2d.%.3d": hours, minutes, seconds and milliseconds of t µs. */
+QString TimeText(int64_t t);
+} // namespace app
