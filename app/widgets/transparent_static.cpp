@@ -21,7 +21,9 @@ CTransparentStatic::CTransparentStatic(const QString& text, QWidget* parent)
 void CTransparentStatic::SetHoverHighlight(bool on)
 {
     m_highlight = on;
-    if (!on)
+    if (on && m_hovered)
+        m_watch->start();
+    else
         m_watch->stop();
     update();
 }
