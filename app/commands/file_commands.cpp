@@ -43,7 +43,12 @@ void CVorlainDlg::AddFile(const QString& path)
         m_longOperation = false;
     }
     if (result > 0) {
-        m_control->AddTrack(reinterpret_cast<CTrack*>(result));
+        CTrack* track = reinterpret_cast<CTrack*>(result);
+        m_control->AddTrack(track);
+        // The first file opens fitted to the window.
+        const QList<int> rows = m_control->VisibleTracks();
+        if (rows.size() == 1)
+            FitToWindow(rows.first());
         SetModified(true);
         UpdateCommands();
         CheckPlayback();
@@ -60,8 +65,8 @@ void CVorlainDlg::AddFile(const QString& path)
 
 void CVorlainDlg::OnOpenRecent(const char* section, int n)
 {
-    const QStringList slots = app::RecentSlots(section);
-    const QString path = n >= 0 && n < slots.size() ? slots.at(n) : QString();
+    const QStringList paths = app::RecentSlots(section);
+    const QString path = n >= 0 && n < paths.size() ? paths.at(n) : QString();
     if (path.isEmpty() || !QFileInfo::exists(path)) {
         app::ClearRecent(section, n);
         BuildRecentMenu(section);

@@ -115,6 +115,18 @@ void CVorlainDlg::OnZoom(bool in)
     SetPlayButtons(m_playState); // scrollability follows the zoom
 }
 
+void CVorlainDlg::FitToWindow(int trackId)
+{
+    // Each step halves the time a column spans; the last step that still
+    // shows the whole track wins. The control refuses to go past its finest.
+    for (int step = 0; step < 32 && !m_control->IsScrollable(trackId); ++step)
+        if (!m_control->ZoomIn())
+            break;
+    if (m_control->IsScrollable(trackId))
+        m_control->ZoomOut();
+    m_control->ScrollH(0);
+}
+
 void CVorlainDlg::OnScroll(bool toEnd)
 {
     m_control->ScrollH(toEnd ? TrackLength() : 0);

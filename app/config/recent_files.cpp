@@ -42,10 +42,10 @@ void AddRecent(const char* section, const QString& path)
 QStringList RecentSlots(const char* section)
 {
     const QByteArray file = RecentIniPath().toUtf8();
-    QStringList slots;
+    QStringList paths;
     for (int n = 0; n < kRecentSlots; ++n)
-        slots << (file.isEmpty() ? QString() : ReadSlot(file, section, n));
-    return slots;
+        paths << (file.isEmpty() ? QString() : ReadSlot(file, section, n));
+    return paths;
 }
 
 void ClearRecent(const char* section, int n)

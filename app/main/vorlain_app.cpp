@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QScreen>
 #include <QTimer>
 
 int CVorlainApp::Run(int& argc, char** argv)
@@ -28,6 +29,9 @@ int CVorlainApp::Run(int& argc, char** argv)
         app::ShowMessage(nullptr, QStringLiteral("Vorlain"), window.Error(), QMessageBox::Critical);
         return 1;
     }
+    // Maximised covers the work area even where no window manager does it.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        window.setGeometry(screen->availableGeometry());
     window.showMaximized();
     QTimer::singleShot(0, &window, &CVorlainDlg::OpenStartupPaths);
     return QApplication::exec();

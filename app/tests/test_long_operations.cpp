@@ -355,8 +355,7 @@ TEST_F(LongOperations, MixWithCopyAddsTheClipAtTheFactor)
     ASSERT_TRUE(Window().RunCommand(kMixWithCopy));
     const Samples out = TrackSamples(1);
     for (int64_t f = 0; f < kRate; f += 53) {
-        const double mixed =
-            At(ramp, kRate + f, 0) + std::trunc(double(float(At(ramp, f, 0)) * 0.5f));
+        const double mixed = At(ramp, kRate + f, 0) + double(float(At(ramp, f, 0)) * 0.5f);
         EXPECT_EQ(At(out, kRate + f, 0),
                   static_cast<int16_t>(std::clamp(std::trunc(mixed), -32768.0, 32767.0)))
             << f;

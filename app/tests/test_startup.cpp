@@ -7,6 +7,7 @@
 #include "config/recent_files.h"
 #include "main/command_line.h"
 #include "window/command_ids.h"
+#include "window/command_set.h"
 
 #include "vorlain/platform.h"
 
@@ -43,15 +44,15 @@ TEST_F(RecentLists, TheNinthReplacesPathZeroAndAKnownOneInOtherCaseChangesNothin
 {
     for (int i = 0; i < 8; ++i)
         AddRecent(kRecentFileSection, QStringLiteral("/a/file%1.wav").arg(i));
-    QStringList slots = RecentSlots(kRecentFileSection);
-    ASSERT_EQ(slots.size(), 8);
-    EXPECT_EQ(slots.at(7), "/a/file7.wav");
+    QStringList paths = RecentSlots(kRecentFileSection);
+    ASSERT_EQ(paths.size(), 8);
+    EXPECT_EQ(paths.at(7), "/a/file7.wav");
 
     AddRecent(kRecentFileSection, QStringLiteral("/A/FILE3.WAV"));
-    EXPECT_EQ(RecentSlots(kRecentFileSection), slots);
+    EXPECT_EQ(RecentSlots(kRecentFileSection), paths);
 
     AddRecent(kRecentFileSection, QStringLiteral("/a/ninth.wav"));
-    QStringList expected = slots;
+    QStringList expected = paths;
     expected[0] = QStringLiteral("/a/ninth.wav");
     EXPECT_EQ(RecentSlots(kRecentFileSection), expected);
 

@@ -7,6 +7,7 @@
 #include "dialogs/dlg_add_silence.h"
 #include "modal_driver.h"
 #include "window/command_ids.h"
+#include "window/command_set.h"
 #include "window/window_messages.h"
 
 #include "vorlain/messages.h"
@@ -45,6 +46,9 @@ protected:
     }
     void Key(int key, Qt::KeyboardModifiers mods = Qt::ControlModifier)
     {
+        // Shortcuts work in the active window; a modal dialog that closed
+        // leaves none active on the offscreen platform.
+        QApplication::setActiveWindow(&Window());
         QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &Window();
         QTest::keyClick(target, static_cast<Qt::Key>(key), mods);
         Pump();
@@ -227,8 +231,12 @@ TEST_F(WindowCommands, TheContextMenuHasTwoFormsAndNeedsACurrentTrack)
 {
     Start();
     const int id = AddFile(MakeWave("ten.wav", 10, 2));
+    const int other = AddFile(MakeWave("other.wav", 1, 2));
     WaitForPeaks();
-    // Without a current track: nothing.
+    // Without a current track (the one that was is deleted): nothing.
+    ASSERT_EQ(Window().CurrentTrack(), other);
+    ASSERT_TRUE(Window().RunCommand(kDeleteTrack));
+    ASSERT_EQ(Window().CurrentTrack(), 0);
     PostMessage(Window().Hwnd(), app::WM_RBUTTONDOWN, 0, 0);
     Pump();
     EXPECT_EQ(Window().ContextMenu(), nullptr);
@@ -241,7 +249,7 @@ TEST_F(WindowCommands, TheContextMenuHasTwoFormsAndNeedsACurrentTrack)
         if (!a->isSeparator())
             empty << a->text().section('\t', 0, 0);
     EXPECT_EQ(empty,
-              (QStringList{"Undo (Add Track)        Ctrl+Z", LanguageText("menu", "01000102"),
+              (QStringList{"Undo (Delete Track)        Ctrl+Z", LanguageText("menu", "01000102"),
                            LanguageText("menu", "01000106"), LanguageText("menu", "0100010E"),
                            LanguageText("menu", "0100010F"), LanguageText("menu", "0100010A"),
                            LanguageText("menu", "0100010C"), LanguageText("menu", "0100010D"),
@@ -257,7 +265,7 @@ TEST_F(WindowCommands, TheContextMenuHasTwoFormsAndNeedsACurrentTrack)
         if (!a->isSeparator())
             selection << a->text().section('\t', 0, 0);
     EXPECT_EQ(selection,
-              (QStringList{"Undo (Add Track)        Ctrl+Z", LanguageText("toolbar", "02000007"),
+              (QStringList{"Undo (Delete Track)        Ctrl+Z", LanguageText("toolbar", "02000007"),
                            LanguageText("menu", "01000103"), LanguageText("menu", "01000104"),
                            LanguageText("menu", "01000108"), LanguageText("menu", "01000109"),
                            LanguageText("menu", "01000401"), LanguageText("menu", "01000402"),

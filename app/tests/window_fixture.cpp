@@ -132,6 +132,7 @@ int64_t WindowTest::TimeOfX(int x) const
 
 void WindowTest::ClickRow(int trackId, int64_t time)
 {
+    Pump(); // rows that select themselves when added do so first
     QWidget* row = Row(trackId);
     ASSERT_NE(row, nullptr);
     const QPoint at(XOfTime(time), 75);
@@ -142,6 +143,7 @@ void WindowTest::ClickRow(int trackId, int64_t time)
 
 void WindowTest::DragRow(int trackId, int64_t from, int64_t to)
 {
+    Pump(); // rows that select themselves when added do so first
     QWidget* row = Row(trackId);
     ASSERT_NE(row, nullptr);
     const QPoint a(XOfTime(from), 75), b(XOfTime(to), 75);
@@ -155,6 +157,7 @@ void WindowTest::DragRow(int trackId, int64_t from, int64_t to)
 
 void WindowTest::RightClickRow(int trackId, int64_t time)
 {
+    Pump(); // rows that select themselves when added do so first
     QWidget* row = Row(trackId);
     ASSERT_NE(row, nullptr);
     const QPoint at(XOfTime(time), 75);

@@ -27,8 +27,18 @@ QVariant Time(int64_t t)
 
 CBrimsel::CBrimsel(QWidget* parent, const QString& pluginFolder)
 {
-    m_control = brimsel::CreateControlByProgId(QStringLiteral(BRIMSEL_PROG_ID), parent,
-                                               pluginFolder, &m_error);
+    // Beside the program in the build tree; under lib/vorlain once installed.
+    QStringList folders{pluginFolder};
+    if (pluginFolder.isEmpty())
+        folders = {brimsel::DefaultPluginFolder(),
+                   QCoreApplication::applicationDirPath() +
+                       QStringLiteral("/../lib/vorlain/plugins")};
+    for (const QString& folder : folders) {
+        m_control = brimsel::CreateControlByProgId(QStringLiteral(BRIMSEL_PROG_ID), parent, folder,
+                                                   &m_error);
+        if (m_control)
+            break;
+    }
     if (m_control)
         m_control->setObjectName(QStringLiteral("id1012"));
 }

@@ -101,9 +101,10 @@ void ApplyEnableRules(CCommandSet& c, const CommandState& s)
 
     // Record
     Enable(c, {kStartRecord, kRecordOption}, !s.recording);
-    Enable(c, {kStopRecord}, s.recording);
-    Enable(c, {kRecordPause}, s.recording && !s.recordPaused);
-    Enable(c, {kRecordContinue}, s.recording && s.recordPaused);
+    const bool recording = s.recording && !s.recordStopping;
+    Enable(c, {kStopRecord}, recording);
+    Enable(c, {kRecordPause}, recording && !s.recordPaused);
+    Enable(c, {kRecordContinue}, recording && s.recordPaused);
 }
 
 } // namespace app

@@ -19,6 +19,7 @@ struct CommandState {
     int64_t selEnd = 0;
     bool recording = false;
     bool recordPaused = false;
+    bool recordStopping = false; // the stop runs on its thread
     bool modified = false;
     int playerStatus = -1; // AudioPlay_QueryStauts, -1 without a player
     int visibleTracks = 0; // rows the control shows

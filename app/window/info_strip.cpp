@@ -44,28 +44,26 @@ CInfoStrip::CInfoStrip(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("infoStrip"));
     m_trackCaption = MakeLabel(this, kTrackCaption);
     m_trackName = MakeLabel(this, kTrackName);
-    // The name takes the room that is left and is shortened in the middle.
-    m_trackName->setMinimumWidth(fontMetrics().averageCharWidth() * 12);
-    m_trackName->setMaximumWidth(fontMetrics().averageCharWidth() * 40);
-    m_trackName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    // A long name is shortened in the middle; the whole name is its tooltip.
+    m_trackName->setFixedWidth(fontMetrics().averageCharWidth() * 28);
     m_durationCaption = MakeLabel(this, kDurationCaption);
     m_durationValue = MakeLabel(this, kDurationValue, true);
     m_startCaption = MakeLabel(this, kStartCaption);
     m_endCaption = MakeLabel(this, kEndCaption);
     m_lengthCaption = MakeLabel(this, kLengthCaption);
     m_lengthValue = MakeLabel(this, kLengthValue, true);
-    m_startEditor = new CMiniTimer(this);
+    m_startEditor = new app::CMiniTimer(this);
     m_startEditor->setObjectName(QStringLiteral("id%1").arg(kStartEditor));
-    m_endEditor = new CMiniTimer(this);
+    m_endEditor = new app::CMiniTimer(this);
     m_endEditor->setObjectName(QStringLiteral("id%1").arg(kEndEditor));
-    m_exit = new CHotBtn(this);
+    m_exit = new app::CHotBtn(this);
     m_exit->setObjectName(QStringLiteral("id%1").arg(kExitButton));
     m_exit->setFixedSize(90, 25);
     MakeExitBitmaps();
 
-    connect(m_startEditor, &CMiniTimer::Notify, this,
+    connect(m_startEditor, &app::CMiniTimer::Notify, this,
             [this](int, qint64 t) { emit TimeEdited(kStartEditor, t); });
-    connect(m_endEditor, &CMiniTimer::Notify, this,
+    connect(m_endEditor, &app::CMiniTimer::Notify, this,
             [this](int, qint64 t) { emit TimeEdited(kEndEditor, t); });
     connect(m_exit, &QAbstractButton::clicked, this, &CInfoStrip::ExitClicked);
 
@@ -93,11 +91,11 @@ void CInfoStrip::MakeExitBitmaps()
     m_exit->SetBitmaps(art.normal, art.pressed, art.hover, art.disabled);
 }
 
-void CInfoStrip::changeEvent(QEvent* event)
+void CInfoStrip::showEvent(QShowEvent* event)
 {
-    if (event->type() == QEvent::DevicePixelRatioChange)
-        MakeExitBitmaps();
-    QWidget::changeEvent(event);
+    // Drawn again for the screen the window is shown on.
+    MakeExitBitmaps();
+    QWidget::showEvent(event);
 }
 
 void CInfoStrip::LoadTexts()

@@ -7,9 +7,11 @@
 
 #include <cstdint>
 
+class QLabel;
+namespace app {
 class CMiniTimer;
 class CHotBtn;
-class QLabel;
+} // namespace app
 
 class CInfoStrip : public QWidget {
     Q_OBJECT
@@ -26,9 +28,9 @@ public:
     void ShowTrack(const QString& name, int64_t length);
     void ShowNoTrack();
 
-    CMiniTimer* StartEditor() const { return m_startEditor; }
-    CMiniTimer* EndEditor() const { return m_endEditor; }
-    CHotBtn* ExitButton() const { return m_exit; }
+    app::CMiniTimer* StartEditor() const { return m_startEditor; }
+    app::CMiniTimer* EndEditor() const { return m_endEditor; }
+    app::CHotBtn* ExitButton() const { return m_exit; }
 
 signals:
     /** A time editor changed: control is 2888 (start) or 2889 (end). */
@@ -36,7 +38,7 @@ signals:
     void ExitClicked();
 
 protected:
-    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -52,9 +54,9 @@ private:
     QLabel* m_endCaption;
     QLabel* m_lengthCaption;
     QLabel* m_lengthValue;
-    CMiniTimer* m_startEditor;
-    CMiniTimer* m_endEditor;
-    CHotBtn* m_exit;
+    app::CMiniTimer* m_startEditor;
+    app::CMiniTimer* m_endEditor;
+    app::CHotBtn* m_exit;
 };
 
 namespace app {

@@ -4,6 +4,7 @@
 #include "config/language.h"
 #include "config/recent_files.h"
 #include "main/prompts.h"
+#include "widgets/label_ex.h"
 #include "widgets/tool_icons.h"
 #include "window/command_ids.h"
 #include "window/command_set.h"
@@ -29,6 +30,7 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 #include <QVBoxLayout>
 
 using namespace cmd;
@@ -156,6 +158,7 @@ void CVorlainDlg::BuildWindow()
     addToolBar(Qt::TopToolBarArea, m_commands->BuildMainToolBar(this));
     addToolBar(Qt::TopToolBarArea, m_commands->BuildPlayToolBar(this, playing));
     addToolBar(Qt::TopToolBarArea, m_commands->BuildRecordToolBar(this));
+    addToolBar(Qt::TopToolBarArea, BuildLinks());
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -181,8 +184,35 @@ void CVorlainDlg::BuildWindow()
     resize(1100, 700);
 }
 
+QToolBar* CVorlainDlg::BuildLinks()
+{
+    // The product's pages, at the right end of the toolbar row.
+    auto* bar = new QToolBar(this);
+    bar->setObjectName(QStringLiteral("linkBar"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    auto* spacer = new QWidget(bar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    bar->addWidget(spacer);
+    for (auto [captionKey, urlKey] :
+         {std::pair{"00000030", "00000031"}, std::pair{"00000032", "00000033"}}) {
+        auto* link = new app::CLabelEx(bar);
+        link->setObjectName(QStringLiteral("link%1").arg(QLatin1String(urlKey)));
+        link->setProperty("captionKey", QByteArray(captionKey));
+        link->setContentsMargins(8, 0, 8, 0);
+        connect(link, &app::CLabelEx::clicked, this, [this, key = urlKey] {
+            app::Prompts().OpenExternal(QUrl(app::LanguageText("main", key)));
+        });
+        bar->addWidget(link);
+        m_links << link;
+    }
+    return bar;
+}
+
 void CVorlainDlg::LoadTexts()
 {
+    for (QLabel* link : m_links)
+        link->setText(app::LanguageText("main", link->property("captionKey").toByteArray()));
     m_commands->LoadTexts();
     m_strip->LoadTexts();
     m_playingCaption->setText(app::LanguageText("toolbar", "02000012"));
@@ -208,11 +238,11 @@ void CVorlainDlg::BuildRecentMenu(const char* section)
     QMenu* menu = files ? m_commands->RecentFileMenu() : m_commands->RecentProjectMenu();
     const int first = files ? kRecentFileFirst : kRecentProjectFirst;
     menu->clear();
-    const QStringList slots = app::RecentSlots(section);
-    for (int n = 0; n < slots.size(); ++n) {
-        if (slots.at(n).isEmpty())
+    const QStringList paths = app::RecentSlots(section);
+    for (int n = 0; n < paths.size(); ++n) {
+        if (paths.at(n).isEmpty())
             continue;
-        QAction* item = menu->addAction(slots.at(n));
+        QAction* item = menu->addAction(paths.at(n));
         item->setData(first + n);
         item->setObjectName(QStringLiteral("id%1").arg(first + n));
     }
@@ -600,6 +630,7 @@ void CVorlainDlg::UpdateCommands()
     state.selEnd = m_selEnd;
     state.recording = m_recording || IsRecordStopping();
     state.recordPaused = m_recordPaused;
+    state.recordStopping = IsRecordStopping();
     state.playerStatus = m_player ? AudioPlay_QueryStauts(m_player) : -1;
     if (m_control->IsValid())
         state.visibleTracks = static_cast<int>(m_control->VisibleTracks().size());

@@ -13,6 +13,7 @@
 #include "vorlain/window.h"
 
 #include <QMainWindow>
+#include <QMenu>
 #include <QPointer>
 
 #include <cstdint>
@@ -27,6 +28,7 @@ class CInfoStrip;
 class QLabel;
 class QMenu;
 class QTimer;
+class QToolBar;
 class QVariant;
 namespace vorlain {
 class CRegistryWindow;
@@ -97,6 +99,7 @@ private:
 
     // Building the window.
     void BuildWindow();
+    QToolBar* BuildLinks();
     void LoadTexts();
     void LoadRecentMenus();
     void BuildRecentMenu(const char* section);
@@ -158,6 +161,8 @@ private:
     // View and track commands (commands/view_commands.cpp, track_commands.cpp).
     void OnZoom(bool in);
     void OnScroll(bool toEnd);
+    /** Zooms so that the whole track fills the view's width. */
+    void FitToWindow(int trackId);
     void OnAddBlankTrack();
     void OnDeleteTrack();
     void OnToMono(int channel);
@@ -201,6 +206,7 @@ private:
     CInfoStrip* m_strip = nullptr;
     QLabel* m_playingCaption = nullptr;
     QLabel* m_playingValue = nullptr;
+    QList<QLabel*> m_links; // the product's web pages
     QTimer* m_playTimer = nullptr;
     QPointer<QMenu> m_contextMenu;
     QList<QAction*> m_contextActions; // the context menu's own Undo, Redo and popup items

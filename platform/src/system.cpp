@@ -123,6 +123,13 @@ int VorlainGetLanguageFile(char* out, size_t size)
         beside = std::string(dir) + "/lang/lang.ini";
     if (!beside.empty() && access(beside.c_str(), R_OK) == 0)
         return put(beside, out, size) ? 1 : 0;
+    // Installed: <prefix>/bin/vorlain reads <prefix>/share/vorlain, wherever
+    // the prefix was unpacked.
+    if (!beside.empty()) {
+        std::string relative = std::string(dir) + "/../share/vorlain/lang/lang.ini";
+        if (access(relative.c_str(), R_OK) == 0)
+            return put(relative, out, size) ? 1 : 0;
+    }
     std::string installed = std::string(VORLAIN_INSTALL_PREFIX) + "/share/vorlain/lang/lang.ini";
     if (access(installed.c_str(), R_OK) == 0)
         return put(installed, out, size) ? 1 : 0;

@@ -7,7 +7,18 @@
 #include <QStringList>
 
 #include <deque>
+#include <ostream>
 #include <vector>
+
+// Readable failures: gtest prints Qt's texts as text, not as bytes.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QStringList& list, std::ostream* os)
+{
+    *os << '{';
+    for (const QString& text : list)
+        *os << " \"" << text.toStdString() << '"';
+    *os << " }";
+}
 
 namespace app::test {
 

@@ -51,8 +51,10 @@ VORLAIN_PLATFORM_API int VorlainGetTempBase(char* out, size_t size);
 VORLAIN_PLATFORM_API int VorlainGetConfigDir(char* out, size_t size);
 /* The folder of the running program (not of a library); no trailing '/'. */
 VORLAIN_PLATFORM_API int VorlainGetProgramDir(char* out, size_t size);
-/* lang/lang.ini beside the program, else the installed copy. Returns 0 when
- * neither exists (out then holds the first candidate). */
+/* lang/lang.ini beside the program, else ../share/vorlain/lang/lang.ini from
+ * the program's folder (an unpacked install), else the copy under the
+ * configured prefix. Returns 0 when none exists (out then holds the first
+ * candidate). */
 VORLAIN_PLATFORM_API int VorlainGetLanguageFile(char* out, size_t size);
 
 /* ---- files and time -------------------------------------------------------- */
