@@ -1,0 +1,75 @@
+#include "dialogs/dlg_option.h"
+
+#include "config/app_config.h"
+#include "config/language.h"
+#include "dialogs/dialog_support.h"
+#include "main/prompts.h"
+
+#include "vorlain/platform.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+constexpr const char* kSection = "pl09";
+} // namespace
+
+CDlgOption::CDlgOption(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("CDlgOption"));
+    setWindowTitle(app::LanguageText(kSection, app::kCaptionKey));
+
+    auto* label = new QLabel(app::LanguageText(kSection, "00000001"));
+    app::SetControlId(label, 1076);
+    m_path = new QLineEdit(app::ReadTmpPath());
+    app::SetControlId(m_path, 1039);
+    m_path->setMinimumWidth(m_path->fontMetrics().averageCharWidth() * 48);
+    label->setBuddy(m_path);
+    auto* browse = new QPushButton(app::LanguageText(kSection, "00000002"));
+    app::SetControlId(browse, 1025);
+    browse->setAutoDefault(false);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(m_path, 1);
+    row->addWidget(browse);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addLayout(row);
+    app::AddButtonRow(layout, app::OkCancelButtons(this, kSection, "00000003", "00000004"));
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
+
+    connect(browse, &QPushButton::clicked, this, &CDlgOption::OnBrowse);
+}
+
+void CDlgOption::OnBrowse()
+{
+    m_path->setText(
+        app::Prompts().BrowseFolder(this, QStringLiteral("Please select the output path")));
+}
+
+void CDlgOption::accept()
+{
+    const QString path = m_path->text();
+    if (path.isEmpty()) {
+        app::ShowMessage(this, QString(), QStringLiteral("The temporary path is empty!"),
+                         QMessageBox::Critical);
+        return;
+    }
+    // Config.ini's path is read back with room for 259 bytes; a longer one
+    // would come back cut, naming another folder.
+    if (path.toUtf8().size() >= VORLAIN_MAX_PATH) {
+        app::ShowMessage(this, QString(), app::LanguageText(kSection, "00000005"),
+                         QMessageBox::Critical);
+        return;
+    }
+    if (!app::WriteTmpPath(path)) {
+        app::ShowMessage(this, QString(), app::LanguageText(kSection, "00000006"),
+                         QMessageBox::Critical);
+        return;
+    }
+    QDialog::accept();
+}
