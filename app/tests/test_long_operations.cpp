@@ -11,12 +11,14 @@
 #include "longops/dlg_progress.h"
 #include "modal_driver.h"
 #include "window/command_ids.h"
+#include "window/command_set.h"
 
 #include "vorlain/medrix.h"
 #include "vorlain/messages.h"
 #include "vorlain/tagorix.h"
 
 #include <QAbstractButton>
+#include <QMenu>
 #include <QLineEdit>
 #include <QSlider>
 #include <QTest>
@@ -549,6 +551,48 @@ TEST(LanguageFile, HoldsEveryTextTheWindowAndItsLongOperationsUse)
     keys.push_back({"pl01", "00000001"});
     for (const Key& k : keys)
         EXPECT_FALSE(LanguageText(k.section, k.key).isEmpty()) << k.section << "/" << k.key;
+}
+
+} // namespace
+} // namespace app::test
+
+namespace app::test {
+namespace {
+
+TEST_F(LongOperations, AProgressDialogClosedEarlyStillLetsTheCommandWaitForItsWorker)
+{
+    const Samples sine = vorlain::test::Sine(kRate * 40, kRate, 2, 441.0, 16000);
+    Track(sine);
+    Select(0, 40 * kSecond);
+    bool closed = false;
+    WhenModal<CDlgProgress>([&closed](CDlgProgress* dialog) {
+        closed = true;
+        dialog->close(); // as the window manager's close button does
+    });
+    ASSERT_TRUE(Window().RunCommand(kSilence));
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(Prompts().Messages().isEmpty());
+    const Samples out = TrackSamples(1);
+    EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](int16_t v) { return v == 0; }));
+    EXPECT_TRUE(Window().isEnabled());
+    EXPECT_TRUE(Window().IsModified());
+}
+
+TEST_F(LongOperations, ARecentProjectOpensThroughTheRecentMenu)
+{
+    Track(vorlain::test::Ramp(kRate * 2, 2));
+    const std::string path = env().path("recent.zvp");
+    Prompts().AnswerFile(QString::fromStdString(path));
+    ASSERT_TRUE(Window().RunCommand(kSaveProject));
+    ASSERT_TRUE(Window().RunCommand(kCloseProject));
+    QMenu* recent = Window().Commands().RecentProjectMenu();
+    ASSERT_EQ(recent->actions().size(), 1);
+    EXPECT_EQ(recent->actions().first()->text(), QString::fromStdString(path));
+    recent->actions().first()->trigger();
+    Pump();
+    EXPECT_EQ(Window().Control().VisibleTracks(), QList<int>{1});
+    EXPECT_EQ(Window().CurrentProjectPath(), QString::fromStdString(path));
+    EXPECT_EQ(TrackSamples(1), vorlain::test::Ramp(kRate * 2, 2));
 }
 
 } // namespace

@@ -58,8 +58,7 @@ CInfoStrip::CInfoStrip(QWidget* parent) : QWidget(parent)
     m_endEditor->setObjectName(QStringLiteral("id%1").arg(kEndEditor));
     m_exit = new app::CHotBtn(this);
     m_exit->setObjectName(QStringLiteral("id%1").arg(kExitButton));
-    m_exit->setFixedSize(90, 25);
-    MakeExitBitmaps();
+    m_exit->installEventFilter(this);
 
     connect(m_startEditor, &app::CMiniTimer::Notify, this,
             [this](int, qint64 t) { emit TimeEdited(kStartEditor, t); });
@@ -84,6 +83,22 @@ CInfoStrip::CInfoStrip(QWidget* parent) : QWidget(parent)
     layout->addWidget(m_exit);
 }
 
+bool CInfoStrip::eventFilter(QObject* watched, QEvent* event)
+{
+    // The artwork is drawn for the button's size: again whenever it changes.
+    if (watched == m_exit && event->type() == QEvent::Resize)
+        MakeExitBitmaps();
+    return QWidget::eventFilter(watched, event);
+}
+
+void CInfoStrip::FitExitButton()
+{
+    // 90 x 25 at the usual font, larger when the text needs it.
+    const QFontMetrics metrics(m_exit->font());
+    m_exit->setFixedSize(std::max(90, metrics.horizontalAdvance(m_exit->text()) + 24),
+                         std::max(25, metrics.height() + 10));
+}
+
 void CInfoStrip::MakeExitBitmaps()
 {
     const app::HotBtnBitmaps art =
@@ -94,6 +109,7 @@ void CInfoStrip::MakeExitBitmaps()
 void CInfoStrip::showEvent(QShowEvent* event)
 {
     // Drawn again for the screen the window is shown on.
+    FitExitButton();
     MakeExitBitmaps();
     QWidget::showEvent(event);
 }
@@ -106,6 +122,7 @@ void CInfoStrip::LoadTexts()
     m_trackCaption->setText(app::LanguageText("main", "0000001C"));
     m_durationCaption->setText(app::LanguageText("main", "0000001D"));
     m_exit->setText(app::LanguageText("main", "00000004"));
+    FitExitButton();
 }
 
 void CInfoStrip::ShowSelection(int64_t start, int64_t end, int64_t trackLength)

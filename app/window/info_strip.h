@@ -39,10 +39,12 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void MakeExitBitmaps();
+    void FitExitButton();
     void ElideTrackName();
 
     QString m_trackFullName;
