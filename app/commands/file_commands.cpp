@@ -181,7 +181,7 @@ bool CVorlainDlg::AskAndSave(bool withCancel)
     if (withCancel)
         buttons |= QMessageBox::Cancel;
     const QMessageBox::StandardButton answer = app::Prompts().MessageBox(
-        this, windowTitle(), app::LanguageText("main", "00000011"), QMessageBox::Question, buttons);
+        this, Caption(), app::LanguageText("main", "00000011"), QMessageBox::Question, buttons);
     if (answer == QMessageBox::No)
         return true;
     if (answer != QMessageBox::Yes)

@@ -133,7 +133,7 @@ TEST_F(Startup, ALanguageFileWithoutMenusGivesEmptyCaptions)
     SetLanguageFileOverride(QString::fromStdString(lang));
     Start();
     SetLanguageFileOverride(QString());
-    EXPECT_EQ(Window().windowTitle(), "X");
+    EXPECT_EQ(Window().windowTitle(), "X[*]");
     for (QAction* top : Window().menuBar()->actions())
         EXPECT_TRUE(top->text().isEmpty()) << top->text().toStdString();
     for (int id :
@@ -156,7 +156,7 @@ TEST_F(Startup, MenusCarryTheirCommandIdsAndCaptions)
     EXPECT_EQ(Window().Action(kCut)->text(), LanguageText("menu", "01000103"));
     EXPECT_EQ(Window().Action(kCut)->shortcut(), QKeySequence("Ctrl+X"));
     EXPECT_EQ(Window().Action(kCut)->toolTip(), LanguageText("toolbar", "02000003"));
-    EXPECT_EQ(Window().windowTitle(), LanguageText("main", "00000000"));
+    EXPECT_EQ(Window().Caption(), LanguageText("main", "00000000"));
     // Positions 7 and 8 of the File menu are the recent lists.
     QMenu* file = Window().Commands().FileMenu();
     EXPECT_EQ(file->actions().at(7)->data().toInt(), kRecentFile);

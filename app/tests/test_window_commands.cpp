@@ -198,7 +198,7 @@ TEST_F(WindowCommands, AFailingKernelCallShowsItsCodeAndChangesNothing)
     EXPECT_EQ(messages.first(),
               QString::asprintf("Failed! Errorcode:0x%.8x", Kestrum_GetLastError()));
     EXPECT_EQ(Prompts().Calls().back().icon, QMessageBox::Critical);
-    EXPECT_EQ(Prompts().Calls().back().caption, Window().windowTitle());
+    EXPECT_EQ(Prompts().Calls().back().caption, Window().Caption());
     EXPECT_EQ(Window().CurrentTrack(), id);
     EXPECT_EQ(Window().SelectionStart(), 2 * kSecond + 123);
     EXPECT_EQ(Window().SelectionEnd(), 5 * kSecond + 77);

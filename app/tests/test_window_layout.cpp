@@ -34,13 +34,12 @@ protected:
             if (!Window().rect().contains(rect(w)))
                 faults << w->objectName() + " leaves the window";
             const QSize need = w->sizeHint();
-            if (auto* label = qobject_cast<QLabel*>(w); label && !label->text().isEmpty() &&
-                                                         label->objectName() != "id1088" &&
-                                                         (need.width() > w->width() ||
-                                                          need.height() > w->height()))
+            if (auto* label = qobject_cast<QLabel*>(w);
+                label && !label->text().isEmpty() && label->objectName() != "id1088" &&
+                (need.width() > w->width() || need.height() > w->height()))
                 faults << w->objectName() + " is cut";
-            if (qobject_cast<CMiniTimer*>(w) && (need.width() > w->width() ||
-                                                  need.height() > w->height()))
+            if (qobject_cast<CMiniTimer*>(w) &&
+                (need.width() > w->width() || need.height() > w->height()))
                 faults << w->objectName() + " is cut";
         }
         for (size_t i = 0; i < controls.size(); ++i)
@@ -48,8 +47,7 @@ protected:
                 if (rect(controls[i]).intersects(rect(controls[j])) &&
                     !controls[i]->isAncestorOf(controls[j]) &&
                     !controls[j]->isAncestorOf(controls[i]))
-                    faults << controls[i]->objectName() + " overlaps " +
-                                  controls[j]->objectName();
+                    faults << controls[i]->objectName() + " overlaps " + controls[j]->objectName();
         return faults;
     }
     void Check()

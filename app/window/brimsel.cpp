@@ -30,9 +30,8 @@ CBrimsel::CBrimsel(QWidget* parent, const QString& pluginFolder)
     // Beside the program in the build tree; under lib/vorlain once installed.
     QStringList folders{pluginFolder};
     if (pluginFolder.isEmpty())
-        folders = {brimsel::DefaultPluginFolder(),
-                   QCoreApplication::applicationDirPath() +
-                       QStringLiteral("/../lib/vorlain/plugins")};
+        folders = {brimsel::DefaultPluginFolder(), QCoreApplication::applicationDirPath() +
+                                                       QStringLiteral("/../lib/vorlain/plugins")};
     for (const QString& folder : folders) {
         m_control = brimsel::CreateControlByProgId(QStringLiteral(BRIMSEL_PROG_ID), parent, folder,
                                                    &m_error);

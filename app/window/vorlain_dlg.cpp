@@ -5,6 +5,7 @@
 #include "config/recent_files.h"
 #include "main/prompts.h"
 #include "widgets/label_ex.h"
+#include "widgets/mini_timer.h"
 #include "widgets/tool_icons.h"
 #include "window/command_ids.h"
 #include "window/command_set.h"
@@ -17,15 +18,20 @@
 #include "vorlain/platform.h"
 #include "vorlain/qt_registry_window.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QShortcut>
 #include <QTimer>
@@ -103,6 +109,7 @@ bool CVorlainDlg::Initialize()
     LoadRecentMenus();
     UpdateCommands();
     UpdateLabels();
+    m_control->Widget()->setFocus();
     VorlainOutputDebugString("CVorlainDlg::OnInitDialog OUT");
     return true;
 }
@@ -169,6 +176,10 @@ void CVorlainDlg::BuildWindow()
         QWidget* control = m_control->Widget();
         control->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         control->setMinimumSize(400, 200);
+        // The waves hold the keyboard (Space, Delete, Home...) unless a time
+        // editor is being typed in; a click on a row brings it back.
+        control->setFocusPolicy(Qt::StrongFocus);
+        setFocusProxy(control);
         layout->addWidget(control, 1);
         connect(control, SIGNAL(SelectTrack(short)), this, SLOT(OnSelectTrack(short)));
         connect(control, SIGNAL(SelectingTime(QVariant, QVariant)), this,
@@ -181,6 +192,7 @@ void CVorlainDlg::BuildWindow()
     setCentralWidget(central);
 
     qApp->installEventFilter(this);
+    setAcceptDrops(true);
     resize(1100, 700);
 }
 
@@ -219,9 +231,19 @@ void CVorlainDlg::LoadTexts()
     UpdateTitle();
 }
 
+QString CVorlainDlg::Caption() const
+{
+    return app::LanguageText("main", "00000000");
+}
+
 void CVorlainDlg::UpdateTitle()
 {
-    setWindowTitle(app::LanguageText("main", "00000000"));
+    // "trio.zvp* — Vorlain" while a changed project is open; Qt draws the
+    // mark in place of [*] while the window is modified.
+    const QString name = QFileInfo(m_currentProjectPath).fileName();
+    setWindowTitle(name.isEmpty() ? Caption() + QStringLiteral("[*]")
+                                  : name + QStringLiteral("[*] \u2014 ") + Caption());
+    setWindowModified(m_modified);
 }
 
 // ---- recent lists -------------------------------------------------------
@@ -422,7 +444,7 @@ void CVorlainDlg::OnCommand(int id)
 void CVorlainDlg::ShowKernelFailure(const char* format)
 {
     const QString text = QString::asprintf(format, Kestrum_GetLastError());
-    app::ShowMessage(this, windowTitle(), text, QMessageBox::Critical);
+    app::ShowMessage(this, Caption(), text, QMessageBox::Critical);
 }
 
 // ---- messages from the control and the workers -----------------------------
@@ -482,7 +504,7 @@ void CVorlainDlg::OnTrackDeleteRequest(int trackId)
 {
     if (!Kestrum_DeleteTrack(m_editor, static_cast<uint32_t>(trackId))) {
         const QString text = QString::asprintf("Failed! Error:0x%.8x", Kestrum_GetLastError());
-        app::ShowMessage(this, windowTitle(), text, QMessageBox::Critical);
+        app::ShowMessage(this, Caption(), text, QMessageBox::Critical);
         return;
     }
     m_control->EnableTrack(trackId, false);
@@ -573,11 +595,117 @@ bool CVorlainDlg::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         auto* widget = qobject_cast<QWidget*>(watched);
-        // The main window never closes on Escape (menus and dialogs still do).
-        if (key->key() == Qt::Key_Escape && widget && widget->window() == this)
-            return true;
+        if (widget && widget->window() == this) {
+            // The main window never closes on Escape (menus and dialogs still do).
+            if (key->key() == Qt::Key_Escape)
+                return true;
+            if (OnEditorKey(key))
+                return true;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool CVorlainDlg::OnEditorKey(QKeyEvent* key)
+{
+    // Keys of the editor itself, as people know them from other audio
+    // editors; none while a text field has the keyboard (a time editor).
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && (qobject_cast<app::CMiniTimer*>(focus) || qobject_cast<QLineEdit*>(focus) ||
+                  qobject_cast<QAbstractSpinBox*>(focus) || focus->inherits("QTextEdit") ||
+                  focus->inherits("QPlainTextEdit")))
+        return false;
+    const Qt::KeyboardModifiers mods =
+        key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    if (key->isAutoRepeat() && key->key() != Qt::Key_Delete)
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Space:
+        if (mods != Qt::NoModifier)
+            return false;
+        // As the Play and Pause buttons: pause while playing, else play
+        // (from the selection's start, or on from a pause).
+        if (Action(kTbPause)->isEnabled())
+            RunCommand(kTbPause);
+        else
+            RunCommand(kTbPlay);
+        return true;
+    case Qt::Key_Home:
+    case Qt::Key_End: {
+        const bool end = key->key() == Qt::Key_End;
+        if (mods == Qt::NoModifier) {
+            RunCommand(end ? kScrollToEnd : kScrollToBegin);
+            return true;
+        }
+        if (mods != Qt::ShiftModifier)
+            return false;
+        // The selection reaches to the track's start or end.
+        if (!Action(end ? kSelectToEnd : kSelectToStart)->isEnabled())
+            return true;
+        if (end) {
+            m_selEnd = TrackLength();
+        } else {
+            m_selEnd = std::max(m_selEnd, m_selStart); // an empty selection is a cursor
+            m_selStart = 0;
+        }
+        m_control->MoveSelectArea(m_currentTrack, m_selStart, m_selEnd);
+        UpdateCommands();
+        UpdateLabels();
+        return true;
+    }
+    case Qt::Key_Delete:
+        if (mods != Qt::NoModifier)
+            return false;
+        RunCommand(kDelete);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CVorlainDlg::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    const bool files = !urls.isEmpty() && std::all_of(urls.begin(), urls.end(), [](const QUrl& u) {
+        return u.isLocalFile();
+    });
+    if (files && !m_longOperation && !m_recording)
+        event->acceptProposedAction();
+}
+
+void CVorlainDlg::dropEvent(QDropEvent* event)
+{
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    event->acceptProposedAction();
+    // The drop ends first: opening runs dialogs of its own.
+    QTimer::singleShot(0, this, [this, paths] { OpenDropped(paths); });
+}
+
+void CVorlainDlg::OpenDropped(const QStringList& paths)
+{
+    if (m_longOperation || m_recording)
+        return;
+    QStringList audio;
+    QString project;
+    for (const QString& path : paths) {
+        if (path.endsWith(QLatin1String(".zvp"), Qt::CaseInsensitive))
+            project = project.isEmpty() ? path : project;
+        else
+            audio << path;
+    }
+    if (!project.isEmpty()) {
+        if (m_editor && !AskAndSave(false))
+            return;
+        CloseSession();
+        SetPlayButtons(kNoTrack);
+        m_currentProjectPath = project;
+        OpenProjectPath(project);
+    }
+    for (const QString& path : audio)
+        AddFile(path);
 }
 
 void CVorlainDlg::closeEvent(QCloseEvent* event)

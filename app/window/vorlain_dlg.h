@@ -78,6 +78,8 @@ public:
     /** The context menu last shown (null before the first). */
     QMenu* ContextMenu() const { return m_contextMenu; }
     HWND Hwnd() const;
+    /** The program's name: the caption of its message boxes. */
+    QString Caption() const;
 
     /** Shows a kernel failure: format is one of the three message formats
      *  ("Failed! ErrorCode=0x%.8x", ...), filled with Kestrum_GetLastError. */
@@ -86,6 +88,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private slots:
     void OnCommand(int commandId);
@@ -109,6 +113,9 @@ private:
     void OnTrackDeleteRequest(int trackId);
     void OnTrackRangeRequest(int64_t from, int64_t to);
     void ShowContextMenu();
+    bool OnEditorKey(QKeyEvent* key);
+    /** Dropped files: a project opens, audio files are added in turn. */
+    void OpenDropped(const QStringList& paths);
 
     // State upkeep.
     void UpdateCommands();

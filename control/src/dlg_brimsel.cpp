@@ -5,13 +5,13 @@
 #include "dlg_scale.h"
 #include "dlg_track_info.h"
 #include "line_static.h"
-#include "vorlain/qt_registry_window.h"
 #include "sample_mapping.h"
 #include "summary_store.h"
 #include "time_mapping.h"
 #include "vorlain/kestrum.h"
 #include "vorlain/messages.h"
 #include "vorlain/platform.h"
+#include "vorlain/qt_registry_window.h"
 #include "vorlain/timeline.h"
 #include "wave_painter.h"
 #include "win_messages.h"
@@ -713,6 +713,12 @@ void CDlgBrimsel::OnRButtonDown(QMouseEvent* event)
 void CDlgBrimsel::mousePressEvent(QMouseEvent* event)
 {
     const QPoint p = event->position().toPoint();
+    if (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier) &&
+        m_selected && p.x() >= kWaveLeft && !m_pDlgPanel->IsPlaying() &&
+        !m_pDlgPanel->IsRecording()) {
+        ExtendSelectionTo(p.x());
+        return;
+    }
     if (event->button() == Qt::LeftButton) {
         m_buttonDown = true;
         m_outside = false;
@@ -720,6 +726,51 @@ void CDlgBrimsel::mousePressEvent(QMouseEvent* event)
     } else if (event->button() == Qt::RightButton) {
         OnRButtonDown(event);
     }
+}
+
+void CDlgBrimsel::ExtendSelectionTo(int x)
+{
+    const int64_t t = ClampTime(TimeAt(x));
+    int64_t from = m_selFrom, to = m_selTo;
+    if (t < from)
+        from = t;
+    else if (t > to)
+        to = t;
+    else if (t - from < to - t)
+        from = t;
+    else
+        to = t;
+    SelectRange(from, to);
+    m_selFrom = from;
+    m_selTo = to;
+    FireSelectingTime(from, to);
+}
+
+void CDlgBrimsel::wheelEvent(QWheelEvent* event)
+{
+    // Whole notches only (120 units each); a fine-grained wheel or touchpad
+    // adds up its small steps first.
+    const QPoint angle = event->angleDelta();
+    m_wheelRest += angle.y() != 0 ? angle.y() : angle.x();
+    const int notches = m_wheelRest / 120;
+    m_wheelRest -= notches * 120;
+    event->accept();
+    if (notches == 0)
+        return;
+    if (event->modifiers() & Qt::ControlModifier) {
+        // The time under the pointer stays under it.
+        const int x = std::max(static_cast<int>(event->position().x()), kWaveLeft);
+        const int64_t t = std::max<int64_t>(TimeAt(x), 0);
+        for (int i = 0; i < std::abs(notches); ++i)
+            if (!(notches > 0 ? m_pDlgPanel->ZoomIn() : m_pDlgPanel->ZoomOut()))
+                break;
+        const int64_t left = t - TimeOfX(x, m_pDlgPanel->ZoomFactor(), 0);
+        m_pDlgPanel->ScrollToTime(std::max<int64_t>(left, 0));
+        return;
+    }
+    // A notch moves a tenth of the view; wheeling down goes later in time.
+    const int step = std::max((width() - kWaveLeft) / 10, 1);
+    m_pDlgPanel->HScroll(-notches * step, 0);
 }
 
 void CDlgBrimsel::mouseMoveEvent(QMouseEvent* event)

@@ -94,10 +94,16 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    /** The wheel scrolls the rows; with Ctrl it zooms around the pointer. */
+    void wheelEvent(QWheelEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    /** Shift+click: the selected row's selection grows (or its nearer edge
+     *  moves) to the time at x. */
+    void ExtendSelectionTo(int x);
+
     /** Fetches the base info record; withFiles also copies the data-file
      *  list and counts its frames (not needed for live recording updates). */
     void ReadInfo(bool withFiles = true);
@@ -164,6 +170,7 @@ private:
     // Qt delivers every move of a drag to the view that was pressed; these
     // stand in for the pointer leaving the window while the button is held.
     bool m_buttonDown = false;
+    int m_wheelRest = 0; // wheel units short of a whole notch
     bool m_outside = false;
 
     QTimer m_timer1; // drag auto-scroll to the right

@@ -1,0 +1,256 @@
+// What desktop users expect beyond the menus: keys, the mouse wheel,
+// Shift+click, dropping files on the window and a title that tells the
+// project and whether it changed. Each gesture is checked against the
+// kernel's or the control's state afterwards.
+#include "window_fixture.h"
+
+#include "widgets/mini_timer.h"
+#include "window/command_ids.h"
+#include "window/info_strip.h"
+
+#include "vorlain/messages.h"
+#include "vorlain/test/pulse_server.h"
+
+#include <QApplication>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+#include <QWheelEvent>
+
+#include <alsa/asoundlib.h>
+
+using namespace cmd;
+
+namespace app::test {
+namespace {
+
+class DesktopHabits : public WindowTest {
+protected:
+    int TenSeconds()
+    {
+        Start();
+        const int id = AddFile(MakeWave("ten.wav", 10, 2));
+        EXPECT_EQ(id, 1);
+        WaitForPeaks();
+        ClickRow(id, 0);
+        return id;
+    }
+    void Select(int64_t from, int64_t to)
+    {
+        PostMessage(Window().Hwnd(), vorlain::WM_TRACK_RANGE_REQUEST, static_cast<WPARAM>(from),
+                    static_cast<LPARAM>(to));
+        Pump();
+    }
+    /** A key as the window system delivers it: to the widget with the focus. */
+    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QApplication::setActiveWindow(&Window());
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &Window();
+        QTest::keyClick(target, key, mods);
+        Pump();
+    }
+    int HScroll()
+    {
+        QWidget* panel = Window().Control().Widget()->findChild<QWidget*>("CDlgPanel");
+        return panel->property("hScrollPos").toInt();
+    }
+    void Wheel(int trackId, int64_t time, int notches, Qt::KeyboardModifiers mods)
+    {
+        QWidget* row = Row(trackId);
+        const QPointF at(XOfTime(time), 75);
+        QWheelEvent event(at, row->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches),
+                          Qt::NoButton, mods, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(row, &event);
+        Pump();
+    }
+    void Drop(const QStringList& paths)
+    {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& p : paths)
+            urls << QUrl::fromLocalFile(p);
+        data.setUrls(urls);
+        const QPoint at = Window().rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&Window(), &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&Window(), &drop);
+        Pump();
+    }
+    void FocusStartEditor()
+    {
+        CMiniTimer* editor = Window().findChild<CMiniTimer*>(QStringLiteral("id2888"));
+        ASSERT_NE(editor, nullptr);
+        QApplication::setActiveWindow(&Window());
+        QTest::mouseClick(editor, Qt::LeftButton, Qt::NoModifier, editor->FieldRect(2).center());
+        Pump();
+        ASSERT_EQ(QApplication::focusWidget(), editor);
+    }
+};
+
+TEST_F(DesktopHabits, DeleteRemovesTheSelectionOnlyWhileEditDeleteIsOn)
+{
+    TenSeconds();
+    Key(Qt::Key_Delete); // nothing selected: Edit / Delete is off
+    EXPECT_EQ(Kestrum_GetTrackTime(Window().Editor(), 1), 10 * kSecond);
+    Select(kSecond, 3 * kSecond);
+    Key(Qt::Key_Delete);
+    EXPECT_EQ(Kestrum_GetTrackTime(Window().Editor(), 1), 8 * kSecond);
+    EXPECT_EQ(Window().Action(kUndo)->text(), "Undo (Delete)        Ctrl+Z");
+}
+
+TEST_F(DesktopHabits, ShiftHomeAndShiftEndStretchTheSelectionToTheTracksEnds)
+{
+    TenSeconds();
+    Select(2 * kSecond, 5 * kSecond);
+    Key(Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_EQ(Window().SelectionStart(), 2 * kSecond);
+    EXPECT_EQ(Window().SelectionEnd(), 10 * kSecond);
+    Select(2 * kSecond, 5 * kSecond);
+    Key(Qt::Key_Home, Qt::ShiftModifier);
+    EXPECT_EQ(Window().SelectionStart(), 0);
+    EXPECT_EQ(Window().SelectionEnd(), 5 * kSecond);
+    // A cursor without a selection reaches from the start to itself.
+    Select(4 * kSecond, 4 * kSecond);
+    Key(Qt::Key_Home, Qt::ShiftModifier);
+    EXPECT_EQ(Window().SelectionStart(), 0);
+    EXPECT_EQ(Window().SelectionEnd(), 4 * kSecond);
+}
+
+TEST_F(DesktopHabits, HomeAndEndScrollToTheTracksStartAndEnd)
+{
+    const int id = TenSeconds();
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(Window().RunCommand(kZoomIn));
+    ASSERT_TRUE(Window().Control().IsScrollable(id));
+    Key(Qt::Key_End);
+    EXPECT_GT(HScroll(), 0);
+    Key(Qt::Key_Home);
+    EXPECT_EQ(HScroll(), 0);
+}
+
+TEST_F(DesktopHabits, NoKeyFiresWhileATimeEditorHasTheKeyboard)
+{
+    const int id = TenSeconds();
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(Window().RunCommand(kZoomIn));
+    Select(kSecond, 3 * kSecond);
+    FocusStartEditor();
+    Key(Qt::Key_Delete);
+    Key(Qt::Key_End);
+    Key(Qt::Key_End, Qt::ShiftModifier);
+    Key(Qt::Key_Space);
+    EXPECT_EQ(Kestrum_GetTrackTime(Window().Editor(), 1), 10 * kSecond);
+    EXPECT_EQ(HScroll(), 0);
+    EXPECT_EQ(Window().SelectionEnd(), 3 * kSecond);
+    EXPECT_EQ(Window().Player(), nullptr);
+    (void)id;
+}
+
+TEST_F(DesktopHabits, SpacePlaysFromTheSelectionPausesAndGoesOn)
+{
+    if (!vorlain::test::PulseServerAnswers())
+        GTEST_SKIP() << "no PulseAudio test server";
+    vorlain::test::PulseServerScope pulse;
+    unsetenv("VORLAIN_PCM");
+    snd_config_update_free_global();
+    Start();
+    const int id = AddFile(MakeWave("long.wav", 30, 2));
+    ClickRow(id, 0);
+    Select(2 * kSecond, 20 * kSecond);
+    Key(Qt::Key_Space);
+    ASSERT_NE(Window().Player(), nullptr);
+    EXPECT_EQ(Window().PlayButtonState(), CVorlainDlg::kPlaying);
+    ASSERT_TRUE(WaitFor([&] { return AudioPlay_GetPlayingTime(Window().Player()) > 2 * kSecond; }));
+    Key(Qt::Key_Space);
+    EXPECT_EQ(Window().PlayButtonState(), CVorlainDlg::kPaused);
+    EXPECT_EQ(AudioPlay_QueryStauts(Window().Player()), 2);
+    Key(Qt::Key_Space);
+    EXPECT_EQ(Window().PlayButtonState(), CVorlainDlg::kPlaying);
+    EXPECT_EQ(AudioPlay_QueryStauts(Window().Player()), 1);
+    ASSERT_TRUE(Window().RunCommand(kTbStop));
+}
+
+TEST_F(DesktopHabits, TheWheelScrollsAndCtrlWheelZoomsAroundThePointer)
+{
+    const int id = TenSeconds();
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(Window().RunCommand(kZoomIn));
+    ASSERT_TRUE(Window().Control().IsScrollable(id));
+    Wheel(id, kSecond, -2, Qt::NoModifier); // down: later in time
+    const int scrolled = HScroll();
+    EXPECT_GT(scrolled, 0);
+    Wheel(id, kSecond, 1, Qt::NoModifier);
+    EXPECT_LT(HScroll(), scrolled);
+
+    // Ctrl+wheel: the zoom halves and the time under the pointer stays put.
+    const int zoom = Window().Control().GetZoomfactor();
+    const int x = XOfTime(3 * kSecond);
+    const int64_t before = TimeOfX(x);
+    Wheel(id, 3 * kSecond, 1, Qt::ControlModifier);
+    EXPECT_EQ(Window().Control().GetZoomfactor(), zoom / 2);
+    const double column = Window().Control().GetZoomfactor() * 1e6 / 44100;
+    EXPECT_NEAR(static_cast<double>(TimeOfX(x)), static_cast<double>(before), 2 * column);
+    Wheel(id, 3 * kSecond, -1, Qt::ControlModifier);
+    EXPECT_EQ(Window().Control().GetZoomfactor(), zoom);
+}
+
+TEST_F(DesktopHabits, ShiftClickExtendsTheSelectionToTheClickedTime)
+{
+    const int id = TenSeconds();
+    DragRow(id, 2 * kSecond, 3 * kSecond);
+    const int64_t from = Window().SelectionStart();
+    QWidget* row = Row(id);
+    QTest::mouseClick(row, Qt::LeftButton, Qt::ShiftModifier, QPoint(XOfTime(6 * kSecond), 75));
+    Pump();
+    EXPECT_EQ(Window().SelectionStart(), from);
+    const double column = Window().Control().GetZoomfactor() * 1e6 / 44100;
+    EXPECT_NEAR(static_cast<double>(Window().SelectionEnd()), 6e6, 2 * column);
+    EXPECT_TRUE(Enabled(kCut));
+}
+
+TEST_F(DesktopHabits, DroppedWavesAreAddedAndADroppedProjectOpens)
+{
+    Start();
+    const std::string a = MakeWave("a.wav", 2, 2), b = MakeWave("b.wav", 3, 1);
+    Drop({QString::fromStdString(a), QString::fromStdString(b)});
+    ASSERT_EQ(Window().Control().VisibleTracks(), (QList<int>{1, 2}));
+    EXPECT_EQ(Kestrum_GetTrackTime(Window().Editor(), 1), 2 * kSecond);
+    EXPECT_EQ(Kestrum_GetTrackTime(Window().Editor(), 2), 3 * kSecond);
+
+    // A project made elsewhere, with one 4 s track.
+    const std::string zvp = env().path("Other.ZVP");
+    {
+        CEditSession* s = Kestrum_Open(nullptr);
+        ASSERT_NE(Kestrum_AddTrack(s, MakeWave("c.wav", 4, 2).c_str()), nullptr);
+        ASSERT_EQ(Kestrum_SaveProject(s, zvp.c_str(), 1), 1);
+        Kestrum_Close(s);
+    }
+    Prompts().AnswerMessage(QMessageBox::No); // do not save the dropped waves
+    Drop({QString::fromStdString(zvp)});
+    ASSERT_EQ(Window().Control().VisibleTracks(), QList<int>{1});
+    EXPECT_EQ(Kestrum_GetTrackTime(Window().Editor(), 1), 4 * kSecond);
+    EXPECT_EQ(Window().CurrentProjectPath(), QString::fromStdString(zvp));
+    EXPECT_EQ(Prompts().Messages().size(), 1); // the save question, nothing else
+}
+
+TEST_F(DesktopHabits, TheTitleNamesTheProjectAndMarksChanges)
+{
+    Start();
+    EXPECT_FALSE(Window().isWindowModified());
+    EXPECT_EQ(Window().windowTitle(), Window().Caption() + "[*]");
+    AddFile(MakeWave("t.wav", 1, 2));
+    EXPECT_TRUE(Window().isWindowModified());
+    Prompts().AnswerFile(QString::fromStdString(env().path("Song.zvp")));
+    ASSERT_TRUE(Window().RunCommand(kSaveProject));
+    EXPECT_FALSE(Window().isWindowModified());
+    EXPECT_EQ(Window().windowTitle(), "Song.zvp[*] \u2014 " + Window().Caption());
+    ClickRow(1, 0);
+    ASSERT_TRUE(Window().RunCommand(kSelectAll));
+    ASSERT_TRUE(Window().RunCommand(kCut));
+    EXPECT_TRUE(Window().isWindowModified());
+}
+
+} // namespace
+} // namespace app::test
