@@ -1,5 +1,6 @@
 #include "main/vorlain_app.h"
 
+#include "config/language.h"
 #include "main/command_line.h"
 #include "main/prompts.h"
 #include "widgets/tool_icons.h"
@@ -10,21 +11,43 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstring>
+
 int CVorlainApp::Run(int& argc, char** argv)
 {
+    // Needs no display.
+    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("Vorlain %s\n", VORLAIN_VERSION);
+        return 0;
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vorlain"));
     QApplication::setApplicationVersion(QStringLiteral(VORLAIN_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("vorlain"));
     QApplication::setWindowIcon(app::AppIcon());
 
-    app::StartupPaths startup = app::ParseCommandLine(QApplication::arguments());
+    QStringList arguments = QApplication::arguments();
+    // --smoke-test: build the main window as a start does, report where the
+    // control and the texts came from, and end (for checking an install).
+    const bool smokeTest = arguments.size() > 1 && arguments.at(1) == QLatin1String("--smoke-test");
+    if (smokeTest)
+        arguments.removeAt(1);
+    app::StartupPaths startup = app::ParseCommandLine(arguments);
     // The recent lists keep full paths.
     for (QString* path : {&startup.projectPath, &startup.filePath})
         if (!path->isEmpty())
             *path = QFileInfo(*path).absoluteFilePath();
 
     CVorlainDlg window(startup);
+    if (smokeTest) {
+        const bool ok = window.Initialize();
+        const QString texts = app::LanguageText("main", "00000000");
+        std::printf("display control: %s\nlanguage file: %s (%s)\n",
+                    ok ? "loaded" : qPrintable(window.Error()), qPrintable(app::LanguageFile()),
+                    texts.isEmpty() ? "no texts" : "texts found");
+        return ok && !texts.isEmpty() ? 0 : 1;
+    }
     if (!window.Initialize()) {
         app::ShowMessage(nullptr, QStringLiteral("Vorlain"), window.Error(), QMessageBox::Critical);
         return 1;
