@@ -69,7 +69,7 @@ TEST_F(RangeEdits, CutOfWholeSegmentsWritesNoDataFile)
     EXPECT_EQ(Describe(segments(m_track)),
               "H [0,5000000)00000001.dat [5000000,7000000)00000003.dat ");
     EXPECT_EQ(m_track->m_nextFileNumber, 4u);
-    EXPECT_EQ(ListDir(m_track->m_trackFolder).size(), 4u);
+    EXPECT_EQ(ListDir(m_track->m_trackFolder).size(), 5u); // four data files and "peaks"
 }
 
 TEST_F(RangeEdits, CutAcrossASegmentBoundaryKeepsBothSides)

@@ -31,7 +31,11 @@ TEST_F(SegmentStore, TwelveSecondsOfStereoBecomeFourDataFiles)
                               "[10000000,12000000)00000003.dat ");
     EXPECT_EQ(FileNamePart(track->m_trackFolder), "Track00");
     EXPECT_EQ(ListDir(track->m_trackFolder),
-              (std::vector<std::string>{"00000000.dat", "00000001.dat", "00000002.dat", "00000003.dat"}));
+              (std::vector<std::string>{"00000000.dat", "00000001.dat", "00000002.dat", "00000003.dat",
+                                        "peaks"}));
+    // Every audio file has its peak summary; the header file has none.
+    EXPECT_EQ(ListDir(track->m_trackFolder + "/peaks"),
+              (std::vector<std::string>{"00000001.pks", "00000002.pks", "00000003.pks"}));
     EXPECT_EQ(kernel::FileSize(segs[0].path), 44);
     EXPECT_EQ(kernel::FileSize(segs[1].path), 882000);
     EXPECT_EQ(kernel::FileSize(segs[2].path), 882000);
@@ -127,12 +131,16 @@ TEST_F(SegmentStore, DestructionKeepsOnlyTheProjectTimelinesFiles)
         WriteBytes(path, {1, 2, 3, 4});
     }
     std::string folder = track->m_trackFolder;
-    ASSERT_EQ(ListDir(folder).size(), 6u);
+    ASSERT_EQ(ListDir(folder).size(), 7u); // six data files and the summaries' folder
+    // A summary whose data file goes with the track goes too.
+    WriteBytes(folder + "/peaks/00000005.pks", {1});
     m_session->m_projectPath = env().path("p.zvp");
     Kestrum_Close(m_session);
     m_session = nullptr;
-    EXPECT_EQ(ListDir(folder),
-              (std::vector<std::string>{"00000000.dat", "00000001.dat", "00000002.dat", "00000003.dat"}));
+    EXPECT_EQ(ListDir(folder), (std::vector<std::string>{"00000000.dat", "00000001.dat", "00000002.dat",
+                                                         "00000003.dat", "peaks"}));
+    EXPECT_EQ(ListDir(folder + "/peaks"),
+              (std::vector<std::string>{"00000001.pks", "00000002.pks", "00000003.pks"}));
 }
 
 TEST_F(SegmentStore, ByteOffsetsRoundDownToWholeFrames)
