@@ -300,6 +300,46 @@ TEST_F(Project, ACopyingSaveLeavesNoSessionFilesAndResavingInPlaceKeepsNewEdits)
     EXPECT_EQ(audioOf(again.get()), edited);
 }
 
+TEST_F(Project, ACopyingSaveLinksTheFilesWithTheirSummariesAndOutlivesTheSessionFolder)
+{
+    loadThree();
+    const std::string path = env().path("linked.zvp");
+    // A stale file under a name the save will use is replaced, not kept.
+    const std::string stale = path + ".data/Track01/00000001.dat";
+    ASSERT_EQ(::mkdir((path + ".data").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((path + ".data/Track01").c_str(), 0755), 0);
+    ASSERT_TRUE(WriteBytes(stale, {9, 9, 9, 9}));
+    ASSERT_EQ(Kestrum_SaveProject(m_session, path.c_str(), 1), 1);
+    const auto saved = audioOf(m_session);
+
+    size_t files = 0;
+    for (auto& track : m_session->m_tracks) {
+        for (const TrackSegment& s : segments(track.get())) {
+            if (s.state & vorlain::kHeaderSegment)
+                continue;
+            const std::string copy =
+                path + ".data/" + FileNamePart(track->m_trackFolder) + "/" + FileNamePart(s.path);
+            struct stat a {
+            }, b{};
+            ASSERT_EQ(::stat(s.path, &a), 0);
+            ASSERT_EQ(::stat(copy.c_str(), &b), 0);
+            EXPECT_EQ(a.st_ino, b.st_ino) << copy << ": one file under two names";
+            EXPECT_EQ(CheckPeakSummary(copy, static_cast<int>(track->m_channels)), "") << copy;
+            ++files;
+        }
+    }
+    EXPECT_EQ(files, 6u); // four of the cut track, one each of the others
+
+    // The session's folder goes altogether; the project keeps its audio.
+    const std::string temp = m_session->m_tempFolder;
+    Kestrum_Close(m_session);
+    m_session = Kestrum_Open(nullptr);
+    RemoveTree(temp);
+    Session other = openSession();
+    ASSERT_EQ(Kestrum_OpenProject(other.get(), path.c_str()), 1);
+    EXPECT_EQ(audioOf(other.get()), saved);
+}
+
 TEST_F(Project, ResavingThroughALinkedFolderKeepsTheNewFilesOfTheProject)
 {
     loadThree();
