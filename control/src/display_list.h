@@ -16,26 +16,34 @@ struct ColumnPeak {
 };
 
 /**
- * Two lists of column peaks, index 0 the left or mono channel, 1 the right.
- * A column's index is its position, so the list needs two bytes per channel
- * and column instead of two 8-byte points.
+ * Two lists of column peaks, index 0 the left or mono channel, 1 the right,
+ * for the columns [first, first + Columns()) of the track: a view keeps the
+ * columns around what it shows, not the whole track. A column's index is
+ * its position from first, so the list needs two bytes per channel and
+ * column instead of two 8-byte points.
  */
 class CDisplayList {
 public:
+    uint64_t first = 0;
     std::vector<ColumnPeak> channel[2];
 
-    /** Columns in the list: the drawn width of the track. */
+    /** Columns in the list. */
     size_t Columns() const { return channel[0].size(); }
+    /** One past the last column in the list. */
+    uint64_t End() const { return first + channel[0].size(); }
+    bool Holds(uint64_t column) const { return column >= first && column < End(); }
     /** Two entries per column, as the point count of the list is defined. */
     size_t DisplayCount() const { return 2 * channel[0].size(); }
     void Clear()
     {
+        first = 0;
         channel[0].clear();
         channel[1].clear();
     }
     bool operator==(const CDisplayList& other) const
     {
-        return channel[0] == other.channel[0] && channel[1] == other.channel[1];
+        return first == other.first && channel[0] == other.channel[0] &&
+               channel[1] == other.channel[1];
     }
 };
 

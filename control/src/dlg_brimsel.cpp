@@ -108,11 +108,14 @@ void CDlgBrimsel::ReadInfo(bool withFiles)
         return;
 
     // The timeline pointer is valid only until the next edit, so the paths
-    // are copied now; the builder thread works on the copies alone.
-    m_files.clear();
+    // are copied now; the builder thread works on the copies alone. The
+    // sizes say how wide the row is before any peak is read.
+    std::vector<std::string> files;
     if (!m_info.blank)
-        m_files = CPeakBuilder::AudioFiles(m_info.timeline);
-    m_frames = CPeakBuilder::CountFrames(m_files, static_cast<int>(m_info.channels));
+        files = CPeakBuilder::AudioFiles(m_info.timeline);
+    m_stats = std::make_shared<const std::vector<FileIdentity>>(
+        m_catalog.Resolve(files, static_cast<int>(m_info.channels)));
+    m_frames = CPeakBuilder::CountFrames(*m_stats, static_cast<int>(m_info.channels));
 }
 
 void CDlgBrimsel::FillPanel()
@@ -124,32 +127,68 @@ void CDlgBrimsel::FillPanel()
     m_infoPanel->SetSampleRate(static_cast<int>(m_info.sampleRate));
 }
 
-void CDlgBrimsel::StartPeaks(bool summariesOnly)
+namespace {
+/** Columns built on either side of those on screen: a scroll of up to a
+ *  screen needs no new build. */
+int64_t WindowMargin(int64_t visible)
+{
+    return std::max<int64_t>(visible, 256);
+}
+} // namespace
+
+void CDlgBrimsel::StartPeaks()
 {
     const int channels = static_cast<int>(m_info.channels);
-    const bool drawable =
-        !m_info.blank && m_info.timeline && (channels == 1 || channels == 2) && !m_files.empty();
-    if (!summariesOnly) {
-        m_liveStereo = false;
-        m_display.Clear();
-        CColumnGrid grid(m_pDlgPanel->ZoomFactor(), m_info.sampleRate);
-        uint64_t planned = drawable ? grid.CompleteColumns(m_frames) : 0;
-        m_columns = static_cast<int>(std::min<uint64_t>(planned, INT32_MAX / 2));
-        m_pictureDirty = true;
-        update();
-    }
+    const bool drawable = !m_info.blank && m_info.timeline && (channels == 1 || channels == 2) &&
+                          m_stats && !m_stats->empty();
+    m_liveStereo = false;
+    m_display.Clear();
+    CColumnGrid grid(m_pDlgPanel->ZoomFactor(), m_info.sampleRate);
+    const uint64_t planned = drawable ? grid.CompleteColumns(m_frames) : 0;
+    m_columns = static_cast<int>(std::min<uint64_t>(planned, INT32_MAX / 2));
+    m_pictureDirty = true;
+    update();
+    m_requestFirst = m_requestEnd = 0;
     if (!drawable) {
-        if (!summariesOnly)
-            m_peaks.Invalidate();
+        m_peaks.Invalidate();
         return;
     }
+    RequestWindow();
+}
+
+void CDlgBrimsel::RequestWindow()
+{
+    const int64_t visible = std::max(width() - kWaveLeft, 1);
+    const int64_t margin = WindowMargin(visible);
+    const int64_t pos = std::max<int64_t>(m_pDlgPanel->HScrollPos(), 0);
+    const auto first = static_cast<uint64_t>(std::max<int64_t>(pos - margin, 0));
     PeakRequest request;
-    request.files = m_files;
-    request.channels = channels;
+    request.stats = m_stats;
+    request.channels = static_cast<int>(m_info.channels);
     request.sampleRate = m_info.sampleRate;
     request.zoomFactor = m_pDlgPanel->ZoomFactor();
-    request.summariesOnly = summariesOnly;
+    request.firstColumn = first;
+    request.columnCount = static_cast<uint64_t>(pos + visible + margin) - first;
+    m_requestFirst = first;
+    m_requestEnd = first + request.columnCount;
     m_peaks.Start(std::move(request));
+}
+
+void CDlgBrimsel::EnsureWindow()
+{
+    if (m_liveStereo || !m_stats || m_stats->empty() || m_columns <= 0)
+        return; // a recording row draws what it is sent
+    const int64_t pos = std::max<int64_t>(m_pDlgPanel->HScrollPos(), 0);
+    const int64_t visible = std::max(width() - kWaveLeft, 1);
+    const auto a = static_cast<uint64_t>(pos);
+    const auto b =
+        std::min<uint64_t>(static_cast<uint64_t>(pos + visible), static_cast<uint64_t>(m_columns));
+    if (a >= b)
+        return; // scrolled past the end: nothing of the track on screen
+    const bool held = m_display.first <= a && b <= m_display.End();
+    const bool coming = m_peaks.Pending() && m_requestFirst <= a && b <= m_requestEnd;
+    if (!held && !coming)
+        RequestWindow();
 }
 
 void CDlgBrimsel::OnPeaksReady()
@@ -157,14 +196,14 @@ void CDlgBrimsel::OnPeaksReady()
     std::optional<PeakResult> result = m_peaks.Take();
     if (!result)
         return;
-    if (!result->summariesOnly) {
-        const int before = m_columns;
-        m_display = std::move(result->display);
-        m_columns = static_cast<int>(std::min<size_t>(m_display.Columns(), INT32_MAX / 2));
-        Repaint();
-        if (before != m_columns)
-            m_pDlgPanel->OnViewColumnsChanged();
-    }
+    const int before = m_columns;
+    m_display = std::move(result->display);
+    // The files may have changed since the sizes were read.
+    m_columns = static_cast<int>(std::min<uint64_t>(result->totalColumns, INT32_MAX / 2));
+    Repaint();
+    if (before != m_columns)
+        m_pDlgPanel->OnViewColumnsChanged();
+    EnsureWindow(); // a scroll while it was built may need more
     emit peaksReady();
 }
 
@@ -224,9 +263,8 @@ LRESULT CDlgBrimsel::OnRecordPeaks(WPARAM wParam, LPARAM lParam)
         m_pDlgPanel->SetRecording(false);
         m_rightLine->hide();
         m_infoPanel->EnableButtons(true);
-        // The live columns stay; the files' summaries are made now so that
-        // the next zoom does not read the whole recording again.
-        StartPeaks(true);
+        // The live columns stay; the recorder wrote the files' summaries, so
+        // the next zoom reads no audio either.
         return 0;
     }
 
@@ -251,7 +289,7 @@ LRESULT CDlgBrimsel::OnRecordPeaks(WPARAM wParam, LPARAM lParam)
     }
     if (m_peaks.Pending())
         m_peaks.Invalidate(); // a build from the files must not replace the live columns
-    if (idx == 0) {
+    if (idx == 0 || m_display.first != 0) {
         m_pDlgPanel->ForceHScrollTo(0);
         m_display.Clear();
     }
@@ -455,6 +493,7 @@ void CDlgBrimsel::ScrollH(int d)
         m_clickLine = ToPixel(int64_t(m_clickLine) - d);
     m_leftDownLine->hide();
     Repaint();
+    EnsureWindow();
 }
 
 void CDlgBrimsel::SetPlayingLine(int64_t time, bool show)
@@ -688,6 +727,7 @@ void CDlgBrimsel::OnTimer(int timer)
     m_leftDownLine->hide();
     m_pictureDirty = true;
     update();
+    EnsureWindow();
     if (timer == 1)
         m_selTo = ClampTime(TimeAt(m_selRight == kNone ? kWaveLeft : m_selRight));
     else
@@ -833,4 +873,5 @@ void CDlgBrimsel::paintEvent(QPaintEvent*)
 void CDlgBrimsel::resizeEvent(QResizeEvent*)
 {
     m_pictureDirty = true;
+    EnsureWindow();
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "display_list.h"
+#include "file_catalog.h"
 #include "vorlain/records.h"
 #include "vorlain/window.h"
 #include "wave_peaks.h"
@@ -49,11 +50,12 @@ public:
     bool IsVisibleRow() const { return m_visible; }
     void SetVisibleRow(bool visible) { m_visible = visible; }
     bool IsSelected() const { return m_selected; }
-    /** Drawn width in columns (the display list's length, or the length the
-     *  build in progress will give). */
+    /** Drawn width in columns: the track's complete columns at the zoom,
+     *  known from the file sizes before any peak is built. */
     int Columns() const { return m_columns; }
     bool IsScrollable() const;
     bool PeaksPending() const { return m_peaks.Pending(); }
+    /** The built columns: those on screen and a margin on either side. */
     const brimsel::CDisplayList& Display() const { return m_display; }
     CDlgTrackInfo* InfoPanel() const { return m_infoPanel; }
 
@@ -108,7 +110,14 @@ private:
      *  list and counts its frames (not needed for live recording updates). */
     void ReadInfo(bool withFiles = true);
     void FillPanel();
-    void StartPeaks(bool summariesOnly = false);
+    /** Drops the columns and builds those around the view anew (the track
+     *  or the zoom changed). */
+    void StartPeaks();
+    /** Builds the columns around the view when a scroll or a resize showed
+     *  columns the list does not hold. */
+    void EnsureWindow();
+    /** Asks the builder for the columns around the present scroll position. */
+    void RequestWindow();
     void OnPeaksReady();
     LRESULT OnRecordPeaks(WPARAM wParam, LPARAM lParam);
     void OnRangeCommand(LPARAM command);
@@ -132,8 +141,10 @@ private:
     CDlgTrackInfo* m_infoPanel = nullptr;
     CTrack* m_track = nullptr;
     TrackBaseInfo m_info{};
-    std::vector<std::string> m_files; // audio data files of the current timeline
-    uint64_t m_frames = 0;            // frames in those files
+    // The audio data files of the current timeline, as they are on disk.
+    std::shared_ptr<const std::vector<brimsel::FileIdentity>> m_stats;
+    brimsel::CFileCatalog m_catalog; // what is known of every file seen
+    uint64_t m_frames = 0;           // frames in those files
     bool m_visible = true;
     bool m_hover = false;
     bool m_selected = false;
@@ -146,6 +157,8 @@ private:
 
     brimsel::CDisplayList m_display;
     int m_columns = 0;
+    uint64_t m_requestFirst = 0; // columns of the build in progress
+    uint64_t m_requestEnd = 0;
     brimsel::CWavePeaks m_peaks;
 
     CLineStatic* m_playingLine = nullptr;

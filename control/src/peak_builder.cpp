@@ -10,21 +10,36 @@
 
 #include <algorithm>
 #include <cstring>
+#include <list>
 #include <memory>
+#include <mutex>
+#include <unordered_set>
 
 namespace brimsel {
 namespace {
 
-/** Collects frames into columns and emits each column when its last frame is in. */
+std::mutex s_observerLock;
+CPeakBuilder::ReadObserver s_observer;
+
+void Observe(CPeakBuilder::ReadKind kind, const std::string& path, uint64_t offset, uint64_t bytes)
+{
+    std::lock_guard guard(s_observerLock);
+    if (s_observer)
+        s_observer(kind, path, offset, bytes);
+}
+
+/** Collects frames into columns, from column `first` on, and emits each
+ *  column when its last frame is in. */
 class ColumnAccumulator {
 public:
-    ColumnAccumulator(const CColumnGrid& grid, int channels, CDisplayList* out)
-        : m_grid(grid), m_channels(channels), m_out(out), m_next(grid.Boundary(1))
+    ColumnAccumulator(const CColumnGrid& grid, int channels, CDisplayList* out, uint64_t first)
+        : m_grid(grid), m_channels(channels), m_out(out), m_frame(grid.Boundary(first)),
+          m_column(first), m_next(grid.Boundary(first + 1))
     {
     }
 
     uint64_t FramesToBoundary() const { return m_next - m_frame; }
-    uint64_t Frames() const { return m_frame; }
+    uint64_t Frame() const { return m_frame; }
 
     void AddFrame(const uint8_t* y)
     {
@@ -33,7 +48,7 @@ public:
             Emit();
     }
 
-    /** A run of frames that no column boundary splits (count <= FramesToBoundary()). */
+    /** A run of frames that no column edge splits (count <= FramesToBoundary()). */
     void AddBlock(const uint8_t* maxY, const uint8_t* minY, uint32_t count)
     {
         if (count == 0)
@@ -73,98 +88,33 @@ private:
     CColumnGrid m_grid;
     int m_channels;
     CDisplayList* m_out;
-    uint64_t m_frame = 0;
-    uint64_t m_column = 0;
+    uint64_t m_frame;
+    uint64_t m_column;
     uint64_t m_next;
     bool m_have = false;
     uint8_t m_max[2] = {0, 0};
     uint8_t m_min[2] = {0, 0};
 };
 
-/** Builds one file's summary block by block while the file is read. */
-class SummaryWriter {
-public:
-    explicit SummaryWriter(CFileSummary* summary) : m_summary(summary) {}
-
-    void AddFrame(const uint8_t* y, int channels)
-    {
-        if (!m_summary)
-            return;
-        for (int ch = 0; ch < channels; ++ch) {
-            if (m_count == 0) {
-                m_max[ch] = m_min[ch] = y[ch];
-            } else {
-                m_max[ch] = std::max(m_max[ch], y[ch]);
-                m_min[ch] = std::min(m_min[ch], y[ch]);
-            }
-        }
-        ++m_frames;
-        if (++m_count == CFileSummary::kBlockFrames)
-            Flush(channels);
-    }
-
-    /** Writes a short last block; true when the file had the frames its size promised. */
-    bool Finish(int channels)
-    {
-        if (!m_summary)
-            return false;
-        if (m_count > 0)
-            Flush(channels);
-        return m_frames == m_summary->Frames();
-    }
-
-private:
-    void Flush(int channels)
-    {
-        if (m_block < m_summary->Blocks())
-            for (int ch = 0; ch < channels; ++ch)
-                m_summary->Set(m_block, ch, m_max[ch], m_min[ch]);
-        ++m_block;
-        m_count = 0;
-    }
-
-    CFileSummary* m_summary;
-    uint64_t m_block = 0;
-    uint64_t m_frames = 0;
-    uint32_t m_count = 0;
-    uint8_t m_max[2] = {0, 0};
-    uint8_t m_min[2] = {0, 0};
-};
-
-/** Closes a descriptor on every way out. */
-class FileHandle {
-public:
-    explicit FileHandle(const std::string& path) : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC))
-    {
-    }
-    ~FileHandle()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-/** Reads until size bytes are in or the file ends; -1 on an error. */
-ssize_t ReadFull(int fd, uint8_t* buffer, size_t size)
+/** y of every channel of one frame. */
+inline void FrameY(const uint8_t* frame, int channels, uint8_t* y)
 {
-    size_t done = 0;
-    while (done < size) {
-        ssize_t n = ::read(fd, buffer + done, size - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return done > 0 ? static_cast<ssize_t>(done) : -1;
-        if (n == 0)
-            break;
-        done += static_cast<size_t>(n);
+    const auto bits = [](const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); };
+    if (channels == 2) {
+        y[0] = LeftBandTable()[bits(frame)];
+        y[1] = RightBandTable()[bits(frame + 2)];
+    } else {
+        y[0] = MonoTable()[bits(frame)];
     }
-    return static_cast<ssize_t>(done);
+}
+
+/** y of an offset value (sample + 0x7FFF) in the band of channel ch. */
+inline uint8_t OffsetY(uint16_t offset, int channels, int ch)
+{
+    const auto bits = static_cast<uint16_t>(offset + 0x8001u); // back to the sample's bits
+    if (channels == 2)
+        return ch == 0 ? LeftBandTable()[bits] : RightBandTable()[bits];
+    return MonoTable()[bits];
 }
 
 ssize_t PreadFull(int fd, uint8_t* buffer, size_t size, off_t offset)
@@ -181,185 +131,548 @@ ssize_t PreadFull(int fd, uint8_t* buffer, size_t size, off_t offset)
     return static_cast<ssize_t>(done);
 }
 
-inline uint16_t SampleBits(const uint8_t* p)
-{
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-/** y of every channel of one frame. */
-inline void FrameY(const uint8_t* frame, int channels, uint8_t* y)
-{
-    if (channels == 2) {
-        y[0] = LeftBandTable()[SampleBits(frame)];
-        y[1] = RightBandTable()[SampleBits(frame + 2)];
-    } else {
-        y[0] = MonoTable()[SampleBits(frame)];
-    }
-}
-
 bool Cancelled(const std::atomic<bool>* cancel)
 {
     return cancel && cancel->load(std::memory_order_relaxed);
 }
 
-/** The straight read of one file, feeding the columns and, when asked, a new summary.
- *  False when cancelled. */
-bool ReadStraight(int fd, int channels, std::vector<uint8_t>& buffer, ColumnAccumulator* columns,
-                  SummaryWriter& summary, const std::atomic<bool>* cancel)
-{
-    const size_t frameBytes = 2 * static_cast<size_t>(channels);
-    const uint8_t* left = LeftBandTable();
-    const uint8_t* right = RightBandTable();
-    const uint8_t* mono = MonoTable();
-    for (;;) {
-        ssize_t got = ReadFull(fd, buffer.data(), CPeakBuilder::kChunkBytes);
-        if (got <= 0)
-            break;
-        size_t frames = static_cast<size_t>(got) / frameBytes;
-        const uint8_t* p = buffer.data();
+/** The open files of one build, the most recent few kept open: the edges of
+ *  neighbouring columns often fall into the same file. */
+class FileCache {
+public:
+    ~FileCache()
+    {
+        for (auto& [path, fd] : m_open)
+            ::close(fd);
+    }
+
+    /** A descriptor of path, -1 when it cannot be opened. */
+    int Open(const std::string& path)
+    {
+        for (auto it = m_open.begin(); it != m_open.end(); ++it) {
+            if (it->first == path) {
+                m_open.splice(m_open.begin(), m_open, it);
+                return it->second;
+            }
+        }
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return -1;
+        m_open.emplace_front(path, fd);
+        if (m_open.size() > kKeep) {
+            ::close(m_open.back().second);
+            m_open.pop_back();
+        }
+        return fd;
+    }
+
+private:
+    static constexpr size_t kKeep = 16;
+    std::list<std::pair<std::string, int>> m_open;
+};
+
+/** The extremes of one column as its parts come in. */
+struct ColumnRange {
+    bool have = false;
+    uint8_t max[2] = {0, 0};
+    uint8_t min[2] = {0, 0};
+
+    void Merge(const uint8_t* maxY, const uint8_t* minY, int channels)
+    {
+        for (int ch = 0; ch < channels; ++ch) {
+            max[ch] = have ? std::max(max[ch], maxY[ch]) : maxY[ch];
+            min[ch] = have ? std::min(min[ch], minY[ch]) : minY[ch];
+        }
+        have = true;
+    }
+    /** Whether a block with these extremes cannot widen the column: then any
+     *  part of it can be left out. */
+    bool Contains(const uint8_t* maxY, const uint8_t* minY, int channels) const
+    {
+        if (!have)
+            return false;
+        for (int ch = 0; ch < channels; ++ch)
+            if (maxY[ch] > max[ch] || minY[ch] < min[ch])
+                return false;
+        return true;
+    }
+};
+
+/** One build: the files under the requested columns, their summaries and
+ *  their audio. */
+class Walk {
+public:
+    Walk(CSummaryStore* store, const std::vector<FileIdentity>& files,
+         const std::vector<uint64_t>& starts, int channels, const std::atomic<bool>* cancel,
+         PeakResult& result)
+        : m_store(store), m_files(files), m_starts(starts), m_channels(channels),
+          m_frameBytes(2 * size_t(channels)), m_cancel(cancel), m_result(result),
+          m_summaries(files.size())
+    {
+    }
+
+    /** Every frame of the columns, read: the definition, and the way for
+     *  columns so narrow that summary blocks would not help. */
+    bool Straight(const CColumnGrid& grid, uint64_t first, uint64_t last)
+    {
+        ColumnAccumulator columns(grid, m_channels, &m_result.display, first);
+        const uint64_t from = grid.Boundary(first), to = grid.Boundary(last);
+        for (size_t k = FileAt(from); k < m_files.size() && m_starts[k] < to; ++k) {
+            const uint64_t a = std::max(from, m_starts[k]) - m_starts[k];
+            const uint64_t b = std::min(to, m_starts[k + 1]) - m_starts[k];
+            if (a >= b)
+                continue;
+            ++m_result.filesWalked;
+            const Outcome outcome =
+                Read(k, a, b, [&](const uint8_t* maxY, const uint8_t*) { columns.AddFrame(maxY); });
+            if (outcome != Outcome::Done)
+                return outcome == Outcome::Ended;
+        }
+        return true;
+    }
+
+    /**
+     * The columns from the summaries. A column takes the coarse blocks that
+     * lie wholly inside it; a coarse block that one of its edges splits is
+     * left out when its extremes lie within what the column has already (no
+     * part of it can widen the column), else its fine blocks are taken the
+     * same way, and only a fine block that an edge splits and that could
+     * widen the column is read from the audio. On a wide column nearly every
+     * split block lies within: the whole track shows from its summaries.
+     */
+    bool FromSummaries(const CColumnGrid& grid, uint64_t first, uint64_t last)
+    {
+        constexpr uint32_t kCoarse = CFileSummary::kCoarseFrames;
+        constexpr uint32_t kFine = CFileSummary::kFineFrames;
+        struct Part {
+            size_t file;
+            uint64_t block; // coarse or fine, by the list it is in
+            uint64_t a, b;  // the frames of the file inside the column
+        };
+        std::vector<Part> coarseParts, fineParts;
+        std::vector<size_t> touched;
+        uint8_t maxY[2], minY[2];
+        size_t k = FileAt(grid.Boundary(first));
+        for (uint64_t c = first; c < last; ++c) {
+            if ((c & 63) == 0 && Cancelled(m_cancel))
+                return Stop(Outcome::Cancelled);
+            const uint64_t from = grid.Boundary(c), to = grid.Boundary(c + 1);
+            while (k < m_files.size() && m_starts[k + 1] <= from)
+                ++k;
+            ColumnRange range;
+            const auto merge = [&](const uint8_t* mx, const uint8_t* mn) {
+                range.Merge(mx, mn, m_channels);
+            };
+            coarseParts.clear();
+            fineParts.clear();
+            // The whole coarse blocks, and the split ones for later.
+            for (size_t f = k; f < m_files.size() && m_starts[f] < to; ++f) {
+                const uint64_t a = std::max(from, m_starts[f]) - m_starts[f];
+                const uint64_t b = std::min(to, m_starts[f + 1]) - m_starts[f];
+                if (a >= b)
+                    continue;
+                Touch(f, touched);
+                const CFileSummary* s = Summary(f);
+                if (!s) {
+                    const Outcome outcome = Read(f, a, b, merge);
+                    if (outcome != Outcome::Done)
+                        return Stop(outcome);
+                    continue;
+                }
+                // The whole blocks in one pass; the blocks that an edge splits
+                // (at most one at either side) for later. The file's last
+                // block may be short and still lie wholly inside.
+                const uint64_t left = a / kCoarse;
+                const bool leftSplit = a % kCoarse != 0;
+                const uint64_t whole = leftSplit ? left + 1 : left;
+                const uint64_t wholeEnd = b == s->Frames() ? s->CoarseBlocks() : b / kCoarse;
+                if (leftSplit)
+                    coarseParts.push_back({f, left, a, std::min(b, (left + 1) * kCoarse)});
+                if (whole < wholeEnd) {
+                    s->CoarseRange(whole, wholeEnd, maxY, minY);
+                    range.Merge(maxY, minY, m_channels);
+                }
+                const uint64_t right = (b - 1) / kCoarse;
+                if (right >= wholeEnd && !(leftSplit && right == left))
+                    coarseParts.push_back({f, right, std::max(a, right * kCoarse), b});
+            }
+            // Split coarse blocks: their whole fine blocks, unless they lie within.
+            for (const Part& part : coarseParts) {
+                const CFileSummary& s = *Summary(part.file);
+                for (int ch = 0; ch < m_channels; ++ch) {
+                    maxY[ch] = s.CoarseMax(part.block, ch);
+                    minY[ch] = s.CoarseMin(part.block, ch);
+                }
+                if (range.Contains(maxY, minY, m_channels))
+                    continue;
+                for (uint64_t fine = part.a / kFine; fine * kFine < part.b; ++fine) {
+                    const uint64_t start = fine * kFine, end = start + s.BlockFrames(fine, kFine);
+                    if (start >= part.a && end <= part.b) {
+                        if (FineY(part.file, fine, maxY, minY)) {
+                            range.Merge(maxY, minY, m_channels);
+                            continue;
+                        }
+                        // The summary file went: the audio tells the same.
+                        const Outcome outcome = Read(part.file, start, end, merge);
+                        if (outcome != Outcome::Done)
+                            return Stop(outcome);
+                    } else {
+                        fineParts.push_back(
+                            {part.file, fine, std::max(part.a, start), std::min(part.b, end)});
+                    }
+                }
+            }
+            // Split fine blocks: their frames, unless they lie within.
+            for (const Part& part : fineParts) {
+                if (FineY(part.file, part.block, maxY, minY) &&
+                    range.Contains(maxY, minY, m_channels))
+                    continue;
+                const Outcome outcome = Read(part.file, part.a, part.b, merge);
+                if (outcome != Outcome::Done)
+                    return Stop(outcome);
+            }
+            for (int ch = 0; ch < m_channels; ++ch)
+                m_result.display.channel[ch].push_back(ColumnPeak{range.max[ch], range.min[ch]});
+        }
+        return true;
+    }
+
+    /** The track ended in the last walk (a file went): the complete columns up to there. */
+    bool Ended() const { return m_ended; }
+    uint64_t EndFrame() const { return m_endFrame; }
+
+private:
+    enum class Outcome { Done, Ended, Cancelled };
+
+    bool Stop(Outcome outcome)
+    {
+        if (outcome == Outcome::Cancelled)
+            m_result.cancelled = true;
+        return outcome != Outcome::Cancelled;
+    }
+
+    size_t FileAt(uint64_t frame) const
+    {
+        return static_cast<size_t>(std::upper_bound(m_starts.begin(), m_starts.end(), frame) -
+                                   m_starts.begin()) -
+               1;
+    }
+
+    void Touch(size_t file, std::vector<size_t>& touched)
+    {
+        if (touched.empty() || touched.back() < file) {
+            touched.push_back(file);
+            ++m_result.filesWalked;
+        }
+    }
+
+    /** Frames [a, b) of file k, each handed to take as its y (twice: as the
+     *  largest and the smallest). A file that cannot be read to b ends the
+     *  track there. */
+    template <typename Take> Outcome Read(size_t k, uint64_t a, uint64_t b, Take take)
+    {
+        const FileIdentity& file = m_files[k];
+        const int fd = m_open.Open(file.path);
+        if (fd < 0)
+            return End(k, a);
+        if (m_buffer.empty())
+            m_buffer.resize(CPeakBuilder::kChunkBytes);
+        const size_t chunkFrames = m_buffer.size() / m_frameBytes;
         uint8_t y[2];
-        for (size_t i = 0; i < frames; ++i, p += frameBytes) {
-            if (channels == 2) {
-                y[0] = left[SampleBits(p)];
-                y[1] = right[SampleBits(p + 2)];
-            } else {
-                y[0] = mono[SampleBits(p)];
-            }
-            if (columns)
-                columns->AddFrame(y);
-            summary.AddFrame(y, channels);
-        }
-        if (static_cast<size_t>(got) < CPeakBuilder::kChunkBytes)
-            break;
-        if (Cancelled(cancel))
-            return false;
-    }
-    return true;
-}
-
-/** The columns of one summarised file: whole blocks from the summary, split
- *  blocks read from disk. False when cancelled. */
-bool ReadFromSummary(int fd, const CFileSummary& summary, ColumnAccumulator& columns,
-                     const std::atomic<bool>* cancel)
-{
-    const int channels = summary.Channels();
-    const size_t frameBytes = 2 * static_cast<size_t>(channels);
-    uint8_t raw[CFileSummary::kBlockFrames * 4];
-    uint8_t maxY[2], minY[2];
-    const uint64_t blocks = summary.Blocks();
-    for (uint64_t b = 0; b < blocks; ++b) {
-        uint32_t count = summary.BlockFrames(b);
-        if (columns.FramesToBoundary() >= count) {
-            for (int ch = 0; ch < channels; ++ch) {
-                maxY[ch] = summary.MaxY(b, ch);
-                minY[ch] = summary.MinY(b, ch);
-            }
-            columns.AddBlock(maxY, minY, count);
-        } else {
-            size_t want = count * frameBytes;
-            off_t offset = static_cast<off_t>(b * CFileSummary::kBlockFrames * frameBytes);
-            ssize_t got = PreadFull(fd, raw, want, offset);
-            size_t frames = got > 0 ? static_cast<size_t>(got) / frameBytes : 0;
-            uint8_t y[2];
+        while (a < b) {
+            const size_t want = static_cast<size_t>(std::min<uint64_t>(b - a, chunkFrames));
+            const off_t offset = static_cast<off_t>(a * m_frameBytes);
+            Observe(CPeakBuilder::ReadKind::Audio, file.path, offset, want * m_frameBytes);
+            const ssize_t got = PreadFull(fd, m_buffer.data(), want * m_frameBytes, offset);
+            const size_t frames = got > 0 ? static_cast<size_t>(got) / m_frameBytes : 0;
             for (size_t i = 0; i < frames; ++i) {
-                FrameY(raw + i * frameBytes, channels, y);
-                columns.AddFrame(y);
+                FrameY(m_buffer.data() + i * m_frameBytes, m_channels, y);
+                take(y, y);
             }
-            if (frames < count)
-                return true; // the file ended early: the walk goes on with the next file
+            if (frames < want)
+                return End(k, a + frames); // the file is shorter than it was
+            a += frames;
+            if (Cancelled(m_cancel))
+                return Outcome::Cancelled;
         }
-        if ((b & 4095) == 4095 && Cancelled(cancel))
-            return false;
+        return Outcome::Done;
     }
-    return true;
-}
 
-bool Identify(int fd, const std::string& path, int channels, FileIdentity& id)
-{
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        return false;
-    id.path = path;
-    id.device = static_cast<uint64_t>(st.st_dev);
-    id.inode = static_cast<uint64_t>(st.st_ino);
-    id.size = static_cast<uint64_t>(st.st_size);
-    id.modifiedNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    id.channels = channels;
-    return true;
-}
+    Outcome End(size_t k, uint64_t frame)
+    {
+        m_ended = true;
+        m_endFrame = m_starts[k] + frame;
+        return Outcome::Ended;
+    }
+
+    /** The summary of file k for this build (looked up once), or null. */
+    const CFileSummary* Summary(size_t k)
+    {
+        if (!m_summaries[k] && !m_missing.count(k)) {
+            m_summaries[k] = Acquire(m_files[k]);
+            if (!m_summaries[k])
+                m_missing.insert(k);
+            else
+                ++m_result.filesFromSummary;
+        }
+        return m_summaries[k].get();
+    }
+
+    /** The y extremes of one fine block of file k. */
+    bool FineY(size_t k, uint64_t fine, uint8_t* maxY, uint8_t* minY)
+    {
+        const CFileSummary& s = *m_summaries[k];
+        if (s.HasFine()) {
+            for (int ch = 0; ch < m_channels; ++ch) {
+                maxY[ch] = s.FineMax(fine, ch);
+                minY[ch] = s.FineMin(fine, ch);
+            }
+            return true;
+        }
+        const uint64_t coarse = fine / CFileSummary::kFinePerCoarse;
+        if (m_fineFile != k || m_fineOf != coarse) {
+            if (!LoadFine(s, coarse))
+                return false;
+            m_fineFile = k;
+            m_fineOf = coarse;
+        }
+        const size_t at = static_cast<size_t>(fine % CFileSummary::kFinePerCoarse) * 2 * m_channels;
+        for (int ch = 0; ch < m_channels; ++ch) {
+            maxY[ch] = m_fine[at + 2 * ch];
+            minY[ch] = m_fine[at + 2 * ch + 1];
+        }
+        return true;
+    }
+
+    /** The fine entries of one coarse block from the summary file, as y. */
+    bool LoadFine(const CFileSummary& s, uint64_t coarse)
+    {
+        const uint64_t firstFine = coarse * CFileSummary::kFinePerCoarse;
+        const uint64_t count =
+            std::min<uint64_t>(CFileSummary::kFinePerCoarse, s.FineBlocks() - firstFine);
+        const size_t bytes = static_cast<size_t>(count) * m_channels * sizeof(vorlain::PeakEntry);
+        std::vector<vorlain::PeakEntry> entries(static_cast<size_t>(count) * m_channels);
+        const int fd = m_open.Open(s.FineFile());
+        const off_t offset = static_cast<off_t>(s.FineOffset() + firstFine * m_channels *
+                                                                     sizeof(vorlain::PeakEntry));
+        Observe(CPeakBuilder::ReadKind::Summary, s.FineFile(), offset, bytes);
+        if (fd < 0 || PreadFull(fd, reinterpret_cast<uint8_t*>(entries.data()), bytes, offset) !=
+                          static_cast<ssize_t>(bytes))
+            return false;
+        m_fine.resize(entries.size() * 2);
+        for (size_t i = 0; i < entries.size(); ++i) {
+            const int ch = static_cast<int>(i % m_channels);
+            m_fine[2 * i] = OffsetY(entries[i].maximum, m_channels, ch);
+            m_fine[2 * i + 1] = OffsetY(entries[i].minimum, m_channels, ch);
+        }
+        return true;
+    }
+
+    /** The summary of a file: from the store, the kernel's summary file, or
+     *  computed from the audio; null when the file cannot be read. */
+    std::shared_ptr<const CFileSummary> Acquire(const FileIdentity& file)
+    {
+        if (auto known = m_store->Find(file))
+            return known;
+        std::shared_ptr<CFileSummary> made = FromSummaryFile(file);
+        if (!made)
+            made = Compute(file);
+        if (made)
+            m_store->Insert(file, made);
+        return made;
+    }
+
+    std::shared_ptr<CFileSummary> FromSummaryFile(const FileIdentity& file)
+    {
+        const std::string path = vorlain::PeakSummaryPath(file.path);
+        const uint64_t frames = file.size / m_frameBytes;
+        const uint64_t coarseBlocks = vorlain::PeakBlocks(frames, CFileSummary::kCoarseFrames);
+        const size_t bytes = static_cast<size_t>(vorlain::PeakFineOffset(frames, m_channels));
+        std::vector<uint8_t> head(bytes);
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return nullptr;
+        Observe(CPeakBuilder::ReadKind::Summary, path, 0, bytes);
+        struct stat st {};
+        const bool read = PreadFull(fd, head.data(), bytes, 0) == static_cast<ssize_t>(bytes) &&
+                          ::fstat(fd, &st) == 0;
+        ::close(fd);
+        vorlain::PeakSummaryHeader header;
+        if (!read)
+            return nullptr;
+        std::memcpy(&header, head.data(), sizeof header);
+        if (!vorlain::PeakHeaderMatches(header, static_cast<uint32_t>(m_channels), file.size,
+                                        file.modifiedNs) ||
+            static_cast<uint64_t>(st.st_size) != vorlain::PeakSummaryBytes(frames, m_channels))
+            return nullptr;
+        auto summary = std::make_shared<CFileSummary>(m_channels, frames, path, bytes);
+        const auto* entries = head.data() + sizeof header;
+        for (uint64_t block = 0; block < coarseBlocks; ++block)
+            for (int ch = 0; ch < m_channels; ++ch) {
+                vorlain::PeakEntry e;
+                std::memcpy(&e, entries + (block * m_channels + ch) * sizeof e, sizeof e);
+                summary->SetCoarse(block, ch, OffsetY(e.maximum, m_channels, ch),
+                                   OffsetY(e.minimum, m_channels, ch));
+            }
+        return summary;
+    }
+
+    /** Reads the whole file once and keeps both levels. */
+    std::shared_ptr<CFileSummary> Compute(const FileIdentity& file)
+    {
+        const int fd = m_open.Open(file.path);
+        if (fd < 0)
+            return nullptr;
+        const uint64_t frames = file.size / m_frameBytes;
+        auto summary = std::make_shared<CFileSummary>(m_channels, frames);
+        // Chunks of whole coarse blocks: no block straddles two reads.
+        const size_t chunkFrames = CFileSummary::kCoarseFrames * 7;
+        if (m_buffer.size() < chunkFrames * m_frameBytes)
+            m_buffer.resize(std::max(chunkFrames * m_frameBytes, CPeakBuilder::kChunkBytes));
+        uint8_t y[2], fineMax[2], fineMin[2], coarseMax[2], coarseMin[2];
+        for (uint64_t at = 0; at < frames; at += chunkFrames) {
+            const size_t want = static_cast<size_t>(std::min<uint64_t>(chunkFrames, frames - at));
+            const off_t offset = static_cast<off_t>(at * m_frameBytes);
+            Observe(CPeakBuilder::ReadKind::Audio, file.path, offset, want * m_frameBytes);
+            if (PreadFull(fd, m_buffer.data(), want * m_frameBytes, offset) !=
+                static_cast<ssize_t>(want * m_frameBytes))
+                return nullptr; // shorter than it was: no summary of a changing file
+            for (size_t i = 0; i < want; ++i) {
+                const uint64_t f = at + i;
+                FrameY(m_buffer.data() + i * m_frameBytes, m_channels, y);
+                const bool fineStart = f % CFileSummary::kFineFrames == 0;
+                const bool coarseStart = f % CFileSummary::kCoarseFrames == 0;
+                for (int ch = 0; ch < m_channels; ++ch) {
+                    fineMax[ch] = fineStart ? y[ch] : std::max(fineMax[ch], y[ch]);
+                    fineMin[ch] = fineStart ? y[ch] : std::min(fineMin[ch], y[ch]);
+                    coarseMax[ch] = coarseStart ? y[ch] : std::max(coarseMax[ch], y[ch]);
+                    coarseMin[ch] = coarseStart ? y[ch] : std::min(coarseMin[ch], y[ch]);
+                }
+                const bool last = f + 1 == frames;
+                if ((f + 1) % CFileSummary::kFineFrames == 0 || last)
+                    for (int ch = 0; ch < m_channels; ++ch)
+                        summary->SetFine(f / CFileSummary::kFineFrames, ch, fineMax[ch],
+                                         fineMin[ch]);
+                if ((f + 1) % CFileSummary::kCoarseFrames == 0 || last)
+                    for (int ch = 0; ch < m_channels; ++ch)
+                        summary->SetCoarse(f / CFileSummary::kCoarseFrames, ch, coarseMax[ch],
+                                           coarseMin[ch]);
+            }
+            if (Cancelled(m_cancel))
+                return nullptr;
+        }
+        return summary;
+    }
+
+    CSummaryStore* m_store;
+    const std::vector<FileIdentity>& m_files;
+    const std::vector<uint64_t>& m_starts;
+    int m_channels;
+    size_t m_frameBytes;
+    const std::atomic<bool>* m_cancel;
+    PeakResult& m_result;
+    std::vector<std::shared_ptr<const CFileSummary>> m_summaries; // by file, once looked up
+    std::unordered_set<size_t> m_missing;                         // files without one
+    FileCache m_open;
+    std::vector<uint8_t> m_buffer;
+    std::vector<uint8_t> m_fine; // y of the fine entries of one coarse block
+    size_t m_fineFile = SIZE_MAX;
+    uint64_t m_fineOf = UINT64_MAX;
+    bool m_ended = false;
+    uint64_t m_endFrame = 0;
+};
 
 } // namespace
+
+void CPeakBuilder::SetReadObserver(ReadObserver observer)
+{
+    std::lock_guard guard(s_observerLock);
+    s_observer = std::move(observer);
+}
 
 PeakResult CPeakBuilder::Build(const PeakRequest& request, const std::atomic<bool>* cancel) const
 {
     PeakResult result;
-    result.summariesOnly = request.summariesOnly;
     const int channels = request.channels;
     if (channels != 1 && channels != 2)
         return result;
     CColumnGrid grid(request.zoomFactor, request.sampleRate);
-    if (!request.summariesOnly && !grid.IsValid())
+    std::vector<FileIdentity> looked;
+    if (!request.stats)
+        looked = StatFiles(request.files, channels);
+    const std::vector<FileIdentity>& files = request.stats ? *request.stats : looked;
+    const uint64_t frameBytes = 2 * static_cast<uint64_t>(channels);
+    // starts[k]: the track frame file k begins at.
+    std::vector<uint64_t> starts(files.size() + 1, 0);
+    for (size_t k = 0; k < files.size(); ++k)
+        starts[k + 1] = starts[k] + files[k].size / frameBytes;
+    result.frames = starts.back();
+    if (!grid.IsValid())
         return result;
+    result.totalColumns = grid.CompleteColumns(result.frames);
 
-    const size_t frameBytes = 2 * static_cast<size_t>(channels);
-    const bool useSummaries = m_store && grid.FramesPerColumn() >= kMinSummaryColumn;
-    std::vector<uint8_t> buffer(kChunkBytes);
-    ColumnAccumulator columns(grid, channels, &result.display);
-    ColumnAccumulator* sink = request.summariesOnly ? nullptr : &columns;
-
-    for (const std::string& path : request.files) {
-        if (Cancelled(cancel)) {
-            result.cancelled = true;
-            break;
-        }
-        FileHandle file(path);
-        if (file.fd() < 0)
-            break; // a file that cannot be opened ends the walk
-        ++result.filesWalked;
-
-        FileIdentity id;
-        bool identified = m_store && Identify(file.fd(), path, channels, id);
-        std::shared_ptr<const CFileSummary> known = identified ? m_store->Find(id) : nullptr;
-
-        if (request.summariesOnly && known)
-            continue;
-        if (known && useSummaries) {
-            ++result.filesFromSummary;
-            if (!ReadFromSummary(file.fd(), *known, columns, cancel)) {
-                result.cancelled = true;
-                break;
-            }
-            continue;
-        }
-
-        std::shared_ptr<CFileSummary> fresh;
-        if (identified && !known)
-            fresh = std::make_shared<CFileSummary>(channels, id.size / frameBytes);
-        SummaryWriter writer(fresh.get());
-        if (!ReadStraight(file.fd(), channels, buffer, sink, writer, cancel)) {
-            result.cancelled = true;
-            break;
-        }
-        if (writer.Finish(channels))
-            m_store->Insert(id, std::move(fresh));
+    const uint64_t first = std::min(request.firstColumn, result.totalColumns);
+    const uint64_t last = result.totalColumns - first < request.columnCount
+                              ? result.totalColumns
+                              : first + request.columnCount;
+    result.display.first = first;
+    if (first >= last)
+        return result;
+    if (Cancelled(cancel)) {
+        result.cancelled = true;
+        return result;
     }
-    result.frames = columns.Frames();
+    Walk walk(m_store, files, starts, channels, cancel, result);
+    if (m_store && grid.FramesPerColumn() >= kMinSummaryColumn)
+        walk.FromSummaries(grid, first, last);
+    else
+        walk.Straight(grid, first, last);
+    if (walk.Ended()) {
+        // A file went or shrank: the track ends there, and so do its columns.
+        result.frames = walk.EndFrame();
+        result.totalColumns = grid.CompleteColumns(result.frames);
+        const uint64_t keep = result.totalColumns > first ? result.totalColumns - first : 0;
+        for (auto& channel : result.display.channel)
+            if (channel.size() > keep)
+                channel.resize(static_cast<size_t>(keep));
+    }
     return result;
 }
 
-uint64_t CPeakBuilder::CountFrames(const std::vector<std::string>& files, int channels)
+std::vector<FileIdentity> CPeakBuilder::StatFiles(const std::vector<std::string>& files,
+                                                  int channels)
 {
-    if (channels <= 0)
-        return 0;
-    const uint64_t frameBytes = 2 * static_cast<uint64_t>(channels);
-    uint64_t frames = 0;
+    std::vector<FileIdentity> out;
+    out.reserve(files.size());
     for (const std::string& path : files) {
         struct stat st {};
         if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
             break;
-        frames += static_cast<uint64_t>(st.st_size) / frameBytes;
+        FileIdentity id;
+        id.path = path;
+        id.device = static_cast<uint64_t>(st.st_dev);
+        id.inode = static_cast<uint64_t>(st.st_ino);
+        id.size = static_cast<uint64_t>(st.st_size);
+        id.modifiedNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        id.channels = channels;
+        out.push_back(std::move(id));
     }
+    return out;
+}
+
+uint64_t CPeakBuilder::CountFrames(const std::vector<FileIdentity>& files, int channels)
+{
+    if (channels <= 0)
+        return 0;
+    uint64_t frames = 0;
+    for (const FileIdentity& file : files)
+        frames += file.size / (2 * static_cast<uint64_t>(channels));
     return frames;
+}
+
+uint64_t CPeakBuilder::CountFrames(const std::vector<std::string>& files, int channels)
+{
+    return CountFrames(StatFiles(files, channels), channels);
 }
 
 std::vector<std::string> CPeakBuilder::AudioFiles(const CTimeline* timeline)

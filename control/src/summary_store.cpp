@@ -1,29 +1,39 @@
 #include "summary_store.h"
 
+#include <functional>
+
 namespace brimsel {
 
-std::string FileIdentity::Key() const
+size_t FileIdentityHash::operator()(const FileIdentity& id) const
 {
-    std::string key = path;
-    key += '\0';
-    key += std::to_string(device) + ':' + std::to_string(inode) + ':' + std::to_string(size) + ':' +
-           std::to_string(modifiedNs) + ':' + std::to_string(channels);
-    return key;
+    size_t h = std::hash<std::string>()(id.path);
+    for (uint64_t v : {id.device, id.inode, id.size, static_cast<uint64_t>(id.modifiedNs),
+                       static_cast<uint64_t>(id.channels)})
+        h ^= std::hash<uint64_t>()(v) + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
+    return h;
 }
 
 CSummaryStore::CSummaryStore(size_t budgetBytes) : m_budget(budgetBytes) {}
 
 CSummaryStore& CSummaryStore::Shared()
 {
-    // 512 MB holds the summaries of about fifty hours of stereo audio.
-    static CSummaryStore* store = new CSummaryStore(size_t(512) << 20);
+    // Summaries read from the kernel's summary files take about 0.5 kB per
+    // 5-second file (their fine level stays on disk); computed ones keep both
+    // levels, 14 kB per stereo file: 64 MB hold six hours of those.
+    static CSummaryStore* store = new CSummaryStore(size_t(64) << 20);
     return *store;
+}
+
+size_t CSummaryStore::Cost(const Entry& entry)
+{
+    // The summary, the identity and about what the list and the index spend.
+    return entry.summary->Bytes() + sizeof(Entry) + 2 * entry.file.path.size() + 64;
 }
 
 std::shared_ptr<const CFileSummary> CSummaryStore::Find(const FileIdentity& file)
 {
     std::lock_guard guard(m_lock);
-    auto it = m_index.find(file.Key());
+    auto it = m_index.find(file);
     if (it == m_index.end())
         return nullptr;
     m_entries.splice(m_entries.begin(), m_entries, it->second);
@@ -35,20 +45,19 @@ void CSummaryStore::Insert(const FileIdentity& file, std::shared_ptr<const CFile
     if (!summary)
         return;
     std::lock_guard guard(m_lock);
-    std::string key = file.Key();
-    auto it = m_index.find(key);
+    auto it = m_index.find(file);
     if (it != m_index.end()) {
-        m_bytes -= it->second->summary->Bytes();
+        m_bytes -= Cost(*it->second);
         m_entries.erase(it->second);
         m_index.erase(it);
     }
-    m_bytes += summary->Bytes();
-    m_entries.push_front(Entry{key, std::move(summary)});
-    m_index.emplace(std::move(key), m_entries.begin());
+    m_entries.push_front(Entry{file, std::move(summary)});
+    m_bytes += Cost(m_entries.front());
+    m_index.emplace(file, m_entries.begin());
     while (m_bytes > m_budget && m_entries.size() > 1) {
         Entry& last = m_entries.back();
-        m_bytes -= last.summary->Bytes();
-        m_index.erase(last.key);
+        m_bytes -= Cost(last);
+        m_index.erase(last.file);
         m_entries.pop_back();
     }
 }

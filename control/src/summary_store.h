@@ -23,7 +23,11 @@ struct FileIdentity {
     int64_t modifiedNs = 0;
     int channels = 0;
 
-    std::string Key() const;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+struct FileIdentityHash {
+    size_t operator()(const FileIdentity& id) const;
 };
 
 class CSummaryStore {
@@ -43,15 +47,16 @@ public:
 
 private:
     struct Entry {
-        std::string key;
+        FileIdentity file;
         std::shared_ptr<const CFileSummary> summary;
     };
+    static size_t Cost(const Entry& entry);
 
     mutable std::mutex m_lock;
     size_t m_budget;
     size_t m_bytes = 0;
     std::list<Entry> m_entries; // most recently used first
-    std::unordered_map<std::string, std::list<Entry>::iterator> m_index;
+    std::unordered_map<FileIdentity, std::list<Entry>::iterator, FileIdentityHash> m_index;
 };
 
 } // namespace brimsel

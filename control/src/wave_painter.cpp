@@ -58,15 +58,27 @@ private:
     int m_y = 0;
 };
 
-void DrawChannel(QImage& image, const std::vector<ColumnPeak>& peaks, int startY, int width,
-                 int64_t scrollPos, QRgb color)
+void DrawChannel(QImage& image, const std::vector<ColumnPeak>& peaks, uint64_t first, int startY,
+                 int width, int64_t scrollPos, QRgb color)
 {
     PixelPen pen(image, color);
     pen.MoveTo(kWaveLeft, startY);
     if (scrollPos < 0)
         return;
-    size_t index = static_cast<size_t>(scrollPos);
-    for (int x = kWaveLeft; x < width && index < peaks.size(); ++x, ++index) {
+    // The list holds the columns [first, first + size): columns of the row
+    // outside it are not drawn, and the pen starts at the first one held.
+    int x = kWaveLeft;
+    uint64_t column = static_cast<uint64_t>(scrollPos);
+    if (column < first) {
+        const uint64_t skip = first - column;
+        if (skip >= static_cast<uint64_t>(std::max(width - kWaveLeft, 0)) || peaks.empty())
+            return;
+        x += static_cast<int>(skip);
+        column = first;
+        pen.MoveTo(x, peaks[0].maxY);
+    }
+    size_t index = static_cast<size_t>(column - first);
+    for (; x < width && index < peaks.size(); ++x, ++index) {
         pen.LineTo(x, peaks[index].maxY);
         pen.LineTo(x, peaks[index].minY);
     }
@@ -112,10 +124,10 @@ QImage CWavePainter::Render(const CDisplayList& display, int channels, int width
 
     const QRgb wave = colors.wave.rgb();
     if (stereo) {
-        DrawChannel(image, display.channel[0], 37, width, scrollPos, wave);
-        DrawChannel(image, display.channel[1], 112, width, scrollPos, wave);
+        DrawChannel(image, display.channel[0], display.first, 37, width, scrollPos, wave);
+        DrawChannel(image, display.channel[1], display.first, 112, width, scrollPos, wave);
     } else if (channels == 1) {
-        DrawChannel(image, display.channel[0], 75, width, scrollPos, wave);
+        DrawChannel(image, display.channel[0], display.first, 75, width, scrollPos, wave);
     }
     return image;
 }

@@ -26,8 +26,8 @@ public:
     /**
      * The row picture, width x 150. Channels 1 and 2 get their wave (mono
      * layout, stereo layout); other counts show the background, separators and
-     * letters only. Column pairs start at index scrollPos and advance one per
-     * x from x = 140 to width - 1.
+     * letters only. Column scrollPos is drawn at x = 140, the next ones one
+     * per x up to width - 1; columns the list does not hold are left out.
      */
     static QImage Render(const CDisplayList& display, int channels, int width, int64_t scrollPos,
                          const WaveColors& colors, const QFont& letterFont);

@@ -3,6 +3,7 @@
 #include "peak_builder.h"
 #include "peak_fixture.h"
 #include "sample_mapping.h"
+#include "store/peak_summary_writer.h"
 #include "wave_peaks.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <thread>
+#include <tuple>
 
 using namespace brimsel;
 using brimsel::test::ReferenceDisplay;
@@ -37,6 +40,17 @@ Samples Varied(int64_t frames, int channels)
     return s;
 }
 
+/** A request for every column of the files. */
+PeakRequest Whole(const std::vector<std::string>& files, int channels, uint32_t rate, uint64_t zoom)
+{
+    PeakRequest request;
+    request.files = files;
+    request.channels = channels;
+    request.sampleRate = rate;
+    request.zoomFactor = zoom;
+    return request;
+}
+
 class PeakBuilderTest : public IsolatedTest {
 protected:
     /** Splits s into data files at the given frame positions. */
@@ -58,7 +72,7 @@ protected:
     static PeakResult Build(const std::vector<std::string>& files, int channels, uint64_t zoom,
                             uint32_t rate, CSummaryStore* store)
     {
-        PeakRequest request{files, channels, rate, zoom, false};
+        PeakRequest request = Whole(files, channels, rate, zoom);
         return CPeakBuilder(store).Build(request);
     }
 };
@@ -180,9 +194,11 @@ TEST_F(PeakBuilderTest, SummariesGiveTheSameColumnsAsReadingEveryFile)
     Samples s = Varied(44100 * 4, channels);
     auto before = Files(s, channels, {44100, 88200, 132300}, "v1_");
     CSummaryStore store(64 << 20);
+    // Files without a summary file get one computed, and their columns come from it.
     PeakResult first = Build(before, channels, 5248, 44100, &store);
-    EXPECT_EQ(first.filesFromSummary, 0u);
+    EXPECT_EQ(first.filesFromSummary, 4u);
     EXPECT_EQ(store.Count(), 4u);
+    EXPECT_EQ(first.display, ReferenceDisplay(s, channels, 5248, 44100));
 
     // A cut of 1234 frames inside the second file: its two sides become new
     // files, everything after it shifts by a count no block size divides.
@@ -233,7 +249,6 @@ TEST_F(PeakBuilderTest, ASummaryIsNotReusedForANewFileUnderAnOldName)
 
 TEST_F(PeakBuilderTest, TheStoreKeepsItsBudgetByDroppingTheLeastRecentlyUsed)
 {
-    CSummaryStore store(3 * (sizeof(CFileSummary) + 2 * 2 * 100));
     auto make = [](int n) {
         FileIdentity id;
         id.path = "/f" + std::to_string(n);
@@ -241,6 +256,10 @@ TEST_F(PeakBuilderTest, TheStoreKeepsItsBudgetByDroppingTheLeastRecentlyUsed)
         id.channels = 2;
         return id;
     };
+    CSummaryStore probe(size_t(1) << 30);
+    probe.Insert(make(0), std::make_shared<CFileSummary>(2, 64 * 100));
+    const size_t one = probe.Bytes(); // the summary and what keeping it costs
+    CSummaryStore store(3 * one);
     for (int i = 0; i < 3; ++i)
         store.Insert(make(i), std::make_shared<CFileSummary>(2, 64 * 100));
     EXPECT_EQ(store.Count(), 3u);
@@ -253,6 +272,100 @@ TEST_F(PeakBuilderTest, TheStoreKeepsItsBudgetByDroppingTheLeastRecentlyUsed)
     FileIdentity other = make(3);
     other.channels = 1;
     EXPECT_FALSE(store.Find(other));
+    // A summary whose fine level stays in its file costs a fraction.
+    EXPECT_LT(CFileSummary(2, 220500, "/f.pks", 48).Bytes() * 10, CFileSummary(2, 220500).Bytes());
+}
+
+namespace {
+
+/** The columns [first, first + count) of a whole-track display list. */
+CDisplayList Window(const CDisplayList& all, uint64_t first, uint64_t count)
+{
+    CDisplayList out;
+    out.first = std::min<uint64_t>(first, all.Columns());
+    const uint64_t end =
+        std::min<uint64_t>(all.Columns(), out.first + std::min(count, all.Columns() - out.first));
+    for (int ch = 0; ch < 2; ++ch)
+        if (!all.channel[ch].empty())
+            out.channel[ch].assign(all.channel[ch].begin() + out.first,
+                                   all.channel[ch].begin() + end);
+    return out;
+}
+
+} // namespace
+
+TEST_F(PeakBuilderTest, WindowsFromSummariesEqualTheStraightReadAtManyZoomsScrollsAndRates)
+{
+    for (int channels : {2, 1}) {
+        for (uint32_t rate : {44100u, 48000u, 22050u}) {
+            const std::string tag = std::to_string(channels) + "_" + std::to_string(rate) + "_";
+            Samples s = Varied(rate * 9 + 4321, channels);
+            auto files =
+                Files(s, channels, {rate * 2, rate * 2 + 1, rate * 5 + 63, rate * 7 - 17}, tag);
+            // Some files have the kernel's summary file, one a stale one that
+            // must be passed over, the rest get theirs computed.
+            ASSERT_TRUE(kernel::WritePeakSummary(files[0], channels));
+            ASSERT_TRUE(kernel::WritePeakSummary(files[2], channels));
+            ASSERT_TRUE(kernel::WritePeakSummary(files[3], channels));
+            const std::string stale = vorlain::PeakSummaryPath(files[3]);
+            std::vector<uint8_t> bytes = vorlain::test::ReadBytes(stale);
+            bytes[40] ^= 1; // another modification time
+            vorlain::test::WriteBytes(stale, bytes);
+            CSummaryStore store(64 << 20);
+            for (uint64_t zoom : {41u, 100u, 513u, 600u, 1312u, 5248u, 20992u, 83968u}) {
+                const CDisplayList all = ReferenceDisplay(s, channels, zoom, rate);
+                const uint64_t n = all.Columns();
+                const std::vector<std::pair<uint64_t, uint64_t>> windows = {
+                    {0, UINT64_MAX},      {0, 3},  {3, 5},     {n / 2, 7}, {n / 3, n / 3},
+                    {n ? n - 2 : 0, 100}, {n, 10}, {n + 5, 10}};
+                for (const auto& [first, count] : windows) {
+                    PeakRequest request = Whole(files, channels, rate, zoom);
+                    request.firstColumn = first;
+                    request.columnCount = count;
+                    PeakResult r = CPeakBuilder(&store).Build(request);
+                    const CDisplayList expected = Window(all, first, count);
+                    EXPECT_EQ(r.display, expected)
+                        << tag << zoom << " [" << first << "+" << count << ")";
+                    EXPECT_EQ(r.totalColumns, n);
+                    EXPECT_EQ(CPeakBuilder(nullptr).Build(request).display, expected)
+                        << tag << zoom;
+                }
+            }
+        }
+    }
+}
+
+TEST_F(PeakBuilderTest, AWindowReadsOnlyTheFilesUnderItAndAudioOnlyAtColumnEdges)
+{
+    Samples s = Varied(44100 * 20, 2);
+    std::vector<int64_t> cuts;
+    for (int64_t f = 220500; f < 44100 * 20; f += 220500)
+        cuts.push_back(f);
+    auto files = Files(s, 2, cuts, "w");
+    for (const std::string& f : files)
+        ASSERT_TRUE(kernel::WritePeakSummary(f, 2));
+    std::vector<std::tuple<CPeakBuilder::ReadKind, std::string, uint64_t, uint64_t>> reads;
+    CPeakBuilder::SetReadObserver(
+        [&](CPeakBuilder::ReadKind kind, const std::string& path, uint64_t offset, uint64_t bytes) {
+            reads.emplace_back(kind, path, offset, bytes);
+        });
+    CSummaryStore store(8 << 20);
+    // Columns 100..150 at zoom 5248 lie in frames 524800..792448: files 2 and 3.
+    PeakRequest request = Whole(files, 2, 44100, 5248);
+    request.firstColumn = 100;
+    request.columnCount = 50;
+    PeakResult r = CPeakBuilder(&store).Build(request);
+    CPeakBuilder::SetReadObserver(nullptr);
+    EXPECT_EQ(r.display, Window(ReferenceDisplay(s, 2, 5248, 44100), 100, 50));
+    ASSERT_FALSE(reads.empty());
+    std::set<std::string> touched;
+    for (const auto& [kind, path, offset, bytes] : reads) {
+        touched.insert(path.substr(path.rfind('/') + 1));
+        if (kind == CPeakBuilder::ReadKind::Audio) {
+            EXPECT_LE(bytes, 64u * 4) << "audio only inside a fine block an edge splits";
+        }
+    }
+    EXPECT_EQ(touched, (std::set<std::string>{"w2.dat", "w3.dat", "w2.pks", "w3.pks"}));
 }
 
 TEST_F(PeakBuilderTest, TheTimelineWalkSkipsHeaderSegmentsAndStopsAtTheLastIndex)
@@ -278,7 +391,7 @@ TEST_F(PeakBuilderTest, ACancelledBuildStopsAndSaysSo)
     Samples s = Varied(44100 * 3, 2);
     auto files = Files(s, 2, {44100, 88200}, "cancel");
     std::atomic<bool> cancel{true};
-    PeakRequest request{files, 2, 44100, 5248, false};
+    PeakRequest request = Whole(files, 2, 44100, 5248);
     PeakResult r = CPeakBuilder(nullptr).Build(request, &cancel);
     EXPECT_TRUE(r.cancelled);
     EXPECT_EQ(r.display.Columns(), 0u);
@@ -294,8 +407,8 @@ TEST_F(PeakBuilderTest, TheBackgroundBuilderHandsBackOnlyTheNewestRequest)
     peaks.SetNotify([&] { ++notified; });
 
     EXPECT_FALSE(peaks.Pending());
-    peaks.Start(PeakRequest{files, 2, 44100, 5248, false});
-    peaks.Start(PeakRequest{files, 2, 44100, 1312, false});
+    peaks.Start(Whole(files, 2, 44100, 5248));
+    peaks.Start(Whole(files, 2, 44100, 1312));
     EXPECT_TRUE(peaks.Pending());
     ASSERT_TRUE(peaks.WaitIdle(10000));
     std::optional<PeakResult> r = peaks.Take();
@@ -308,7 +421,7 @@ TEST_F(PeakBuilderTest, TheBackgroundBuilderHandsBackOnlyTheNewestRequest)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_GE(notified.load(), 1);
 
-    peaks.Start(PeakRequest{files, 2, 44100, 5248, false});
+    peaks.Start(Whole(files, 2, 44100, 5248));
     peaks.Invalidate();
     EXPECT_FALSE(peaks.Pending());
     ASSERT_TRUE(peaks.WaitIdle(10000));
@@ -321,7 +434,7 @@ TEST_F(PeakBuilderTest, ABuilderCanBeDestroyedWhileItRuns)
     auto files = Files(s, 2, {44100, 88200}, "dtor");
     for (int i = 0; i < 5; ++i) {
         CWavePeaks peaks(nullptr);
-        peaks.Start(PeakRequest{files, 2, 44100, 16, false});
+        peaks.Start(Whole(files, 2, 44100, 16));
         EXPECT_TRUE(peaks.Pending());
         std::this_thread::sleep_for(std::chrono::milliseconds(i));
     }

@@ -1,6 +1,8 @@
 #include "edits/timeline_builder.h"
 
 #include "store/byte_offset.h"
+#include "store/peak_summary_writer.h"
+#include "store/piece_writer.h"
 #include "track/track.h"
 
 #include <algorithm>
@@ -46,8 +48,10 @@ void CTimelineBuilder::AppendRebased(const TrackSegment& segment)
 std::string CTimelineBuilder::NewDataFile()
 {
     std::string path = m_track.NextDataFilePath();
-    if (!path.empty())
+    if (!path.empty()) {
         m_track.TakeDataFileNumber();
+        m_created.push_back(path);
+    }
     return path;
 }
 
@@ -113,9 +117,9 @@ bool CTimelineBuilder::AppendSilence(int64_t duration)
         const auto bytes = static_cast<size_t>(
             ByteOffset(piece, format.bytesPerSample, format.sampleRate, format.channels));
         std::string path = NewDataFile();
-        // A stretch too short for one frame still gets its (empty) file.
-        if (path.empty() || !(bytes == 0 ? CreateEmptyFile(path)
-                                         : WriteWholeFile(path, zeros.data(), bytes)))
+        // A stretch too short for one frame still gets its (empty) file;
+        // silence takes no room on disk.
+        if (path.empty() || !WriteDataFile(path, zeros.data(), bytes))
             return false;
         AppendFile(path, piece);
         remaining -= piece;
@@ -194,6 +198,14 @@ bool CTimelineBuilder::RewriteFrom(int64_t at, const SegmentRewriter& rewrite)
     return true;
 }
 
-void CTimelineBuilder::Commit(const char* logVerb) { m_track.Commit(std::move(m_timeline), logVerb); }
+void CTimelineBuilder::Commit(const char* logVerb)
+{
+    // Every file the edit wrote is complete now: give each its summary, so
+    // that a redraw reads no audio of the new version either.
+    for (const std::string& path : m_created)
+        WritePeakSummary(path, m_track.m_channels);
+    m_created.clear();
+    m_track.Commit(std::move(m_timeline), logVerb);
+}
 
 } // namespace kernel

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CTrack;
 
@@ -91,7 +92,8 @@ public:
     /** Called with the end of every appended audio segment (progress). */
     void OnAppend(std::function<void(int64_t)> callback) { m_onAppend = std::move(callback); }
 
-    /** Commits the new version to the track, logging each segment with logVerb. */
+    /** Writes the peak summaries of the data files the edit made and commits
+     *  the new version to the track, logging each segment with logVerb. */
     void Commit(const char* logVerb);
 
 private:
@@ -101,6 +103,7 @@ private:
     std::unique_ptr<CTimeline> m_timeline;
     int64_t m_pos = 0;
     std::function<void(int64_t)> m_onAppend;
+    std::vector<std::string> m_created; // data files taken by NewDataFile
 };
 
 } // namespace kernel

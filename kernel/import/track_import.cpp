@@ -7,11 +7,17 @@
 #include "import/converter_job.h"
 #include "session/edit_session.h"
 #include "store/free_space.h"
+#include "store/piece_writer.h"
 #include "store/segment_files.h"
 #include "track/track.h"
+#include "vorlain/platform.h"
 #include "vorlain/tagorix.h"
+#include "vorlain/timeline.h"
+#include "wave/wave_header.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -26,12 +32,36 @@ constexpr uint32_t kNoRoom = 0x0376B007;
 constexpr uint32_t kOutputRefused = 0x0381B001;
 constexpr uint32_t kAttributesRefused = 0x038DB001;
 constexpr uint32_t kNoThread = 0x0396B001;
+constexpr uint32_t kConversionFailed = 0x03C0B001; // the input could not be decoded to its end
+constexpr uint32_t kDataWrite = 0x03C6B001;        // a data file could not be written
+constexpr uint32_t kDataWriteNoRoom = 0x03C6B007;  // ... because the disk is full
+constexpr uint32_t kHeaderWrite = 0x03CCB001;      // the header segment's file could not be written
 
 CTrack* failWith(uint32_t code)
 {
     SetLastError(code);
     PostFinalProgress();
     return nullptr;
+}
+
+// The converter's samples go straight into the track's data files.
+struct SampleTarget {
+    CPieceWriter* pieces;
+    size_t frameBytes;
+};
+
+int takeSamples(void* context, const int16_t* samples, uint32_t frames)
+{
+    auto* target = static_cast<SampleTarget*>(context);
+    return target->pieces->Feed(reinterpret_cast<const uint8_t*>(samples),
+                                frames * target->frameBytes)
+               ? 1
+               : 0;
+}
+
+uint32_t writeFailure(const CPieceWriter& pieces)
+{
+    return pieces.Error() == ENOSPC || pieces.Error() == EDQUOT ? kDataWriteNoRoom : kDataWrite;
 }
 } // namespace
 
@@ -54,49 +84,71 @@ CTrack* ImportTrack(CEditSession& session, const std::string& path, bool recordA
     if (!AV_GetInputFileAttr(handle, &file, &audio, 0))
         return failWith(kNoAttributes);
 
-    // Room for the converted wave and its data files, twice the PCM plus 20 MiB.
+    // Room for the PCM twice plus 20 MiB: the rule from the days of a
+    // converted wave beside the data files, kept as the margin it gives.
     const int64_t pcm = int64_t(audio.channels) * audio.sampleRate * file.duration * 2 / 1'000'000;
     const auto needed = static_cast<int64_t>(2 * static_cast<int64_t>(pcm / 1024.0 + 20480));
     if (needed >= QueryFreeSpaceKiB(session.m_tempFolder))
         return failWith(kNoRoom);
 
-    char name[32];
-    std::snprintf(name, sizeof name, "Track%.2u.wav", session.TrackCount() + 1);
-    const std::string wave = JoinPath(session.m_tempFolder, name);
-    if (!AV_SetOutputPath(handle, wave.c_str()))
+    // The track exists from here on, but joins the session only when the
+    // import succeeds; on any other way out it is destroyed, and with it the
+    // data files it got so far.
+    auto track = std::make_unique<CTrack>(FileNamePart(path), session.TrackCount() + 1,
+                                          session.m_tempFolder);
+    track->m_channels = audio.channels == 1 ? 1 : 2;
+    track->m_sampleRate = sampleRate;
+    track->m_bytesPerSample = 2;
+    if (!track->MakeTrackFolder()) {
+        PostFinalProgress(); // its code is set
+        return nullptr;
+    }
+    // Key 0 is the header segment, as for a loaded wave file; its file is
+    // written at the end, when the size is known.
+    const std::string headerPath = track->NextDataFilePath();
+    if (headerPath.empty())
+        return failWith(err::kPathTooLong);
+    track->TakeDataFileNumber();
+    auto timeline = std::make_unique<CTimeline>();
+    timeline->Append(MakeSegment(vorlain::kHeaderSegment, 0, 0, headerPath.c_str()));
+    CPieceWriter pieces(*track, *timeline);
+    SampleTarget target{&pieces, 2 * size_t(track->m_channels)};
+    if (!AV_SetOutputSink(handle, &takeSamples, &target))
         return failWith(kOutputRefused);
     MedrixAudioAttr output = audio;
     std::snprintf(output.codecName, sizeof output.codecName, "pcm_s16le");
+    output.channels = track->m_channels;
     output.sampleRate = sampleRate;
     if (!AV_SetAudioAttr(handle, output))
         return failWith(kAttributesRefused);
     if (!job.Start())
         return failWith(kNoThread);
 
+    // One pass: decoding and cutting into data files are the same work.
     const bool finished = job.Wait(
         [&](int p) {
-            session.m_progress = static_cast<uint32_t>(p * 8 / 10);
-            PostProgress(std::min<uint32_t>(session.m_progress, 99));
+            session.m_progress = static_cast<uint32_t>(std::min(p, 99));
+            PostProgress(session.m_progress);
         },
         [&] { return session.m_stop.load() != 0; });
-    // The converted wave goes on every path: it is only a step on the way.
-    struct RemoveWave {
-        const std::string& path;
-        ~RemoveWave() { RemoveFile(path); }
-    } removeWave{wave};
     if (!finished || session.m_stop)
         return nullptr; // stopped: no final 100, the last error unchanged
-    if (job.ExitCode() != 0) {
-        PostFinalProgress();
-        return nullptr; // the converter failed: no code of ours
-    }
+    if (job.ExitCode() != 0)
+        return failWith(pieces.Failed() ? writeFailure(pieces) : kConversionFailed);
+    if (!pieces.Finish())
+        return failWith(writeFailure(pieces));
+    const WaveHeaderBytes header = MakeWaveHeader(track->m_channels, sampleRate, pieces.Bytes());
+    if (!WriteWholeFile(headerPath, header.data(), header.size()))
+        return failWith(kHeaderWrite);
 
-    auto track = std::make_unique<CTrack>(FileNamePart(path), session.TrackCount() + 1,
-                                          session.m_tempFolder);
-    if (!track->Load(wave.c_str())) {
-        PostFinalProgress(); // release the waiting progress dialog
-        return nullptr;
-    }
+    track->m_bytesLoaded = static_cast<int64_t>(header.size()) + pieces.Bytes();
+    track->m_length = pieces.End();
+    track->m_timeline = timeline.release();
+    track->m_loaded = 1;
+    if (VorlainDebugEnabled())
+        for (const TrackSegment& s : *track->m_timeline)
+            VorlainOutputDebugString("Loading Path=%s from=%" PRId64 " to=%" PRId64, s.path,
+                                     s.start, s.end);
     TagInfo tag{};
     GetTagInfo(path.c_str(), &tag);
     track->m_tag = tag;

@@ -8,6 +8,7 @@
 #include "session/edit_session.h"
 #include "store/segment_files.h"
 #include "track/track.h"
+#include "vorlain/peak_summary.h"
 #include "vorlain/platform.h"
 
 #include <pugixml.hpp>
@@ -143,17 +144,48 @@ bool CProjectWriter::placeTracks()
     return true;
 }
 
-bool CProjectWriter::copySegment(const std::string& source, const std::string& destination)
+namespace {
+// Makes destination hold source's bytes. A new name is simply linked (a link
+// appears whole or not at all); an existing file is replaced by a file put
+// beside and renamed over it, so that a failure never leaves half a file
+// under a name an older project may use.
+bool placeFile(const std::string& source, const std::string& destination)
 {
-    // Copied beside and renamed: a failed copy never leaves half a file under
-    // a name an older project may use.
+    if (::link(source.c_str(), destination.c_str()) == 0)
+        return true;
     const std::string part = destination + project::kPartSuffix;
     RemoveFile(part);
-    if (CopyRange(source, part, 0, kToEnd) && std::rename(part.c_str(), destination.c_str()) == 0)
+    if (ShareFile(source, part) != ShareMethod::Failed &&
+        std::rename(part.c_str(), destination.c_str()) == 0)
         return true;
     RemoveFile(part);
-    SetLastError(kCopy);
     return false;
+}
+} // namespace
+
+bool CProjectWriter::copySegment(const std::string& source, const std::string& destination)
+{
+    // Data files never change, so on one file system the copy is a hard
+    // link: the save costs neither room nor time and outlives the session.
+    if (!placeFile(source, destination)) {
+        SetLastError(kCopy);
+        return false;
+    }
+    copySummary(source, destination);
+    return true;
+}
+
+void CProjectWriter::copySummary(const std::string& source, const std::string& destination)
+{
+    // The peak summary goes along when there is one; the project does not
+    // need it, so nothing fails without it.
+    const std::string from = vorlain::PeakSummaryPath(source);
+    const std::string to = vorlain::PeakSummaryPath(destination);
+    const std::string folder = folderOf(to);
+    if (folder != m_summaryFolder && makeFolder(folder))
+        m_summaryFolder = folder;
+    if (!placeFile(from, to))
+        RemoveFile(to); // a stale one would not match its file anyway
 }
 
 bool CProjectWriter::writeDocument(const std::string& text)

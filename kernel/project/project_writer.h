@@ -1,6 +1,7 @@
 // Writes the session's present tracks as a project document: base info, tags
 // and timelines, pointing at the folders that hold the data files. A copying
-// save first gathers every data file into the folder beside the project.
+// save first gathers every data file into the folder beside the project, as
+// hard links where it can (data files never change), with their peak summaries.
 #pragma once
 
 #include <cstdint>
@@ -37,6 +38,7 @@ private:
     bool save();
     bool placeTracks();
     bool copySegment(const std::string& source, const std::string& destination);
+    void copySummary(const std::string& source, const std::string& destination);
     bool writeDocument(const std::string& text);
     void keepNamedFiles();
 
@@ -47,6 +49,7 @@ private:
     std::vector<Place> m_places; // one per track of the session, in list order
     int64_t m_total = 0;         // timeline entries of every track: the progress base
     int64_t m_written = 0;
+    std::string m_summaryFolder; // the last summary folder made
 };
 
 } // namespace kernel

@@ -171,6 +171,7 @@ void CTrackRecorder::abandonLocked()
         std::fclose(m_file);
     m_file = nullptr;
     m_fileOpen = false;
+    m_summary.Reset();
     RemoveFile(m_headerPath);
     m_timeline.reset();
     m_track = nullptr;
@@ -207,11 +208,12 @@ void CTrackRecorder::appendLocked(const uint8_t* data, size_t count)
             // piece names its file all the same.
             m_file = std::fopen(dataFilePath(m_fileNumber).c_str(), "wb");
             m_fileOpen = true;
+            m_summary.Reset();
             m_fileBytes = 0;
         }
         size_t part = static_cast<size_t>(std::min<int64_t>(int64_t(count), m_pieceBytes - m_fileBytes));
-        if (m_file)
-            std::fwrite(data, 1, part, m_file);
+        if (m_file && std::fwrite(data, 1, part, m_file) == part)
+            m_summary.Feed(data, part);
         m_fileBytes += static_cast<int64_t>(part);
         data += part;
         count -= part;
@@ -226,10 +228,13 @@ void CTrackRecorder::appendLocked(const uint8_t* data, size_t count)
 
 void CTrackRecorder::closeFileLocked(int64_t end)
 {
-    if (m_file)
-        std::fclose(m_file);
+    const bool written = m_file && std::fclose(m_file) == 0;
     m_file = nullptr;
     m_fileOpen = false;
+    // A file whose bytes did not all arrive gets no summary (the sizes differ).
+    if (written)
+        m_summary.Finish(dataFilePath(m_fileNumber));
+    m_summary.Reset();
     m_timeline->Append(MakeSegment(vorlain::kAudioSegment, m_segmentStart, end, dataFilePath(m_fileNumber).c_str()));
     ++m_fileNumber;
     m_fileBytes = 0;

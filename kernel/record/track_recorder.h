@@ -3,6 +3,7 @@
 // wave-header file, feeding the live peaks of the track's view on the way.
 #pragma once
 
+#include "store/peak_summary_writer.h"
 #include "vorlain/timeline.h"
 
 #include <condition_variable>
@@ -73,6 +74,7 @@ private:
     int64_t m_segmentStart = 0;
     int64_t m_bytesPerSecond = 0;
     int64_t m_pieceLength = 0;
+    CPeakSummaryWriter m_summary{2}; // of the current data file, as it is written
 };
 
 } // namespace kernel

@@ -37,6 +37,20 @@ inline constexpr int64_t kToEnd = -1;
 bool CopyRange(const std::string& source, const std::string& destination, int64_t begin,
                int64_t end, CopyLayout layout = CopyLayout::AsIs);
 
+/** How ShareFile made its destination. */
+enum class ShareMethod {
+    Failed,
+    Linked, ///< a hard link: one file under two names
+    Cloned, ///< a copy-on-write clone (reflink) sharing the blocks
+    Copied, ///< a byte copy, with the source's modification time
+};
+
+/** Makes destination (which must not exist) hold the bytes of source at the
+ *  least cost: a hard link on the same file system, else a clone where the
+ *  file system has them, else a copy. Data files never change once written,
+ *  so every way gives the same file for all that readers can tell. */
+ShareMethod ShareFile(const std::string& source, const std::string& destination);
+
 /** Creates (or truncates) an empty file. */
 bool CreateEmptyFile(const std::string& path);
 

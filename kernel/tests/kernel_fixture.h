@@ -41,6 +41,11 @@ protected:
     int m_files = 0;
 };
 
+/** "" when the data file has a peak summary that names its size and time
+ *  and holds, per block and channel, the extremes computed here sample by
+ *  sample; otherwise what is wrong with it. */
+std::string CheckPeakSummary(const std::string& dataPath, int channels);
+
 /** Compact description of a segment list: "H" for a header, "[s,e)name" per audio segment. */
 std::string Describe(const std::vector<TrackSegment>& segments);
 

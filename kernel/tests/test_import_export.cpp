@@ -11,7 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <atomic>
+#include <csignal>
 #include <cstring>
 #include <thread>
 
@@ -131,6 +134,51 @@ TEST_F(ImportExport, AWaveRoundTripIsBitIdentical)
     EXPECT_EQ(ReadBytes(out), ReadBytes(wav));
 }
 
+TEST_F(ImportExport, Rf64AndWave64FilesImportSampleExact)
+{
+    const Samples ramp = Ramp(44100 * 7 + 333, 2);
+    for (const char* name : {"in.rf64.wav", "in.w64"}) {
+        const std::string path = env().path(name);
+        ASSERT_TRUE(std::string(name) == "in.w64" ? WriteW64Wave(path, ramp, 44100, 2)
+                                                  : WriteRf64Wave(path, ramp, 44100, 2));
+        CTrack* track = Kestrum_AddTrack(m_session, path.c_str());
+        ASSERT_NE(track, nullptr) << name << std::hex << Kestrum_GetLastError();
+        EXPECT_EQ(pcm(track), PcmBytes(ramp)) << name;
+        // One whole piece, then the rest at its truncated time.
+        const int64_t rest = (44100LL * 7 + 333) * 4 - 882000;
+        EXPECT_EQ(track->m_length, 5 * kSecond + rest * 5 * kSecond / 882000) << name;
+        for (const TrackSegment& s : segments(track)) {
+            if (!(s.state & vorlain::kHeaderSegment)) {
+                EXPECT_EQ(CheckPeakSummary(s.path, 2), "") << name;
+            }
+        }
+    }
+}
+
+TEST_F(ImportExport, AnImportThatCannotWriteItsDataFilesSaysSoAndLeavesNothing)
+{
+    std::string wav = env().path("big.wav");
+    WriteRampWave(wav, 44100 * 12, 44100, 2);
+    Kestrum_AddTrack(m_session, nullptr); // the session folder exists
+    // Files may not grow past 100 kB: the first 882 kB piece cannot be written.
+    struct rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 100'000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    SetLastError(0);
+    m_window->clear();
+    CTrack* track = Kestrum_AddTrack(m_session, wav.c_str());
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(track, nullptr);
+    EXPECT_EQ(Kestrum_GetLastError(), 0x03C6B001u);
+    EXPECT_EQ(progress().back(), 100u);
+    EXPECT_EQ(m_session->TrackCount(), 1u);
+    EXPECT_TRUE(ListDir(m_session->m_tempFolder).empty()) << "no track folder, no data file";
+}
+
 TEST_F(ImportExport, AnUppercaseWavExportGetsNoTags)
 {
     CTrack* track = loadRamp(44100);
@@ -210,6 +258,7 @@ TEST_F(ImportExport, StopDuringConversionReturnsZeroWithoutAFinal100)
     EXPECT_EQ(std::count(posted.begin(), posted.end(), 100u), 0);
     EXPECT_EQ(m_session->TrackCount(), 1u);
     EXPECT_TRUE(leftovers().empty());
+    EXPECT_TRUE(ListDir(m_session->m_tempFolder).empty()) << "the data files so far went too";
 }
 
 TEST_F(ImportExport, BadInputsFailCleanlyAndAddNoTrack)
@@ -240,10 +289,14 @@ TEST_F(ImportExport, BadInputsFailCleanlyAndAddNoTrack)
             EXPECT_NE(Kestrum_GetLastError(), 0u) << c.path;
         EXPECT_EQ(progress().back(), 100u) << "a waiting progress dialog is released";
     }
-    // A truncated file imports what it holds, or fails; never a crash or a leftover.
+    // A truncated file imports what it holds, or fails with a code; never a
+    // crash or a leftover.
+    SetLastError(0);
     CTrack* partial = Kestrum_AddTrack(m_session, truncated.c_str());
     if (partial) {
         EXPECT_LT(partial->m_length, 4 * kSecond);
+    } else {
+        EXPECT_EQ(Kestrum_GetLastError(), 0x03C0B001u);
     }
     EXPECT_TRUE(leftovers().empty());
     EXPECT_EQ(m_session->TrackCount(), partial ? 2u : 1u);

@@ -34,13 +34,14 @@ std::string readText(const std::string& path)
     return std::string(bytes.begin(), bytes.end());
 }
 
-/** Every regular file below root, as paths relative to it. */
-std::set<std::string> filesUnder(const std::string& root)
+/** Every regular file below root, as paths relative to it; the peak
+ *  summaries (in the "peaks" folders) only when asked for. */
+std::set<std::string> filesUnder(const std::string& root, bool summaries = false)
 {
     std::set<std::string> out;
     std::error_code ec;
     for (const auto& e : std::filesystem::recursive_directory_iterator(root, ec))
-        if (e.is_regular_file())
+        if (e.is_regular_file() && (summaries || e.path().parent_path().filename() != "peaks"))
             out.insert(std::filesystem::relative(e.path(), root).string());
     return out;
 }
@@ -299,6 +300,46 @@ TEST_F(Project, ACopyingSaveLeavesNoSessionFilesAndResavingInPlaceKeepsNewEdits)
     EXPECT_EQ(audioOf(again.get()), edited);
 }
 
+TEST_F(Project, ACopyingSaveLinksTheFilesWithTheirSummariesAndOutlivesTheSessionFolder)
+{
+    loadThree();
+    const std::string path = env().path("linked.zvp");
+    // A stale file under a name the save will use is replaced, not kept.
+    const std::string stale = path + ".data/Track01/00000001.dat";
+    ASSERT_EQ(::mkdir((path + ".data").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((path + ".data/Track01").c_str(), 0755), 0);
+    ASSERT_TRUE(WriteBytes(stale, {9, 9, 9, 9}));
+    ASSERT_EQ(Kestrum_SaveProject(m_session, path.c_str(), 1), 1);
+    const auto saved = audioOf(m_session);
+
+    size_t files = 0;
+    for (auto& track : m_session->m_tracks) {
+        for (const TrackSegment& s : segments(track.get())) {
+            if (s.state & vorlain::kHeaderSegment)
+                continue;
+            const std::string copy =
+                path + ".data/" + FileNamePart(track->m_trackFolder) + "/" + FileNamePart(s.path);
+            struct stat a {
+            }, b{};
+            ASSERT_EQ(::stat(s.path, &a), 0);
+            ASSERT_EQ(::stat(copy.c_str(), &b), 0);
+            EXPECT_EQ(a.st_ino, b.st_ino) << copy << ": one file under two names";
+            EXPECT_EQ(CheckPeakSummary(copy, static_cast<int>(track->m_channels)), "") << copy;
+            ++files;
+        }
+    }
+    EXPECT_EQ(files, 6u); // four of the cut track, one each of the others
+
+    // The session's folder goes altogether; the project keeps its audio.
+    const std::string temp = m_session->m_tempFolder;
+    Kestrum_Close(m_session);
+    m_session = Kestrum_Open(nullptr);
+    RemoveTree(temp);
+    Session other = openSession();
+    ASSERT_EQ(Kestrum_OpenProject(other.get(), path.c_str()), 1);
+    EXPECT_EQ(audioOf(other.get()), saved);
+}
+
 TEST_F(Project, ResavingThroughALinkedFolderKeepsTheNewFilesOfTheProject)
 {
     loadThree();
@@ -346,15 +387,14 @@ TEST_F(Project, AFailedSaveLeavesThePreviousProjectFileWhole)
     EXPECT_EQ(Kestrum_GetLastError(), 0x0190B001u);
     EXPECT_EQ(progress(), (std::vector<WPARAM>{100}));
 
-    // A copy that fails: the destination's temporary name is taken by a
-    // folder that cannot be removed. The earlier copies stay, the old
-    // document stays.
+    // A copy that fails: the destination's name is taken by a folder that
+    // cannot be replaced. The earlier copies stay, the old document stays.
     const std::string copied = env().path("copied.zvp");
     ASSERT_EQ(Kestrum_SaveProject(m_session, copied.c_str(), 1), 1);
     const std::string before = readText(copied);
     ASSERT_EQ(Kestrum_Cut(m_session, 1, 0, kSecond), 1);
-    const std::string blocked = copied + ".data/Track00/" + FileNamePart(segments(m_session->FindTrack(1))[1].path) +
-                                ".vorlain-part";
+    const std::string blocked =
+        copied + ".data/Track00/" + FileNamePart(segments(m_session->FindTrack(1))[1].path);
     ASSERT_EQ(::mkdir(blocked.c_str(), 0755), 0);
     ASSERT_TRUE(WriteBytes(blocked + "/x", {1}));
     m_window->clear();

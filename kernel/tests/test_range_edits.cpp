@@ -63,13 +63,28 @@ TEST_F(RangeEdits, CutAtASegmentStartWritesNoHeadFile)
     EXPECT_EQ(pcm(m_track), cat(source(0, 5 * kSecond), source(6 * kSecond, 12 * kSecond)));
 }
 
+TEST_F(RangeEdits, EveryFileAnEditWritesGetsItsPeakSummary)
+{
+    ASSERT_EQ(Kestrum_Cut(m_session, 1, 1 * kSecond, 2'500'000), 1);
+    ASSERT_EQ(Kestrum_Paste(m_session, 1, 7'100'000), 1);
+    ASSERT_EQ(Kestrum_AddSlience(m_session, 1, 3'300'000, 1'200'000), 1);
+    ASSERT_EQ(Kestrum_AdjustVolumn(m_session, 1, 2 * kSecond, 9 * kSecond, 50), 1);
+    auto segs = segments(m_track);
+    ASSERT_GT(segs.size(), 6u);
+    for (const TrackSegment& s : segs) {
+        if (!(s.state & vorlain::kHeaderSegment)) {
+            EXPECT_EQ(CheckPeakSummary(s.path, 2), "") << s.path;
+        }
+    }
+}
+
 TEST_F(RangeEdits, CutOfWholeSegmentsWritesNoDataFile)
 {
     ASSERT_EQ(Kestrum_Cut(m_session, 1, 5 * kSecond, 10 * kSecond), 1);
     EXPECT_EQ(Describe(segments(m_track)),
               "H [0,5000000)00000001.dat [5000000,7000000)00000003.dat ");
     EXPECT_EQ(m_track->m_nextFileNumber, 4u);
-    EXPECT_EQ(ListDir(m_track->m_trackFolder).size(), 4u);
+    EXPECT_EQ(ListDir(m_track->m_trackFolder).size(), 5u); // four data files and "peaks"
 }
 
 TEST_F(RangeEdits, CutAcrossASegmentBoundaryKeepsBothSides)

@@ -5,9 +5,12 @@
 #include "common/last_error.h"
 #include "store/byte_offset.h"
 #include "store/segment_files.h"
+#include "vorlain/peak_summary.h"
 #include "vorlain/test/debug_capture.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -31,7 +34,11 @@ TEST_F(SegmentStore, TwelveSecondsOfStereoBecomeFourDataFiles)
                               "[10000000,12000000)00000003.dat ");
     EXPECT_EQ(FileNamePart(track->m_trackFolder), "Track00");
     EXPECT_EQ(ListDir(track->m_trackFolder),
-              (std::vector<std::string>{"00000000.dat", "00000001.dat", "00000002.dat", "00000003.dat"}));
+              (std::vector<std::string>{"00000000.dat", "00000001.dat", "00000002.dat", "00000003.dat",
+                                        "peaks"}));
+    // Every audio file has its peak summary; the header file has none.
+    EXPECT_EQ(ListDir(track->m_trackFolder + "/peaks"),
+              (std::vector<std::string>{"00000001.pks", "00000002.pks", "00000003.pks"}));
     EXPECT_EQ(kernel::FileSize(segs[0].path), 44);
     EXPECT_EQ(kernel::FileSize(segs[1].path), 882000);
     EXPECT_EQ(kernel::FileSize(segs[2].path), 882000);
@@ -51,6 +58,42 @@ TEST_F(SegmentStore, TwelveSecondsOfStereoBecomeFourDataFiles)
     auto last = ReadBytes(segs[3].path);
     EXPECT_TRUE(std::equal(last.begin(), last.end(), expected.begin() + 2 * 882000));
     EXPECT_EQ(ReadBytes(segs[0].path), WaveHeader(44100, 2, 44100 * 12 * 4));
+}
+
+TEST_F(SegmentStore, EveryLoadedPieceHasThePeakSummaryOfItsSamples)
+{
+    for (int channels : {1, 2}) {
+        // Every value, the extremes among them: -32768 must rank above 32767.
+        Samples s = Ramp(44100 * 7 + 1001, channels);
+        for (int ch = 0; ch < channels; ++ch) {
+            s[300 * channels + ch] = -32768;
+            s[301 * channels + ch] = 32767;
+            s[(44100 * 5 + 4095) * channels + ch] = -32767;
+        }
+        CTrack* track = loadTrack(s, 44100, channels);
+        ASSERT_NE(track, nullptr);
+        auto segs = segments(track);
+        ASSERT_EQ(segs.size(), 3u);
+        EXPECT_FALSE(Exists(vorlain::PeakSummaryPath(segs[0].path))) << "the header has no audio";
+        for (size_t i = 1; i < segs.size(); ++i)
+            EXPECT_EQ(CheckPeakSummary(segs[i].path, channels), "") << channels << " " << i;
+    }
+}
+
+TEST_F(SegmentStore, SilentPiecesTakeNoRoomOnDiskAndReadBackAsZeros)
+{
+    Samples s(44100 * 12 * 2, 0);
+    s[44100 * 11 * 2] = 5; // one sample in the last piece
+    CTrack* track = loadTrack(s, 44100, 2);
+    ASSERT_NE(track, nullptr);
+    auto segs = segments(track);
+    ASSERT_EQ(segs.size(), 4u);
+    struct stat st{};
+    ASSERT_EQ(::stat(segs[1].path, &st), 0);
+    EXPECT_EQ(st.st_size, 882000);
+    EXPECT_LT(st.st_blocks * 512, 882000 / 8) << "a sparse file";
+    EXPECT_EQ(CheckPeakSummary(segs[1].path, 2), "");
+    EXPECT_EQ(pcm(track), PcmBytes(s));
 }
 
 TEST_F(SegmentStore, AnExactMultipleOfFiveSecondsEndsWithoutAnEmptySegment)
@@ -127,12 +170,16 @@ TEST_F(SegmentStore, DestructionKeepsOnlyTheProjectTimelinesFiles)
         WriteBytes(path, {1, 2, 3, 4});
     }
     std::string folder = track->m_trackFolder;
-    ASSERT_EQ(ListDir(folder).size(), 6u);
+    ASSERT_EQ(ListDir(folder).size(), 7u); // six data files and the summaries' folder
+    // A summary whose data file goes with the track goes too.
+    WriteBytes(folder + "/peaks/00000005.pks", {1});
     m_session->m_projectPath = env().path("p.zvp");
     Kestrum_Close(m_session);
     m_session = nullptr;
-    EXPECT_EQ(ListDir(folder),
-              (std::vector<std::string>{"00000000.dat", "00000001.dat", "00000002.dat", "00000003.dat"}));
+    EXPECT_EQ(ListDir(folder), (std::vector<std::string>{"00000000.dat", "00000001.dat", "00000002.dat",
+                                                         "00000003.dat", "peaks"}));
+    EXPECT_EQ(ListDir(folder + "/peaks"),
+              (std::vector<std::string>{"00000001.pks", "00000002.pks", "00000003.pks"}));
 }
 
 TEST_F(SegmentStore, ByteOffsetsRoundDownToWholeFrames)

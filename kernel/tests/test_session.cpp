@@ -135,7 +135,7 @@ TEST_F(Session, CloseKeepsTheFolderOfASavedProjectAndItsNamedFiles)
     Kestrum_Close(m_session);
     m_session = nullptr;
     EXPECT_EQ(ListDir(trackFolder),
-              (std::vector<std::string>{"00000000.dat", "00000001.dat", "00000002.dat"}));
+              (std::vector<std::string>{"00000000.dat", "00000001.dat", "00000002.dat", "peaks"}));
     EXPECT_TRUE(Exists(folder));
 }
 

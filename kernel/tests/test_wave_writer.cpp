@@ -1,8 +1,10 @@
-// Writing a time range of a track as a canonical wave file.
+// Writing a time range of a track as a wave file: canonical up to 4 GiB of
+// audio, RF64 beyond (the long-file tests write one past 4 GiB).
 #include "kernel_fixture.h"
 
 #include "common/last_error.h"
 #include "store/byte_offset.h"
+#include "wave/wave_header.h"
 
 #include <gtest/gtest.h>
 
@@ -136,4 +138,22 @@ TEST_F(WaveWriter, ABlankTrackWritesAHeaderOnly)
     std::string out = env().path("blank.wav");
     ASSERT_EQ(track->SaveRangeToWave(0, 0, out.c_str()), 1);
     EXPECT_EQ(ReadBytes(out), WaveHeader(44100, 2, 0));
+}
+
+TEST_F(WaveWriter, TheRf64HeaderHoldsTheSizesInItsDs64Chunk)
+{
+    const int64_t data = 5'000'000'004; // past 4 GiB
+    const Rf64HeaderBytes h = MakeRf64Header(2, 44100, data);
+    const std::vector<uint8_t> bytes(h.begin(), h.end());
+    EXPECT_EQ(bytes, Rf64Header(44100, 2, data));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RF64");
+    EXPECT_EQ(U32(bytes, 4), 0xFFFFFFFFu);
+    EXPECT_EQ(U32(bytes, 28) | uint64_t(U32(bytes, 32)) << 32, uint64_t(data));
+    EXPECT_EQ(U32(bytes, 36) | uint64_t(U32(bytes, 40)) << 32, uint64_t(data / 4));
+    // The fmt chunk is the canonical header's, mono included.
+    const Rf64HeaderBytes mono = MakeRf64Header(1, 22050, 10);
+    const WaveHeaderBytes canonical = MakeWaveHeader(1, 22050, 10);
+    EXPECT_TRUE(std::equal(mono.begin() + 48, mono.begin() + 72, canonical.begin() + 12));
+    // The largest canonical size is still canonical.
+    EXPECT_EQ(kMaxCanonicalWaveData, 0xFFFFFFFFLL - 36);
 }

@@ -6,6 +6,8 @@
 #include "common/paths.h"
 #include "common/progress.h"
 #include "effects/audio_effect.h"
+#include "store/peak_summary_writer.h"
+#include "store/piece_writer.h"
 #include "store/segment_files.h"
 #include "wave/wave_header.h"
 #include "vorlain/platform.h"
@@ -47,6 +49,8 @@ CTrack::~CTrack()
             if (!keep.count(path))
                 RemoveFile(path);
         }
+        // The summaries of the files that went, and their folder when empty.
+        PrunePeakSummaries(m_trackFolder);
         if (!m_projectTimeline)
             ::rmdir(m_trackFolder.c_str());
     }
@@ -143,36 +147,23 @@ int CTrack::Load(const char* wavePath)
     timeline->Append(MakeSegment(vorlain::kHeaderSegment, 0, 0, headerPath.c_str()));
     ++m_nextFileNumber;
 
-    const int64_t pieceSize = (m_pieceLength / 1'000'000) * m_bytesPerSample * m_channels * m_sampleRate;
+    CPieceWriter pieces(*this, *timeline);
+    const int64_t pieceSize = pieces.PieceBytes();
     const int64_t pieceCount = m_bytesLoaded / pieceSize + 1;
     std::vector<char> piece(static_cast<size_t>(pieceSize));
-    int64_t length = 0;
     for (;;) {
         const uint32_t n = m_nextFileNumber;
         wave.read(piece.data(), pieceSize);
         const int64_t got = wave.gcount();
         PostProgress(static_cast<unsigned>(std::min<int64_t>((20 * int64_t(n) - 20) / pieceCount + 80, 99)));
-        if (got < pieceSize) {
-            if (got > 0) {
-                std::string path = NextDataFilePath();
-                if (path.empty() || !WriteWholeFile(path, piece.data(), static_cast<size_t>(got)))
-                    return 0;
-                int64_t start = (int64_t(n) - 1) * m_pieceLength;
-                int64_t end = start + got * m_pieceLength / pieceSize;
-                timeline->Append(MakeSegment(vorlain::kAudioSegment, start, end, path.c_str()));
-                length = end;
-                m_nextFileNumber = n + 1;
-            }
-            break;
-        }
-        std::string path = NextDataFilePath();
-        if (path.empty() || !WriteWholeFile(path, piece.data(), piece.size()))
+        if (!pieces.Feed(reinterpret_cast<const uint8_t*>(piece.data()), static_cast<size_t>(got)))
             return 0;
-        int64_t start = (int64_t(n) - 1) * m_pieceLength;
-        timeline->Append(MakeSegment(vorlain::kAudioSegment, start, start + m_pieceLength, path.c_str()));
-        length = start + m_pieceLength;
-        m_nextFileNumber = n + 1;
+        if (got < pieceSize)
+            break;
     }
+    if (!pieces.Finish())
+        return 0;
+    const int64_t length = pieces.End();
     m_timeline = timeline.release();
     m_length = length;
     m_loaded = 1;

@@ -25,8 +25,9 @@ public:
      *  makes them the track's first timeline. Posts progress 80..99. 1/0. */
     int Load(const char* wavePath) override;
 
-    /** Writes [from, to) of the current timeline as a canonical wave file;
-     *  to = 0 means the track's end. Posts progress and a final 100. 1/0. */
+    /** Writes [from, to) of the current timeline as a wave file, RF64 past
+     *  4 GiB of audio; to = 0 means the track's end. Posts progress and a
+     *  final 100. 1/0. */
     int SaveRangeToWave(int64_t from, int64_t to, const char* outputPath);
 
     /** Creates the track folder "TrackNN" below the session folder when the

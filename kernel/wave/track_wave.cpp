@@ -1,5 +1,6 @@
 // CTrack::SaveRangeToWave: streams a time range of the current timeline
-// through the process-wide block reader into a canonical wave file.
+// through the process-wide block reader into a wave file: canonical up to
+// 4 GiB of audio, RF64 beyond.
 #include "common/last_error.h"
 #include "common/progress.h"
 #include "store/block_io.h"
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 using namespace kernel;
 
@@ -120,17 +122,19 @@ int CTrack::SaveRangeToWave(int64_t from, int64_t to, const char* outputPath)
         return 0;
     };
 
-    WaveHeaderBytes header = MakeWaveHeader(2, 44100, 0);
-    if (!CBlockWriter::Instance().Write(partial, header.data(), header.size(), false, 0))
-        return fail(err::kWaveTemplate);
-
-    RangeWriter writer(partial, expected);
+    // What the walk will copy, in order; planned first so that the exact
+    // size is known before the header is chosen.
+    struct Copy {
+        const char* path;
+        int64_t begin;
+        int64_t count; // -1: to the end of the file
+        const PlaceCodes* codes;
+    };
+    std::vector<Copy> plan;
     if (m_timeline) {
         for (const TrackSegment& s : *m_timeline) {
             if (s.state & vorlain::kHeaderSegment)
                 continue;
-            bool ok = true;
-            bool last = false;
             if (s.end <= from) {
                 continue;
             } else if (s.start <= from && to <= s.end) {
@@ -138,34 +142,61 @@ int CTrack::SaveRangeToWave(int64_t from, int64_t to, const char* outputPath)
                 // loader's last piece holds up to a frame more than its
                 // truncated end time accounts for, and a round trip keeps it.
                 const int64_t count = to == s.end ? -1 : std::max<int64_t>(rule(to - from), 0);
-                ok = writer.copy(s.path, rule(from - s.start), count, kInside);
-                last = true;
+                plan.push_back({s.path, rule(from - s.start), count, &kInside});
+                break;
             } else if (s.start <= from && from < s.end && s.end < to) {
-                ok = writer.copy(s.path, rule(from - s.start), -1, kHead);
+                plan.push_back({s.path, rule(from - s.start), -1, &kHead});
             } else if (from < s.start && to <= s.end) {
                 const int64_t count = to == s.end ? -1 : std::max<int64_t>(rule(to - s.start), 0);
-                ok = writer.copy(s.path, 0, count, kTail);
-                last = true;
-            } else if (from < s.start && s.end < to) {
-                ok = writer.copy(s.path, 0, -1, kWhole);
-            }
-            if (!ok)
-                return fail(0);
-            if (last)
+                plan.push_back({s.path, 0, count, &kTail});
                 break;
+            } else if (from < s.start && s.end < to) {
+                plan.push_back({s.path, 0, -1, &kWhole});
+            }
         }
     }
+    int64_t total = 0;
+    for (const Copy& c : plan) {
+        const int64_t available = std::max<int64_t>(FileSize(c.path) - c.begin, 0);
+        total += c.count < 0 ? available : std::min(c.count, available);
+    }
+    // Up to 4 GiB of audio the canonical header, byte for byte as always;
+    // beyond, RF64, which FFmpeg and SoX read.
+    const bool rf64 = total > kMaxCanonicalWaveData;
+
+    bool headerWritten = false;
+    if (rf64) {
+        const Rf64HeaderBytes header = MakeRf64Header(m_channels, m_sampleRate, 0);
+        headerWritten = CBlockWriter::Instance().Write(partial, header.data(), header.size(), false, 0);
+    } else {
+        const WaveHeaderBytes header = MakeWaveHeader(2, 44100, 0);
+        headerWritten = CBlockWriter::Instance().Write(partial, header.data(), header.size(), false, 0);
+    }
+    if (!headerWritten)
+        return fail(err::kWaveTemplate);
+
+    RangeWriter writer(partial, expected);
+    for (const Copy& c : plan)
+        if (!writer.copy(c.path, c.begin, c.count, *c.codes))
+            return fail(0);
     CBlockReader::Instance().Close();
 
     // Fix the header's variable fields now that the size is known.
-    WaveHeaderBytes final = MakeWaveHeader(m_channels, m_sampleRate, writer.written());
-    static constexpr struct { size_t at, size; } kFields[] = {{4, 4}, {22, 2}, {24, 4}, {28, 4},
-                                                              {32, 2}, {34, 2}, {40, 4}};
-    for (size_t i = 0; i < std::size(kFields); ++i) {
-        bool lastField = i + 1 == std::size(kFields);
-        if (!CBlockWriter::Instance().Write(partial, &final[kFields[i].at], kFields[i].size, lastField,
-                                            static_cast<int64_t>(kFields[i].at)))
+    if (rf64) {
+        const Rf64HeaderBytes final = MakeRf64Header(m_channels, m_sampleRate, writer.written());
+        if (!CBlockWriter::Instance().Write(partial, final.data(), final.size(), true, 0))
             return fail(err::kWaveHeaderFix);
+    } else {
+        WaveHeaderBytes final = MakeWaveHeader(m_channels, m_sampleRate, writer.written());
+        static constexpr struct {
+            size_t at, size;
+        } kFields[] = {{4, 4}, {22, 2}, {24, 4}, {28, 4}, {32, 2}, {34, 2}, {40, 4}};
+        for (size_t i = 0; i < std::size(kFields); ++i) {
+            bool lastField = i + 1 == std::size(kFields);
+            if (!CBlockWriter::Instance().Write(partial, &final[kFields[i].at], kFields[i].size, lastField,
+                                                static_cast<int64_t>(kFields[i].at)))
+                return fail(err::kWaveHeaderFix);
+        }
     }
     if (::rename(partial.c_str(), target.c_str()) != 0)
         return fail(err::kWaveHeaderFix);

@@ -45,6 +45,29 @@ WaveHeaderBytes MakeWaveHeader(uint32_t channels, uint32_t sampleRate, int64_t d
     return h;
 }
 
+Rf64HeaderBytes MakeRf64Header(uint32_t channels, uint32_t sampleRate, int64_t dataBytes)
+{
+    const auto data = static_cast<uint64_t>(std::max<int64_t>(dataBytes, 0));
+    auto put64 = [](uint8_t* at, uint64_t value) {
+        PutLE32(at, static_cast<uint32_t>(value));
+        PutLE32(at + 4, static_cast<uint32_t>(value >> 32));
+    };
+    const WaveHeaderBytes canonical = MakeWaveHeader(channels, sampleRate, 0);
+    Rf64HeaderBytes h{};
+    std::memcpy(h.data(), "RF64", 4);
+    PutLE32(&h[4], 0xFFFFFFFFu);
+    std::memcpy(&h[8], "WAVEds64", 8);
+    PutLE32(&h[16], 28);
+    put64(&h[20], data + h.size() - 8);               // RIFF size
+    put64(&h[28], data);                              // data size
+    put64(&h[36], channels ? data / (2 * channels) : 0); // frames
+    PutLE32(&h[44], 0);                               // no table entries
+    std::memcpy(&h[48], &canonical[12], 24);          // "fmt " and its 16 bytes
+    std::memcpy(&h[72], "data", 4);
+    PutLE32(&h[76], 0xFFFFFFFFu);
+    return h;
+}
+
 WaveFormat ReadWaveFormat(const WaveHeaderBytes& header)
 {
     return {GetLE16(&header[22]), GetLE32(&header[24])};

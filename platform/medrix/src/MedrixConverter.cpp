@@ -1,6 +1,7 @@
 // One conversion: decode, resample, write or encode, then rename into place.
 #include "MedrixConverter.h"
 
+#include "CallbackSink.h"
 #include "Diagnostics.h"
 #include "EncoderSink.h"
 #include "EndTrimmer.h"
@@ -106,9 +107,24 @@ bool MedrixConverter::isInputFile(const std::string& path) const
            ::stat(path.c_str(), &out) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino;
 }
 
+bool MedrixConverter::setOutputSink(MedrixSampleSink sink, void* context)
+{
+    m_output.clear();
+    m_sink = sink;
+    m_sinkContext = context;
+    if (m_format) {
+        const std::optional<OutputPlan> plan = OutputPlan::Resolve(m_format->codecName, "x.wav");
+        if (!plan || plan->kind() != OutputPlan::Kind::Wave)
+            m_format.reset();
+    }
+    return sink != nullptr;
+}
+
 bool MedrixConverter::setOutput(const char* path)
 {
     m_output.clear();
+    m_sink = nullptr;
+    m_sinkContext = nullptr;
     if (!path || !*path || std::strlen(path) >= kMaxPath)
         return false;
     const std::string output = path;
@@ -140,9 +156,11 @@ bool MedrixConverter::setAudioAttributes(const MedrixAudioAttr& attr)
         return false;
     if (attr.sampleRate != 0 && (attr.sampleRate < kMinRate || attr.sampleRate > kMaxRate))
         return false;
-    // Without an output path yet, only the codec name can be checked.
+    // Without an output path yet, only the codec name can be checked; a sink
+    // takes wave samples only.
     const std::string probePath = m_output.empty() ? std::string("x.wav") : m_output;
-    if (!OutputPlan::Resolve(format.codecName, probePath))
+    const std::optional<OutputPlan> plan = OutputPlan::Resolve(format.codecName, probePath);
+    if (!plan || (m_sink && plan->kind() != OutputPlan::Kind::Wave))
         return false;
     format.channels = static_cast<int>(attr.channels);
     format.sampleRate = static_cast<int>(attr.sampleRate);
@@ -183,10 +201,12 @@ bool MedrixConverter::convert()
 
 bool MedrixConverter::run()
 {
-    if (!m_inputInfo || m_output.empty() || !m_format || m_stop.load())
+    if (!m_inputInfo || (m_output.empty() && !m_sink) || !m_format || m_stop.load())
         return false;
-    const std::optional<OutputPlan> plan = OutputPlan::Resolve(m_format->codecName, m_output);
-    if (!plan || isInputFile(m_output))
+    const std::optional<OutputPlan> plan =
+        OutputPlan::Resolve(m_format->codecName, m_sink ? std::string("x.wav") : m_output);
+    if (!plan || (!m_sink && isInputFile(m_output)) ||
+        (m_sink && plan->kind() != OutputPlan::Kind::Wave))
         return false;
     const int channels =
         m_format->channels ? m_format->channels : std::min(m_inputInfo->channels, 2);
@@ -197,20 +217,28 @@ bool MedrixConverter::run()
         Trace("cannot open input %s", m_input.c_str());
         return false;
     }
-    medrix::TempOutputFile output(m_output);
-    if (!output.valid()) {
-        Trace("cannot create output beside %s", m_output.c_str());
-        return false;
+    std::optional<medrix::TempOutputFile> output;
+    if (!m_sink) {
+        output.emplace(m_output);
+        if (!output->valid()) {
+            Trace("cannot create output beside %s", m_output.c_str());
+            return false;
+        }
     }
     std::unique_ptr<medrix::AudioSink> sink;
-    if (plan->kind() == OutputPlan::Kind::Wave) {
+    if (m_sink) {
+        sink = std::make_unique<medrix::CallbackSink>(rate, channels, m_sink, m_sinkContext);
+    } else if (plan->kind() == OutputPlan::Kind::Wave) {
+        // The expected size decides the header: a canonical one up to 4 GiB,
+        // RF64 beyond (the sink switches by itself when the guess was short).
+        const int64_t expected = decoder.info().duration * rate / 1'000'000 * channels * 2;
         auto wave = std::make_unique<medrix::WaveFileSink>(rate, channels);
-        if (!wave->open(output.path()))
+        if (!wave->open(output->path(), expected))
             return false;
         sink = std::move(wave);
     } else {
         auto encoder = std::make_unique<medrix::EncoderSink>();
-        if (!encoder->open(*plan, output.path(), rate, channels, m_format->bitRate)) {
+        if (!encoder->open(*plan, output->path(), rate, channels, m_format->bitRate)) {
             Trace("cannot open encoder %s", plan->encoder().c_str());
             return false;
         }
@@ -247,5 +275,5 @@ bool MedrixConverter::run()
     sink.reset();
     if (m_stop.load())
         return false;
-    return output.commit();
+    return !output || output->commit();
 }

@@ -16,6 +16,7 @@ struct MedrixConverter {
     bool setInput(const char* path);
     bool inputAttributes(MedrixFileAttr* file, MedrixAudioAttr* audio) const;
     bool setOutput(const char* path);
+    bool setOutputSink(MedrixSampleSink sink, void* context);
     bool setAudioAttributes(const MedrixAudioAttr& attr);
     bool convert();
     int progress() const { return m_progress.load(); }
@@ -36,6 +37,8 @@ struct MedrixConverter {
     std::string m_input;
     std::optional<medrix::AudioDecoder::Info> m_inputInfo;
     std::string m_output;
+    MedrixSampleSink m_sink = nullptr; // instead of m_output
+    void* m_sinkContext = nullptr;
     std::optional<OutputFormat> m_format;
     std::atomic<int> m_progress{0};
     std::atomic<bool> m_stop{false};

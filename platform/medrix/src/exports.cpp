@@ -37,6 +37,11 @@ int AV_SetOutputPath(MedrixHandle h, const char* path)
     }
 }
 
+int AV_SetOutputSink(MedrixHandle h, MedrixSampleSink sink, void* context)
+{
+    return h && h->setOutputSink(sink, context) ? 1 : 0;
+}
+
 int AV_SetAudioAttr(MedrixHandle h, MedrixAudioAttr attr)
 {
     try {

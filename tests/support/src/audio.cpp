@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <fstream>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace vorlain::test {
 
 Samples Sine(int64_t frames, int rate, int channels, double freq, int amplitude)
@@ -69,6 +72,92 @@ std::vector<uint8_t> WaveHeader(int rate, int channels, uint32_t dataBytes)
     std::copy_n("data", 4, h.begin() + 36);
     put32(h, 40, dataBytes);
     return h;
+}
+
+static void put64(std::vector<uint8_t>& b, size_t at, uint64_t v)
+{
+    put32(b, at, static_cast<uint32_t>(v));
+    put32(b, at + 4, static_cast<uint32_t>(v >> 32));
+}
+
+std::vector<uint8_t> Rf64Header(int rate, int channels, uint64_t dataBytes)
+{
+    std::vector<uint8_t> canonical = WaveHeader(rate, channels, 0);
+    std::vector<uint8_t> h(80, 0);
+    std::copy_n("RF64", 4, h.begin());
+    put32(h, 4, 0xFFFFFFFFu);
+    std::copy_n("WAVEds64", 8, h.begin() + 8);
+    put32(h, 16, 28);
+    put64(h, 20, dataBytes + 72);
+    put64(h, 28, dataBytes);
+    put64(h, 36, dataBytes / (2 * static_cast<uint64_t>(channels)));
+    put32(h, 44, 0);
+    std::copy(canonical.begin() + 12, canonical.begin() + 36, h.begin() + 48);
+    std::copy_n("data", 4, h.begin() + 72);
+    put32(h, 76, 0xFFFFFFFFu);
+    return h;
+}
+
+std::vector<uint8_t> W64Header(int rate, int channels, uint64_t dataBytes)
+{
+    // The four GUIDs of Wave64: each chunk id is 16 bytes, each size 8
+    // bytes counting the 24-byte chunk header.
+    static const uint8_t riff[16] = {'r',  'i',  'f',  'f',  0x2E, 0x91, 0xCF, 0x11,
+                                     0xA5, 0xD6, 0x28, 0xDB, 0x04, 0xC1, 0x00, 0x00};
+    static const uint8_t tail[12] = {0xF3, 0xAC, 0xD3, 0x11, 0x8C, 0xD1,
+                                     0x00, 0xC0, 0x4F, 0x8E, 0xDB, 0x8A};
+    std::vector<uint8_t> canonical = WaveHeader(rate, channels, 0);
+    std::vector<uint8_t> h(104, 0);
+    std::copy_n(riff, 16, h.begin());
+    put64(h, 16, 104 + dataBytes);
+    std::copy_n("wave", 4, h.begin() + 24);
+    std::copy_n(tail, 12, h.begin() + 28);
+    std::copy_n("fmt ", 4, h.begin() + 40);
+    std::copy_n(tail, 12, h.begin() + 44);
+    put64(h, 56, 24 + 16);
+    std::copy(canonical.begin() + 20, canonical.begin() + 36, h.begin() + 64);
+    std::copy_n("data", 4, h.begin() + 80);
+    std::copy_n(tail, 12, h.begin() + 84);
+    put64(h, 96, 24 + dataBytes);
+    return h;
+}
+
+static bool writeWithHeader(const std::string& path, std::vector<uint8_t> bytes,
+                            const Samples& samples)
+{
+    std::vector<uint8_t> pcm = PcmBytes(samples);
+    bytes.insert(bytes.end(), pcm.begin(), pcm.end());
+    return WriteBytes(path, bytes);
+}
+
+bool WriteRf64Wave(const std::string& path, const Samples& samples, int rate, int channels)
+{
+    return writeWithHeader(path, Rf64Header(rate, channels, samples.size() * 2), samples);
+}
+
+bool WriteW64Wave(const std::string& path, const Samples& samples, int rate, int channels)
+{
+    return writeWithHeader(path, W64Header(rate, channels, samples.size() * 2), samples);
+}
+
+bool WriteSilentRf64(const std::string& path, int64_t frames, int rate, int channels)
+{
+    const uint64_t bytes = static_cast<uint64_t>(frames) * channels * 2;
+    if (!WriteBytes(path, Rf64Header(rate, channels, bytes)))
+        return false;
+    return ::truncate(path.c_str(), static_cast<off_t>(80 + bytes)) == 0;
+}
+
+bool WriteFrameAt(const std::string& path, int64_t frame, int channels, const Samples& samples)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    if (fd < 0)
+        return false;
+    const std::vector<uint8_t> bytes = PcmBytes(samples);
+    const off_t at = 80 + static_cast<off_t>(frame) * channels * 2;
+    const bool ok =
+        ::pwrite(fd, bytes.data(), bytes.size(), at) == static_cast<ssize_t>(bytes.size());
+    return ::close(fd) == 0 && ok;
 }
 
 std::vector<uint8_t> PcmBytes(const Samples& s)

@@ -1,9 +1,10 @@
 /* Medrix: the audio converter the kernel links by name. It decodes the first
- * audio stream of any file FFmpeg reads and writes a 16-bit PCM wave file, an
- * MP3, an AAC in MP4, or whatever the output extension implies.
+ * audio stream of any file FFmpeg reads and writes a 16-bit PCM wave file
+ * (RF64 once its data passes 4 GiB), an MP3, an AAC in MP4, or whatever the
+ * output extension implies, or hands 16-bit PCM to a sink function.
  *
  * One conversion per handle: AV_Open, AV_SetInputpath, (AV_GetInputFileAttr),
- * AV_SetOutputPath, AV_SetAudioAttr, AV_Convert (blocking; AV_GetProgress and
+ * AV_SetOutputPath (or AV_SetOutputSink), AV_SetAudioAttr, AV_Convert (blocking; AV_GetProgress and
  * AV_Stop may be called from another thread meanwhile), AV_Close. Every call
  * returns non-zero for success and 0 for failure; none crashes on a null
  * handle or null pointer. */
@@ -87,6 +88,18 @@ MEDRIX_API int AV_GetInputFileAttr(MedrixHandle h, MedrixFileAttr* file, MedrixA
 /** @returns non-zero when the path names a file that can be created: its folder
  *  exists and is writable, it is not a folder, and it is not the input file. */
 MEDRIX_API int AV_SetOutputPath(MedrixHandle h, const char* path);
+
+/** Receives converted samples in place of an output file: `frames` frames of
+ *  interleaved 16-bit PCM in the channels and rate of the output format.
+ *  Called on the thread that runs AV_Convert. @returns non-zero to go on, 0 to
+ *  end the conversion with failure. */
+typedef int (*MedrixSampleSink)(void* context, const int16_t* samples, uint32_t frames);
+
+/** Delivers the converted samples to sink instead of writing a file; the
+ *  output codec must then be "pcm_s16le" (or empty). Replaces an output path
+ *  set before, as AV_SetOutputPath replaces a sink. AV_Convert reports success
+ *  only when the sink took every sample. @returns 0 for a null sink. */
+MEDRIX_API int AV_SetOutputSink(MedrixHandle h, MedrixSampleSink sink, void* context);
 
 /** Sets the output format. An empty codec name takes the codec the output
  *  extension implies (.wav .mp3 .m4a .mp4 .aac .flac .ogg .opus); channels and
