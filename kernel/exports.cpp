@@ -20,6 +20,8 @@
 #include "import/track_import.h"
 #include "store/free_space.h"
 #include "session/edit_session.h"
+#include "session/edit_transaction.h"
+#include "session/recovery_journal.h"
 #include "track/track.h"
 #include "playback/audo_play_mgr.h"
 #include "record/track_recorder.h"
@@ -61,9 +63,11 @@ KESTRUM_API int Kestrum_Close(CEditSession* session)
         return 0;
     // A recording still running is stopped first: the capture thread must
     // never write into a track that is gone.
-    for (const auto& track : session->m_tracks)
+    for (const auto& track : session->m_tracks) {
         if (CTrackRecorder::Instance().IsRecording(track.get()))
             CTrackRecorder::Instance().Stop(*track);
+        CTrackRecorder::Instance().Discard(*track);
+    }
     delete session;
     return 1;
 }
@@ -99,13 +103,18 @@ KESTRUM_API CTrack* Kestrum_AddTrack(CEditSession* session, const char* path)
 {
     if (!session)
         return nullptr;
+    CEditTransaction txn(*session);
     if (path && *path)
-        return ImportTrack(*session, path, true);
+        return txn.Finish(ImportTrack(*session, path, true));
     if (!session->BeginTrackCreation())
         return nullptr;
     CTrack* track = session->CreateBlankTrack({});
+    if (!txn.Journal()) {
+        session->PopTrack();
+        return nullptr;
+    }
     session->Record(track->m_trackId, kActionAddTrack, 0, 0, track->m_trackId, 0, 0);
-    return track;
+    return txn.Finish(track);
 }
 
 KESTRUM_API int Kestrum_DeleteTrack(CEditSession* session, uint32_t trackId)
@@ -115,8 +124,14 @@ KESTRUM_API int Kestrum_DeleteTrack(CEditSession* session, uint32_t trackId)
     CTrack* track = session->FindTrack(trackId);
     if (!track)
         return 0;
+    CEditTransaction txn(*session);
+    const uint32_t present = track->m_present;
     track->m_present = 0;
-    return session->Record(trackId, kActionDeleteTrack, 0, 0, 0, 0, 0) ? 1 : 0;
+    if (!txn.Journal()) {
+        track->m_present = present;
+        return 0;
+    }
+    return txn.Finish(session->Record(trackId, kActionDeleteTrack, 0, 0, 0, 0, 0) ? 1 : 0);
 }
 
 KESTRUM_API int Kestrum_GetTrackList(CEditSession* session, CTrack** track)
@@ -199,7 +214,8 @@ KESTRUM_API int Kestrum_SaveTrackToFile(CEditSession* session, uint32_t trackId,
         return 0;
     if (!path || !*path)
         return track->SaveRangeToWave(from, to, nullptr); // sets the no-path code, releases the dialog
-    return ExportTrack(*session, *track, from, to, path) ? 1 : 0;
+    CEditTransaction txn(*session);
+    return txn.Finish(ExportTrack(*session, *track, from, to, path) ? 1 : 0);
 }
 
 KESTRUM_API int Kestrum_GetTrackTagInfo(CEditSession* session, uint32_t trackId, TagInfo* tag)
@@ -225,8 +241,14 @@ KESTRUM_API int Kestrum_SetTrackTagInfo(CEditSession* session, uint32_t trackId,
         field[511] = '\0';
     tag.genre[sizeof tag.genre - 1] = '\0';
     tag.year[sizeof tag.year - 1] = '\0';
+    CEditTransaction txn(*session);
+    const TagInfo before = track->m_tag;
     track->m_tag = tag;
-    return 1;
+    if (!txn.Journal()) {
+        track->m_tag = before;
+        return 0;
+    }
+    return txn.Finish(1);
 }
 
 // ---- project -----------------------------------------------------------------
@@ -235,14 +257,43 @@ KESTRUM_API int Kestrum_SaveProject(CEditSession* session, const char* path, int
 {
     if (!session)
         return 0;
-    return CProjectWriter(*session, path ? path : "", copyData != 0).Save() ? 1 : 0;
+    CEditTransaction txn(*session);
+    return txn.Finish(CProjectWriter(*session, path ? path : "", copyData != 0).Save() ? 1 : 0);
 }
 
 KESTRUM_API int Kestrum_OpenProject(CEditSession* session, const char* path)
 {
     if (!session)
         return 0;
-    return CProjectReader(*session).Open(path ? path : "") ? 1 : 0;
+    CEditTransaction txn(*session);
+    return txn.Finish(CProjectReader(*session).Open(path ? path : "") ? 1 : 0);
+}
+
+// ---- crash recovery ----------------------------------------------------------
+
+KESTRUM_API int Kestrum_FindRecovery(const char* tempBase, char* path)
+{
+    if (!path)
+        return 0;
+    std::string base;
+    if (tempBase && *tempBase) {
+        base = tempBase;
+    } else {
+        char temp[VORLAIN_MAX_PATH];
+        if (!VorlainGetTempBase(temp, sizeof temp))
+            return 0;
+        base = temp;
+    }
+    const std::string found = FindOrphanedRecovery(base);
+    if (found.empty() || found.size() >= vorlain::kPathChars)
+        return 0;
+    std::memcpy(path, found.c_str(), found.size() + 1);
+    return 1;
+}
+
+KESTRUM_API int Kestrum_DiscardRecovery(const char* path)
+{
+    return path && *path && DiscardRecovery(path) ? 1 : 0;
 }
 
 // ---- range edits and the clipboard -----------------------------------------
@@ -267,6 +318,7 @@ static int cutOrDelete(CEditSession* session, uint32_t trackId, int64_t from, in
     CTrack* track = session->FindTrack(trackId);
     if (!track)
         return 0;
+    CEditTransaction txn(*session);
     const CTimeline* before = track->Timeline();
     if (!CutRange(*track, from, to))
         return 0;
@@ -276,7 +328,7 @@ static int cutOrDelete(CEditSession* session, uint32_t trackId, int64_t from, in
     } else {
         session->Record(trackId, kActionDelete, from, to, trackId, from, from);
     }
-    return 1;
+    return txn.Finish(1);
 }
 
 KESTRUM_API int Kestrum_Cut(CEditSession* session, uint32_t trackId, int64_t from, int64_t to)
@@ -294,10 +346,13 @@ KESTRUM_API int Kestrum_Trim(CEditSession* session, uint32_t trackId, int64_t fr
     if (!session)
         return 0;
     CTrack* track = session->FindTrack(trackId);
-    if (!track || !TrimRange(*track, from, to))
+    if (!track)
+        return 0;
+    CEditTransaction txn(*session);
+    if (!TrimRange(*track, from, to))
         return 0;
     session->Record(trackId, kActionTrim, from, to, trackId, 0, 0);
-    return 1;
+    return txn.Finish(1);
 }
 
 KESTRUM_API int Kestrum_Paste(CEditSession* session, uint32_t trackId, int64_t at)
@@ -317,10 +372,11 @@ KESTRUM_API int Kestrum_Paste(CEditSession* session, uint32_t trackId, int64_t a
         return 0;
     }
     const ClipboardEntry clip = clipboard.Current();
+    CEditTransaction txn(*session);
     if (!PasteClip(*track, clip.timeline, clip.from, clip.to, FormatOf(*source), at))
         return 0;
     session->Record(trackId, kActionPaste, at, at, trackId, at, at + (clip.to - clip.from));
-    return 1;
+    return txn.Finish(1);
 }
 
 KESTRUM_API int Kestrum_IsPasteAble(CEditSession* session)
@@ -351,12 +407,14 @@ KESTRUM_API CTrack* Kestrum_CopyToNew(CEditSession* session, uint32_t trackId, i
     track->m_channels = source->m_channels;
     track->m_sampleRate = source->m_sampleRate;
     track->m_bytesPerSample = source->m_bytesPerSample;
+    CEditTransaction txn(*session);
+    txn.Adding(*track);
     if (!PasteClip(*track, source->Timeline(), from, to, FormatOf(*source), 0))
         return nullptr; // the new track and its files go; the source is untouched
     CTrack* raw = track.get();
     session->AppendTrack(std::move(track));
     session->Record(trackId, kActionCopyToNew, from, to, raw->m_trackId, 0, raw->m_length);
-    return raw;
+    return txn.Finish(raw);
 }
 
 KESTRUM_API int Kestrum_JoinTrack(CEditSession* session, uint32_t count, const uint32_t* trackIds,
@@ -364,19 +422,40 @@ KESTRUM_API int Kestrum_JoinTrack(CEditSession* session, uint32_t count, const u
 {
     if (!session || count == 0 || !trackIds || !path || !*path)
         return 0;
-    return JoinTracks(*session, trackIds, count, path) ? 1 : 0;
+    CEditTransaction txn(*session);
+    return txn.Finish(JoinTracks(*session, trackIds, count, path) ? 1 : 0);
 }
 
 // ---- history ---------------------------------------------------------------
 
+// Undo and redo are pointer steps, each the exact inverse of the other: the
+// document is written after the step, and a failure steps back again.
 KESTRUM_API int Kestrum_GoBack(CEditSession* session)
 {
-    return session && session->History().GoBack(*session) ? 1 : 0;
+    if (!session)
+        return 0;
+    CEditTransaction txn(*session);
+    if (!session->History().GoBack(*session))
+        return 0;
+    if (!txn.Journal()) {
+        session->History().GoNext(*session);
+        return 0;
+    }
+    return txn.Finish(1);
 }
 
 KESTRUM_API int Kestrum_GoNext(CEditSession* session)
 {
-    return session && session->History().GoNext(*session) ? 1 : 0;
+    if (!session)
+        return 0;
+    CEditTransaction txn(*session);
+    if (!session->History().GoNext(*session))
+        return 0;
+    if (!txn.Journal()) {
+        session->History().GoBack(*session);
+        return 0;
+    }
+    return txn.Finish(1);
 }
 
 // Callers pass room for both texts and 4 more characters; labels are cut to
@@ -431,10 +510,11 @@ static int runEffect(CEditSession* session, uint32_t trackId, EffectType type, u
         PostFinalProgress();
         return 0;
     }
+    CEditTransaction txn(*session);
     if (!DoCommonEffect(*track, type, {from, to, parameter}))
         return 0;
     session->Record(trackId, action, from, to, trackId, from, to);
-    return 1;
+    return txn.Finish(1);
 }
 
 KESTRUM_API int Kestrum_FadeIn(CEditSession* session, uint32_t trackId, int64_t from, int64_t to,
@@ -487,17 +567,19 @@ KESTRUM_API int Kestrum_AddSlience(CEditSession* session, uint32_t trackId, int6
         PostFinalProgress();
         return 0;
     }
+    CEditTransaction txn(*session);
     if (!InsertSilence(*track, at, duration))
         return 0;
     session->Record(trackId, kActionInsertSilence, at, at, trackId, at, at + duration);
-    return 1;
+    return txn.Finish(1);
 }
 
 KESTRUM_API int Kestrum_AddFile(CEditSession* session, uint32_t trackId, const char* path, int64_t at)
 {
     if (!session)
         return 0;
-    return InsertFile(*session, trackId, path ? path : "", at) ? 1 : 0;
+    CEditTransaction txn(*session);
+    return txn.Finish(InsertFile(*session, trackId, path ? path : "", at) ? 1 : 0);
 }
 
 // ---- mixing --------------------------------------------------------------------
@@ -506,26 +588,30 @@ KESTRUM_API int Kestrum_AddFile(CEditSession* session, uint32_t trackId, const c
 KESTRUM_API int Kestrum_MixTrackFromPaste(CEditSession* session, uint32_t trackId, int64_t at,
                                           uint32_t levelBits)
 {
-    return session && MixFromClipboard(*session, trackId, at, std::bit_cast<float>(levelBits)) ? 1
-                                                                                               : 0;
+    if (!session)
+        return 0;
+    CEditTransaction txn(*session);
+    return txn.Finish(MixFromClipboard(*session, trackId, at, std::bit_cast<float>(levelBits)) ? 1 : 0);
 }
 
 KESTRUM_API int Kestrum_MixTrackFromTrack(CEditSession* session, uint32_t trackId, int64_t at,
                                           uint32_t sourceTrackId, uint32_t levelBits)
 {
-    return session &&
-                   MixFromTrack(*session, trackId, at, sourceTrackId, std::bit_cast<float>(levelBits))
-               ? 1
-               : 0;
+    if (!session)
+        return 0;
+    CEditTransaction txn(*session);
+    return txn.Finish(
+        MixFromTrack(*session, trackId, at, sourceTrackId, std::bit_cast<float>(levelBits)) ? 1 : 0);
 }
 
 KESTRUM_API int Kestrum_MixTrackFromFile(CEditSession* session, uint32_t trackId, int64_t at,
                                          const char* path, uint32_t levelBits)
 {
-    return session && MixFromFile(*session, trackId, at, path ? path : "",
-                                  std::bit_cast<float>(levelBits))
-               ? 1
-               : 0;
+    if (!session)
+        return 0;
+    CEditTransaction txn(*session);
+    return txn.Finish(
+        MixFromFile(*session, trackId, at, path ? path : "", std::bit_cast<float>(levelBits)) ? 1 : 0);
 }
 
 KESTRUM_API CTrack* Kestrum_ExtractTrack(CEditSession* session, uint32_t trackId, uint32_t channel)
@@ -538,12 +624,13 @@ KESTRUM_API CTrack* Kestrum_ExtractTrack(CEditSession* session, uint32_t trackId
         PostFinalProgress();
         return nullptr;
     }
+    CEditTransaction txn(*session);
     CTrack* track = ExtractChannel(*session, *source, channel);
     if (!track)
         return nullptr;
     session->AppendTrack(std::unique_ptr<CTrack>(track));
     session->Record(trackId, kActionExtractTrack, 0, 0, track->m_trackId, 0, 0);
-    return track;
+    return txn.Finish(track);
 }
 
 // ---- recording -------------------------------------------------------------
@@ -551,7 +638,10 @@ KESTRUM_API CTrack* Kestrum_ExtractTrack(CEditSession* session, uint32_t trackId
 KESTRUM_API CTrack* Kestrum_RecordInit(CEditSession* session, HWND displayHwnd, uint32_t zoomFactor,
                                        uint32_t deviceIndex)
 {
-    if (!session || !session->BeginTrackCreation())
+    if (!session)
+        return nullptr;
+    CEditTransaction txn(*session);
+    if (!session->BeginTrackCreation())
         return nullptr;
     std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -562,8 +652,12 @@ KESTRUM_API CTrack* Kestrum_RecordInit(CEditSession* session, HWND displayHwnd, 
     track->m_displayHwnd = displayHwnd;
     track->m_zoomFactor = zoomFactor;
     track->m_deviceIndex = deviceIndex;
+    if (!txn.Journal()) {
+        session->PopTrack();
+        return nullptr;
+    }
     session->Record(track->m_trackId, kActionRecord, 0, 0, 0, 0, 0);
-    return track;
+    return txn.Finish(track);
 }
 
 // The record track of an export, or null for a null session or an unknown id.
@@ -629,8 +723,10 @@ KESTRUM_API int Kestrum_RecordStop(CEditSession* session, uint32_t trackId)
     CTrack* track = recordTrack(session, trackId);
     if (!track)
         return 0;
-    CTrackRecorder::Instance().Stop(*track);
-    return 1;
+    CEditTransaction txn(*session);
+    // A failed stop keeps its data files: the next stop commits them.
+    txn.KeepCreatedFiles();
+    return txn.Finish(CTrackRecorder::Instance().Stop(*track) ? 1 : 0);
 }
 
 // ---- playback --------------------------------------------------------------

@@ -8,9 +8,31 @@ namespace {
 // Written by the worker, read by the UI thread: a plain 32-bit word shared
 // between threads, made atomic so the read is well defined.
 std::atomic<uint32_t> g_lastError{0};
+std::atomic<uint64_t> g_lastErrorSerial{0};
 } // namespace
 
-void SetLastError(uint32_t code) { g_lastError.store(code, std::memory_order_relaxed); }
+void SetLastError(uint32_t code)
+{
+    g_lastError.store(code, std::memory_order_relaxed);
+    g_lastErrorSerial.fetch_add(1, std::memory_order_relaxed);
+}
+
+uint64_t LastErrorSerial() { return g_lastErrorSerial.load(std::memory_order_relaxed); }
+
+namespace {
+std::atomic<uint64_t> g_writeFailures{0};
+std::atomic<int> g_writeError{0};
+} // namespace
+
+void NoteWriteFailure(int error)
+{
+    g_writeError.store(error, std::memory_order_relaxed);
+    g_writeFailures.fetch_add(1, std::memory_order_relaxed);
+}
+
+uint64_t WriteFailureSerial() { return g_writeFailures.load(std::memory_order_relaxed); }
+
+int LastWriteFailure() { return g_writeError.load(std::memory_order_relaxed); }
 
 uint32_t LastError() { return g_lastError.load(std::memory_order_relaxed); }
 

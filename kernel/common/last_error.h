@@ -13,6 +13,15 @@ inline constexpr uint32_t kKindNoDiskSpace = 0xB007;
 
 void SetLastError(uint32_t code);
 uint32_t LastError();
+/** Counts SetLastError calls: tells whether a call set a code, even the same one again. */
+uint64_t LastErrorSerial();
+
+/** Remembers that a file could not be written, with the errno that said why.
+ *  The file routines leave codes to their callers; a call that fails on a
+ *  write without setting one gets one from its transaction. */
+void NoteWriteFailure(int error);
+uint64_t WriteFailureSerial();
+int LastWriteFailure();
 
 // Failure places, by the operation that sets them.
 namespace err {

@@ -1,5 +1,7 @@
 #include "edits/channel_extraction.h"
 
+#include "session/edit_transaction.h"
+
 #include "common/last_error.h"
 #include "common/progress.h"
 #include "edits/timeline_builder.h"
@@ -81,7 +83,11 @@ CTrack* ExtractChannel(CEditSession& session, CTrack& source, uint32_t channel)
         if (length > 0)
             PostProgress(static_cast<unsigned>(std::clamp<int64_t>(s.end * 100 / length, 0, 99)));
     }
-    builder.Commit("Extract");
+    NoteTrackAdding(*track);
+    if (!builder.Commit("Extract")) {
+        PostFinalProgress();
+        return nullptr;
+    }
     track->m_bytesLoaded = source.m_bytesLoaded / 2;
     track->m_loaded = 1;
     PostFinalProgress();

@@ -37,8 +37,7 @@ bool InsertSilence(CTrack& track, int64_t at, int64_t duration)
         if (!written)
             SetLastError(0x087AB001);
     }
-    if (ok)
-        builder.Commit("AddSilence");
+    ok = ok && builder.Commit("AddSilence");
     PostFinalProgress();
     return ok;
 }

@@ -50,8 +50,7 @@ bool CutRange(CTrack& track, int64_t F, int64_t T)
             builder.AppendRebased(s);
         }
     }
-    builder.Commit("Cutting");
-    return true;
+    return builder.Commit("Cutting");
 }
 
 bool TrimRange(CTrack& track, int64_t F, int64_t T)
@@ -82,8 +81,7 @@ bool TrimRange(CTrack& track, int64_t F, int64_t T)
             break;
         }
     }
-    builder.Commit("Triming");
-    return true;
+    return builder.Commit("Triming");
 }
 
 static bool pasteInto(CTrack& track, const CTimeline* clip, int64_t from, int64_t to,
@@ -110,13 +108,11 @@ static bool pasteInto(CTrack& track, const CTimeline* clip, int64_t from, int64_
         builder.AppendHeader(header);
         if (!builder.InsertClip(*clip, from, to, clipFormat))
             return false;
-        builder.Commit("Pasting");
-        return true;
+        return builder.Commit("Pasting");
     }
     if (!builder.InsertAt(at, [&](CTimelineBuilder& b) { return b.InsertClip(*clip, from, to, clipFormat); }))
         return false;
-    builder.Commit("Pasting");
-    return true;
+    return builder.Commit("Pasting");
 }
 
 bool PasteClip(CTrack& track, const CTimeline* clip, int64_t from, int64_t to,

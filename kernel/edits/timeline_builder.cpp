@@ -198,14 +198,14 @@ bool CTimelineBuilder::RewriteFrom(int64_t at, const SegmentRewriter& rewrite)
     return true;
 }
 
-void CTimelineBuilder::Commit(const char* logVerb)
+bool CTimelineBuilder::Commit(const char* logVerb)
 {
     // Every file the edit wrote is complete now: give each its summary, so
     // that a redraw reads no audio of the new version either.
     for (const std::string& path : m_created)
         WritePeakSummary(path, m_track.m_channels);
     m_created.clear();
-    m_track.Commit(std::move(m_timeline), logVerb);
+    return m_track.Commit(std::move(m_timeline), logVerb);
 }
 
 } // namespace kernel

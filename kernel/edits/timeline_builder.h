@@ -94,7 +94,7 @@ public:
 
     /** Writes the peak summaries of the data files the edit made and commits
      *  the new version to the track, logging each segment with logVerb. */
-    void Commit(const char* logVerb);
+    bool Commit(const char* logVerb);
 
 private:
     void append(uint32_t state, int64_t start, int64_t end, const char* path);

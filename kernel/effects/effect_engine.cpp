@@ -174,9 +174,9 @@ bool DoCommonEffect(CTrack& track, EffectType type, const EffectParams& params)
         }
         builder.AppendReplaced(s, path);
     }
-    builder.Commit("DoCommonEffect");
+    const bool ok = builder.Commit("DoCommonEffect");
     PostFinalProgress();
-    return true;
+    return ok;
 }
 
 } // namespace kernel

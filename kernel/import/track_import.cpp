@@ -6,6 +6,7 @@
 #include "history/action_type.h"
 #include "import/converter_job.h"
 #include "session/edit_session.h"
+#include "session/edit_transaction.h"
 #include "store/free_space.h"
 #include "store/piece_writer.h"
 #include "store/segment_files.h"
@@ -37,7 +38,7 @@ constexpr uint32_t kDataWrite = 0x03C6B001;        // a data file could not be w
 constexpr uint32_t kDataWriteNoRoom = 0x03C6B007;  // ... because the disk is full
 constexpr uint32_t kHeaderWrite = 0x03CCB001;      // the header segment's file could not be written
 
-CTrack* failWith(uint32_t code)
+std::nullptr_t failWith(uint32_t code)
 {
     SetLastError(code);
     PostFinalProgress();
@@ -65,8 +66,8 @@ uint32_t writeFailure(const CPieceWriter& pieces)
 }
 } // namespace
 
-CTrack* ImportTrack(CEditSession& session, const std::string& path, bool recordAction,
-                    uint32_t sampleRate)
+std::unique_ptr<CTrack> ImportDetached(CEditSession& session, const std::string& path,
+                                       uint32_t sampleRate)
 {
     if (!session.BeginTrackCreation()) {
         PostFinalProgress();
@@ -152,6 +153,19 @@ CTrack* ImportTrack(CEditSession& session, const std::string& path, bool recordA
     TagInfo tag{};
     GetTagInfo(path.c_str(), &tag);
     track->m_tag = tag;
+    return track;
+}
+
+CTrack* ImportTrack(CEditSession& session, const std::string& path, bool recordAction,
+                    uint32_t sampleRate)
+{
+    std::unique_ptr<CTrack> track = ImportDetached(session, path, sampleRate);
+    if (!track)
+        return nullptr;
+    if (!JournalAdded(session, *track)) {
+        PostFinalProgress();
+        return nullptr; // the track goes with its files
+    }
     CTrack* raw = track.get();
     session.AppendTrack(std::move(track));
     if (recordAction)

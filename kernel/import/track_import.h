@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class CEditSession;
@@ -21,5 +22,11 @@ namespace kernel {
  *  is added and no data file is left behind on failure. */
 CTrack* ImportTrack(CEditSession& session, const std::string& path, bool recordAction,
                     uint32_t sampleRate = 44100);
+
+/** The import without its last steps: the track, not yet in the session
+ *  (its id is the session's next), or null with the last error set and the
+ *  final 100 posted. The caller appends it, or lets it go with its files. */
+std::unique_ptr<CTrack> ImportDetached(CEditSession& session, const std::string& path,
+                                       uint32_t sampleRate);
 
 } // namespace kernel

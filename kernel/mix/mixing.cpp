@@ -162,8 +162,7 @@ bool MixIntoTrack(CTrack& track, const CTimeline& source, const AudioFormat& sou
         return Rewrite::Replaced;
     });
     ok = ok && !stream.Failed();
-    if (ok)
-        builder.Commit("Mixing");
+    ok = ok && builder.Commit("Mixing");
     PostFinalProgress();
     return ok;
 }
@@ -219,15 +218,22 @@ bool MixFromFile(CEditSession& session, uint32_t trackId, int64_t at, const std:
         PostFinalProgress();
         return false;
     }
-    CTrack* hidden = ImportTrack(session, path, true, track->m_sampleRate);
+    // The hidden track joins the session only once the mix is in.
+    std::unique_ptr<CTrack> hidden = ImportDetached(session, path, track->m_sampleRate);
     if (!hidden)
         return false;
     hidden->m_present = 0;
+    session.m_progress = 100;
+    PostFinalProgress();
     const CTimeline empty;
     const CTimeline* timeline = hidden->Timeline() ? hidden->Timeline() : &empty;
     if (!MixIntoTrack(*track, *timeline, FormatOf(*hidden), 0, 0, at, level))
         return false;
-    session.Record(trackId, kActionMix, at, at, trackId, at, at + hidden->m_length);
+    const uint32_t hiddenId = hidden->m_trackId;
+    const int64_t length = hidden->m_length;
+    session.AppendTrack(std::move(hidden));
+    session.Record(hiddenId, kActionAddTrack, 0, 0, hiddenId, 0, 0);
+    session.Record(trackId, kActionMix, at, at, trackId, at, at + length);
     return true;
 }
 

@@ -5,6 +5,8 @@
 #include "project/project_document.h"
 #include "project/project_files.h"
 #include "session/edit_session.h"
+#include "session/edit_transaction.h"
+#include "session/recovery_journal.h"
 #include "track/track.h"
 #include "vorlain/platform.h"
 
@@ -38,6 +40,7 @@ constexpr uint32_t kUnsafeName = 0x0308B002;    // a Folder or Path that is not 
 constexpr uint32_t kDuplicate = 0x030CB002;     // a folder or a data file claimed twice
 constexpr uint32_t kForeignFolder = 0x0310B002; // a track folder that holds more than data files
 constexpr uint32_t kMissingDataFile = 0x031AB004;
+constexpr uint32_t kRecoveryTaken = 0x0320B002; // a live session holds the recovery document's folder
 
 // The longest time a project may give: byte offsets of it stay far inside
 // 64 bits at every sample rate the kernel accepts.
@@ -340,15 +343,68 @@ bool CProjectReader::Open(const std::string& path)
         if (!track->m_trackFolder.empty())
             claimed.insert(folderKey(track->m_trackFolder));
     std::vector<TrackPlan> plans;
+    std::vector<uint32_t> own; // a recovery document's first numbers of the dead session
     for (const pugi::xml_node& node : root.children(project::kTrack)) {
         plans.emplace_back();
         if (const uint32_t code = readTrack(node, tempFolder, claimed, plans.back()))
             return fail(code);
+        own.push_back(node.attribute("own").as_uint());
     }
+
+    // A recovery document: the session takes over the dead session's locked
+    // folder, and with it the duty to remove what no project names.
+    const bool recovery = root.child(kRecoveryProject) != nullptr;
+    std::unique_ptr<CRecoveryJournal> adopted;
+    std::string projectPath = path;
+    if (recovery) {
+        const std::string folder = absolute.parent_path().string();
+        adopted = CRecoveryJournal::Take(folder);
+        if (!adopted)
+            return fail(kRecoveryTaken);
+        projectPath = RecoveredProjectPath(absolute.string());
+    }
+
+    const size_t first = m_session.m_tracks.size();
+    const std::string oldFolder = m_session.m_tempFolder, oldProject = m_session.m_projectPath;
     for (TrackPlan& plan : plans)
         m_session.AppendTrack(makeTrack(plan, m_session.TrackCount() + 1, tempFolder));
     m_session.m_tempFolder = tempFolder;
-    m_session.m_projectPath = path;
+    m_session.m_projectPath = projectPath;
+    if (recovery) {
+        const std::string folder = adopted->Folder();
+        m_session.AdoptJournal(std::move(adopted), NormalizePath(tempFolder) == NormalizePath(folder));
+    }
+    // The tracks keep every file they read until the document is written:
+    // a failed open must not delete what it was opening.
+    CEditTransaction* txn = CEditTransaction::Current();
+    if (txn && !txn->Journal()) {
+        if (recovery)
+            m_session.ReleaseJournal();
+        while (m_session.m_tracks.size() > first)
+            m_session.PopTrack();
+        m_session.m_tempFolder = oldFolder;
+        m_session.m_projectPath = oldProject;
+        return false;
+    }
+    if (recovery) {
+        // Of what it read, a recovered track keeps at close only what a saved
+        // project still names; the rest was the dead session's own work.
+        const std::vector<std::string> named = FilesNamedByProject(projectPath, tempFolder);
+        const std::set<std::string> keep(named.begin(), named.end());
+        for (size_t i = first; i < m_session.m_tracks.size(); ++i) {
+            CTrack& track = *m_session.m_tracks[i];
+            track.m_firstOwnFileNumber = own[i - first];
+            auto files = std::make_unique<CTimeline>();
+            if (track.Timeline())
+                for (const TrackSegment& s : *track.Timeline())
+                    if (keep.count(NormalizePath(s.path)))
+                        files->Append(s);
+            SetProjectFiles(track, files->GetCount() ? std::move(files) : nullptr);
+        }
+    } else {
+        for (size_t i = first; i < m_session.m_tracks.size(); ++i)
+            m_session.m_tracks[i]->m_firstOwnFileNumber = m_session.m_tracks[i]->m_nextFileNumber;
+    }
     return true;
 }
 

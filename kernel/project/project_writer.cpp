@@ -6,6 +6,7 @@
 #include "project/project_document.h"
 #include "project/project_files.h"
 #include "session/edit_session.h"
+#include "session/edit_transaction.h"
 #include "store/segment_files.h"
 #include "track/track.h"
 #include "vorlain/peak_summary.h"
@@ -52,13 +53,6 @@ std::string folderOf(const std::string& path)
     return slash == std::string::npos ? std::string() : withoutTrailingSeparator(path.substr(0, slash + 1));
 }
 
-bool makeFolder(const std::string& path)
-{
-    if (::mkdir(path.c_str(), 0755) == 0)
-        return true;
-    struct stat st{};
-    return errno == EEXIST && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 // One file or folder, however the two paths spell it (a link on the way,
 // a doubled separator).
@@ -87,11 +81,15 @@ CProjectWriter::CProjectWriter(CEditSession& session, std::string path, bool cop
 
 bool CProjectWriter::Save()
 {
+    const bool copyRequested = m_copy; // a plain save may turn into a copying one
     const bool ok = save();
+    m_session.m_savingProjectPath.clear();
     if (ok)
         keepNamedFiles();
+    else
+        removeCreated();
     // The progress dialog of a copying save waits for 100, whatever happened.
-    if (m_copy)
+    if (copyRequested)
         PostFinalProgress();
     return ok;
 }
@@ -144,24 +142,48 @@ bool CProjectWriter::placeTracks()
     return true;
 }
 
-namespace {
+bool CProjectWriter::makeFolder(const std::string& path)
+{
+    if (::mkdir(path.c_str(), 0755) == 0) {
+        m_createdFolders.push_back(path);
+        return true;
+    }
+    struct stat st{};
+    return errno == EEXIST && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 // Makes destination hold source's bytes. A new name is simply linked (a link
 // appears whole or not at all); an existing file is replaced by a file put
 // beside and renamed over it, so that a failure never leaves half a file
 // under a name an older project may use.
-bool placeFile(const std::string& source, const std::string& destination)
+bool CProjectWriter::placeFile(const std::string& source, const std::string& destination)
 {
-    if (::link(source.c_str(), destination.c_str()) == 0)
+    if (::link(source.c_str(), destination.c_str()) == 0) {
+        m_createdFiles.push_back(destination);
         return true;
+    }
+    const bool existed = errno == EEXIST;
     const std::string part = destination + project::kPartSuffix;
     RemoveFile(part);
     if (ShareFile(source, part) != ShareMethod::Failed &&
-        std::rename(part.c_str(), destination.c_str()) == 0)
+        std::rename(part.c_str(), destination.c_str()) == 0) {
+        if (!existed)
+            m_createdFiles.push_back(destination);
         return true;
+    }
     RemoveFile(part);
     return false;
 }
-} // namespace
+
+void CProjectWriter::removeCreated()
+{
+    for (auto it = m_createdFiles.rbegin(); it != m_createdFiles.rend(); ++it)
+        RemoveFile(*it);
+    for (auto it = m_createdFolders.rbegin(); it != m_createdFolders.rend(); ++it)
+        ::rmdir(it->c_str()); // only when empty: never what was there before
+    m_createdFiles.clear();
+    m_createdFolders.clear();
+}
 
 bool CProjectWriter::copySegment(const std::string& source, const std::string& destination)
 {
@@ -224,6 +246,14 @@ bool CProjectWriter::save()
     const std::string given = m_path;
     if (!ec)
         m_path = NormalizePath(absolute.string());
+    // A plain save names the files where they are. When another project
+    // already names them, each project's close would keep only its own
+    // files and delete the other's: such a save gathers its files instead.
+    if (!m_copy && !m_session.m_projectPath.empty()) {
+        const std::filesystem::path owner = std::filesystem::absolute(m_session.m_projectPath, ec);
+        if (ec || !samePlace(NormalizePath(owner.string()), m_path))
+            m_copy = true;
+    }
     m_dataFolder = m_copy ? m_path + project::kDataSuffix : withoutTrailingSeparator(m_session.m_tempFolder);
     if (!placeTracks())
         return false;
@@ -312,6 +342,11 @@ bool CProjectWriter::save()
     }
     StringWriter out;
     doc.save(out, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+    // The recovery document names the project before it is in place: a
+    // session that dies from here on keeps the files either project names.
+    m_session.m_savingProjectPath = m_path;
+    if (CEditTransaction* txn = CEditTransaction::Current(); txn && !txn->Journal())
+        return false;
     if (!writeDocument(out.text))
         return false;
     m_path = given;

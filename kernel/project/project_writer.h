@@ -41,6 +41,9 @@ private:
     void copySummary(const std::string& source, const std::string& destination);
     bool writeDocument(const std::string& text);
     void keepNamedFiles();
+    bool makeFolder(const std::string& path);
+    bool placeFile(const std::string& source, const std::string& destination);
+    void removeCreated();
 
     CEditSession& m_session;
     std::string m_path;       // the project file, absolute
@@ -50,6 +53,10 @@ private:
     int64_t m_total = 0;         // timeline entries of every track: the progress base
     int64_t m_written = 0;
     std::string m_summaryFolder; // the last summary folder made
+    // What this save made, removed again when it fails: never anything that
+    // was there before.
+    std::vector<std::string> m_createdFiles;
+    std::vector<std::string> m_createdFolders;
 };
 
 } // namespace kernel

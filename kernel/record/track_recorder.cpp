@@ -249,12 +249,17 @@ void CTrackRecorder::finishLocked()
     m_finishedChanged.notify_all();
 }
 
-void CTrackRecorder::Stop(CTrack& track)
+bool CTrackRecorder::Stop(CTrack& track)
 {
     if (!IsRecording(&track)) {
         storeFlag(track.m_recordStop, 1);
+        if (m_pending && m_pendingTrack == &track) {
+            if (!track.Commit(std::move(m_pending), "Recording"))
+                return false;
+            m_pendingTrack = nullptr;
+        }
         sendEndMarker(track);
-        return;
+        return true;
     }
     storeFlag(track.m_recordStop, 1);
     // crxEndRecord returns after the last callback; when it gives up on a
@@ -272,8 +277,21 @@ void CTrackRecorder::Stop(CTrack& track)
         track.m_nextFileNumber = m_fileNumber;
         m_track = nullptr;
     }
-    track.Commit(std::move(timeline), "Recording");
+    if (!track.Commit(std::move(timeline), "Recording")) {
+        m_pending = std::move(timeline);
+        m_pendingTrack = &track;
+        return false;
+    }
     sendEndMarker(track);
+    return true;
+}
+
+void CTrackRecorder::Discard(const CTrack& track)
+{
+    if (m_pendingTrack != &track)
+        return;
+    m_pending.reset();
+    m_pendingTrack = nullptr;
 }
 
 } // namespace kernel

@@ -29,8 +29,12 @@ public:
 
     /** Stops the recording of track: ends the capture, closes the last data
      *  file, commits the recorded timeline and sends the view the end
-     *  marker. A track that is not recording only gets the end marker. */
-    void Stop(CTrack& track);
+     *  marker. A track that is not recording only gets the end marker.
+     *  false (code set) when the recording could not be committed: the
+     *  captured audio is kept, and the next Stop of the track commits it. */
+    bool Stop(CTrack& track);
+    /** Forgets a recording kept by a failed Stop (its track is going). */
+    void Discard(const CTrack& track);
 
     /** The first half of Start, without the capture: clears the recording
      *  state and the track's flags, makes the track's folder and its header
@@ -75,6 +79,9 @@ private:
     int64_t m_bytesPerSecond = 0;
     int64_t m_pieceLength = 0;
     CPeakSummaryWriter m_summary{2}; // of the current data file, as it is written
+    // A finished recording whose commit failed, waiting for the next Stop.
+    const CTrack* m_pendingTrack = nullptr;
+    std::unique_ptr<CTimeline> m_pending;
 };
 
 } // namespace kernel

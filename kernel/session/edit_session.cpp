@@ -4,6 +4,7 @@
 #include "common/paths.h"
 #include "edits/clipboard.h"
 #include "history/history.h"
+#include "session/recovery_journal.h"
 #include "track/track.h"
 #include "vorlain/platform.h"
 
@@ -16,14 +17,17 @@
 using namespace kernel;
 
 CEditSession::CEditSession(std::string tempFolder)
-    : m_tempFolder(std::move(tempFolder)), m_history(std::make_unique<kernel::CHistory>()),
+    : m_tempFolder(std::move(tempFolder)), m_tempBase(m_tempFolder), m_history(std::make_unique<kernel::CHistory>()),
       m_clipboard(std::make_unique<kernel::CClipboard>())
 {
 }
 
 CEditSession::~CEditSession()
 {
-    // The history and the clipboard go first: clipboard entries hand their
+    // The recovery document goes first: from here on the session is closing
+    // on purpose, and a document naming files about to go would only mislead.
+    m_journal.reset();
+    // The history and the clipboard go next: clipboard entries hand their
     // timeline versions back to tracks that are still alive.
     m_history.reset();
     m_clipboard.reset();
@@ -31,8 +35,100 @@ CEditSession::~CEditSession()
     for (auto& track : m_tracks)
         track.reset();
     m_tracks.clear();
-    if (m_projectPath.empty() && m_tempFolderMade)
-        ::rmdir(m_tempFolder.c_str()); // succeeds only when empty
+    // Only an empty folder goes (rmdir refuses any other): a saved project's
+    // files keep theirs, and nothing else is left in the temp base.
+    if (m_tempFolderMade)
+        ::rmdir(m_tempFolder.c_str());
+    if (m_journalFolderMade)
+        ::rmdir(m_journalFolder.c_str());
+}
+
+namespace {
+// A new folder "Vorlain_Tmp%.8d" in base, made exclusively: several programs
+// (and parallel tests) may run at once, so the number is raised until the
+// name is free. Its subfolders and their data files must fit a segment's path.
+bool makeSessionFolder(const std::string& base, std::string& folder)
+{
+    for (uint32_t number = VorlainTickCount();; ++number) {
+        char name[32];
+        std::snprintf(name, sizeof name, "Vorlain_Tmp%.8u", number);
+        std::string candidate = JoinPath(base, name);
+        if (!FitsPathField(candidate + "/Track00/00000000.dat"))
+            return false;
+        if (::mkdir(candidate.c_str(), 0755) == 0) {
+            folder = candidate;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+}
+} // namespace
+
+bool CEditSession::WriteJournal(const kernel::JournalChange& change)
+{
+    if (!m_journal) {
+        if (m_tracks.empty() && change.added.empty())
+            return true; // nothing to recover
+        // A session over a project's data keeps its document in a folder of
+        // its own in the temp base, where the next start looks.
+        std::string base = m_tempBase;
+        if (base.empty()) {
+            char temp[VORLAIN_MAX_PATH];
+            if (!VorlainGetTempBase(temp, sizeof temp))
+                return false;
+            base = temp;
+        }
+        std::string folder;
+        if (!makeSessionFolder(base, folder))
+            return false;
+        m_journal = CRecoveryJournal::Take(folder);
+        if (!m_journal) {
+            const int why = errno;
+            ::rmdir(folder.c_str());
+            errno = why;
+            return false;
+        }
+        m_journalFolder = folder;
+        m_journalFolderMade = true;
+    }
+    return m_journal->Write(*this, change);
+}
+
+void CEditSession::AdoptJournal(std::unique_ptr<kernel::CRecoveryJournal> journal, bool ownsDataRoot)
+{
+    m_journal = std::move(journal);
+    if (ownsDataRoot) {
+        m_tempFolderMade = true;
+    } else {
+        m_journalFolder = m_journal->Folder();
+        m_journalFolderMade = true;
+    }
+}
+
+void CEditSession::ReleaseJournal()
+{
+    if (m_journal)
+        m_journal->KeepDocument();
+    m_journal.reset();
+    m_tempFolderMade = false;
+    m_journalFolderMade = false;
+}
+
+void CEditSession::DropSessionFolder()
+{
+    if (!m_tempFolderMade || !m_tracks.empty())
+        return;
+    m_journal.reset();
+    ::rmdir(m_tempFolder.c_str());
+    m_tempFolder = m_tempBase;
+    m_tempFolderMade = false;
+}
+
+void CEditSession::PopTrack()
+{
+    if (!m_tracks.empty())
+        m_tracks.pop_back();
 }
 
 CTrack* CEditSession::FindTrack(uint32_t trackId) const
@@ -65,28 +161,24 @@ bool CEditSession::BeginTrackCreation()
             return false;
         }
         m_tempFolder = base;
+        m_tempBase = base;
     }
-    // Several programs (and parallel tests) may run at once: the folder is
-    // created exclusively, raising the number until the name is free.
-    for (uint32_t number = VorlainTickCount();; ++number) {
-        char name[32];
-        std::snprintf(name, sizeof name, "Vorlain_Tmp%.8u", number);
-        std::string folder = JoinPath(m_tempFolder, name);
-        // Track folders and data files below it must fit a segment's path.
-        if (!FitsPathField(folder + "/Track00/00000000.dat")) {
-            SetLastError(err::kSessionFolder);
-            return false;
-        }
-        if (::mkdir(folder.c_str(), 0755) == 0) {
-            m_tempFolder = folder;
-            m_tempFolderMade = true;
-            return true;
-        }
-        if (errno != EEXIST) {
-            SetLastError(err::kSessionFolder);
-            return false;
-        }
+    std::string folder;
+    if (!makeSessionFolder(m_tempFolder, folder)) {
+        SetLastError(err::kSessionFolder);
+        return false;
     }
+    // The session holds its folder locked for as long as it lives: a folder
+    // whose lock is free belonged to a session that died.
+    m_journal = CRecoveryJournal::Take(folder);
+    if (!m_journal) {
+        ::rmdir(folder.c_str());
+        SetLastError(err::kSessionFolder);
+        return false;
+    }
+    m_tempFolder = folder;
+    m_tempFolderMade = true;
+    return true;
 }
 
 CTrack* CEditSession::CreateBlankTrack(const std::string& name)

@@ -13,6 +13,8 @@ class CTrack;
 namespace kernel {
 class CClipboard;
 class CHistory;
+class CRecoveryJournal;
+struct JournalChange;
 } // namespace kernel
 
 class CEditSession {
@@ -43,14 +45,37 @@ public:
     bool Record(uint32_t trackId, uint32_t type, int64_t undoFrom, int64_t undoTo,
                 uint32_t redoTrackId, int64_t redoFrom, int64_t redoTo);
 
+    /** Writes the recovery document as it will be after change; the
+     *  session's locked folder is made on first use. true for a session
+     *  without tracks and without a folder yet. false with errno set. */
+    bool WriteJournal(const kernel::JournalChange& change);
+    bool HasJournal() const { return m_journal != nullptr; }
+    /** Takes over a dead session's locked folder (its recovery document is
+     *  opened); ownsDataRoot: the folder is also the data root, removed at
+     *  close when nothing is kept in it. */
+    void AdoptJournal(std::unique_ptr<kernel::CRecoveryJournal> journal, bool ownsDataRoot);
+    /** Gives up an adopted folder without removing its document. */
+    void ReleaseJournal();
+    /** Undoes BeginTrackCreation's folder for a first track that never came. */
+    void DropSessionFolder();
+    /** Removes the last track appended (a creation whose journal failed). */
+    void PopTrack();
+
     std::atomic<uint32_t> m_stop{0};     // set by Kestrum_Stop
     std::atomic<uint32_t> m_progress{0}; // 0..100 of the running operation
     std::vector<std::unique_ptr<CTrack>> m_tracks;
     std::string m_projectPath;
+    std::string m_savingProjectPath; // the project a save in progress writes, named by the recovery document too
     std::string m_tempFolder; // the temp base until the first track, then the session folder
+    std::string m_tempBase;   // where the session's own locked folder is made
 
 private:
     std::unique_ptr<kernel::CHistory> m_history;
     std::unique_ptr<kernel::CClipboard> m_clipboard;
     bool m_tempFolderMade = false;
+    // The locked folder holding the recovery document: the session folder,
+    // or for a session over a project's data a folder of its own.
+    std::unique_ptr<kernel::CRecoveryJournal> m_journal;
+    std::string m_journalFolder;
+    bool m_journalFolderMade = false; // a folder of its own, removed at close
 };

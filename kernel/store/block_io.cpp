@@ -1,5 +1,7 @@
 #include "store/block_io.h"
 
+#include "common/last_error.h"
+
 #include "common/paths.h"
 #include "vorlain/platform.h"
 
@@ -79,8 +81,10 @@ bool CBlockWriter::Write(const std::string& path, const void* buffer, size_t len
         Close();
     if (!m_file) {
         int fd = ::open(wanted.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd < 0)
+        if (fd < 0) {
+            NoteWriteFailure(errno);
             return false;
+        }
         m_file = fdopen(fd, "r+b");
         if (!m_file) {
             ::close(fd);
@@ -100,6 +104,8 @@ bool CBlockWriter::Write(const std::string& path, const void* buffer, size_t len
     } else if (!ok) {
         Close();
     }
+    if (!ok)
+        NoteWriteFailure(errno);
     return ok;
 }
 

@@ -1,5 +1,6 @@
 #include "store/piece_writer.h"
 
+#include "common/last_error.h"
 #include "track/track.h"
 #include "vorlain/timeline.h"
 
@@ -67,6 +68,7 @@ bool WriteDataFile(const std::string& path, const uint8_t* buffer, size_t length
         if (errno == 0)
             errno = saved;
         const int why = errno;
+        NoteWriteFailure(why);
         ::unlink(path.c_str());
         errno = why;
     }

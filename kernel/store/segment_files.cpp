@@ -1,5 +1,6 @@
 #include "store/segment_files.h"
 
+#include "common/last_error.h"
 #include "vorlain/platform.h"
 
 #include <fcntl.h>
@@ -68,10 +69,15 @@ bool WriteWholeFile(const std::string& path, const void* buffer, size_t length)
     if (path.empty() || !buffer || length == 0)
         return false;
     File f = open(path, "wb");
-    if (!f)
+    if (!f) {
+        NoteWriteFailure(errno);
         return false;
+    }
     bool ok = std::fwrite(buffer, 1, length, f.get()) == length;
-    return std::fclose(f.release()) == 0 && ok;
+    ok = std::fclose(f.release()) == 0 && ok;
+    if (!ok)
+        NoteWriteFailure(errno);
+    return ok;
 }
 
 bool CopyRange(const std::string& source, const std::string& destination, int64_t begin,
@@ -84,8 +90,10 @@ bool CopyRange(const std::string& source, const std::string& destination, int64_
     if (!in)
         return false;
     File out = open(destination, "wb");
-    if (!out)
+    if (!out) {
+        NoteWriteFailure(errno);
         return false;
+    }
     if (fseeko(in.get(), static_cast<off_t>(begin), SEEK_SET) != 0)
         return false;
     int64_t remaining = (end < 0 || end > size ? size : end) - begin;
@@ -97,13 +105,19 @@ bool CopyRange(const std::string& source, const std::string& destination, int64_
         if (got == 0)
             break;
         size_t n = layoutBlock(layout, block, got, widened);
-        if (std::fwrite(widened, 1, n, out.get()) != n)
+        if (std::fwrite(widened, 1, n, out.get()) != n) {
+            NoteWriteFailure(errno);
             return false;
+        }
         remaining -= static_cast<int64_t>(got);
         if (got < want)
             break;
     }
-    return std::fclose(out.release()) == 0;
+    if (std::fclose(out.release()) != 0) {
+        NoteWriteFailure(errno);
+        return false;
+    }
+    return true;
 }
 
 ShareMethod ShareFile(const std::string& source, const std::string& destination)
@@ -168,8 +182,10 @@ ShareMethod ShareFile(const std::string& source, const std::string& destination)
     if (::close(out) != 0)
         method = ShareMethod::Failed;
     ::close(in);
-    if (method == ShareMethod::Failed)
+    if (method == ShareMethod::Failed) {
+        NoteWriteFailure(errno);
         ::unlink(destination.c_str());
+    }
     return method;
 }
 

@@ -6,6 +6,7 @@
 #include "common/paths.h"
 #include "common/progress.h"
 #include "effects/audio_effect.h"
+#include "session/edit_transaction.h"
 #include "store/peak_summary_writer.h"
 #include "store/piece_writer.h"
 #include "store/segment_files.h"
@@ -222,8 +223,13 @@ void CTrack::Release(const CTimeline* timeline)
         m_retired.erase(retired);
 }
 
-void CTrack::Commit(std::unique_ptr<CTimeline> next, const char* logVerb)
+bool CTrack::Commit(std::unique_ptr<CTimeline>&& next, const char* logVerb)
 {
+    // The document shows the new version before anything is dropped: a
+    // failure here leaves the track, its redo chain and the history whole.
+    if (CEditTransaction* txn = CEditTransaction::Current())
+        if (!txn->BeforeCommit(*this, next.get()))
+            return false;
     // The redo chain: versions after the current one, or the version undo
     // took from a track it emptied.
     CTimeline* drop = m_timeline ? m_timeline->m_next : m_redoTimeline;
@@ -241,7 +247,7 @@ void CTrack::Commit(std::unique_ptr<CTimeline> next, const char* logVerb)
     m_timeline = version;
     m_length = version->EndTime();
     if (!VorlainDebugEnabled())
-        return; // the log reads every file's size: only when someone listens
+        return true; // the log reads every file's size: only when someone listens
     for (const TrackSegment& s : *version)
         VorlainOutputDebugString("%s Path=%s from=%" PRId64 " to=%" PRId64 " lenLogic=%" PRId64
                                  " lenReal=%" PRId64,
@@ -249,6 +255,7 @@ void CTrack::Commit(std::unique_ptr<CTimeline> next, const char* logVerb)
                                  (s.end - s.start) * int64_t(m_bytesPerSample) * m_sampleRate *
                                      m_channels / 1'000'000,
                                  FileSize(s.path));
+    return true;
 }
 
 void CTrack::StepBack()

@@ -46,8 +46,10 @@ public:
 
     /** Makes next the current timeline: drops the redo chain after the current
      *  version, links next after it and recomputes the length. Each segment of
-     *  the new version is logged with logVerb ("Cutting", "Pasting", ...). */
-    void Commit(std::unique_ptr<CTimeline> next, const char* logVerb);
+     *  the new version is logged with logVerb ("Cutting", "Pasting", ...).
+     *  Inside a transaction the recovery document is written first; when it
+     *  cannot be, nothing changes and the result is false (code set). */
+    bool Commit(std::unique_ptr<CTimeline>&& next, const char* logVerb);
     /** Steps back one version; with no previous version the track becomes
      *  blank and keeps the version for redo. */
     void StepBack();
@@ -74,6 +76,7 @@ public:
     std::string m_trackFolder; // empty until first needed
     int64_t m_pieceLength = 5'000'000;
     uint32_t m_nextFileNumber = 0;
+    uint32_t m_firstOwnFileNumber = 0; // the first number this session wrote (a project's come before)
     std::unique_ptr<CAudioEffect> m_effect; // the last effect run on the track
     TagInfo m_tag{};
     uint32_t m_present = 1;

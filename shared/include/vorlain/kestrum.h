@@ -44,6 +44,20 @@ KESTRUM_API int Kestrum_SetTrackTagInfo(CEditSession* session, uint32_t trackId,
 KESTRUM_API int Kestrum_SaveProject(CEditSession* session, const char* path, int copyData);
 KESTRUM_API int Kestrum_OpenProject(CEditSession* session, const char* path);
 
+// ---- crash recovery ----------------------------------------------------------
+// Every session keeps a recovery document of its work in its own locked folder
+// of the temp base. A folder whose session died (its lock is free) still holds
+// one: Kestrum_OpenProject opens it into a fresh session like a project, and
+// that session takes the folder over.
+/** Finds the recovery document of a dead session in tempBase (null: the temp
+ *  base) and copies its path (up to 260 characters) to path. 1 when one was
+ *  found, 0 when there is none (or for a null path). */
+KESTRUM_API int Kestrum_FindRecovery(const char* tempBase, char* path);
+/** Removes what the dead session of the document left: its data files (not
+ *  those a saved project names) and its folder. 1/0; 0 when a live session
+ *  holds the folder. */
+KESTRUM_API int Kestrum_DiscardRecovery(const char* path);
+
 // ---- range edits and the clipboard -----------------------------------------
 KESTRUM_API int Kestrum_Copy(CEditSession* session, uint32_t trackId, int64_t from, int64_t to);
 KESTRUM_API int Kestrum_Cut(CEditSession* session, uint32_t trackId, int64_t from, int64_t to);

@@ -1,0 +1,350 @@
+// Write faults at every step: each mutating export runs again and again with
+// its N-th write, create, rename or sync failing (ENOSPC, EIO), for every N
+// up to the number of such calls it makes. Each failure must return 0 with
+// a code and leave the session exactly as it was: every track's timeline,
+// length, tags and presence, the history and the clipboard, every file on
+// disk byte for byte (no half-written file, no file of the user touched),
+// and a recovery document that still describes that state. Undo and redo
+// must work right after. Peak summaries are left out of the count: they are
+// an aid to drawing whose loss fails nothing (FailedSummaries checks that).
+//
+// VORLAIN_FAULT_SWEEP=full tries every N; by default the first twelve, a
+// widening sample and the last four (each line of output gives the counts).
+#include "kernel_fixture.h"
+
+#include "common/last_error.h"
+#include "record/track_recorder.h"
+#include "session/recovery_journal.h"
+#include "vorlain/test/fault_io.h"
+
+#include <pugixml.hpp>
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <sstream>
+
+using namespace kernel;
+using namespace kernel::test;
+using namespace vorlain::test;
+
+namespace {
+
+const char* kSkip = "/peaks"; // summaries and their folders
+
+struct FileState {
+    int64_t size;
+    uint64_t hash;
+    int64_t mtime;
+    bool operator==(const FileState&) const = default;
+};
+
+uint64_t hashFile(const std::string& path)
+{
+    std::vector<uint8_t> bytes = ReadBytes(path);
+    uint64_t h = 1469598103934665603ull;
+    for (uint8_t b : bytes)
+        h = (h ^ b) * 1099511628211ull;
+    return h;
+}
+
+// Every file and folder below root, the recovery document aside.
+std::map<std::string, FileState> files(const std::string& root)
+{
+    std::map<std::string, FileState> out;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        const std::string path = it->path().string();
+        if (it->path().filename() == kRecoveryName)
+            continue;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode)) {
+            out[path] = {-1, 0, 0};
+            continue;
+        }
+        out[path] = {st.st_size, hashFile(path),
+                     int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+    }
+    return out;
+}
+
+std::string recordBytes(const void* p, size_t n)
+{
+    return std::string(static_cast<const char*>(p), n);
+}
+
+struct SessionState {
+    std::vector<std::string> tracks; // one line per track
+    std::string undo, redo, lastAction, nextAction, clipboard;
+    std::map<std::string, FileState> disk;
+    bool operator==(const SessionState&) const = default;
+};
+
+std::string describeTrack(const CTrack& t, const std::vector<TrackSegment>& segments)
+{
+    std::ostringstream s;
+    s << t.m_trackId << " present=" << t.m_present << " len=" << t.m_length << " ch=" << t.m_channels
+      << " rate=" << t.m_sampleRate << " name=" << t.m_name << " tag=" << std::hash<std::string>{}(recordBytes(&t.m_tag, sizeof t.m_tag))
+      << " " << Describe(segments);
+    return s.str();
+}
+
+} // namespace
+
+class FaultSweep : public KernelTest {
+protected:
+    void SetUp() override
+    {
+        KernelTest::SetUp();
+        const char* mode = std::getenv("VORLAIN_FAULT_SWEEP");
+        m_full = mode && std::strcmp(mode, "full") == 0;
+        m_user = env().makeDir("user");
+        // Track 1: 7 s of stereo ramp (a header and two data files); track 2:
+        // 3 s of mono sine; an input file of 2 s; an older export and project.
+        m_a = loadRamp(44100 * 7);
+        m_b = loadTrack(Sine(44100 * 3, 44100, 1, 330.0), 44100, 1, "mono.wav");
+        ASSERT_TRUE(m_a && m_b);
+        m_input = m_user + "/input.wav";
+        ASSERT_TRUE(WriteWave(m_input, Sine(44100 * 2, 44100, 2, 440.0), 44100, 2));
+        ASSERT_EQ(Kestrum_Copy(m_session, 1, kSecond, 2 * kSecond), 1);
+        ASSERT_EQ(Kestrum_Cut(m_session, 1, 6 * kSecond, 6 * kSecond + 500'000), 1);
+        ASSERT_EQ(Kestrum_GoBack(m_session), 1); // a redo chain that failures must keep
+        ASSERT_EQ(Kestrum_SaveProject(m_session, (m_user + "/older.zvp").c_str(), 1), 1);
+        ASSERT_TRUE(WriteBytes(m_user + "/out.wav", {'o', 'l', 'd'}));
+        m_document = m_session->m_tempFolder + "/" + kRecoveryName;
+    }
+
+    SessionState state()
+    {
+        SessionState s;
+        for (const auto& t : m_session->m_tracks)
+            s.tracks.push_back(describeTrack(*t, segments(t.get())));
+        char label[8192] = {};
+        if (Kestrum_IsBackAble(m_session, label))
+            s.undo = label;
+        std::memset(label, 0, sizeof label);
+        if (Kestrum_IsNextAble(m_session, label))
+            s.redo = label;
+        ActionRecord action{};
+        Kestrum_GetLastActionAttr(m_session, &action);
+        s.lastAction = recordBytes(&action, sizeof action);
+        action = {};
+        Kestrum_GetNextActionAttr(m_session, &action);
+        s.nextAction = recordBytes(&action, sizeof action);
+        ClipboardEntry clip{};
+        Kestrum_GetCopyAttr(m_session, &clip);
+        s.clipboard = recordBytes(&clip, sizeof clip) + std::to_string(Kestrum_IsPasteAble(m_session));
+        s.disk = files(env().root());
+        return s;
+    }
+
+    // The recovery document lists exactly the present tracks and their
+    // current timelines.
+    void expectDocumentMatches(const std::string& where)
+    {
+        pugi::xml_document doc;
+        ASSERT_TRUE(doc.load_file(m_document.c_str())) << where;
+        std::vector<std::string> written, expected;
+        for (const pugi::xml_node& track : doc.document_element().children("Track")) {
+            std::string line = std::string(track.child_value("Folder")) + ":";
+            for (const pugi::xml_node& s : track.child("TimeLine").children("Segment"))
+                line += std::string("[") + s.child_value("TimeFrom") + "," + s.child_value("TimeTo") + ")" +
+                        s.child_value("Path");
+            written.push_back(line);
+        }
+        for (const auto& t : m_session->m_tracks) {
+            if (!t->m_present)
+                continue;
+            std::string line = (t->m_trackFolder.empty() ? std::string() : FileNamePart(t->m_trackFolder)) + ":";
+            for (const TrackSegment& s : segments(t.get()))
+                if (!(s.state & 1))
+                    line += "[" + std::to_string(s.start) + "," + std::to_string(s.end) + ")" +
+                            FileNamePart(s.path);
+            expected.push_back(line);
+        }
+        EXPECT_EQ(written, expected) << where;
+    }
+
+    // Runs op with its N-th call failing. A first run counts the calls (and
+    // is undone); then N runs over all of them (full sweep) or over the first
+    // twelve, a widening sample and the last four. Without counting first
+    // (a recording is stopped once), N runs up to the run that succeeds.
+    void sweep(const std::string& name, const std::function<bool()>& op, bool undoable = true,
+               bool countFirst = true)
+    {
+        std::vector<uint64_t> ns;
+        uint64_t calls = 0;
+        if (countFirst) {
+            FaultIoArm(0, 0, kSkip);
+            const bool ok = op();
+            calls = FaultIoDisarm();
+            ASSERT_TRUE(ok) << name << " fails without a fault";
+            if (undoable) {
+                ASSERT_EQ(Kestrum_GoBack(m_session), 1) << name;
+            }
+            for (uint64_t n = 1; n <= calls; n = m_full || n < 12 ? n + 1 : n + n / 6)
+                ns.push_back(n);
+            for (uint64_t n = calls > 4 ? calls - 3 : 1; n <= calls; ++n)
+                if (ns.empty() || n > ns.back())
+                    ns.push_back(n);
+        }
+        int cases = 0;
+        for (size_t i = 0;; ++i) {
+            const uint64_t n = countFirst ? (i < ns.size() ? ns[i] : 0) : i + 1;
+            if (n == 0)
+                break;
+            const int failuresBefore = ::testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count();
+            const SessionState before = state();
+            const int error = n % 2 ? ENOSPC : EIO;
+            const uint64_t serial = LastErrorSerial();
+            FaultIoArm(n, error, kSkip);
+            const bool ok = op();
+            FaultIoDisarm();
+            if (!FaultIoFired()) {
+                EXPECT_TRUE(ok) << name << ": fails without a fault (N=" << n << ")";
+                if (!countFirst || !ok)
+                    break;
+                if (undoable)
+                    Kestrum_GoBack(m_session); // fewer calls this time: start again from here
+                continue;
+            }
+            ++cases;
+            const std::string where = name + " N=" + std::to_string(n) + " (" + FaultIoFiredCall() + ")";
+            EXPECT_FALSE(ok) << where << ": succeeded although a call failed";
+            if (ok)
+                break;
+            EXPECT_NE(LastErrorSerial(), serial) << where << ": no error code";
+            EXPECT_NE(Kestrum_GetLastError() & 0xFFFF, 0u) << where;
+            const SessionState after = state();
+            EXPECT_EQ(after.tracks, before.tracks) << where;
+            EXPECT_EQ(after.undo, before.undo) << where;
+            EXPECT_EQ(after.redo, before.redo) << where;
+            EXPECT_EQ(after.lastAction, before.lastAction) << where;
+            EXPECT_EQ(after.nextAction, before.nextAction) << where;
+            EXPECT_EQ(after.clipboard, before.clipboard) << where;
+            if (after.disk != before.disk) {
+                std::string diff;
+                for (const auto& [path, st] : after.disk)
+                    if (!before.disk.count(path) || !(before.disk.at(path) == st))
+                        diff += " +" + path;
+                for (const auto& [path, st] : before.disk)
+                    if (!after.disk.count(path))
+                        diff += " -" + path;
+                ADD_FAILURE() << where << ": files changed:" << diff;
+            }
+            expectDocumentMatches(where);
+            if (undoable && Kestrum_GoBack(m_session)) {
+                EXPECT_EQ(Kestrum_GoNext(m_session), 1) << where << ": redo after the failure";
+                EXPECT_EQ(state().tracks, before.tracks) << where << ": undo and redo";
+            }
+            if (::testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count() != failuresBefore)
+                break; // one report per operation is enough
+        }
+        EXPECT_GT(cases, 0) << name << " makes no call that can fail";
+        std::printf("[ faults ] %-18s %4d cases of %4llu calls\n", name.c_str(), cases,
+                    static_cast<unsigned long long>(calls));
+    }
+
+    bool m_full = false;
+    std::string m_user, m_input, m_document;
+    CTrack* m_a = nullptr;
+    CTrack* m_b = nullptr;
+};
+
+
+TEST_F(FaultSweep, RangeEditsAndHistory)
+{
+    sweep("cut", [&] { return Kestrum_Cut(m_session, 1, 1'500'000, 2'500'000) == 1; });
+    sweep("delete", [&] { return Kestrum_Delete(m_session, 1, 500'000, 700'000) == 1; });
+    sweep("paste", [&] { return Kestrum_Paste(m_session, 1, 300'000) == 1; });
+    sweep("trim", [&] { return Kestrum_Trim(m_session, 1, 100'000, 5'300'000) == 1; });
+    sweep("copy to new", [&] { return Kestrum_CopyToNew(m_session, 1, 200'000, 1'200'000) != nullptr; });
+    sweep("delete track", [&] { return Kestrum_DeleteTrack(m_session, 3) == 1; });
+    sweep("undo", [&] { return Kestrum_GoBack(m_session) == 1; }, false);
+    sweep("redo", [&] { return Kestrum_GoNext(m_session) == 1; }, false);
+    sweep("blank track", [&] { return Kestrum_AddTrack(m_session, nullptr) != nullptr; });
+    TagInfo tag{};
+    std::strcpy(tag.title, "Faulty");
+    sweep("tags", [&] { return Kestrum_SetTrackTagInfo(m_session, 1, tag) == 1; }, false);
+}
+
+TEST_F(FaultSweep, EffectsAndInsertion)
+{
+    sweep("fade in", [&] { return Kestrum_FadeIn(m_session, 1, 0, 1'000'000, 0) == 1; });
+    sweep("fade out", [&] { return Kestrum_FadeOut(m_session, 1, 5'000'000, 6'000'000, 1) == 1; });
+    sweep("echo", [&] {
+        return Kestrum_Echo(m_session, 1, 1'000'000, 2'000'000, 0, 0, std::bit_cast<uint32_t>(0.5f)) == 1;
+    });
+    sweep("silence", [&] { return Kestrum_Silence(m_session, 1, 4'000'000, 5'500'000) == 1; });
+    sweep("volume", [&] {
+        return Kestrum_AdjustVolumn(m_session, 2, 0, 2'000'000, std::bit_cast<uint32_t>(0.5f)) == 1;
+    });
+    sweep("insert silence", [&] { return Kestrum_AddSlience(m_session, 1, 2'000'000, 1'000'000) == 1; });
+    sweep("insert file", [&] { return Kestrum_AddFile(m_session, 1, m_input.c_str(), 1'000'000) == 1; });
+    sweep("extract", [&] { return Kestrum_ExtractTrack(m_session, 1, 1) != nullptr; });
+}
+
+TEST_F(FaultSweep, Mixing)
+{
+    const uint32_t half = std::bit_cast<uint32_t>(0.5f);
+    sweep("mix clipboard", [&] { return Kestrum_MixTrackFromPaste(m_session, 1, 500'000, half) == 1; });
+    sweep("mix track", [&] { return Kestrum_MixTrackFromTrack(m_session, 1, 0, 2, half) == 1; });
+    sweep("mix file", [&] { return Kestrum_MixTrackFromFile(m_session, 2, 0, m_input.c_str(), half) == 1; });
+}
+
+TEST_F(FaultSweep, ImportExportJoinAndProjects)
+{
+    sweep("import", [&] { return Kestrum_AddTrack(m_session, m_input.c_str()) != nullptr; });
+    sweep("export wav", [&] {
+        return Kestrum_SaveTrackToFile(m_session, 1, 0, 0, (m_user + "/out.wav").c_str()) == 1;
+    }, false);
+    sweep("export mp3", [&] {
+        return Kestrum_SaveTrackToFile(m_session, 2, 0, 2 * kSecond, (m_user + "/out.mp3").c_str()) == 1;
+    }, false);
+    const uint32_t ids[] = {1, 2};
+    sweep("join", [&] { return Kestrum_JoinTrack(m_session, 2, ids, (m_user + "/joined.wav").c_str()) == 1; },
+          false);
+    sweep("save project", [&] { return Kestrum_SaveProject(m_session, (m_user + "/older.zvp").c_str(), 1) == 1; },
+          false);
+    sweep("save new project", [&] {
+        return Kestrum_SaveProject(m_session, (m_user + "/newer.zvp").c_str(), 1) == 1;
+    }, false);
+}
+
+TEST_F(FaultSweep, RecordingStop)
+{
+    CTrack* track = Kestrum_RecordInit(m_session, nullptr, 0, 0);
+    ASSERT_NE(track, nullptr);
+    CTrackRecorder& recorder = CTrackRecorder::Instance();
+    ASSERT_TRUE(recorder.Prepare(*track));
+    const std::vector<uint8_t> audio = PcmBytes(Sine(44100 * 6, 44100, 2, 220.0));
+    for (size_t at = 0; at < audio.size(); at += 17640)
+        recorder.OnData(audio.data() + at, std::min<size_t>(17640, audio.size() - at));
+    const uint32_t id = track->m_trackId;
+    sweep("recording stop", [&] { return Kestrum_RecordStop(m_session, id) == 1; }, true, false);
+    EXPECT_EQ(track->m_length, 6 * kSecond);
+}
+
+// A summary that cannot be written fails nothing and leaves no part behind.
+TEST_F(FaultSweep, FailedSummariesFailNothing)
+{
+    FaultIoFailMatching("/peaks", ENOSPC);
+    EXPECT_EQ(Kestrum_Cut(m_session, 1, 500'000, 1'500'000), 1);
+    EXPECT_EQ(Kestrum_FadeIn(m_session, 1, 0, 2'000'000, 0), 1);
+    FaultIoDisarm();
+    EXPECT_TRUE(FaultIoFired());
+    for (const auto& [path, st] : files(env().root()))
+        EXPECT_EQ(path.find(".part"), std::string::npos) << path;
+    expectDocumentMatches("summaries");
+}
