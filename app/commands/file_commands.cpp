@@ -121,6 +121,40 @@ void CVorlainDlg::OpenProjectPath(const QString& path)
     BuildRecentMenu(app::kRecentProjectSection);
 }
 
+void CVorlainDlg::OfferRecovery()
+{
+    const QByteArray base = m_tempPath.toUtf8();
+    char document[260] = {};
+    while (Kestrum_FindRecovery(base.isEmpty() ? nullptr : base.constData(), document)) {
+        const QMessageBox::StandardButton answer =
+            app::Prompts().MessageBox(this, Caption(), app::LanguageText("main", "0000001E"),
+                                      QMessageBox::Question, QMessageBox::Yes | QMessageBox::No);
+        if (answer != QMessageBox::Yes) {
+            if (!Kestrum_DiscardRecovery(document))
+                return; // another instance took it meanwhile
+            continue;
+        }
+        if (!EnsureEditor()) {
+            ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+            return;
+        }
+        // The Open Project flow; the work was never saved as it is, so it
+        // has no project path and counts as changed.
+        app::EditJob job = NewJob(app::EditOp::OpenProject);
+        job.path = QString::fromUtf8(document);
+        if (!RunLongOperation(job, app::LanguageText("main", "0000001F"))) {
+            Kestrum_Close(m_editor);
+            m_editor = nullptr;
+        } else {
+            m_currentProjectPath.clear();
+            SetModified(true);
+            SetPlayButtons(kStopped);
+        }
+        UpdateCommands();
+        return;
+    }
+}
+
 bool CVorlainDlg::OnSaveProject()
 {
     const bool chosen = m_currentProjectPath.isEmpty();

@@ -10,8 +10,15 @@
 #include "window/command_set.h"
 
 #include "vorlain/platform.h"
+#include "vorlain/test/audio.h"
+#include "vorlain/test/temp_env.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QAction>
+#include <QMessageBox>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -184,3 +191,62 @@ TEST_F(Startup, TheTemporaryPathOfConfigIniIsHandedToTheKernel)
 
 } // namespace
 } // namespace app::test
+
+namespace {
+// An earlier run with a track added and three edits that died by SIGKILL,
+// its session folder left as a crash leaves it. Returns the path of the
+// track's bytes as a wave file written just before the kill.
+std::string crashedRun(const std::string& wav, const std::string& expected)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        CEditSession* s = Kestrum_Open(nullptr);
+        if (!Kestrum_AddTrack(s, wav.c_str()) || !Kestrum_Cut(s, 1, kSecond, 2 * kSecond) ||
+            !Kestrum_FadeIn(s, 1, 0, kSecond, 0) || !Kestrum_AddSlience(s, 1, 3 * kSecond, kSecond) ||
+            !Kestrum_SaveTrackToFile(s, 1, 0, 0, expected.c_str()))
+            ::_exit(2);
+        ::kill(::getpid(), SIGKILL);
+        ::_exit(3);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    return expected;
+}
+
+std::vector<std::string> sessionFolders()
+{
+    std::vector<std::string> out;
+    for (const std::string& name : vorlain::test::ListDir(std::getenv("TMPDIR")))
+        if (name.rfind("Vorlain_Tmp", 0) == 0)
+            out.push_back(name);
+    return out;
+}
+} // namespace
+
+TEST_F(Startup, TheWorkOfARunThatDiedIsOfferedAndRecoveredByteForByte)
+{
+    const std::string expected = crashedRun(MakeWave("work.wav", 6, 2), env().path("expected.wav"));
+    Prompts().AnswerMessage(QMessageBox::Yes);
+    Start();
+    ASSERT_NE(Window().Editor(), nullptr);
+    EXPECT_EQ(Window().Control().VisibleTracks(), QList<int>{1});
+    const std::string recovered = env().path("recovered.wav");
+    ASSERT_EQ(Kestrum_SaveTrackToFile(Window().Editor(), 1, 0, 0, recovered.c_str()), 1);
+    EXPECT_EQ(vorlain::test::ReadBytes(recovered), vorlain::test::ReadBytes(expected));
+    EXPECT_TRUE(Window().IsModified());
+    EXPECT_TRUE(Window().CurrentProjectPath().isEmpty());
+    // The recovered session owns the folder now: closing removes it.
+    ASSERT_TRUE(CloseWindow());
+    EXPECT_TRUE(sessionFolders().empty());
+}
+
+TEST_F(Startup, DecliningRecoveryLeavesNoSessionFolderBehind)
+{
+    crashedRun(MakeWave("work.wav", 6, 2), env().path("expected.wav"));
+    ASSERT_EQ(sessionFolders().size(), 1u);
+    Prompts().AnswerMessage(QMessageBox::No);
+    Start();
+    EXPECT_EQ(Window().Editor(), nullptr);
+    EXPECT_TRUE(sessionFolders().empty());
+}

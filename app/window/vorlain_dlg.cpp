@@ -116,6 +116,7 @@ bool CVorlainDlg::Initialize()
 
 void CVorlainDlg::OpenStartupPaths()
 {
+    OfferRecovery();
     if (!m_startup.projectPath.isEmpty()) {
         m_currentProjectPath = m_startup.projectPath;
         OpenProjectPath(m_startup.projectPath);

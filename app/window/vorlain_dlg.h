@@ -140,6 +140,9 @@ private:
     void OnOpenRecent(const char* section, int n);
     void OnOpenProject();
     void OpenProjectPath(const QString& path);
+    /** Offers the work of a session that died (an earlier run that crashed):
+     *  opens it like a project, or on decline removes what it left. */
+    void OfferRecovery();
     bool OnSaveProject();
     void OnSaveProjectAs();
     void OnCloseProject();

@@ -35,6 +35,7 @@ bool InsertFile(CEditSession& session, uint32_t trackId, const std::string& path
     if (!hidden)
         return false;
     hidden->m_present = 0;
+    hidden->m_hidden = true;
     session.m_progress = 100;
     PostFinalProgress();
     const int64_t length = hidden->m_length;

@@ -29,7 +29,9 @@ uint32_t createdTrackId(const ActionRecord& action)
 
 void setPresent(CEditSession& session, uint32_t trackId, uint32_t present)
 {
-    if (CTrack* track = session.FindTrack(trackId))
+    // The hidden track of an insert or mix from a file is never shown: redo
+    // of its "Add Track" must not bring it up as a track of its own.
+    if (CTrack* track = session.FindTrack(trackId); track && !track->m_hidden)
         track->m_present = present;
 }
 } // namespace

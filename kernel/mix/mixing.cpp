@@ -223,6 +223,7 @@ bool MixFromFile(CEditSession& session, uint32_t trackId, int64_t at, const std:
     if (!hidden)
         return false;
     hidden->m_present = 0;
+    hidden->m_hidden = true;
     session.m_progress = 100;
     PostFinalProgress();
     const CTimeline empty;

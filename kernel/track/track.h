@@ -80,6 +80,7 @@ public:
     std::unique_ptr<CAudioEffect> m_effect; // the last effect run on the track
     TagInfo m_tag{};
     uint32_t m_present = 1;
+    bool m_hidden = false; // the source of an insert or mix from a file: never present
     uint32_t m_trackId = 0;
 
 private:
