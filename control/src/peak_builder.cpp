@@ -680,13 +680,11 @@ std::vector<std::string> CPeakBuilder::AudioFiles(const CTimeline* timeline)
     std::vector<std::string> files;
     if (!timeline)
         return files;
-    for (uint32_t i = 0;; ++i) {
-        const TrackSegment* segment = timeline->Lookup(i);
-        if (!segment)
-            break;
-        if (segment->state & vorlain::kHeaderSegment)
+    files.reserve(timeline->GetCount());
+    for (const TrackSegment& segment : *timeline) {
+        if (segment.state & vorlain::kHeaderSegment)
             continue;
-        files.emplace_back(segment->path, strnlen(segment->path, sizeof segment->path));
+        files.emplace_back(segment.path, strnlen(segment.path, sizeof segment.path));
     }
     return files;
 }

@@ -27,7 +27,7 @@ bool CutRange(CTrack& track, int64_t F, int64_t T)
         return false;
     const AudioFormat format = FormatOf(track);
     CTimelineBuilder builder(track);
-    for (const TrackSegment& s : *current) {
+    for (const CTimelineItem& s : *current) {
         const int64_t S = s.start, E = s.end;
         if (isHeader(s)) {
             builder.AppendHeader(s);
@@ -61,7 +61,7 @@ bool TrimRange(CTrack& track, int64_t F, int64_t T)
         return false;
     const AudioFormat format = FormatOf(track);
     CTimelineBuilder builder(track);
-    for (const TrackSegment& s : *current) {
+    for (const CTimelineItem& s : *current) {
         const int64_t S = s.start, E = s.end;
         if (isHeader(s)) {
             builder.AppendHeader(s);

@@ -17,14 +17,50 @@ AudioFormat FormatOf(const CTrack& track)
 }
 
 CTimelineBuilder::CTimelineBuilder(CTrack& track)
-    : m_track(track), m_timeline(std::make_unique<CTimeline>())
+    : m_track(track), m_timeline(std::make_unique<CTimeline>(track.Timeline()))
 {
-    if (track.Timeline())
-        m_timeline->Reserve(track.Timeline()->GetCount() + 2);
+}
+
+void CTimelineBuilder::flushRun()
+{
+    if (m_run.count > 0)
+        m_timeline->AppendRun(*m_run.source, m_run.first, m_run.count, m_run.shift);
+    m_run = Run{};
+}
+
+void CTimelineBuilder::appendToRun(const CTimelineItem& segment, int64_t shift)
+{
+    if (!segment.source) {
+        append(segment.state, segment.start + shift, segment.end + shift, segment.path);
+        return;
+    }
+    if (m_run.count > 0 && m_run.source == segment.source && m_run.shift == shift &&
+        m_run.first + m_run.count == segment.index) {
+        ++m_run.count;
+    } else {
+        flushRun();
+        m_run = Run{segment.source, segment.index, 1, shift};
+    }
+    if (!(segment.state & vorlain::kHeaderSegment)) {
+        m_pos = segment.end + shift;
+        if (m_onAppend)
+            m_onAppend(m_pos);
+    }
+}
+
+void CTimelineBuilder::AppendUnchanged(const CTimelineItem& segment)
+{
+    appendToRun(segment, 0);
+}
+
+void CTimelineBuilder::AppendRebased(const CTimelineItem& segment)
+{
+    appendToRun(segment, m_pos - segment.start);
 }
 
 void CTimelineBuilder::append(uint32_t state, int64_t start, int64_t end, const char* path)
 {
+    flushRun();
     m_timeline->Append(MakeSegment(state, start, end, path));
     if (!(state & vorlain::kHeaderSegment)) {
         m_pos = end;
@@ -33,7 +69,11 @@ void CTimelineBuilder::append(uint32_t state, int64_t start, int64_t end, const 
     }
 }
 
-void CTimelineBuilder::AppendHeader(const TrackSegment& segment) { m_timeline->Append(segment); }
+void CTimelineBuilder::AppendHeader(const TrackSegment& segment)
+{
+    flushRun();
+    m_timeline->Append(segment);
+}
 
 void CTimelineBuilder::AppendUnchanged(const TrackSegment& segment)
 {
@@ -134,7 +174,7 @@ bool CTimelineBuilder::InsertAt(int64_t at, const Inserter& insert)
         return false;
     const AudioFormat format = FormatOf(m_track);
     bool inserted = false;
-    for (const TrackSegment& s : *current) {
+    for (const CTimelineItem& s : *current) {
         const int64_t S = s.start, E = s.end;
         if (s.state & vorlain::kHeaderSegment) {
             AppendHeader(s);
@@ -171,7 +211,7 @@ bool CTimelineBuilder::RewriteFrom(int64_t at, const SegmentRewriter& rewrite)
     if (!current)
         return false;
     const AudioFormat format = FormatOf(m_track);
-    for (const TrackSegment& s : *current) {
+    for (const CTimelineItem& s : *current) {
         if (s.state & vorlain::kHeaderSegment) {
             AppendHeader(s);
             continue;
@@ -202,6 +242,11 @@ void CTimelineBuilder::Commit(const char* logVerb)
 {
     // Every file the edit wrote is complete now: give each its summary, so
     // that a redraw reads no audio of the new version either.
+    flushRun();
+    // Many small runs (a timeline edited in many places) walk slower than
+    // one: now and then the version gets storage of its own.
+    if (m_timeline->Pieces() > 16 + m_timeline->GetCount() / 8)
+        m_timeline->Compact();
     for (const std::string& path : m_created)
         WritePeakSummary(path, m_track.m_channels);
     m_created.clear();

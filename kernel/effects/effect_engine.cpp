@@ -159,7 +159,7 @@ bool DoCommonEffect(CTrack& track, EffectType type, const EffectParams& params)
     CTimelineBuilder builder(track);
     int64_t processed = 0;
     EffectStreamer rewriter(*track.m_effect, track.m_effect->m_rangeBytes, processed);
-    for (const TrackSegment& s : *current) {
+    for (const CTimelineItem& s : *current) {
         const int64_t S = s.start, E = s.end;
         if (!(s.state & vorlain::kAudioSegment) || E < F || S >= T) {
             builder.AppendUnchanged(s);

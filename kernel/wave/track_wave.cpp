@@ -125,7 +125,7 @@ int CTrack::SaveRangeToWave(int64_t from, int64_t to, const char* outputPath)
     // What the walk will copy, in order; planned first so that the exact
     // size is known before the header is chosen.
     struct Copy {
-        const char* path;
+        std::string path;
         int64_t begin;
         int64_t count; // -1: to the end of the file
         const PlaceCodes* codes;
