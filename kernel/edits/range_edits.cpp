@@ -27,9 +27,9 @@ bool CutRange(CTrack& track, int64_t F, int64_t T)
         return false;
     const AudioFormat format = FormatOf(track);
     CTimelineBuilder builder(track);
-    for (const CTimelineItem& s : *current) {
+    for (const CSegmentSpan& s : current->Spans()) {
         const int64_t S = s.start, E = s.end;
-        if (isHeader(s)) {
+        if (s.IsHeader()) {
             builder.AppendHeader(s);
         } else if (E < F || (E == F && S < E)) {
             // Wholly before the range; one ending exactly at its start needs no copy.
@@ -61,9 +61,9 @@ bool TrimRange(CTrack& track, int64_t F, int64_t T)
         return false;
     const AudioFormat format = FormatOf(track);
     CTimelineBuilder builder(track);
-    for (const CTimelineItem& s : *current) {
+    for (const CSegmentSpan& s : current->Spans()) {
         const int64_t S = s.start, E = s.end;
-        if (isHeader(s)) {
+        if (s.IsHeader()) {
             builder.AppendHeader(s);
         } else if (E < F) {
             // before the kept range: dropped

@@ -28,12 +28,8 @@ void CTimelineBuilder::flushRun()
     m_run = Run{};
 }
 
-void CTimelineBuilder::appendToRun(const CTimelineItem& segment, int64_t shift)
+void CTimelineBuilder::appendToRun(const CSegmentSpan& segment, int64_t shift)
 {
-    if (!segment.source) {
-        append(segment.state, segment.start + shift, segment.end + shift, segment.path);
-        return;
-    }
     if (m_run.count > 0 && m_run.source == segment.source && m_run.shift == shift &&
         m_run.first + m_run.count == segment.index) {
         ++m_run.count;
@@ -48,12 +44,12 @@ void CTimelineBuilder::appendToRun(const CTimelineItem& segment, int64_t shift)
     }
 }
 
-void CTimelineBuilder::AppendUnchanged(const CTimelineItem& segment)
+void CTimelineBuilder::AppendUnchanged(const CSegmentSpan& segment)
 {
     appendToRun(segment, 0);
 }
 
-void CTimelineBuilder::AppendRebased(const CTimelineItem& segment)
+void CTimelineBuilder::AppendRebased(const CSegmentSpan& segment)
 {
     appendToRun(segment, m_pos - segment.start);
 }
@@ -118,8 +114,8 @@ bool CTimelineBuilder::InsertClip(const CTimeline& source, int64_t from, int64_t
         layout = CopyLayout::MonoToStereo;
     else if (format.channels == 2 && m_track.m_channels == 1)
         layout = CopyLayout::LeftChannel;
-    for (const TrackSegment& s : source) {
-        if (s.state & vorlain::kHeaderSegment)
+    for (const CSegmentSpan& s : source.Spans()) {
+        if (s.IsHeader())
             continue;
         // A source segment that ends where the clip starts adds nothing: no
         // empty data file, no zero-length segment.
@@ -129,7 +125,7 @@ bool CTimelineBuilder::InsertClip(const CTimeline& source, int64_t from, int64_t
             break;
         const int64_t t0 = std::max(from, s.start);
         const int64_t t1 = std::min(to, s.end);
-        if (!AppendSlice(s, t0, t1, format, layout))
+        if (!AppendSlice(*source.Lookup(s.index), t0, t1, format, layout))
             return false;
     }
     return true;
@@ -174,7 +170,7 @@ bool CTimelineBuilder::InsertAt(int64_t at, const Inserter& insert)
         return false;
     const AudioFormat format = FormatOf(m_track);
     bool inserted = false;
-    for (const CTimelineItem& s : *current) {
+    for (const CSegmentSpan& s : current->Spans()) {
         const int64_t S = s.start, E = s.end;
         if (s.state & vorlain::kHeaderSegment) {
             AppendHeader(s);
@@ -211,8 +207,8 @@ bool CTimelineBuilder::RewriteFrom(int64_t at, const SegmentRewriter& rewrite)
     if (!current)
         return false;
     const AudioFormat format = FormatOf(m_track);
-    for (const CTimelineItem& s : *current) {
-        if (s.state & vorlain::kHeaderSegment) {
+    for (const CSegmentSpan& s : current->Spans()) {
+        if (s.IsHeader()) {
             AppendHeader(s);
             continue;
         }
@@ -223,13 +219,14 @@ bool CTimelineBuilder::RewriteFrom(int64_t at, const SegmentRewriter& rewrite)
         const int64_t offset =
             s.start < at ? ByteOffset(at - s.start, format.bytesPerSample, format.sampleRate, format.channels)
                          : 0;
+        const TrackSegment record = *current->Lookup(s.index);
         std::string path;
-        switch (rewrite(s, offset, path)) {
+        switch (rewrite(record, offset, path)) {
         case Rewrite::Kept:
             AppendUnchanged(s);
             break;
         case Rewrite::Replaced:
-            AppendReplaced(s, path);
+            AppendReplaced(record, path);
             break;
         case Rewrite::Failed:
             return false;

@@ -159,20 +159,21 @@ bool DoCommonEffect(CTrack& track, EffectType type, const EffectParams& params)
     CTimelineBuilder builder(track);
     int64_t processed = 0;
     EffectStreamer rewriter(*track.m_effect, track.m_effect->m_rangeBytes, processed);
-    for (const CTimelineItem& s : *current) {
+    for (const CSegmentSpan& s : current->Spans()) {
         const int64_t S = s.start, E = s.end;
         if (!(s.state & vorlain::kAudioSegment) || E < F || S >= T) {
             builder.AppendUnchanged(s);
             continue;
         }
+        const TrackSegment record = *current->Lookup(s.index);
         const std::string path = builder.NewDataFile();
         const int64_t a = offset(std::max(F, S) - S);
         const int64_t b = T >= E ? INT64_MAX : offset(std::min(T, E) - S);
-        if (path.empty() || !rewriter.rewrite(s.path, path, a, b)) {
+        if (path.empty() || !rewriter.rewrite(record.path, path, a, b)) {
             PostFinalProgress();
             return false;
         }
-        builder.AppendReplaced(s, path);
+        builder.AppendReplaced(record, path);
     }
     builder.Commit("DoCommonEffect");
     PostFinalProgress();

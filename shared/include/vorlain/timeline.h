@@ -45,6 +45,19 @@ struct CTimelineItem : TrackSegment {
     uint32_t index = 0;
 };
 
+/** A segment's times and state and where it comes from, without its path:
+ *  what a walk needs to decide about each segment, at no cost for the path.
+ *  The record itself is source->Lookup(index). */
+struct CSegmentSpan {
+    int64_t start = 0;
+    int64_t end = 0;
+    uint32_t state = 0;
+    uint32_t index = 0;
+    const CTimeline* source = nullptr;
+
+    bool IsHeader() const { return state & vorlain::kHeaderSegment; }
+};
+
 namespace vorlain::detail {
 
 /** The paths of one line of versions, each stored once; a segment names its
@@ -245,6 +258,54 @@ public:
 
     const_iterator begin() const { return const_iterator(this, 0, 0, 0); }
     const_iterator end() const { return const_iterator(this, m_pieces.size(), 0, m_count); }
+
+    /** Walks the segments in index order as spans (no paths). */
+    class span_iterator {
+    public:
+        using iterator_category = std::input_iterator_tag;
+        using value_type = CSegmentSpan;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = CSegmentSpan;
+
+        span_iterator(const CTimeline* timeline, size_t piece, uint32_t offset, uint32_t index)
+            : m_timeline(timeline), m_piece(piece), m_offset(offset), m_index(index)
+        {
+        }
+        CSegmentSpan operator*() const
+        {
+            const vorlain::detail::Piece& piece = m_timeline->m_pieces[m_piece];
+            const vorlain::detail::Entry& e = (*piece.chunk)[piece.first + m_offset];
+            return CSegmentSpan{e.start + piece.shift, e.end + piece.shift, e.state, m_index,
+                                m_timeline};
+        }
+        span_iterator& operator++()
+        {
+            ++m_index;
+            if (++m_offset == m_timeline->m_pieces[m_piece].count) {
+                ++m_piece;
+                m_offset = 0;
+            }
+            return *this;
+        }
+        bool operator==(const span_iterator& other) const { return m_index == other.m_index; }
+        bool operator!=(const span_iterator& other) const { return m_index != other.m_index; }
+
+    private:
+        const CTimeline* m_timeline;
+        size_t m_piece;
+        uint32_t m_offset;
+        uint32_t m_index;
+    };
+    struct SpanRange {
+        const CTimeline* timeline;
+        span_iterator begin() const { return span_iterator(timeline, 0, 0, 0); }
+        span_iterator end() const
+        {
+            return span_iterator(timeline, timeline->m_pieces.size(), 0, timeline->m_count);
+        }
+    };
+    SpanRange Spans() const { return SpanRange{this}; }
 
     CTimeline* m_prev = nullptr;
     CTimeline* m_next = nullptr;
