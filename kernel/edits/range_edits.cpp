@@ -181,6 +181,7 @@ bool JoinTracks(CEditSession& session, const uint32_t* trackIds, uint32_t count,
         return fail(0x074AB001);
 
     int64_t written = 0;
+    CProgressPoster progress;
     uint8_t block[kBlockSize];
     uint8_t wide[2 * kBlockSize];
     for (CTrack* track : tracks) {
@@ -215,7 +216,7 @@ bool JoinTracks(CEditSession& session, const uint32_t* trackIds, uint32_t count,
                 if (expected > 0) {
                     auto p = static_cast<uint32_t>(std::min<int64_t>(written * 100 / expected, 99));
                     session.m_progress = p;
-                    PostProgress(p);
+                    progress.Post(p);
                 }
             }
         }

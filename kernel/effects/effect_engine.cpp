@@ -125,7 +125,7 @@ private:
                 if (m_rangeBytes > 0) {
                     auto percent = static_cast<uint32_t>((m_processed * 100 / m_rangeBytes) & 0x0FFFFFFF);
                     m_effect.m_progress = percent;
-                    PostProgress(std::min<uint32_t>(percent, 99));
+                    m_progress.Post(std::min<uint32_t>(percent, 99));
                 }
             }
             if (!CBlockWriter::Instance().Write(target, block, static_cast<size_t>(n), false))
@@ -138,6 +138,7 @@ private:
     CAudioEffect& m_effect;
     int64_t m_rangeBytes;
     int64_t& m_processed;
+    CProgressPoster m_progress;
 };
 
 } // namespace

@@ -69,7 +69,7 @@ public:
             }
             m_written += static_cast<int64_t>(n);
             if (m_expected > 0)
-                PostProgress(static_cast<unsigned>(std::min<int64_t>(m_written * 100 / m_expected, 99)));
+                m_progress.Post(static_cast<unsigned>(std::min<int64_t>(m_written * 100 / m_expected, 99)));
             if (count >= 0) {
                 left -= static_cast<int64_t>(n);
                 if (left <= 0) {
@@ -89,6 +89,7 @@ private:
     std::string m_output;
     int64_t m_expected;
     int64_t m_written = 0;
+    CProgressPoster m_progress;
 };
 
 } // namespace
