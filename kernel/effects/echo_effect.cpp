@@ -34,13 +34,16 @@ bool CEchoEffect::SetDelay(int64_t delay)
         if (s.IsHeader() || (!started && s.end <= m_from))
             continue;
         const int64_t skip =
-            started || s.start >= m_from ? 0 : kernel::ByteOffset(m_from - s.start, 2, m_sampleRate, m_channels);
+            started || s.start >= m_from
+                ? 0
+                : kernel::ByteOffset(m_from - s.start, 2, m_sampleRate, m_channels);
         started = true;
         std::ifstream in(m_track->Timeline()->Lookup(s.index)->path, std::ios::binary);
         if (!in)
             return false;
         in.seekg(skip);
-        in.read(reinterpret_cast<char*>(m_line.data() + filled), static_cast<std::streamsize>(m_line.size() - filled));
+        in.read(reinterpret_cast<char*>(m_line.data() + filled),
+                static_cast<std::streamsize>(m_line.size() - filled));
         filled += static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0));
         if (filled == m_line.size())
             break;
