@@ -89,6 +89,13 @@ public:
         std::memset(field + n, 0, kPathChars - n);
     }
 
+    /** Calls f(path of id) for ids while holding the pool once. */
+    template <typename F> void Read(F&& f) const
+    {
+        std::lock_guard guard(m_lock);
+        f([this](uint32_t id) -> const std::string& { return *m_paths[id]; });
+    }
+
 private:
     static constexpr size_t kPathChars = vorlain::kPathChars;
     mutable std::mutex m_lock;
@@ -306,6 +313,21 @@ public:
         }
     };
     SpanRange Spans() const { return SpanRange{this}; }
+
+    /** Calls f(span, path) for every segment in index order, without
+     *  building a record: a reader of the paths of a long track. */
+    template <typename F> void ForEachPath(F&& f) const
+    {
+        m_paths->Read([&](const auto& pathOf) {
+            for (const vorlain::detail::Piece& piece : m_pieces) {
+                for (uint32_t i = 0; i < piece.count; ++i) {
+                    const vorlain::detail::Entry& e = (*piece.chunk)[piece.first + i];
+                    f(CSegmentSpan{e.start + piece.shift, e.end + piece.shift, e.state, 0, this},
+                      pathOf(e.path));
+                }
+            }
+        });
+    }
 
     CTimeline* m_prev = nullptr;
     CTimeline* m_next = nullptr;
