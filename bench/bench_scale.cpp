@@ -395,7 +395,7 @@ int main(int argc, char** argv)
         for (const auto& [tool, ops] : m.values)
             for (const auto& [op, byLength] : ops)
                 for (const auto& [minutes, seconds] : byLength)
-                    std::fprintf(f, "%s,%s,%d,%.6f\n", tool.c_str(), op.c_str(), minutes, seconds);
+                    std::fprintf(f, "%s,%s,%d,%.9g\n", tool.c_str(), op.c_str(), minutes, seconds);
         std::fclose(f);
         std::printf("\nwrote %s\n", csv.c_str());
     }
