@@ -15,7 +15,7 @@
 // volume (the 10-hour one is ten 1-hour ones joined without re-encoding).
 // Everything is written below the work folder, which needs about 25 GB.
 //
-// Usage: bench_scale [--work DIR] [--csv FILE] [--lengths 1,60,600] [--repeats N]
+// Usage: bench_scale [--work DIR] [--csv FILE] [--lengths 1,60,600] [--repeats N] [--no-peers]
 #include "bench_scale_jobs.h"
 
 #include <sys/resource.h>
@@ -292,6 +292,7 @@ int main(int argc, char** argv)
     std::string csv;
     std::vector<int> lengths = {1, 60, 600};
     int repeats = 5;
+    bool peers = true;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--job" && i + 1 < argc) {
@@ -306,6 +307,8 @@ int main(int argc, char** argv)
             work = argv[++i];
         else if (a == "--csv" && i + 1 < argc)
             csv = argv[++i];
+        else if (a == "--no-peers")
+            peers = false;
         else if (a == "--repeats" && i + 1 < argc)
             repeats = std::max(1, std::atoi(argv[++i]));
         else if (a == "--lengths" && i + 1 < argc) {
@@ -340,37 +343,41 @@ int main(int argc, char** argv)
         if (!RunJob(self, {"--job", "import", mp3, project, folder}, minutes, m))
             return 1;
         const std::string peer = work + "/peer.wav";
-        m.Add("ffmpeg", "import MP3", minutes,
-              Time([&] { Shell("ffmpeg -y -i " + Quote(mp3) + " " + Quote(peer)); }));
-        m.Add("sox", "import MP3", minutes,
-              Time([&] { Shell("sox " + Quote(mp3) + " " + Quote(peer)); }));
-        std::filesystem::remove(peer);
+        if (peers) {
+            m.Add("ffmpeg", "import MP3", minutes,
+                  Time([&] { Shell("ffmpeg -y -i " + Quote(mp3) + " " + Quote(peer)); }));
+            m.Add("sox", "import MP3", minutes,
+                  Time([&] { Shell("sox " + Quote(mp3) + " " + Quote(peer)); }));
+            std::filesystem::remove(peer);
+        }
 
         if (!RunJob(self, {"--job", "kernel", project, work, tag, std::to_string(repeats)}, minutes,
                     m))
             return 1;
-        // The same jobs done by rewriting a wave file, as an editor without
-        // a segment store does them.
         const std::string wav = work + "/" + tag + ".wav";
-        const std::string out = work + "/peer-out.wav";
-        const double mid = minutes * 30.0 + 0.123457;
-        const double from = std::min(1200.0, minutes * 15.0),
-                     span = std::min(600.0, minutes * 60.0 - from);
-        auto sox = [&](const std::string& op, const std::string& effect) {
-            m.Add("sox", op, minutes,
-                  Time([&] { Shell("sox " + Quote(wav) + " " + Quote(out) + " " + effect); }));
+        if (peers) {
+            // The same jobs done by rewriting a wave file, as an editor without
+            // a segment store does them.
+            const std::string out = work + "/peer-out.wav";
+            const double mid = minutes * 30.0 + 0.123457;
+            const double from = std::min(1200.0, minutes * 15.0),
+                         span = std::min(600.0, minutes * 60.0 - from);
+            auto sox = [&](const std::string& op, const std::string& effect) {
+                m.Add("sox", op, minutes,
+                      Time([&] { Shell("sox " + Quote(wav) + " " + Quote(out) + " " + effect); }));
+                std::filesystem::remove(out);
+            };
+            sox("cut 1 s", "trim 0 =" + std::to_string(mid) + " =" + std::to_string(mid + 1));
+            sox("volume 10 min",
+                "trim " + std::to_string(from) + " " + std::to_string(span) + " vol 0.5");
+            sox("fade in 10 min", "trim " + std::to_string(from) + " " + std::to_string(span) +
+                                      " fade t " + std::to_string(span));
+            sox("export WAV", "");
+            m.Add("ffmpeg", "export WAV", minutes, Time([&] {
+                      Shell("ffmpeg -y -i " + Quote(wav) + " -c copy -rf64 auto " + Quote(out));
+                  }));
             std::filesystem::remove(out);
-        };
-        sox("cut 1 s", "trim 0 =" + std::to_string(mid) + " =" + std::to_string(mid + 1));
-        sox("volume 10 min",
-            "trim " + std::to_string(from) + " " + std::to_string(span) + " vol 0.5");
-        sox("fade in 10 min", "trim " + std::to_string(from) + " " + std::to_string(span) +
-                                  " fade t " + std::to_string(span));
-        sox("export WAV", "");
-        m.Add("ffmpeg", "export WAV", minutes, Time([&] {
-                  Shell("ffmpeg -y -i " + Quote(wav) + " -c copy -rf64 auto " + Quote(out));
-              }));
-        std::filesystem::remove(out);
+        }
         std::filesystem::remove(wav);
 
         const std::string viewer =
@@ -388,7 +395,7 @@ int main(int argc, char** argv)
         for (const auto& [tool, ops] : m.values)
             for (const auto& [op, byLength] : ops)
                 for (const auto& [minutes, seconds] : byLength)
-                    std::fprintf(f, "%s,%s,%d,%.6f\n", tool.c_str(), op.c_str(), minutes, seconds);
+                    std::fprintf(f, "%s,%s,%d,%.9g\n", tool.c_str(), op.c_str(), minutes, seconds);
         std::fclose(f);
         std::printf("\nwrote %s\n", csv.c_str());
     }

@@ -48,7 +48,7 @@ inline long MaxRssKiB()
 /** A result line a job prints for the parent: "RESULT tool operation seconds". */
 inline void Report(const std::string& tool, const std::string& operation, double seconds)
 {
-    std::printf("RESULT %s|%s|%.6f\n", tool.c_str(), operation.c_str(), seconds);
+    std::printf("RESULT %s|%s|%.9g\n", tool.c_str(), operation.c_str(), seconds);
     std::fflush(stdout);
 }
 

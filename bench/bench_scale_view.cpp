@@ -101,7 +101,7 @@ int main(int argc, char** argv)
         call("ZoomOut");
         settle();
     }
-    Report("vorlain", "view: redraw after cut, whole track", redrawAfterCut());
+    Report("vorlain", "view: redraw after cut (whole track)", redrawAfterCut());
     // Zoom in and out from there.
     std::vector<double> in, out;
     for (int i = 0; i < repeats; ++i) {
@@ -124,7 +124,7 @@ int main(int argc, char** argv)
     }
     call("ScrollH", Q_ARG(QVariant, QVariant::fromValue<qint64>(mid - 3 * kSecond)));
     settle();
-    Report("vorlain", "view: redraw after cut, 10 s", redrawAfterCut());
+    Report("vorlain", "view: redraw after cut (10 s)", redrawAfterCut());
     // A scroll by three screens: columns the row does not hold yet.
     std::vector<double> scrolls;
     for (int i = 0; i < repeats; ++i) {

@@ -81,7 +81,7 @@ double Build(CFileCatalog& catalog, const std::vector<std::string>& files, uint6
     request.firstColumn = first;
     request.columnCount = count;
     const auto start = std::chrono::steady_clock::now();
-    request.stats = std::make_shared<const std::vector<FileIdentity>>(
+    request.stats = std::make_shared<const FileList>(
         catalog.Resolve(files, 2)); // as the row does it on the UI thread
     PeakResult r = CPeakBuilder(store).Build(request);
     const double s = Seconds(start);

@@ -110,11 +110,10 @@ void CDlgBrimsel::ReadInfo(bool withFiles)
     // The timeline pointer is valid only until the next edit, so the paths
     // are copied now; the builder thread works on the copies alone. The
     // sizes say how wide the row is before any peak is read.
-    std::vector<std::string> files;
-    if (!m_info.blank)
-        files = CPeakBuilder::AudioFiles(m_info.timeline);
-    m_stats = std::make_shared<const std::vector<FileIdentity>>(
-        m_catalog.Resolve(files, static_cast<int>(m_info.channels)));
+    const int channels = static_cast<int>(m_info.channels);
+    m_stats = std::make_shared<const FileList>(!m_info.blank && m_info.timeline
+                                                   ? m_catalog.Resolve(*m_info.timeline, channels)
+                                                   : FileList());
     m_frames = CPeakBuilder::CountFrames(*m_stats, static_cast<int>(m_info.channels));
 }
 

@@ -142,7 +142,7 @@ private:
     CTrack* m_track = nullptr;
     TrackBaseInfo m_info{};
     // The audio data files of the current timeline, as they are on disk.
-    std::shared_ptr<const std::vector<brimsel::FileIdentity>> m_stats;
+    std::shared_ptr<const brimsel::FileList> m_stats;
     brimsel::CFileCatalog m_catalog; // what is known of every file seen
     uint64_t m_frames = 0;           // frames in those files
     bool m_visible = true;

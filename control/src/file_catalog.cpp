@@ -1,5 +1,7 @@
 #include "file_catalog.h"
 
+#include "vorlain/timeline.h"
+
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -72,33 +74,57 @@ void CFileCatalog::DrainNotices()
     }
 }
 
-std::vector<FileIdentity> CFileCatalog::Resolve(const std::vector<std::string>& files, int channels)
+std::shared_ptr<const FileIdentity> CFileCatalog::Find(const std::string& path, int channels)
+{
+    auto known = m_known.find(path);
+    if (known != m_known.end() && known->second->channels == channels)
+        return known->second;
+    const size_t slash = path.rfind('/');
+    if (slash != std::string::npos)
+        Watch(path.substr(0, slash)); // before the look-up: no change slips between
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return nullptr;
+    auto id = std::make_shared<FileIdentity>();
+    id->path = path;
+    id->device = static_cast<uint64_t>(st.st_dev);
+    id->inode = static_cast<uint64_t>(st.st_ino);
+    id->size = static_cast<uint64_t>(st.st_size);
+    id->modifiedNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    id->channels = channels;
+    m_known[path] = id;
+    return id;
+}
+
+FileList CFileCatalog::Resolve(const std::vector<std::string>& files, int channels)
 {
     DrainNotices();
-    std::vector<FileIdentity> out;
+    FileList out;
     out.reserve(files.size());
     for (const std::string& path : files) {
-        auto known = m_known.find(path);
-        if (known != m_known.end() && known->second.channels == channels) {
-            out.push_back(known->second);
-            continue;
-        }
-        const size_t slash = path.rfind('/');
-        if (slash != std::string::npos)
-            Watch(path.substr(0, slash)); // before the look-up: no change slips between
-        struct stat st {};
-        if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        std::shared_ptr<const FileIdentity> id = Find(path, channels);
+        if (!id)
             break;
-        FileIdentity id;
-        id.path = path;
-        id.device = static_cast<uint64_t>(st.st_dev);
-        id.inode = static_cast<uint64_t>(st.st_ino);
-        id.size = static_cast<uint64_t>(st.st_size);
-        id.modifiedNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-        id.channels = channels;
-        m_known[path] = id;
         out.push_back(std::move(id));
     }
+    return out;
+}
+
+FileList CFileCatalog::Resolve(const CTimeline& timeline, int channels)
+{
+    DrainNotices();
+    FileList out;
+    out.reserve(timeline.GetCount());
+    bool ended = false;
+    timeline.ForEachPath([&](const CSegmentSpan& span, const std::string& path) {
+        if (ended || span.IsHeader())
+            return;
+        std::shared_ptr<const FileIdentity> id = Find(path, channels);
+        if (!id)
+            ended = true;
+        else
+            out.push_back(std::move(id));
+    });
     return out;
 }
 

@@ -12,6 +12,8 @@
 #include <unordered_set>
 #include <vector>
 
+class CTimeline;
+
 namespace brimsel {
 
 class CFileCatalog {
@@ -23,15 +25,21 @@ public:
 
     /** The identity of each file, in order, up to the first that is not a
      *  regular file (the track ends there). */
-    std::vector<FileIdentity> Resolve(const std::vector<std::string>& files, int channels);
+    FileList Resolve(const std::vector<std::string>& files, int channels);
+    /** The same for the audio data files of a timeline (header segments left
+     *  out), read without copying a path that is known already. */
+    FileList Resolve(const CTimeline& timeline, int channels);
 
 private:
     /** Forgets the files the notices name as removed or replaced. */
     void DrainNotices();
     void Watch(const std::string& folder);
+    /** The known identity of path, or a new one looked up; null when the
+     *  file is not there. */
+    std::shared_ptr<const FileIdentity> Find(const std::string& path, int channels);
 
     int m_notify = -1;
-    std::unordered_map<std::string, FileIdentity> m_known;
+    std::unordered_map<std::string, std::shared_ptr<const FileIdentity>> m_known;
     std::unordered_map<int, std::string> m_folders; // watch -> folder
     std::unordered_set<std::string> m_watched;
 };

@@ -202,9 +202,8 @@ struct ColumnRange {
  *  their audio. */
 class Walk {
 public:
-    Walk(CSummaryStore* store, const std::vector<FileIdentity>& files,
-         const std::vector<uint64_t>& starts, int channels, const std::atomic<bool>* cancel,
-         PeakResult& result)
+    Walk(CSummaryStore* store, const FileList& files, const std::vector<uint64_t>& starts,
+         int channels, const std::atomic<bool>* cancel, PeakResult& result)
         : m_store(store), m_files(files), m_starts(starts), m_channels(channels),
           m_frameBytes(2 * size_t(channels)), m_cancel(cancel), m_result(result),
           m_summaries(files.size())
@@ -371,7 +370,7 @@ private:
      *  track there. */
     template <typename Take> Outcome Read(size_t k, uint64_t a, uint64_t b, Take take)
     {
-        const FileIdentity& file = m_files[k];
+        const FileIdentity& file = *m_files[k];
         const int fd = m_open.Open(file.path);
         if (fd < 0)
             return End(k, a);
@@ -409,7 +408,7 @@ private:
     const CFileSummary* Summary(size_t k)
     {
         if (!m_summaries[k] && !m_missing.count(k)) {
-            m_summaries[k] = Acquire(m_files[k]);
+            m_summaries[k] = Acquire(*m_files[k]);
             if (!m_summaries[k])
                 m_missing.insert(k);
             else
@@ -565,7 +564,7 @@ private:
     }
 
     CSummaryStore* m_store;
-    const std::vector<FileIdentity>& m_files;
+    const FileList& m_files;
     const std::vector<uint64_t>& m_starts;
     int m_channels;
     size_t m_frameBytes;
@@ -597,15 +596,15 @@ PeakResult CPeakBuilder::Build(const PeakRequest& request, const std::atomic<boo
     if (channels != 1 && channels != 2)
         return result;
     CColumnGrid grid(request.zoomFactor, request.sampleRate);
-    std::vector<FileIdentity> looked;
+    FileList looked;
     if (!request.stats)
         looked = StatFiles(request.files, channels);
-    const std::vector<FileIdentity>& files = request.stats ? *request.stats : looked;
+    const FileList& files = request.stats ? *request.stats : looked;
     const uint64_t frameBytes = 2 * static_cast<uint64_t>(channels);
     // starts[k]: the track frame file k begins at.
     std::vector<uint64_t> starts(files.size() + 1, 0);
     for (size_t k = 0; k < files.size(); ++k)
-        starts[k + 1] = starts[k] + files[k].size / frameBytes;
+        starts[k + 1] = starts[k] + files[k]->size / frameBytes;
     result.frames = starts.back();
     if (!grid.IsValid())
         return result;
@@ -639,34 +638,33 @@ PeakResult CPeakBuilder::Build(const PeakRequest& request, const std::atomic<boo
     return result;
 }
 
-std::vector<FileIdentity> CPeakBuilder::StatFiles(const std::vector<std::string>& files,
-                                                  int channels)
+FileList CPeakBuilder::StatFiles(const std::vector<std::string>& files, int channels)
 {
-    std::vector<FileIdentity> out;
+    FileList out;
     out.reserve(files.size());
     for (const std::string& path : files) {
         struct stat st {};
         if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
             break;
-        FileIdentity id;
-        id.path = path;
-        id.device = static_cast<uint64_t>(st.st_dev);
-        id.inode = static_cast<uint64_t>(st.st_ino);
-        id.size = static_cast<uint64_t>(st.st_size);
-        id.modifiedNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-        id.channels = channels;
+        auto id = std::make_shared<FileIdentity>();
+        id->path = path;
+        id->device = static_cast<uint64_t>(st.st_dev);
+        id->inode = static_cast<uint64_t>(st.st_ino);
+        id->size = static_cast<uint64_t>(st.st_size);
+        id->modifiedNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        id->channels = channels;
         out.push_back(std::move(id));
     }
     return out;
 }
 
-uint64_t CPeakBuilder::CountFrames(const std::vector<FileIdentity>& files, int channels)
+uint64_t CPeakBuilder::CountFrames(const FileList& files, int channels)
 {
     if (channels <= 0)
         return 0;
     uint64_t frames = 0;
-    for (const FileIdentity& file : files)
-        frames += file.size / (2 * static_cast<uint64_t>(channels));
+    for (const auto& file : files)
+        frames += file->size / (2 * static_cast<uint64_t>(channels));
     return frames;
 }
 
@@ -680,13 +678,11 @@ std::vector<std::string> CPeakBuilder::AudioFiles(const CTimeline* timeline)
     std::vector<std::string> files;
     if (!timeline)
         return files;
-    for (uint32_t i = 0;; ++i) {
-        const TrackSegment* segment = timeline->Lookup(i);
-        if (!segment)
-            break;
-        if (segment->state & vorlain::kHeaderSegment)
+    files.reserve(timeline->GetCount());
+    for (const TrackSegment& segment : *timeline) {
+        if (segment.state & vorlain::kHeaderSegment)
             continue;
-        files.emplace_back(segment->path, strnlen(segment->path, sizeof segment->path));
+        files.emplace_back(segment.path, strnlen(segment.path, sizeof segment.path));
     }
     return files;
 }

@@ -33,7 +33,7 @@ struct PeakRequest {
     /** What the files were when the request was made (a row keeps them
      *  from one build to the next, so a request does not copy them); null:
      *  the builder looks the files up itself. */
-    std::shared_ptr<const std::vector<FileIdentity>> stats;
+    std::shared_ptr<const FileList> stats;
 };
 
 struct PeakResult {
@@ -73,10 +73,10 @@ public:
 
     /** The identity of each file, in order, up to the first that is not a
      *  regular file (the track ends there). */
-    static std::vector<FileIdentity> StatFiles(const std::vector<std::string>& files, int channels);
+    static FileList StatFiles(const std::vector<std::string>& files, int channels);
     /** Frames the walk will find, from the file sizes alone (no reading). */
     static uint64_t CountFrames(const std::vector<std::string>& files, int channels);
-    static uint64_t CountFrames(const std::vector<FileIdentity>& files, int channels);
+    static uint64_t CountFrames(const FileList& files, int channels);
 
     /** The audio data files of a timeline in order: segments by index 0, 1,
      *  ... up to the first missing index, header segments (state bit 0) left

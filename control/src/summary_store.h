@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace brimsel {
 
@@ -25,6 +26,10 @@ struct FileIdentity {
 
     bool operator==(const FileIdentity&) const = default;
 };
+
+/** The data files of a track in order, as a row knows them: shared, so that
+ *  a request and the next redraw copy pointers, not paths. */
+using FileList = std::vector<std::shared_ptr<const FileIdentity>>;
 
 struct FileIdentityHash {
     size_t operator()(const FileIdentity& id) const;

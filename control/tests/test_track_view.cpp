@@ -141,8 +141,8 @@ TEST_F(TrackView, AVanishedDataFileEndsTheRowThere)
     TrackBaseInfo info{};
     ASSERT_TRUE(Kestrum_GetTrackBaseInfoEx(track, &info));
     ASSERT_NE(info.timeline, nullptr);
-    const TrackSegment* second = info.timeline->Lookup(2); // 0 is the header
-    ASSERT_NE(second, nullptr);
+    const std::optional<TrackSegment> second = info.timeline->Lookup(2); // 0 is the header
+    ASSERT_TRUE(second.has_value());
     ASSERT_EQ(second->state, vorlain::kAudioSegment);
     ASSERT_EQ(std::remove(second->path), 0);
 

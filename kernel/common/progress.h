@@ -14,6 +14,22 @@ HWND NotifyWindow();
 /** Posts percent when a notify window is registered, alive and enabled. */
 void PostProgress(unsigned percent);
 
+/** Posts a running percentage only when it changes: a stream of 1024-byte
+ *  blocks would otherwise post millions of equal messages over a long track. */
+class CProgressPoster {
+public:
+    void Post(unsigned percent)
+    {
+        if (percent == m_last)
+            return;
+        m_last = percent;
+        PostProgress(percent);
+    }
+
+private:
+    unsigned m_last = ~0u;
+};
+
 /** Posts 100, first waiting (polling every 100 ms) until a notify window is
  *  registered: the progress dialog may register itself only after the worker
  *  thread started. The wait is bounded so that an operation run without any

@@ -27,9 +27,9 @@ bool CutRange(CTrack& track, int64_t F, int64_t T)
         return false;
     const AudioFormat format = FormatOf(track);
     CTimelineBuilder builder(track);
-    for (const TrackSegment& s : *current) {
+    for (const CSegmentSpan& s : current->Spans()) {
         const int64_t S = s.start, E = s.end;
-        if (isHeader(s)) {
+        if (s.IsHeader()) {
             builder.AppendHeader(s);
         } else if (E < F || (E == F && S < E)) {
             // Wholly before the range; one ending exactly at its start needs no copy.
@@ -60,9 +60,9 @@ bool TrimRange(CTrack& track, int64_t F, int64_t T)
         return false;
     const AudioFormat format = FormatOf(track);
     CTimelineBuilder builder(track);
-    for (const TrackSegment& s : *current) {
+    for (const CSegmentSpan& s : current->Spans()) {
         const int64_t S = s.start, E = s.end;
-        if (isHeader(s)) {
+        if (s.IsHeader()) {
             builder.AppendHeader(s);
         } else if (E < F) {
             // before the kept range: dropped
@@ -177,6 +177,7 @@ bool JoinTracks(CEditSession& session, const uint32_t* trackIds, uint32_t count,
         return fail(0x074AB001);
 
     int64_t written = 0;
+    CProgressPoster progress;
     uint8_t block[kBlockSize];
     uint8_t wide[2 * kBlockSize];
     for (CTrack* track : tracks) {
@@ -211,7 +212,7 @@ bool JoinTracks(CEditSession& session, const uint32_t* trackIds, uint32_t count,
                 if (expected > 0) {
                     auto p = static_cast<uint32_t>(std::min<int64_t>(written * 100 / expected, 99));
                     session.m_progress = p;
-                    PostProgress(p);
+                    progress.Post(p);
                 }
             }
         }

@@ -17,14 +17,46 @@ AudioFormat FormatOf(const CTrack& track)
 }
 
 CTimelineBuilder::CTimelineBuilder(CTrack& track)
-    : m_track(track), m_timeline(std::make_unique<CTimeline>())
+    : m_track(track), m_timeline(std::make_unique<CTimeline>(track.Timeline()))
 {
-    if (track.Timeline())
-        m_timeline->Reserve(track.Timeline()->GetCount() + 2);
+}
+
+void CTimelineBuilder::flushRun()
+{
+    if (m_run.count > 0)
+        m_timeline->AppendRun(*m_run.source, m_run.first, m_run.count, m_run.shift);
+    m_run = Run{};
+}
+
+void CTimelineBuilder::appendToRun(const CSegmentSpan& segment, int64_t shift)
+{
+    if (m_run.count > 0 && m_run.source == segment.source && m_run.shift == shift &&
+        m_run.first + m_run.count == segment.index) {
+        ++m_run.count;
+    } else {
+        flushRun();
+        m_run = Run{segment.source, segment.index, 1, shift};
+    }
+    if (!(segment.state & vorlain::kHeaderSegment)) {
+        m_pos = segment.end + shift;
+        if (m_onAppend)
+            m_onAppend(m_pos);
+    }
+}
+
+void CTimelineBuilder::AppendUnchanged(const CSegmentSpan& segment)
+{
+    appendToRun(segment, 0);
+}
+
+void CTimelineBuilder::AppendRebased(const CSegmentSpan& segment)
+{
+    appendToRun(segment, m_pos - segment.start);
 }
 
 void CTimelineBuilder::append(uint32_t state, int64_t start, int64_t end, const char* path)
 {
+    flushRun();
     m_timeline->Append(MakeSegment(state, start, end, path));
     if (!(state & vorlain::kHeaderSegment)) {
         m_pos = end;
@@ -33,7 +65,11 @@ void CTimelineBuilder::append(uint32_t state, int64_t start, int64_t end, const 
     }
 }
 
-void CTimelineBuilder::AppendHeader(const TrackSegment& segment) { m_timeline->Append(segment); }
+void CTimelineBuilder::AppendHeader(const TrackSegment& segment)
+{
+    flushRun();
+    m_timeline->Append(segment);
+}
 
 void CTimelineBuilder::AppendUnchanged(const TrackSegment& segment)
 {
@@ -78,8 +114,8 @@ bool CTimelineBuilder::InsertClip(const CTimeline& source, int64_t from, int64_t
         layout = CopyLayout::MonoToStereo;
     else if (format.channels == 2 && m_track.m_channels == 1)
         layout = CopyLayout::LeftChannel;
-    for (const TrackSegment& s : source) {
-        if (s.state & vorlain::kHeaderSegment)
+    for (const CSegmentSpan& s : source.Spans()) {
+        if (s.IsHeader())
             continue;
         // A source segment that ends where the clip starts adds nothing: no
         // empty data file, no zero-length segment.
@@ -89,7 +125,7 @@ bool CTimelineBuilder::InsertClip(const CTimeline& source, int64_t from, int64_t
             break;
         const int64_t t0 = std::max(from, s.start);
         const int64_t t1 = std::min(to, s.end);
-        if (!AppendSlice(s, t0, t1, format, layout))
+        if (!AppendSlice(*source.Lookup(s.index), t0, t1, format, layout))
             return false;
     }
     return true;
@@ -134,7 +170,7 @@ bool CTimelineBuilder::InsertAt(int64_t at, const Inserter& insert)
         return false;
     const AudioFormat format = FormatOf(m_track);
     bool inserted = false;
-    for (const TrackSegment& s : *current) {
+    for (const CSegmentSpan& s : current->Spans()) {
         const int64_t S = s.start, E = s.end;
         if (s.state & vorlain::kHeaderSegment) {
             AppendHeader(s);
@@ -171,8 +207,8 @@ bool CTimelineBuilder::RewriteFrom(int64_t at, const SegmentRewriter& rewrite)
     if (!current)
         return false;
     const AudioFormat format = FormatOf(m_track);
-    for (const TrackSegment& s : *current) {
-        if (s.state & vorlain::kHeaderSegment) {
+    for (const CSegmentSpan& s : current->Spans()) {
+        if (s.IsHeader()) {
             AppendHeader(s);
             continue;
         }
@@ -183,13 +219,14 @@ bool CTimelineBuilder::RewriteFrom(int64_t at, const SegmentRewriter& rewrite)
         const int64_t offset =
             s.start < at ? ByteOffset(at - s.start, format.bytesPerSample, format.sampleRate, format.channels)
                          : 0;
+        const TrackSegment record = *current->Lookup(s.index);
         std::string path;
-        switch (rewrite(s, offset, path)) {
+        switch (rewrite(record, offset, path)) {
         case Rewrite::Kept:
             AppendUnchanged(s);
             break;
         case Rewrite::Replaced:
-            AppendReplaced(s, path);
+            AppendReplaced(record, path);
             break;
         case Rewrite::Failed:
             return false;
@@ -202,6 +239,11 @@ bool CTimelineBuilder::Commit(const char* logVerb)
 {
     // Every file the edit wrote is complete now: give each its summary, so
     // that a redraw reads no audio of the new version either.
+    flushRun();
+    // Many small runs (a timeline edited in many places) walk slower than
+    // one: now and then the version gets storage of its own.
+    if (m_timeline->Pieces() > 16 + m_timeline->GetCount() / 8)
+        m_timeline->Compact();
     for (const std::string& path : m_created)
         WritePeakSummary(path, m_track.m_channels);
     m_created.clear();

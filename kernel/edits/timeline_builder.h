@@ -45,14 +45,27 @@ public:
 
     /** End of the last appended audio segment: where the next one starts. */
     int64_t Position() const { return m_pos; }
-    const CTimeline& Result() const { return *m_timeline; }
+    const CTimeline& Result()
+    {
+        flushRun();
+        return *m_timeline;
+    }
 
     /** A header segment, copied as it is. */
     void AppendHeader(const TrackSegment& segment);
+    void AppendHeader(const CSegmentSpan& segment)
+    {
+        AppendHeader(*segment.source->Lookup(segment.index));
+    }
     /** The segment with its own file and times (it lies before the edit point). */
     void AppendUnchanged(const TrackSegment& segment);
     /** The segment's file placed at the running position with its duration. */
     void AppendRebased(const TrackSegment& segment);
+    /** The same for a segment of a walk over a timeline: consecutive segments
+     *  of one timeline moved by the same amount are kept as one run that
+     *  shares that timeline's storage, so an edit costs what it changes. */
+    void AppendUnchanged(const CSegmentSpan& segment);
+    void AppendRebased(const CSegmentSpan& segment);
     /** The stretch [t0, t1) of the segment (times on the segment's timeline,
      *  S <= t0 <= t1) copied into a new data file and placed at the running
      *  position. Bytes run from offset(t0 - S) to offset(t1 - S), or to the end
@@ -61,6 +74,10 @@ public:
      *  channels. false when the copy fails. */
     bool AppendSlice(const TrackSegment& segment, int64_t t0, int64_t t1, const AudioFormat& format,
                      CopyLayout layout = CopyLayout::AsIs);
+    bool AppendSlice(const CSegmentSpan& segment, int64_t t0, int64_t t1, const AudioFormat& format)
+    {
+        return AppendSlice(*segment.source->Lookup(segment.index), t0, t1, format);
+    }
     /** Appends [from, to) of a source timeline (a clip) at the running position,
      *  always into new data files, converted to the track's channel count. */
     bool InsertClip(const CTimeline& source, int64_t from, int64_t to, const AudioFormat& format);
@@ -98,12 +115,24 @@ public:
 
 private:
     void append(uint32_t state, int64_t start, int64_t end, const char* path);
+    /** Adds the segment to the open run, or starts a new run with it. */
+    void appendToRun(const CSegmentSpan& segment, int64_t shift);
+    /** Appends the open run to the new version. */
+    void flushRun();
+
+    struct Run {
+        const CTimeline* source = nullptr;
+        uint32_t first = 0;
+        uint32_t count = 0;
+        int64_t shift = 0;
+    };
 
     CTrack& m_track;
     std::unique_ptr<CTimeline> m_timeline;
     int64_t m_pos = 0;
     std::function<void(int64_t)> m_onAppend;
     std::vector<std::string> m_created; // data files taken by NewDataFile
+    Run m_run;
 };
 
 } // namespace kernel

@@ -26,25 +26,25 @@ bool CEchoEffect::SetDelay(int64_t delay)
     if (!m_track || !m_track->Timeline() || m_line.empty())
         return true;
     // Fill the line with the track's audio from the range start, reading the
-    // data files back to back.
-    int64_t skip = kernel::ByteOffset(m_from, 2, m_sampleRate, m_channels);
+    // data files back to back from the segment that holds it, at the offset
+    // the effect engine starts at (the files before it are not opened).
     size_t filled = 0;
-    for (const TrackSegment& s : *m_track->Timeline()) {
-        if (s.state & vorlain::kHeaderSegment)
+    bool started = false;
+    for (const CSegmentSpan& s : m_track->Timeline()->Spans()) {
+        if (s.IsHeader() || (!started && s.end <= m_from))
             continue;
-        std::ifstream in(s.path, std::ios::binary | std::ios::ate);
+        const int64_t skip =
+            started || s.start >= m_from
+                ? 0
+                : kernel::ByteOffset(m_from - s.start, 2, m_sampleRate, m_channels);
+        started = true;
+        std::ifstream in(m_track->Timeline()->Lookup(s.index)->path, std::ios::binary);
         if (!in)
             return false;
-        const int64_t size = in.tellg();
-        if (skip >= size) {
-            skip -= size;
-            continue;
-        }
         in.seekg(skip);
-        skip = 0;
         in.read(reinterpret_cast<char*>(m_line.data() + filled),
                 static_cast<std::streamsize>(m_line.size() - filled));
-        filled += static_cast<size_t>(in.gcount());
+        filled += static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0));
         if (filled == m_line.size())
             break;
     }

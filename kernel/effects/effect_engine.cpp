@@ -125,7 +125,7 @@ private:
                 if (m_rangeBytes > 0) {
                     auto percent = static_cast<uint32_t>((m_processed * 100 / m_rangeBytes) & 0x0FFFFFFF);
                     m_effect.m_progress = percent;
-                    PostProgress(std::min<uint32_t>(percent, 99));
+                    m_progress.Post(std::min<uint32_t>(percent, 99));
                 }
             }
             if (!CBlockWriter::Instance().Write(target, block, static_cast<size_t>(n), false))
@@ -138,6 +138,7 @@ private:
     CAudioEffect& m_effect;
     int64_t m_rangeBytes;
     int64_t& m_processed;
+    CProgressPoster m_progress;
 };
 
 } // namespace
@@ -159,20 +160,21 @@ bool DoCommonEffect(CTrack& track, EffectType type, const EffectParams& params)
     CTimelineBuilder builder(track);
     int64_t processed = 0;
     EffectStreamer rewriter(*track.m_effect, track.m_effect->m_rangeBytes, processed);
-    for (const TrackSegment& s : *current) {
+    for (const CSegmentSpan& s : current->Spans()) {
         const int64_t S = s.start, E = s.end;
         if (!(s.state & vorlain::kAudioSegment) || E < F || S >= T) {
             builder.AppendUnchanged(s);
             continue;
         }
+        const TrackSegment record = *current->Lookup(s.index);
         const std::string path = builder.NewDataFile();
         const int64_t a = offset(std::max(F, S) - S);
         const int64_t b = T >= E ? INT64_MAX : offset(std::min(T, E) - S);
-        if (path.empty() || !rewriter.rewrite(s.path, path, a, b)) {
+        if (path.empty() || !rewriter.rewrite(record.path, path, a, b)) {
             PostFinalProgress();
             return false;
         }
-        builder.AppendReplaced(s, path);
+        builder.AppendReplaced(record, path);
     }
     const bool ok = builder.Commit("DoCommonEffect");
     PostFinalProgress();

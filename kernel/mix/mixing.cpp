@@ -104,7 +104,7 @@ private:
                     m_ended = true; // the rest of the block and the file stay as they are
                 m_mixed += static_cast<int64_t>(n);
                 if (m_expected > 0)
-                    PostProgress(static_cast<unsigned>(std::min<int64_t>(m_mixed * 100 / m_expected, 99)));
+                    m_progress.Post(static_cast<unsigned>(std::min<int64_t>(m_mixed * 100 / m_expected, 99)));
             }
             if (!CBlockWriter::Instance().Write(to, block, got, false))
                 return false;
@@ -129,6 +129,7 @@ private:
     const float m_level;
     const int64_t m_expected;
     int64_t m_mixed = 0;
+    CProgressPoster m_progress;
     bool m_ended = false;
 };
 

@@ -10,6 +10,10 @@
 
 namespace kernel {
 
+namespace {
+constexpr size_t kStreamBuffer = 256 * 1024;
+} // namespace
+
 CBlockReader& CBlockReader::Instance()
 {
     static CBlockReader reader;
@@ -42,6 +46,9 @@ bool CBlockReader::Read(const std::string& path, uint8_t* buffer, uint32_t& coun
         m_file = std::fopen(wanted.c_str(), "rb");
         if (!m_file)
             return false;
+        // The caller takes 1024 bytes at a time; the file is read in larger
+        // pieces underneath, a data file in a few reads.
+        std::setvbuf(m_file, nullptr, _IOFBF, kStreamBuffer);
         m_path = wanted;
     }
     if (seek >= 0 && fseeko(m_file, static_cast<off_t>(seek), origin) != 0) {
@@ -90,6 +97,7 @@ bool CBlockWriter::Write(const std::string& path, const void* buffer, size_t len
             ::close(fd);
             return false;
         }
+        std::setvbuf(m_file, nullptr, _IOFBF, kStreamBuffer);
         m_path = wanted;
     }
     bool ok = true;

@@ -69,7 +69,7 @@ public:
             }
             m_written += static_cast<int64_t>(n);
             if (m_expected > 0)
-                PostProgress(static_cast<unsigned>(std::min<int64_t>(m_written * 100 / m_expected, 99)));
+                m_progress.Post(static_cast<unsigned>(std::min<int64_t>(m_written * 100 / m_expected, 99)));
             if (count >= 0) {
                 left -= static_cast<int64_t>(n);
                 if (left <= 0) {
@@ -89,6 +89,7 @@ private:
     std::string m_output;
     int64_t m_expected;
     int64_t m_written = 0;
+    CProgressPoster m_progress;
 };
 
 } // namespace
@@ -125,7 +126,7 @@ int CTrack::SaveRangeToWave(int64_t from, int64_t to, const char* outputPath)
     // What the walk will copy, in order; planned first so that the exact
     // size is known before the header is chosen.
     struct Copy {
-        const char* path;
+        std::string path;
         int64_t begin;
         int64_t count; // -1: to the end of the file
         const PlaceCodes* codes;

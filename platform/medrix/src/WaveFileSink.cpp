@@ -49,7 +49,8 @@ void putFormat(uint8_t* p, int channels, int rate)
 
 } // namespace
 
-WaveFileSink::WaveFileSink(int sampleRate, int channels) : m_rate(sampleRate), m_channels(channels)
+WaveFileSink::WaveFileSink(int sampleRate, int channels, uint64_t canonicalLimit)
+    : m_rate(sampleRate), m_channels(channels), m_limit(canonicalLimit)
 {
     av_channel_layout_default(&m_layout, channels);
 }
@@ -67,7 +68,7 @@ bool WaveFileSink::open(const std::string& path, int64_t expectedBytes)
     if (!m_file)
         return false;
     std::setvbuf(m_file, nullptr, _IOFBF, 1 << 16);
-    m_rf64 = expectedBytes > static_cast<int64_t>(kMaxCanonicalData) - kExpectedSlack;
+    m_rf64 = expectedBytes > static_cast<int64_t>(m_limit) - kExpectedSlack;
     return writeHeader();
 }
 
@@ -128,7 +129,7 @@ bool WaveFileSink::write(const uint8_t* const* planes, int samples)
     if (!m_file || samples < 0)
         return false;
     const size_t bytes = static_cast<size_t>(samples) * static_cast<size_t>(m_channels) * 2;
-    if (!m_rf64 && m_dataBytes + bytes > kMaxCanonicalData && !promote())
+    if (!m_rf64 && m_dataBytes + bytes > m_limit && !promote())
         return false;
     if (bytes > 0 && std::fwrite(planes[0], 1, bytes, m_file) != bytes)
         return false;

@@ -16,7 +16,9 @@ public:
     static constexpr uint64_t kMaxCanonicalData = 0xFFFFFFFFull - 36;
     static constexpr long kRf64HeaderBytes = 80;
 
-    WaveFileSink(int sampleRate, int channels);
+    /** canonicalLimit: the most data bytes kept under a canonical header
+     *  (tests lower it to reach the switch to RF64 with little data). */
+    WaveFileSink(int sampleRate, int channels, uint64_t canonicalLimit = kMaxCanonicalData);
     ~WaveFileSink() override;
     WaveFileSink(const WaveFileSink&) = delete;
     WaveFileSink& operator=(const WaveFileSink&) = delete;
@@ -44,6 +46,7 @@ private:
     AVChannelLayout m_layout{};
     std::FILE* m_file = nullptr;
     uint64_t m_dataBytes = 0;
+    uint64_t m_limit;
     bool m_rf64 = false;
 };
 

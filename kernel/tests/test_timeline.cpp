@@ -1,0 +1,142 @@
+// The timeline's storage: versions share the runs of segments they keep, so
+// an edit of a long track costs and keeps what it changes; every walk still
+// hands out the records the segments were appended as.
+#include "kernel_fixture.h"
+
+#include "vorlain/timeline.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+using namespace kernel::test;
+using namespace vorlain::test;
+
+namespace {
+
+TrackSegment audio(int64_t start, int64_t end, const std::string& path)
+{
+    return MakeSegment(vorlain::kAudioSegment, start, end, path.c_str());
+}
+
+std::string name(int n)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "/session/Track00/%.8d.dat", n);
+    return buffer;
+}
+
+/** A loaded track's timeline: a header and n five-second pieces. */
+CTimeline loaded(int n)
+{
+    CTimeline t;
+    t.Append(MakeSegment(vorlain::kHeaderSegment, 0, 0, name(0).c_str()));
+    for (int i = 1; i <= n; ++i)
+        t.Append(audio((i - 1) * 5 * kSecond, i * 5 * kSecond, name(i)));
+    return t;
+}
+
+bool same(const TrackSegment& a, const TrackSegment& b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+} // namespace
+
+TEST(Timeline, RecordsComeBackAsTheyWereAppended)
+{
+    const CTimeline t = loaded(3);
+    ASSERT_EQ(t.GetCount(), 4u);
+    const TrackSegment second = audio(5 * kSecond, 10 * kSecond, name(2));
+    EXPECT_TRUE(same(*t.Lookup(2), second)); // every byte: reserved fields 0, path zero-padded
+    EXPECT_FALSE(t.Lookup(4).has_value());
+    uint32_t i = 0;
+    for (const CTimelineItem& s : t) {
+        EXPECT_TRUE(same(s, *t.Lookup(i)));
+        EXPECT_EQ(s.source, &t);
+        EXPECT_EQ(s.index, i++);
+    }
+    EXPECT_EQ(i, 4u);
+    EXPECT_EQ(t.EndTime(), 15 * kSecond);
+    // A path that fills the field is cut at its last character.
+    CTimeline longPath;
+    longPath.Append(audio(0, 1, std::string(400, 'x')));
+    EXPECT_EQ(std::string(longPath.Lookup(0)->path), std::string(259, 'x'));
+}
+
+TEST(Timeline, AVersionSharesTheRunsItKeepsWithTheirTimesMoved)
+{
+    const CTimeline before = loaded(720); // an hour
+    // A cut of 1 s inside piece 361: pieces 1..360 stay, two new files, the
+    // rest one second earlier.
+    CTimeline after(&before);
+    after.AppendRun(before, 0, 361, 0);
+    after.Append(audio(1800 * kSecond, 1802 * kSecond, name(721)));
+    after.Append(audio(1802 * kSecond, 1804 * kSecond, name(722)));
+    after.AppendRun(before, 362, 359, -kSecond);
+    EXPECT_EQ(after.GetCount(), 722u);
+    EXPECT_LE(after.Pieces(), 3u) << "runs, not copies";
+    EXPECT_EQ(after.EndTime(), 3599 * kSecond);
+    EXPECT_TRUE(same(*after.Lookup(360), *before.Lookup(360)));
+    EXPECT_TRUE(same(*after.Lookup(362), audio(1802 * kSecond, 1804 * kSecond, name(722))));
+    EXPECT_TRUE(same(*after.Lookup(363), audio(1804 * kSecond, 1809 * kSecond, name(362))));
+    EXPECT_TRUE(same(*after.Lookup(721), audio(3594 * kSecond, 3599 * kSecond, name(720))));
+    // The version before is untouched, and so is a copy when it grows.
+    EXPECT_TRUE(same(*before.Lookup(363), audio(1810 * kSecond, 1815 * kSecond, name(363))));
+    CTimeline copy = after;
+    copy.Append(audio(3599 * kSecond, 3600 * kSecond, name(723)));
+    EXPECT_EQ(after.GetCount(), 722u);
+    EXPECT_EQ(copy.GetCount(), 723u);
+    // Compacting changes the storage, not the records.
+    CTimeline compacted = after;
+    compacted.Compact();
+    EXPECT_EQ(compacted.Pieces(), 1u);
+    for (uint32_t i = 0; i < after.GetCount(); ++i)
+        ASSERT_TRUE(same(*compacted.Lookup(i), *after.Lookup(i))) << i;
+}
+
+TEST(Timeline, RunsOfATimelineWithOtherPathsAreCopied)
+{
+    const CTimeline clip = loaded(3);
+    CTimeline t; // paths of its own
+    t.Append(audio(0, kSecond, "/elsewhere/a.dat"));
+    t.AppendRun(clip, 1, 2, kSecond);
+    ASSERT_EQ(t.GetCount(), 3u);
+    EXPECT_TRUE(same(*t.Lookup(2), audio(6 * kSecond, 11 * kSecond, name(2))));
+    t.AppendRun(clip, 3, 10, 0); // past the end: what there is
+    EXPECT_EQ(t.GetCount(), 4u);
+}
+
+class TimelineEdits : public KernelTest {};
+
+TEST_F(TimelineEdits, ACutOfALongTrackSharesTheSegmentsBeforeAndAfterIt)
+{
+    // A long track without its audio: only the timeline matters here.
+    CTrack* track = Kestrum_AddTrack(m_session, nullptr);
+    ASSERT_TRUE(track->MakeTrackFolder());
+    auto timeline = std::make_unique<CTimeline>();
+    timeline->Append(MakeSegment(vorlain::kHeaderSegment, 0, 0,
+                                 (track->m_trackFolder + "/00000000.dat").c_str()));
+    std::vector<uint8_t> piece(882000, 1);
+    std::string path = track->m_trackFolder + "/piece.dat";
+    ASSERT_TRUE(WriteBytes(path, piece));
+    for (int i = 1; i <= 7200; ++i) // ten hours, every piece the same file
+        timeline->Append(audio((i - 1) * 5 * kSecond, i * 5 * kSecond, path));
+    track->m_nextFileNumber = 1;
+    track->Commit(std::move(timeline), "Loading");
+    const CTimeline* before = track->Timeline();
+
+    ASSERT_EQ(Kestrum_Cut(m_session, track->m_trackId, 18000 * kSecond + 250'000,
+                          18001 * kSecond + 250'000),
+              1);
+    const CTimeline* after = track->Timeline();
+    ASSERT_NE(after, before);
+    EXPECT_EQ(after->GetCount(), 7202u);
+    EXPECT_LE(after->Pieces(), 4u);
+    EXPECT_EQ(after->EndTime(), 35999 * kSecond);
+    EXPECT_TRUE(same(*after->Lookup(7201), audio(35994 * kSecond, 35999 * kSecond, path)));
+    ASSERT_EQ(Kestrum_GoBack(m_session), 1);
+    EXPECT_EQ(track->Timeline(), before);
+    EXPECT_EQ(track->m_length, 36000 * kSecond);
+}
