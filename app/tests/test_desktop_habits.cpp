@@ -35,12 +35,6 @@ protected:
         ClickRow(id, 0);
         return id;
     }
-    void Select(int64_t from, int64_t to)
-    {
-        PostMessage(Window().Hwnd(), vorlain::WM_TRACK_RANGE_REQUEST, static_cast<WPARAM>(from),
-                    static_cast<LPARAM>(to));
-        Pump();
-    }
     /** A key as the window system delivers it: to the widget with the focus. */
     void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
@@ -150,11 +144,9 @@ TEST_F(DesktopHabits, NoKeyFiresWhileATimeEditorHasTheKeyboard)
 
 TEST_F(DesktopHabits, SpacePlaysFromTheSelectionPausesAndGoesOn)
 {
-    if (!vorlain::test::PulseServerAnswers())
+    if (!PacedAudio::Available())
         GTEST_SKIP() << "no PulseAudio test server";
-    vorlain::test::PulseServerScope pulse;
-    unsetenv("VORLAIN_PCM");
-    snd_config_update_free_global();
+    PacedAudio paced;
     Start();
     const int id = AddFile(MakeWave("long.wav", 30, 2));
     ClickRow(id, 0);

@@ -38,12 +38,6 @@ protected:
         return id;
     }
     /** Sets the selection as the info panel's range buttons do. */
-    void Select(int64_t from, int64_t to)
-    {
-        PostMessage(Window().Hwnd(), vorlain::WM_TRACK_RANGE_REQUEST, static_cast<WPARAM>(from),
-                    static_cast<LPARAM>(to));
-        Pump();
-    }
     void Key(int key, Qt::KeyboardModifiers mods = Qt::ControlModifier)
     {
         // Shortcuts work in the active window; a modal dialog that closed
