@@ -246,3 +246,26 @@ TEST_F(DesktopHabits, TheTitleNamesTheProjectAndMarksChanges)
 
 } // namespace
 } // namespace app::test
+
+namespace app::test {
+namespace {
+
+TEST_F(DesktopHabits, TheFirstFileOpensFittedToTheView)
+{
+    Start();
+    Window().resize(1200, 700);
+    Pump();
+    // Long and short: both come in whole, filling most of the width.
+    for (double seconds : {600.0, 0.5}) {
+        const int id = AddFile(MakeWave("fit.wav", seconds, 1, 8000));
+        ASSERT_GT(id, 0);
+        EXPECT_FALSE(Window().Control().IsScrollable(id)) << seconds;
+        const int end = XOfTime(static_cast<int64_t>(seconds * 1e6));
+        EXPECT_GT(end, Row(id)->width() / 3) << seconds;
+        Prompts().AnswerMessage(QMessageBox::No);
+        ASSERT_TRUE(Window().RunCommand(kCloseProject));
+    }
+}
+
+} // namespace
+} // namespace app::test
