@@ -306,3 +306,45 @@ TEST_F(WindowCommands, CopyToNewAddsARowAndDeleteTrackHidesTheCurrentOne)
 
 } // namespace
 } // namespace app::test
+
+#include "longops/dlg_import_file.h"
+
+namespace app::test {
+namespace {
+
+TEST_F(WindowCommands, ClosingTheImportDialogStopsTheImportAndAddsNothing)
+{
+    Start();
+    // Two minutes at 48 kHz: the converter resamples them, which takes a while.
+    const std::string wav = MakeWave("long48k.wav", 120, 2, 48000);
+    bool closed = false;
+    WhenModal<CDlgImportFile>([&closed](CDlgImportFile* dialog) {
+        closed = true;
+        dialog->close(); // the window's close box
+    });
+    Prompts().AnswerFile(QString::fromStdString(wav));
+    ASSERT_TRUE(Window().RunCommand(kAddFile));
+    Pump();
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(Window().Control().VisibleTracks().isEmpty());
+    EXPECT_TRUE(Prompts().Messages().isEmpty());
+    EXPECT_FALSE(Window().IsModified());
+    // The session is still good for the next file.
+    EXPECT_EQ(AddFile(MakeWave("short.wav", 1, 2)), 1);
+}
+
+TEST_F(WindowCommands, AFileTheConverterCannotReadIsReportedWithItsCode)
+{
+    Start();
+    const std::string text = env().path("notes.wav");
+    ASSERT_TRUE(vorlain::test::WriteBytes(text, {'n', 'o', 't', ' ', 'a', 'u', 'd', 'i', 'o'}));
+    EXPECT_EQ(AddFile(text), 0);
+    ASSERT_EQ(Prompts().Messages().size(), 1);
+    EXPECT_EQ(Prompts().Messages().first(),
+              QString::asprintf("Failed! Errorcode:0x%.8x", Kestrum_GetLastError()));
+    EXPECT_NE(Kestrum_GetLastError(), 0u);
+    EXPECT_TRUE(Window().Control().VisibleTracks().isEmpty());
+}
+
+} // namespace
+} // namespace app::test
