@@ -117,8 +117,15 @@ void CVorlainDlg::OnZoom(bool in)
 
 void CVorlainDlg::FitToWindow(int trackId)
 {
-    // Each step halves the time a column spans; the last step that still
-    // shows the whole track wins. The control refuses to go past its finest.
+    // Out until the whole track shows, then in while it still does: each
+    // step doubles or halves the time a column spans. The control stops at
+    // its coarsest and finest factors.
+    for (int step = 0; step < 32 && m_control->IsScrollable(trackId); ++step) {
+        const int before = m_control->GetZoomfactor();
+        m_control->ZoomOut();
+        if (m_control->GetZoomfactor() == before)
+            break;
+    }
     for (int step = 0; step < 32 && !m_control->IsScrollable(trackId); ++step)
         if (!m_control->ZoomIn())
             break;

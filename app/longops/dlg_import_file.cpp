@@ -134,8 +134,18 @@ void CDlgImportFile::RequestClose()
         done(0);
         return;
     }
+    // The import clears a stop that comes before it has really begun: the
+    // request is made again every 100 ms until the worker is done.
+    auto* again = new QTimer(this);
+    connect(again, &QTimer::timeout, this, [this, again] {
+        if (m_done.load())
+            again->stop();
+        else if (m_editor)
+            Kestrum_Stop(m_editor);
+    });
     if (!m_done.load() && m_editor)
         Kestrum_Stop(m_editor);
+    again->start(100);
 }
 
 void CDlgImportFile::closeEvent(QCloseEvent* event)

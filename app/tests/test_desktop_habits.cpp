@@ -35,12 +35,6 @@ protected:
         ClickRow(id, 0);
         return id;
     }
-    void Select(int64_t from, int64_t to)
-    {
-        PostMessage(Window().Hwnd(), vorlain::WM_TRACK_RANGE_REQUEST, static_cast<WPARAM>(from),
-                    static_cast<LPARAM>(to));
-        Pump();
-    }
     /** A key as the window system delivers it: to the widget with the focus. */
     void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
@@ -150,11 +144,9 @@ TEST_F(DesktopHabits, NoKeyFiresWhileATimeEditorHasTheKeyboard)
 
 TEST_F(DesktopHabits, SpacePlaysFromTheSelectionPausesAndGoesOn)
 {
-    if (!vorlain::test::PulseServerAnswers())
+    if (!PacedAudio::Available())
         GTEST_SKIP() << "no PulseAudio test server";
-    vorlain::test::PulseServerScope pulse;
-    unsetenv("VORLAIN_PCM");
-    snd_config_update_free_global();
+    PacedAudio paced;
     Start();
     const int id = AddFile(MakeWave("long.wav", 30, 2));
     ClickRow(id, 0);
@@ -250,6 +242,29 @@ TEST_F(DesktopHabits, TheTitleNamesTheProjectAndMarksChanges)
     ASSERT_TRUE(Window().RunCommand(kSelectAll));
     ASSERT_TRUE(Window().RunCommand(kCut));
     EXPECT_TRUE(Window().isWindowModified());
+}
+
+} // namespace
+} // namespace app::test
+
+namespace app::test {
+namespace {
+
+TEST_F(DesktopHabits, TheFirstFileOpensFittedToTheView)
+{
+    Start();
+    Window().resize(1200, 700);
+    Pump();
+    // Long and short: both come in whole, filling most of the width.
+    for (double seconds : {600.0, 0.5}) {
+        const int id = AddFile(MakeWave("fit.wav", seconds, 1, 8000));
+        ASSERT_GT(id, 0);
+        EXPECT_FALSE(Window().Control().IsScrollable(id)) << seconds;
+        const int end = XOfTime(static_cast<int64_t>(seconds * 1e6));
+        EXPECT_GT(end, Row(id)->width() / 3) << seconds;
+        Prompts().AnswerMessage(QMessageBox::No);
+        ASSERT_TRUE(Window().RunCommand(kCloseProject));
+    }
 }
 
 } // namespace

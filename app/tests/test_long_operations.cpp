@@ -37,12 +37,6 @@ constexpr int kRate = 44100;
 
 class LongOperations : public WindowTest {
 protected:
-    void Select(int64_t from, int64_t to)
-    {
-        PostMessage(Window().Hwnd(), vorlain::WM_TRACK_RANGE_REQUEST, static_cast<WPARAM>(from),
-                    static_cast<LPARAM>(to));
-        Pump();
-    }
     /** A track of these stereo samples, current. */
     int Track(const Samples& samples, int channels = 2, const std::string& name = "in.wav")
     {

@@ -250,3 +250,34 @@ TEST_F(Startup, DecliningRecoveryLeavesNoSessionFolderBehind)
     EXPECT_EQ(Window().Editor(), nullptr);
     EXPECT_TRUE(sessionFolders().empty());
 }
+
+#include "dialogs/dlg_option.h"
+#include "modal_driver.h"
+
+#include <QLineEdit>
+
+namespace app::test {
+namespace {
+
+TEST_F(Startup, OptionsChangeTheTemporaryPathForTheNextSession)
+{
+    Start();
+    const std::string first = env().makeDir("first");
+    WhenModal<CDlgOption>([&first](CDlgOption* dialog) {
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("id1039"));
+        ASSERT_NE(edit, nullptr);
+        edit->setText(QString::fromStdString(first));
+        dialog->accept();
+    });
+    ASSERT_TRUE(Window().RunCommand(cmd::kOptions));
+    EXPECT_EQ(Window().TempPath(), QString::fromStdString(first));
+    EXPECT_EQ(ReadTmpPath(), QString::fromStdString(first));
+    ASSERT_EQ(AddFile(MakeWave("o.wav", 1, 2)), 1);
+    bool inFirst = false;
+    for (const std::string& name : vorlain::test::ListDir(first))
+        inFirst = inFirst || name.rfind("Vorlain_Tmp", 0) == 0;
+    EXPECT_TRUE(inFirst);
+}
+
+} // namespace
+} // namespace app::test

@@ -38,12 +38,6 @@ protected:
         return id;
     }
     /** Sets the selection as the info panel's range buttons do. */
-    void Select(int64_t from, int64_t to)
-    {
-        PostMessage(Window().Hwnd(), vorlain::WM_TRACK_RANGE_REQUEST, static_cast<WPARAM>(from),
-                    static_cast<LPARAM>(to));
-        Pump();
-    }
     void Key(int key, Qt::KeyboardModifiers mods = Qt::ControlModifier)
     {
         // Shortcuts work in the active window; a modal dialog that closed
@@ -308,6 +302,48 @@ TEST_F(WindowCommands, CopyToNewAddsARowAndDeleteTrackHidesTheCurrentOne)
     ASSERT_TRUE(Window().RunCommand(kDeleteTrack));
     EXPECT_EQ(Window().Control().VisibleTracks(), QList<int>{2});
     EXPECT_EQ(Window().CurrentTrack(), 0);
+}
+
+} // namespace
+} // namespace app::test
+
+#include "longops/dlg_import_file.h"
+
+namespace app::test {
+namespace {
+
+TEST_F(WindowCommands, ClosingTheImportDialogStopsTheImportAndAddsNothing)
+{
+    Start();
+    // Two minutes at 48 kHz: the converter resamples them, which takes a while.
+    const std::string wav = MakeWave("long48k.wav", 120, 2, 48000);
+    bool closed = false;
+    WhenModal<CDlgImportFile>([&closed](CDlgImportFile* dialog) {
+        closed = true;
+        dialog->close(); // the window's close box
+    });
+    Prompts().AnswerFile(QString::fromStdString(wav));
+    ASSERT_TRUE(Window().RunCommand(kAddFile));
+    Pump();
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(Window().Control().VisibleTracks().isEmpty());
+    EXPECT_TRUE(Prompts().Messages().isEmpty());
+    EXPECT_FALSE(Window().IsModified());
+    // The session is still good for the next file.
+    EXPECT_EQ(AddFile(MakeWave("short.wav", 1, 2)), 1);
+}
+
+TEST_F(WindowCommands, AFileTheConverterCannotReadIsReportedWithItsCode)
+{
+    Start();
+    const std::string text = env().path("notes.wav");
+    ASSERT_TRUE(vorlain::test::WriteBytes(text, {'n', 'o', 't', ' ', 'a', 'u', 'd', 'i', 'o'}));
+    EXPECT_EQ(AddFile(text), 0);
+    ASSERT_EQ(Prompts().Messages().size(), 1);
+    EXPECT_EQ(Prompts().Messages().first(),
+              QString::asprintf("Failed! Errorcode:0x%.8x", Kestrum_GetLastError()));
+    EXPECT_NE(Kestrum_GetLastError(), 0u);
+    EXPECT_TRUE(Window().Control().VisibleTracks().isEmpty());
 }
 
 } // namespace

@@ -24,12 +24,6 @@ namespace {
 
 class WindowFlows : public WindowTest {
 protected:
-    void Select(int64_t from, int64_t to)
-    {
-        PostMessage(Window().Hwnd(), vorlain::WM_TRACK_RANGE_REQUEST, static_cast<WPARAM>(from),
-                    static_cast<LPARAM>(to));
-        Pump();
-    }
     bool SessionFoldersLeft()
     {
         for (const std::string& name : vorlain::test::ListDir(env().path("tmp")))
@@ -62,11 +56,9 @@ TEST_F(WindowFlows, PlayingASelectionStartsAtItsFirstByte)
 
 TEST_F(WindowFlows, PlayingASelectionStopsByItselfSoonAfterItsEnd)
 {
-    if (!vorlain::test::PulseServerAnswers())
+    if (!PacedAudio::Available())
         GTEST_SKIP() << "no PulseAudio test server";
-    vorlain::test::PulseServerScope pulse;
-    unsetenv("VORLAIN_PCM");
-    snd_config_update_free_global();
+    PacedAudio paced;
     Start();
     const int id = AddFile(MakeWave("five.wav", 30, 2));
     ClickRow(id, 0);
@@ -84,11 +76,9 @@ TEST_F(WindowFlows, PlayingASelectionStopsByItselfSoonAfterItsEnd)
 
 TEST_F(WindowFlows, ADeletedPlayingTrackClosesThePlayer)
 {
-    if (!vorlain::test::PulseServerAnswers())
+    if (!PacedAudio::Available())
         GTEST_SKIP() << "no PulseAudio test server";
-    vorlain::test::PulseServerScope pulse;
-    unsetenv("VORLAIN_PCM");
-    snd_config_update_free_global();
+    PacedAudio paced;
     Start();
     const int id = AddFile(MakeWave("long.wav", 30, 2));
     ClickRow(id, 0);

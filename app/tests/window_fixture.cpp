@@ -2,6 +2,8 @@
 
 #include "window/command_ids.h"
 
+#include "vorlain/messages.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -166,6 +168,13 @@ void WindowTest::RightClickRow(int trackId, int64_t time)
     Pump();
 }
 
+void WindowTest::Select(int64_t from, int64_t to)
+{
+    PostMessage(m_window->Hwnd(), vorlain::WM_TRACK_RANGE_REQUEST, static_cast<WPARAM>(from),
+                static_cast<LPARAM>(to));
+    Pump();
+}
+
 bool WindowTest::WaitFor(const std::function<bool()>& pred, int ms)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
@@ -244,6 +253,23 @@ vorlain::test::Samples ReadWaveSamples(const std::string& path)
     for (size_t i = 44; i + 1 < bytes.size(); i += 2)
         samples.push_back(static_cast<int16_t>(bytes[i] | (bytes[i + 1] << 8)));
     return samples;
+}
+
+bool PacedAudio::Available() { return vorlain::test::PulseServerAnswers(); }
+
+PacedAudio::PacedAudio()
+{
+    if (const char* pcm = std::getenv("VORLAIN_PCM"))
+        m_pcm = pcm;
+    unsetenv("VORLAIN_PCM"); // "default", which routes to the server
+    snd_config_update_free_global();
+}
+
+PacedAudio::~PacedAudio()
+{
+    if (m_pcm)
+        setenv("VORLAIN_PCM", m_pcm->c_str(), 1);
+    snd_config_update_free_global();
 }
 
 AlsaTap::AlsaTap(const std::string& played, const std::string& capture)

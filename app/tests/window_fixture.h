@@ -11,6 +11,7 @@
 
 #include "vorlain/kestrum.h"
 #include "vorlain/test/audio.h"
+#include "vorlain/test/pulse_server.h"
 #include "vorlain/test/temp_env.h"
 
 #include <QWidget>
@@ -55,6 +56,9 @@ protected:
     /** A drag from one time to another across the row. */
     void DragRow(int trackId, int64_t from, int64_t to);
     void RightClickRow(int trackId, int64_t time);
+    /** Sets the current track's selection as the info panel's buttons do:
+     *  through the control's range request. */
+    void Select(int64_t from, int64_t to);
 
     /** Runs the event loop until pred holds or ms pass; returns pred(). */
     bool WaitFor(const std::function<bool()>& pred, int ms = 10000);
@@ -91,6 +95,21 @@ private:
 
 /** Reads the interleaved samples of a canonical wave file (after its 44 bytes). */
 vorlain::test::Samples ReadWaveSamples(const std::string& path);
+
+/** Playback through ALSA's "default" to the PulseAudio test server's null
+ *  sink, which plays in real time, while alive. */
+class PacedAudio {
+public:
+    static bool Available();
+    PacedAudio();
+    ~PacedAudio();
+    PacedAudio(const PacedAudio&) = delete;
+    PacedAudio& operator=(const PacedAudio&) = delete;
+
+private:
+    vorlain::test::PulseServerScope m_server;
+    std::optional<std::string> m_pcm;
+};
 
 /** Writes an ALSA configuration into $HOME/.asoundrc with a "tap" PCM that
  *  records what is played into played and, if capture is given, a "tapin"

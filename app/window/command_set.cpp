@@ -13,14 +13,9 @@
 
 using namespace cmd;
 
-namespace {
+using ToolButton = CCommandSet::ToolButton;
 
-// Toolbar buttons in order, with the key of their tooltip. 0 is a separator.
-struct ToolButton {
-    int toolbarId;
-    int commandId;
-    const char* tooltipKey;
-};
+namespace {
 
 constexpr ToolButton kMainTools[] = {{kAddFile, kAddFile, "02000001"},
                                      {kSaveProject, kSaveProject, "02000002"},
@@ -223,9 +218,8 @@ void CCommandSet::AddToolButton(QToolBar* bar, int toolbarId, int commandId)
     action->setIcon(app::ToolIcon(toolbarId));
 }
 
-namespace {
-
-QToolBar* MakeBar(QWidget* parent, const QString& name)
+QToolBar* CCommandSet::BuildToolBar(QWidget* parent, const QString& name,
+                                    std::span<const ToolButton> buttons)
 {
     auto* bar = new QToolBar(parent);
     bar->setObjectName(name);
@@ -233,15 +227,7 @@ QToolBar* MakeBar(QWidget* parent, const QString& name)
     bar->setFloatable(false);
     bar->setIconSize(QSize(32, 32));
     bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    return bar;
-}
-
-} // namespace
-
-QToolBar* CCommandSet::BuildMainToolBar(QWidget* parent)
-{
-    QToolBar* bar = MakeBar(parent, QStringLiteral("mainToolBar"));
-    for (const ToolButton& b : kMainTools) {
+    for (const ToolButton& b : buttons) {
         if (b.toolbarId == 0) {
             bar->addSeparator();
             continue;
@@ -250,19 +236,16 @@ QToolBar* CCommandSet::BuildMainToolBar(QWidget* parent)
         m_tooltipKeys.insert(b.toolbarId, b.tooltipKey);
     }
     return bar;
+}
+
+QToolBar* CCommandSet::BuildMainToolBar(QWidget* parent)
+{
+    return BuildToolBar(parent, QStringLiteral("mainToolBar"), kMainTools);
 }
 
 QToolBar* CCommandSet::BuildPlayToolBar(QWidget* parent, QWidget* playingTime)
 {
-    QToolBar* bar = MakeBar(parent, QStringLiteral("playToolBar"));
-    for (const ToolButton& b : kPlayTools) {
-        if (b.toolbarId == 0) {
-            bar->addSeparator();
-            continue;
-        }
-        AddToolButton(bar, b.toolbarId, b.commandId);
-        m_tooltipKeys.insert(b.toolbarId, b.tooltipKey);
-    }
+    QToolBar* bar = BuildToolBar(parent, QStringLiteral("playToolBar"), kPlayTools);
     if (playingTime)
         bar->addWidget(playingTime);
     return bar;
@@ -270,16 +253,7 @@ QToolBar* CCommandSet::BuildPlayToolBar(QWidget* parent, QWidget* playingTime)
 
 QToolBar* CCommandSet::BuildRecordToolBar(QWidget* parent)
 {
-    QToolBar* bar = MakeBar(parent, QStringLiteral("recordToolBar"));
-    for (const ToolButton& b : kRecordTools) {
-        if (b.toolbarId == 0) {
-            bar->addSeparator();
-            continue;
-        }
-        AddToolButton(bar, b.toolbarId, b.commandId);
-        m_tooltipKeys.insert(b.toolbarId, b.tooltipKey);
-    }
-    return bar;
+    return BuildToolBar(parent, QStringLiteral("recordToolBar"), kRecordTools);
 }
 
 void CCommandSet::LoadTexts()

@@ -8,6 +8,8 @@
 #include <QList>
 #include <QObject>
 
+#include <span>
+
 class QAction;
 class QMenu;
 class QMenuBar;
@@ -17,6 +19,13 @@ class QWidget;
 class CCommandSet : public QObject {
     Q_OBJECT
 public:
+    /** One toolbar button and the key of its tooltip; id 0 is a separator. */
+    struct ToolButton {
+        int toolbarId;
+        int commandId;
+        const char* tooltipKey;
+    };
+
     explicit CCommandSet(QWidget* window);
 
     /** The action of a menu or toolbar command id; null for an unknown id. */
@@ -53,6 +62,8 @@ private:
     QAction* Make(int id, const char* key, const QString& shortcut = QString());
     QAction* MakeToolOnly(int id);
     void AddToolButton(QToolBar* bar, int toolbarId, int commandId);
+    QToolBar* BuildToolBar(QWidget* parent, const QString& name,
+                           std::span<const ToolButton> buttons);
 
     QWidget* m_window;
     QHash<int, QAction*> m_actions;

@@ -764,8 +764,8 @@ void CVorlainDlg::UpdateCommands()
     if (m_control->IsValid())
         state.visibleTracks = static_cast<int>(m_control->VisibleTracks().size());
     // With no rows left there is nothing to save.
-    if (state.visibleTracks == 0)
-        m_modified = false;
+    if (state.visibleTracks == 0 && m_modified)
+        SetModified(false);
     state.modified = m_modified;
     state.ReadKernel();
     app::ApplyEnableRules(*m_commands, state);
@@ -782,6 +782,12 @@ void CVorlainDlg::UpdateLabels()
         ClearSelection();
         m_strip->ShowSelection(0, 0, 0);
         m_strip->ShowNoTrack();
+        return;
+    }
+    // The track being recorded grows under the capture thread: its name
+    // and length are shown once the recording has ended.
+    if (m_currentTrack == m_recordTrackId && (m_recording || IsRecordStopping())) {
+        m_strip->ShowSelection(m_selStart, m_selEnd, m_selEnd);
         return;
     }
     int64_t length = 0;
@@ -826,7 +832,12 @@ void CVorlainDlg::CheckPlayback()
     const bool playingShown = m_playingTrack != 0 && visible.contains(m_playingTrack);
     if (!playingShown && m_player)
         ClosePlayer();
-    SetPlayButtons(visible.isEmpty() ? kNoTrack : kStopped);
+    // A player that goes on keeps its Pause and Stop.
+    const int status = m_player ? AudioPlay_QueryStauts(m_player) : 0;
+    SetPlayButtons(visible.isEmpty() ? kNoTrack
+                   : status == 1     ? kPlaying
+                   : status == 2     ? kPaused
+                                     : kStopped);
     UpdateCommands();
 }
 
