@@ -5,7 +5,9 @@
 #include "config/app_config.h"
 #include "config/language.h"
 #include "config/recent_files.h"
+#include "dialogs/dlg_option.h"
 #include "main/command_line.h"
+#include "modal_driver.h"
 #include "window/command_ids.h"
 #include "window/command_set.h"
 
@@ -18,9 +20,10 @@
 #include <unistd.h>
 
 #include <QAction>
-#include <QMessageBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 
 using namespace cmd;
 
@@ -189,10 +192,6 @@ TEST_F(Startup, TheTemporaryPathOfConfigIniIsHandedToTheKernel)
     EXPECT_TRUE(found);
 }
 
-} // namespace
-} // namespace app::test
-
-namespace {
 // An earlier run with a track added and three edits that died by SIGKILL,
 // its session folder left as a crash leaves it. Returns the path of the
 // track's bytes as a wave file written just before the kill.
@@ -202,7 +201,8 @@ std::string crashedRun(const std::string& wav, const std::string& expected)
     if (child == 0) {
         CEditSession* s = Kestrum_Open(nullptr);
         if (!Kestrum_AddTrack(s, wav.c_str()) || !Kestrum_Cut(s, 1, kSecond, 2 * kSecond) ||
-            !Kestrum_FadeIn(s, 1, 0, kSecond, 0) || !Kestrum_AddSlience(s, 1, 3 * kSecond, kSecond) ||
+            !Kestrum_FadeIn(s, 1, 0, kSecond, 0) ||
+            !Kestrum_AddSlience(s, 1, 3 * kSecond, kSecond) ||
             !Kestrum_SaveTrackToFile(s, 1, 0, 0, expected.c_str()))
             ::_exit(2);
         ::kill(::getpid(), SIGKILL);
@@ -222,7 +222,6 @@ std::vector<std::string> sessionFolders()
             out.push_back(name);
     return out;
 }
-} // namespace
 
 TEST_F(Startup, TheWorkOfARunThatDiedIsOfferedAndRecoveredByteForByte)
 {
@@ -250,14 +249,6 @@ TEST_F(Startup, DecliningRecoveryLeavesNoSessionFolderBehind)
     EXPECT_EQ(Window().Editor(), nullptr);
     EXPECT_TRUE(sessionFolders().empty());
 }
-
-#include "dialogs/dlg_option.h"
-#include "modal_driver.h"
-
-#include <QLineEdit>
-
-namespace app::test {
-namespace {
 
 TEST_F(Startup, OptionsChangeTheTemporaryPathForTheNextSession)
 {
