@@ -127,7 +127,8 @@ int KernelJob(const std::string& project, const std::string& work, const std::st
     const std::vector<std::pair<std::string, std::function<void()>>> effects = {
         {"fade in 10 min", [&] { Kestrum_FadeIn(session, 1, from, to, 0); }},
         {"fade out 10 min", [&] { Kestrum_FadeOut(session, 1, from, to, 0); }},
-        {"echo 10 min", [&] { Kestrum_Echo(session, 1, from, to, 0, 0, 0.5f); }},
+        {"echo 10 min",
+         [&] { Kestrum_Echo(session, 1, from, to, 0, 0, vorlain::FloatBits(0.5f)); }},
         {"silence 10 min", [&] { Kestrum_Silence(session, 1, from, to); }},
         {"volume 10 min", [&] { Kestrum_AdjustVolumn(session, 1, from, to, 50); }},
     };
