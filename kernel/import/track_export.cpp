@@ -23,16 +23,19 @@ constexpr uint32_t kNoRoom = 0x00F6B007;
 constexpr uint32_t kOutputRefused = 0x00FEB001;
 constexpr uint32_t kAttributesRefused = 0x0107B001;
 constexpr uint32_t kNoThread = 0x010FB001;
+constexpr uint32_t kEncodeFailed = 0x0117B001; // the converter could not encode or write the file
 
 std::string extensionOf(const std::string& path)
 {
     std::string ext = path.size() >= 3 ? path.substr(path.size() - 3) : path;
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
     return ext;
 }
 } // namespace
 
-bool ExportTrack(CEditSession& session, CTrack& track, int64_t from, int64_t to, const std::string& path)
+bool ExportTrack(CEditSession& session, CTrack& track, int64_t from, int64_t to,
+                 const std::string& path)
 {
     const std::string ext = extensionOf(path);
     if (ext == "wav")
@@ -90,8 +93,12 @@ bool ExportTrack(CEditSession& session, CTrack& track, int64_t from, int64_t to,
         return false;
     }
     job.Wait([](int p) { PostProgress(static_cast<unsigned>(std::min(p, 99))); }, {});
-    if (job.ExitCode() != 0)
-        return false; // the converter failed: no code of ours, no final 100
+    if (job.ExitCode() != 0) {
+        // The converter failed (a full disk, a folder that went away): the
+        // caller still needs a code to tell the user; no final 100.
+        SetLastError(kEncodeFailed);
+        return false;
+    }
     SetTagInfo(path.c_str(), track.m_tag);
     PostFinalProgress();
     return true;

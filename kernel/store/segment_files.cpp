@@ -22,7 +22,10 @@ struct FileCloser {
 };
 using File = std::unique_ptr<FILE, FileCloser>;
 
-File open(const std::string& path, const char* mode) { return File(std::fopen(path.c_str(), mode)); }
+File open(const std::string& path, const char* mode)
+{
+    return File(std::fopen(path.c_str(), mode));
+}
 
 // Applies the layout to one block; returns the bytes to write into out.
 size_t layoutBlock(CopyLayout layout, const uint8_t* in, size_t n, uint8_t* out)
@@ -56,13 +59,16 @@ size_t layoutBlock(CopyLayout layout, const uint8_t* in, size_t n, uint8_t* out)
 
 int64_t FileSize(const std::string& path)
 {
-    struct stat st{};
+    struct stat st {};
     if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return -1;
     return static_cast<int64_t>(st.st_size);
 }
 
-int64_t FreeSpaceKiB(const std::string& path) { return VorlainFreeSpaceKiB(path.c_str()); }
+int64_t FreeSpaceKiB(const std::string& path)
+{
+    return VorlainFreeSpaceKiB(path.c_str());
+}
 
 bool WriteWholeFile(const std::string& path, const void* buffer, size_t length)
 {
@@ -192,9 +198,16 @@ ShareMethod ShareFile(const std::string& source, const std::string& destination)
 bool CreateEmptyFile(const std::string& path)
 {
     File f = open(path, "wb");
-    return f && std::fclose(f.release()) == 0;
+    if (!f || std::fclose(f.release()) != 0) {
+        NoteWriteFailure(errno);
+        return false;
+    }
+    return true;
 }
 
-void RemoveFile(const std::string& path) { std::remove(path.c_str()); }
+void RemoveFile(const std::string& path)
+{
+    std::remove(path.c_str());
+}
 
 } // namespace kernel
