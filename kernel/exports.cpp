@@ -168,7 +168,7 @@ KESTRUM_API int64_t Kestrum_GetTrackTime(CEditSession* session, uint32_t trackId
     if (!session)
         return 0;
     CTrack* track = session->FindTrack(trackId);
-    return track ? track->m_length : 0;
+    return track ? track->CurrentLength() : 0;
 }
 
 KESTRUM_API int Kestrum_GetTrackName(CEditSession* session, uint32_t trackId, char* name)

@@ -23,7 +23,7 @@ void CLivePeaks::Feed(CTrack& track, const uint8_t* buffer, size_t byteCount)
     m_total += static_cast<int64_t>(byteCount);
     const int64_t bytesPerSecond = int64_t(track.m_bytesPerSample) * track.m_sampleRate * track.m_channels;
     if (bytesPerSecond > 0)
-        track.m_length = m_total * 1'000'000 / bytesPerSecond;
+        track.PublishLength(m_total * 1'000'000 / bytesPerSecond);
     const uint32_t N = track.m_zoomFactor;
     if (N == 0)
         return; // no display columns to feed

@@ -166,7 +166,7 @@ int CTrack::Load(const char* wavePath)
         return 0;
     const int64_t length = pieces.End();
     m_timeline = timeline.release();
-    m_length = length;
+    PublishLength(length);
     m_loaded = 1;
     for (const TrackSegment& s : *m_timeline)
         VorlainOutputDebugString("Loading Path=%s from=%" PRId64 " to=%" PRId64, s.path, s.start, s.end);
@@ -245,7 +245,7 @@ bool CTrack::Commit(std::unique_ptr<CTimeline>&& next, const char* logVerb)
     if (m_timeline)
         m_timeline->m_next = version;
     m_timeline = version;
-    m_length = version->EndTime();
+    PublishLength(version->EndTime());
     if (!VorlainDebugEnabled())
         return true; // the log reads every file's size: only when someone listens
     for (const TrackSegment& s : *version)
@@ -265,11 +265,11 @@ void CTrack::StepBack()
     if (!m_timeline->m_prev) {
         m_redoTimeline = m_timeline;
         m_timeline = nullptr;
-        m_length = 0;
+        PublishLength(0);
         return;
     }
     m_timeline = m_timeline->m_prev;
-    m_length = m_timeline->EndTime();
+    PublishLength(m_timeline->EndTime());
     VorlainOutputDebugString("CTrack::GoBack m_trackTime=%" PRId64 " ", m_length);
 }
 
@@ -281,7 +281,7 @@ bool CTrack::StepForward()
     if (!m_timeline)
         m_redoTimeline = nullptr;
     m_timeline = target;
-    m_length = m_timeline->EndTime();
+    PublishLength(m_timeline->EndTime());
     VorlainOutputDebugString("CTrack::GoNext m_trackTime=%" PRId64 " ", m_length);
     return true;
 }

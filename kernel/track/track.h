@@ -7,6 +7,7 @@
 #include "vorlain/timeline.h"
 #include "vorlain/window.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -59,6 +60,18 @@ public:
     void Retain(const CTimeline* timeline);
     void Release(const CTimeline* timeline);
 
+    /** The length as another thread may be moving it on. */
+    int64_t CurrentLength() const
+    {
+        return std::atomic_ref<int64_t>(const_cast<int64_t&>(m_length))
+            .load(std::memory_order_relaxed);
+    }
+    /** Moves the length on where another thread may be reading it. */
+    void PublishLength(int64_t length)
+    {
+        std::atomic_ref<int64_t>(m_length).store(length, std::memory_order_relaxed);
+    }
+
     // Recording state of a record track.
     HWND m_displayHwnd = nullptr;
     uint32_t m_zoomFactor = 0;
@@ -69,14 +82,17 @@ public:
     CTimeline* m_timeline = nullptr;        // current version; null = blank
     CTimeline* m_redoTimeline = nullptr;    // kept when undo emptied the track
     CTimeline* m_projectTimeline = nullptr; // version read from or saved to a project
-    int64_t m_length = 0;                   // microseconds
-    int64_t m_bytesLoaded = 0;              // size of the loaded wave file, header included
+    // Microseconds. While a recording runs, its capture thread moves it on
+    // (PublishLength) as the program reads it (CurrentLength).
+    alignas(8) int64_t m_length = 0;
+    int64_t m_bytesLoaded = 0; // size of the loaded wave file, header included
     std::string m_name;
     std::string m_sessionFolder;
     std::string m_trackFolder; // empty until first needed
     int64_t m_pieceLength = 5'000'000;
     uint32_t m_nextFileNumber = 0;
-    uint32_t m_firstOwnFileNumber = 0; // the first number this session wrote (a project's come before)
+    uint32_t m_firstOwnFileNumber =
+        0; // the first number this session wrote (a project's come before)
     std::unique_ptr<CAudioEffect> m_effect; // the last effect run on the track
     TagInfo m_tag{};
     uint32_t m_present = 1;
