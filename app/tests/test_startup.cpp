@@ -16,10 +16,12 @@
 #include "vorlain/test/temp_env.h"
 
 #include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -192,25 +194,64 @@ TEST_F(Startup, TheTemporaryPathOfConfigIniIsHandedToTheKernel)
     EXPECT_TRUE(found);
 }
 
-// An earlier run with a track added and three edits that died by SIGKILL,
-// its session folder left as a crash leaves it. Returns the path of the
-// track's bytes as a wave file written just before the kill.
+// The program killed in the middle of a user's work: this test program runs
+// again as a child that drives the real window (Add File, then Cut, Fade In
+// and Silence through their commands), writes the track's bytes as a wave
+// file and kills itself with SIGKILL, leaving its session folder as a crash
+// leaves it. The child puts that folder in this test's temp folder.
+constexpr const char* kCrashBase = "VORLAIN_CRASH_BASE";
+constexpr const char* kCrashWave = "VORLAIN_CRASH_WAVE";
+constexpr const char* kCrashExpected = "VORLAIN_CRASH_EXPECTED";
+
+TEST_F(Startup, DISABLED_ChildRunKilledAfterThreeEdits)
+{
+    const char* base = std::getenv(kCrashBase);
+    const char* wav = std::getenv(kCrashWave);
+    const char* expected = std::getenv(kCrashExpected);
+    ASSERT_TRUE(base && wav && expected) << "run only by the crash-recovery tests";
+    ASSERT_TRUE(WriteTmpPath(QString::fromUtf8(base)));
+    Start();
+    ASSERT_EQ(AddFile(wav), 1);
+    Select(kSecond, 2 * kSecond);
+    ASSERT_TRUE(Window().RunCommand(kCut));
+    Select(0, kSecond);
+    ASSERT_TRUE(Window().RunCommand(kFadeIn));
+    Select(3 * kSecond, 4 * kSecond);
+    ASSERT_TRUE(Window().RunCommand(kSilence));
+    ASSERT_EQ(Kestrum_GetTrackTime(Window().Editor(), 1), 5 * kSecond);
+    ASSERT_EQ(Kestrum_SaveTrackToFile(Window().Editor(), 1, 0, 0, expected), 1);
+    std::fflush(nullptr);
+    ::kill(::getpid(), SIGKILL);
+}
+
+/** Runs the child above with a 6-second stereo file; returns the path of
+ *  the track's bytes as the child last saw them. */
 std::string crashedRun(const std::string& wav, const std::string& expected)
 {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        CEditSession* s = Kestrum_Open(nullptr);
-        if (!Kestrum_AddTrack(s, wav.c_str()) || !Kestrum_Cut(s, 1, kSecond, 2 * kSecond) ||
-            !Kestrum_FadeIn(s, 1, 0, kSecond, 0) ||
-            !Kestrum_AddSlience(s, 1, 3 * kSecond, kSecond) ||
-            !Kestrum_SaveTrackToFile(s, 1, 0, 0, expected.c_str()))
-            ::_exit(2);
-        ::kill(::getpid(), SIGKILL);
-        ::_exit(3);
-    }
+    const std::string self = QCoreApplication::applicationFilePath().toStdString();
+    std::vector<std::string> args = {
+        self, "--gtest_also_run_disabled_tests",
+        "--gtest_filter=Startup.DISABLED_ChildRunKilledAfterThreeEdits"};
+    std::vector<std::string> vars;
+    for (char** e = environ; *e; ++e)
+        vars.emplace_back(*e);
+    vars.push_back(std::string(kCrashBase) + "=" + std::getenv("TMPDIR"));
+    vars.push_back(std::string(kCrashWave) + "=" + wav);
+    vars.push_back(std::string(kCrashExpected) + "=" + expected);
+    std::vector<char*> argv, envp;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    for (std::string& v : vars)
+        envp.push_back(v.data());
+    envp.push_back(nullptr);
+    pid_t child = 0;
+    EXPECT_EQ(::posix_spawn(&child, self.c_str(), nullptr, nullptr, argv.data(), envp.data()), 0);
     int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    EXPECT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+        << "the child ended otherwise: status " << status;
+    EXPECT_TRUE(vorlain::test::Exists(expected));
     return expected;
 }
 
@@ -229,6 +270,8 @@ TEST_F(Startup, TheWorkOfARunThatDiedIsOfferedAndRecoveredByteForByte)
     Prompts().AnswerMessage(QMessageBox::Yes);
     Start();
     ASSERT_NE(Window().Editor(), nullptr);
+    ASSERT_FALSE(Prompts().Messages().isEmpty());
+    EXPECT_EQ(Prompts().Messages().first(), app::LanguageText("main", "0000001E"));
     EXPECT_EQ(Window().Control().VisibleTracks(), QList<int>{1});
     const std::string recovered = env().path("recovered.wav");
     ASSERT_EQ(Kestrum_SaveTrackToFile(Window().Editor(), 1, 0, 0, recovered.c_str()), 1);
@@ -236,8 +279,10 @@ TEST_F(Startup, TheWorkOfARunThatDiedIsOfferedAndRecoveredByteForByte)
     EXPECT_TRUE(Window().IsModified());
     EXPECT_TRUE(Window().CurrentProjectPath().isEmpty());
     // The recovered session owns the folder now: closing removes it.
+    // Exit asks whether to save the recovered work: No.
+    Prompts().AnswerMessage(QMessageBox::No);
     ASSERT_TRUE(CloseWindow());
-    EXPECT_TRUE(sessionFolders().empty());
+    EXPECT_EQ(sessionFolders(), std::vector<std::string>{});
 }
 
 TEST_F(Startup, DecliningRecoveryLeavesNoSessionFolderBehind)
