@@ -12,7 +12,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <string>
+
+#include <unistd.h>
 
 namespace kernel {
 
@@ -24,6 +28,8 @@ constexpr uint32_t kOutputRefused = 0x00FEB001;
 constexpr uint32_t kAttributesRefused = 0x0107B001;
 constexpr uint32_t kNoThread = 0x010FB001;
 constexpr uint32_t kEncodeFailed = 0x0117B001; // the converter could not encode or write the file
+constexpr uint32_t kTagWrite = 0x011EB001;     // the tags could not be written into the new file
+constexpr uint32_t kPlaceOutput = 0x0125B001;  // the new file could not take the destination's name
 
 std::string extensionOf(const std::string& path)
 {
@@ -31,6 +37,13 @@ std::string extensionOf(const std::string& path)
     std::transform(ext.begin(), ext.end(), ext.begin(),
                    [](unsigned char c) { return std::tolower(c); });
     return ext;
+}
+// Whether any of the six texts the tagger writes is set: a new file without
+// them needs no tags written.
+bool HasTags(const TagInfo& tag)
+{
+    return tag.title[0] || tag.artist[0] || tag.comment[0] || tag.album[0] || tag.genre[0] ||
+           tag.year[0];
 }
 } // namespace
 
@@ -80,7 +93,22 @@ bool ExportTrack(CEditSession& session, CTrack& track, int64_t from, int64_t to,
         SetLastError(kNoRoom);
         return false;
     }
-    if (!AV_SetOutputPath(handle, path.c_str())) {
+    // Encoded and tagged under a hidden name beside the destination, then
+    // renamed over it: a failure at any step leaves the destination as it
+    // was. The name keeps the extension the converter and the tagger go by.
+    const std::string name = FileNamePart(path);
+    const std::string staging = path.substr(0, path.size() - name.size()) + ".vorlain-" +
+                                std::to_string(::getpid()) + "-" + name;
+    struct RemoveStaging {
+        const std::string& path;
+        bool placed = false;
+        ~RemoveStaging()
+        {
+            if (!placed)
+                RemoveFile(path);
+        }
+    } removeStaging{staging};
+    if (!AV_SetOutputPath(handle, staging.c_str())) {
         SetLastError(kOutputRefused);
         return false;
     }
@@ -99,7 +127,16 @@ bool ExportTrack(CEditSession& session, CTrack& track, int64_t from, int64_t to,
         SetLastError(kEncodeFailed);
         return false;
     }
-    SetTagInfo(path.c_str(), track.m_tag);
+    if (HasTags(track.m_tag) && !SetTagInfo(staging.c_str(), track.m_tag)) {
+        SetLastError(kTagWrite);
+        return false;
+    }
+    if (std::rename(staging.c_str(), path.c_str()) != 0) {
+        NoteWriteFailure(errno);
+        SetLastError(kPlaceOutput);
+        return false;
+    }
+    removeStaging.placed = true;
     PostFinalProgress();
     return true;
 }
