@@ -149,6 +149,19 @@ void CVorlainDlg::OfferRecovery()
             m_currentProjectPath.clear();
             SetModified(true);
             SetPlayButtons(kStopped);
+            // Like a first file, the recovered work opens fitted to the view:
+            // the longest track whole.
+            int longest = 0;
+            int64_t most = -1;
+            for (int id : m_control->VisibleTracks()) {
+                const int64_t length = Kestrum_GetTrackTime(m_editor, static_cast<uint32_t>(id));
+                if (length > most) {
+                    most = length;
+                    longest = id;
+                }
+            }
+            if (longest > 0)
+                FitToWindow(longest);
         }
         UpdateCommands();
         return;

@@ -273,6 +273,9 @@ TEST_F(Startup, TheWorkOfARunThatDiedIsOfferedAndRecoveredByteForByte)
     ASSERT_FALSE(Prompts().Messages().isEmpty());
     EXPECT_EQ(Prompts().Messages().first(), app::LanguageText("main", "0000001E"));
     EXPECT_EQ(Window().Control().VisibleTracks(), QList<int>{1});
+    // The work comes back whole in the view, as a first file does.
+    EXPECT_FALSE(Window().Control().IsScrollable(1));
+    EXPECT_GT(XOfTime(5 * kSecond), Row(1)->width() / 3);
     const std::string recovered = env().path("recovered.wav");
     ASSERT_EQ(Kestrum_SaveTrackToFile(Window().Editor(), 1, 0, 0, recovered.c_str()), 1);
     EXPECT_EQ(vorlain::test::ReadBytes(recovered), vorlain::test::ReadBytes(expected));
