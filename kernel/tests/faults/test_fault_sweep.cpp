@@ -26,6 +26,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -340,6 +341,11 @@ TEST_F(FaultSweep, ImportExportJoinAndProjects)
             return Kestrum_SaveTrackToFile(m_session, 1, 0, 0, (m_user + "/out.wav").c_str()) == 1;
         },
         false);
+    // The MP3 carries tags: the tagger's writes fail in turn too.
+    TagInfo tag{};
+    std::snprintf(tag.title, sizeof tag.title, "%s", "Faults");
+    std::snprintf(tag.artist, sizeof tag.artist, "%s", "Vorlain");
+    ASSERT_EQ(Kestrum_SetTrackTagInfo(m_session, 2, tag), 1);
     sweep(
         "export mp3",
         [&] {
