@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
+#include <random>
 #include <string>
 
 using namespace kernel::test;
@@ -106,6 +109,140 @@ TEST(Timeline, RunsOfATimelineWithOtherPathsAreCopied)
     EXPECT_TRUE(same(*t.Lookup(2), audio(6 * kSecond, 11 * kSecond, name(2))));
     t.AppendRun(clip, 3, 10, 0); // past the end: what there is
     EXPECT_EQ(t.GetCount(), 4u);
+}
+
+TEST(Timeline, AVersionTellsWhatItSharesWithAnEarlierOneInAudioSegments)
+{
+    const CTimeline before = loaded(720);
+    // The cut above: 360 audio segments kept at the head (the header is not
+    // counted), two of its own, 359 kept at the tail one second earlier.
+    CTimeline cut(&before);
+    cut.AppendRun(before, 0, 361, 0);
+    cut.Append(audio(1800 * kSecond, 1802 * kSecond, name(721)));
+    cut.Append(audio(1802 * kSecond, 1804 * kSecond, name(722)));
+    cut.AppendRun(before, 362, 359, -kSecond);
+    CTimeline::SharedEnds ends = cut.SharedAudioEnds(before);
+    EXPECT_EQ(ends.head, 360u);
+    EXPECT_EQ(ends.tail, 359u);
+    EXPECT_EQ(ends.shift, -kSecond);
+    EXPECT_EQ(ends.midFirst, 361u);
+    EXPECT_EQ(ends.midEnd, 363u);
+    // And the other way round: undoing the cut keeps the same ends.
+    ends = before.SharedAudioEnds(cut);
+    EXPECT_EQ(ends.head, 360u);
+    EXPECT_EQ(ends.tail, 359u);
+    EXPECT_EQ(ends.shift, kSecond);
+    EXPECT_EQ(ends.midEnd - ends.midFirst, 1u);
+
+    // A version equal to its base shares everything, once: head and tail
+    // never overlap.
+    const CTimeline same(before);
+    ends = same.SharedAudioEnds(before);
+    EXPECT_EQ(ends.head, 720u);
+    EXPECT_EQ(ends.tail, 0u);
+    EXPECT_EQ(ends.shift, 0);
+    EXPECT_EQ(ends.midFirst, ends.midEnd);
+
+    // A file appended at the end: all of the base at the head.
+    CTimeline longer(&before);
+    longer.AppendRun(before, 0, 721, 0);
+    longer.Append(audio(3600 * kSecond, 3601 * kSecond, name(723)));
+    ends = longer.SharedAudioEnds(before);
+    EXPECT_EQ(ends.head, 720u);
+    EXPECT_EQ(ends.tail, 0u);
+    EXPECT_EQ(ends.midFirst, 721u);
+    EXPECT_EQ(ends.midEnd, 722u);
+
+    // Silence inserted at the start, behind the header: the tail is the
+    // whole base moved on.
+    CTimeline inserted(&before);
+    inserted.AppendRun(before, 0, 1, 0);
+    inserted.Append(audio(0, kSecond, name(724)));
+    inserted.AppendRun(before, 1, 720, kSecond);
+    ends = inserted.SharedAudioEnds(before);
+    EXPECT_EQ(ends.head, 0u);
+    EXPECT_EQ(ends.tail, 720u);
+    EXPECT_EQ(ends.shift, kSecond);
+    EXPECT_EQ(ends.midFirst, 1u);
+    EXPECT_EQ(ends.midEnd, 2u);
+
+    // An effect over one piece replaces its file, times kept.
+    CTimeline faded(&before);
+    faded.AppendRun(before, 0, 10, 0);
+    faded.Append(audio(45 * kSecond, 50 * kSecond, name(725)));
+    faded.AppendRun(before, 11, 710, 0);
+    ends = faded.SharedAudioEnds(before);
+    EXPECT_EQ(ends.head, 9u);
+    EXPECT_EQ(ends.tail, 710u);
+    EXPECT_EQ(ends.shift, 0);
+    EXPECT_EQ(ends.midEnd - ends.midFirst, 1u);
+
+    // Versions of different lines share nothing, even with equal records.
+    const CTimeline other = loaded(720);
+    ends = other.SharedAudioEnds(before);
+    EXPECT_EQ(ends.head + ends.tail, 0u);
+    EXPECT_EQ(ends.midFirst, 0u);
+    EXPECT_EQ(ends.midEnd, 721u);
+}
+
+// Versions made by random splices (and compactions) of each other, each
+// compared with an earlier one: the shared ends are what a plain comparison
+// of their audio segments finds.
+TEST(Timeline, SharedEndsAgreeWithAPlainComparisonOverRandomSplices)
+{
+    std::mt19937 random(14);
+    std::vector<std::unique_ptr<CTimeline>> versions;
+    versions.push_back(std::make_unique<CTimeline>(loaded(50)));
+    int next = 1000;
+    for (int round = 0; round < 300; ++round) {
+        const CTimeline& from = *versions[random() % versions.size()];
+        auto made = std::make_unique<CTimeline>(&from);
+        const uint32_t count = from.GetCount();
+        const uint32_t keep = random() % (count + 1);
+        const uint32_t resume = keep + random() % (count - keep + 1);
+        made->AppendRun(from, 0, keep, 0);
+        int64_t at = keep > 0 ? from.Lookup(keep - 1)->end : 0;
+        for (int n = random() % 3; n > 0; --n, at += kSecond)
+            made->Append(audio(at, at + kSecond, name(next++)));
+        if (resume < count)
+            made->AppendRun(from, resume, count - resume, at - from.Lookup(resume)->start);
+        if (random() % 8 == 0)
+            made->Compact();
+        versions.push_back(std::move(made));
+    }
+    auto audioOf = [](const CTimeline& t) {
+        std::vector<TrackSegment> out;
+        for (const TrackSegment& s : t)
+            if (!(s.state & vorlain::kHeaderSegment))
+                out.push_back(s);
+        return out;
+    };
+    auto equal = [](const TrackSegment& a, const TrackSegment& b, int64_t shift) {
+        return a.start == b.start + shift && a.end == b.end + shift && std::strcmp(a.path, b.path) == 0;
+    };
+    for (size_t i = 1; i < versions.size(); ++i) {
+        const CTimeline& later = *versions[i];
+        const CTimeline& earlier = *versions[random() % i];
+        const CTimeline::SharedEnds ends = later.SharedAudioEnds(earlier);
+        const std::vector<TrackSegment> a = audioOf(later), b = audioOf(earlier);
+        uint32_t head = 0;
+        while (head < a.size() && head < b.size() && equal(a[head], b[head], 0))
+            ++head;
+        uint32_t tail = 0;
+        const int64_t shift = a.empty() || b.empty() ? 0 : a.back().end - b.back().end;
+        while (head + tail < a.size() && head + tail < b.size() &&
+               equal(a[a.size() - 1 - tail], b[b.size() - 1 - tail], shift))
+            ++tail;
+        ASSERT_EQ(ends.head, head) << "version " << i;
+        ASSERT_EQ(ends.tail, tail) << "version " << i;
+        if (tail > 0) {
+            ASSERT_EQ(ends.shift, shift) << "version " << i;
+        }
+        uint32_t mid = 0;
+        for (uint32_t k = ends.midFirst; k < ends.midEnd; ++k)
+            mid += !(later.Lookup(k)->state & vorlain::kHeaderSegment);
+        ASSERT_EQ(mid, a.size() - head - tail) << "version " << i;
+    }
 }
 
 class TimelineEdits : public KernelTest {};

@@ -109,6 +109,7 @@ struct Entry {
     int64_t end;
     uint32_t state;
     uint32_t path;
+    bool operator==(const Entry&) const = default;
 };
 
 /** Entries [first, first + count) of a shared chunk, times moved by shift. */
@@ -222,6 +223,70 @@ public:
         return 0;
     }
 
+    /** What a version shares with an earlier one of its line, in audio
+     *  segments (headers skipped): its first `head` are base's first, and its
+     *  last `tail` are base's last with times moved by `shift`. The segments
+     *  between are indexes [midFirst, midEnd) of this version (headers among
+     *  them included). Versions of different lines share nothing. */
+    struct SharedEnds {
+        uint32_t head = 0;
+        uint32_t tail = 0;
+        int64_t shift = 0;
+        uint32_t midFirst = 0;
+        uint32_t midEnd = 0;
+    };
+    SharedEnds SharedAudioEnds(const CTimeline& base) const
+    {
+        SharedEnds ends;
+        ends.midEnd = m_count;
+        if (base.m_paths != m_paths || m_count == 0 || base.m_count == 0)
+            return ends;
+        // Forward: equal audio segments from the start.
+        Walker wa{*this}, wb{base};
+        uint32_t a = 0, b = 0;
+        for (;;) {
+            a = wa.NextAudio(a);
+            b = wb.NextAudio(b);
+            if (a >= m_count || b >= base.m_count || !(wa.At(a) == wb.At(b)))
+                break;
+            // Runs both share start here: their entries are the same ones.
+            const uint32_t run = std::min(wa.RunAfter(a, wb, b, 0), m_count - a);
+            ends.head += wa.AudioIn(a, a + run);
+            a += run;
+            b += run;
+        }
+        ends.midFirst = std::min(a, m_count);
+        const uint32_t stopA = ends.midFirst, stopB = std::min(b, base.m_count);
+        // Backward: equal audio segments from the end, all moved by one amount.
+        uint32_t ra = m_count, rb = base.m_count; // one past the entry looked at
+        bool first = true;
+        for (;;) {
+            ra = wa.PrevAudio(ra, stopA);
+            rb = wb.PrevAudio(rb, stopB);
+            if (ra == kNone || rb == kNone)
+                break;
+            vorlain::detail::Entry ea = wa.At(ra);
+            const vorlain::detail::Entry eb = wb.At(rb);
+            if (first) {
+                ends.shift = ea.end - eb.end;
+                first = false;
+            }
+            ea.start -= ends.shift;
+            ea.end -= ends.shift;
+            if (!(ea == eb))
+                break;
+            const uint32_t run = std::min({wa.RunBefore(ra, wb, rb, ends.shift), ra - stopA + 1,
+                                           rb - stopB + 1});
+            ends.tail += wa.AudioIn(ra + 1 - run, ra + 1);
+            ends.midEnd = wa.NextAudio(ra + 1 - run);
+            ra = ra + 1 - run; // one past the next entry to look at
+            rb = rb + 1 - run;
+        }
+        if (ends.tail == 0)
+            ends.shift = 0;
+        return ends;
+    }
+
     /** Walks the segments in index order, each handed out as a record. */
     class const_iterator {
     public:
@@ -333,6 +398,91 @@ public:
     CTimeline* m_next = nullptr;
 
 private:
+    static constexpr uint32_t kNone = UINT32_MAX;
+
+    /** Entries by index for a walk that moves a step at a time, in either
+     *  direction: the piece looked at last is where the next search starts. */
+    struct Walker {
+        const CTimeline& timeline;
+        size_t piece = 0;
+
+        /** The entry at index (< count) with its piece's shift applied. */
+        vorlain::detail::Entry At(uint32_t index)
+        {
+            const auto& starts = timeline.m_starts;
+            while (piece + 1 < starts.size() && starts[piece + 1] <= index)
+                ++piece;
+            while (starts[piece] > index)
+                --piece;
+            const vorlain::detail::Piece& p = timeline.m_pieces[piece];
+            vorlain::detail::Entry e = (*p.chunk)[p.first + index - starts[piece]];
+            e.start += p.shift;
+            e.end += p.shift;
+            return e;
+        }
+        /** How many entries from index on (at least 1) are the same entries
+         *  of the same chunk as other's from its index on, moved by shift
+         *  more: the rest of the shorter of the two pieces, or 1. */
+        uint32_t RunAfter(uint32_t index, Walker& other, uint32_t otherIndex, int64_t shift)
+        {
+            At(index);
+            other.At(otherIndex);
+            const vorlain::detail::Piece& p = timeline.m_pieces[piece];
+            const vorlain::detail::Piece& q = other.timeline.m_pieces[other.piece];
+            const uint32_t offset = index - timeline.m_starts[piece];
+            const uint32_t otherOffset = otherIndex - other.timeline.m_starts[other.piece];
+            if (p.chunk != q.chunk || p.shift != q.shift + shift || p.first + offset != q.first + otherOffset)
+                return 1;
+            return std::min(p.count - offset, q.count - otherOffset);
+        }
+        /** The same backwards: entries up to index (at least 1). */
+        uint32_t RunBefore(uint32_t index, Walker& other, uint32_t otherIndex, int64_t shift)
+        {
+            At(index);
+            other.At(otherIndex);
+            const vorlain::detail::Piece& p = timeline.m_pieces[piece];
+            const vorlain::detail::Piece& q = other.timeline.m_pieces[other.piece];
+            const uint32_t offset = index - timeline.m_starts[piece];
+            const uint32_t otherOffset = otherIndex - other.timeline.m_starts[other.piece];
+            if (p.chunk != q.chunk || p.shift != q.shift + shift || p.first + offset != q.first + otherOffset)
+                return 1;
+            return std::min(offset, otherOffset) + 1;
+        }
+        /** Audio segments among indexes [from, to). */
+        uint32_t AudioIn(uint32_t from, uint32_t to)
+        {
+            uint32_t audio = 0;
+            while (from < to) {
+                At(from);
+                const vorlain::detail::Piece& p = timeline.m_pieces[piece];
+                const uint32_t offset = from - timeline.m_starts[piece];
+                const uint32_t n = std::min(to - from, p.count - offset);
+                const vorlain::detail::Entry* e = p.chunk->data() + p.first + offset;
+                for (uint32_t k = 0; k < n; ++k)
+                    audio += (e[k].state & vorlain::kHeaderSegment) ? 0 : 1;
+                from += n;
+            }
+            return audio;
+        }
+        /** The first audio segment at or after index; the count when none. */
+        uint32_t NextAudio(uint32_t index)
+        {
+            while (index < timeline.m_count && (At(index).state & vorlain::kHeaderSegment))
+                ++index;
+            return index;
+        }
+        /** The last audio segment before end and at or after stop; kNone when none. */
+        uint32_t PrevAudio(uint32_t end, uint32_t stop)
+        {
+            while (end > stop) {
+                --end;
+                if (!(At(end).state & vorlain::kHeaderSegment))
+                    return end;
+            }
+            return kNone;
+        }
+    };
+
     size_t PieceOf(uint32_t index) const
     {
         return static_cast<size_t>(std::upper_bound(m_starts.begin(), m_starts.end(), index) -
