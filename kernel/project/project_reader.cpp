@@ -321,7 +321,7 @@ bool CProjectReader::Open(const std::string& path)
 
     pugi::xml_document doc;
     // Line ends stay as written: a name or a tag keeps its carriage returns.
-    if (!doc.load_file(absolute.c_str(), pugi::parse_default & ~pugi::parse_eol))
+    if (!LoadRecoveryDocument(absolute.string(), doc, pugi::parse_default & ~pugi::parse_eol))
         return fail(kLoad);
     const pugi::xml_node root = doc.document_element();
     if (!root)

@@ -4,17 +4,21 @@
 // could lose or litter files.
 #include "kernel_fixture.h"
 
+#include "session/edit_transaction.h"
 #include "session/recovery_journal.h"
 
 #include <pugixml.hpp>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <thread>
@@ -55,7 +59,7 @@ TEST_F(Recovery, EveryCommitWritesTheDocumentOfThePresentTracks)
     ASSERT_EQ(Kestrum_DeleteTrack(m_session, 2), 1);
     const std::string document = m_session->m_tempFolder + "/" + kRecoveryName;
     pugi::xml_document doc;
-    ASSERT_TRUE(doc.load_file(document.c_str()));
+    ASSERT_TRUE(LoadRecoveryDocument(document, doc));
     const pugi::xml_node root = doc.document_element();
     EXPECT_STREQ(root.name(), "AudioProject");
     EXPECT_EQ(std::string(root.child_value("TmpPath")), m_session->m_tempFolder);
@@ -74,7 +78,7 @@ TEST_F(Recovery, EveryCommitWritesTheDocumentOfThePresentTracks)
     EXPECT_EQ(tracks, 1);
     // Undo is a change too.
     ASSERT_EQ(Kestrum_GoBack(m_session), 1); // the track comes back
-    ASSERT_TRUE(doc.load_file(document.c_str()));
+    ASSERT_TRUE(LoadRecoveryDocument(document, doc));
     tracks = 0;
     for (const pugi::xml_node& track : doc.document_element().children("Track")) {
         (void)track;
@@ -246,4 +250,227 @@ TEST_F(Recovery, SaveKilledAtAnyPointLeavesAProjectThatOpens)
         Kestrum_Close(s);
     }
     EXPECT_GT(changed, 0) << "no save ever finished: the kills came too early";
+}
+
+// ---- the log of changes --------------------------------------------------------
+
+namespace {
+
+std::string segmentsText(const CTimeline* timeline)
+{
+    std::string text;
+    if (timeline)
+        for (const TrackSegment& s : *timeline)
+            if (!(s.state & vorlain::kHeaderSegment))
+                text += "[" + std::to_string(s.start) + "," + std::to_string(s.end) + ")" +
+                        FileNamePart(s.path);
+    return text;
+}
+
+// The present tracks as a recovery would open them, one line each.
+std::vector<std::string> expectedTracks(const CEditSession* session)
+{
+    std::vector<std::string> lines;
+    for (const auto& t : session->m_tracks) {
+        if (!t->m_present)
+            continue;
+        const std::string folder = t->m_trackFolder.empty() ? "" : FileNamePart(t->m_trackFolder);
+        lines.push_back(folder + "|" + t->m_name + "|" + t->m_tag.title + "|" +
+                        std::to_string(t->Timeline() ? t->Timeline()->EndTime() : 0) + "|" +
+                        segmentsText(t->Timeline()));
+    }
+    return lines;
+}
+
+// The tracks the recovery document and its log name, in the same form.
+std::vector<std::string> recoveredTracks(const std::string& document)
+{
+    pugi::xml_document doc;
+    if (!LoadRecoveryDocument(document, doc))
+        return {"unreadable"};
+    std::vector<std::string> lines;
+    for (const pugi::xml_node& track : doc.document_element().children("Track")) {
+        std::string line = std::string(track.child_value("Folder")) + "|" +
+                           track.child("BaseInfo").child_value("Name") + "|" +
+                           track.child("TAG").child_value("Title") + "|" +
+                           track.child("BaseInfo").child_value("Time") + "|";
+        for (const pugi::xml_node& s : track.child("TimeLine").children("Segment"))
+            line += std::string("[") + s.child_value("TimeFrom") + "," + s.child_value("TimeTo") +
+                    ")" + s.child_value("Path");
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+int64_t sizeOf(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_size : -1;
+}
+
+TagInfo titled(const std::string& title)
+{
+    TagInfo tag{};
+    std::snprintf(tag.title, sizeof tag.title, "%s", title.c_str());
+    return tag;
+}
+
+} // namespace
+
+class RecoveryLog : public KernelTest {
+protected:
+    std::string document() const { return m_session->m_tempFolder + "/" + kRecoveryName; }
+    std::string log() const { return m_session->m_tempFolder + "/" + kRecoveryLogName; }
+};
+
+// Every kind of change, many times over, read back after each: the document
+// and its log always open as the session stands, also across rewrites of
+// the document.
+TEST_F(RecoveryLog, AfterEveryChangeTheDocumentAndLogReadAsTheSessionStands)
+{
+    ASSERT_NE(loadRamp(44100 * 30), nullptr);
+    ASSERT_NE(loadTrack(Sine(44100 * 8, 44100, 1, 330.0), 44100, 1, "mono.wav"), nullptr);
+    ASSERT_EQ(Kestrum_Copy(m_session, 1, kSecond, 2 * kSecond), 1);
+    std::mt19937 random(2026);
+    int rewrites = 0;
+    int64_t lastLog = 0;
+    for (int step = 0; step < 240; ++step) {
+        const uint32_t trackId = 1 + random() % m_session->TrackCount();
+        CTrack* track = m_session->FindTrack(trackId);
+        const int64_t length = track->m_present ? track->CurrentLength() : 0;
+        const int64_t at = length > 0 ? int64_t(random() % uint64_t(length)) : 0;
+        const int64_t to = std::min(length, at + 1 + int64_t(random() % (3 * kSecond)));
+        std::string what;
+        switch (random() % 12) {
+        case 0: what = "cut"; Kestrum_Cut(m_session, trackId, at, to); break;
+        case 1: what = "delete"; Kestrum_Delete(m_session, trackId, at, to); break;
+        case 2: what = "paste"; Kestrum_Paste(m_session, trackId, at); break;
+        case 3: what = "silence"; Kestrum_AddSlience(m_session, trackId, at, 700'000); break;
+        case 4: what = "fade"; Kestrum_FadeIn(m_session, trackId, at, to, 0); break;
+        case 5:
+        case 6: what = "undo"; Kestrum_GoBack(m_session); break;
+        case 7: what = "redo"; Kestrum_GoNext(m_session); break;
+        case 8:
+            what = "tags";
+            Kestrum_SetTrackTagInfo(m_session, trackId, titled("step " + std::to_string(step)));
+            break;
+        case 9: what = "copy to new"; Kestrum_CopyToNew(m_session, trackId, at, to); break;
+        case 10:
+            what = "delete track";
+            if (m_session->TrackCount() > 2)
+                Kestrum_DeleteTrack(m_session, trackId);
+            break;
+        case 11:
+            // Long titles fill the log quickly: the document is written
+            // whole again now and then.
+            what = "long titles";
+            for (int i = 0; i < 60; ++i)
+                Kestrum_SetTrackTagInfo(m_session, 1, titled(std::string(500, char('a' + i % 26))));
+            break;
+        }
+        const int64_t now = sizeOf(log());
+        rewrites += now < lastLog;
+        lastLog = now;
+        ASSERT_EQ(recoveredTracks(document()), expectedTracks(m_session))
+            << "step " << step << ": " << what;
+    }
+    EXPECT_GT(rewrites, 0) << "the document was never written whole again";
+}
+
+// An undo or a redo appends a version number; an edit the segments it
+// made. Neither writes the segments it keeps, however many there are.
+TEST_F(RecoveryLog, UndoRedoAndEditsAppendWhatTheyChangeNotWhatTheTrackHolds)
+{
+    // A 10-hour track's timeline: 7,200 pieces named, not written (edits on
+    // piece boundaries only move them).
+    CTrack* track = Kestrum_AddTrack(m_session, nullptr);
+    ASSERT_NE(track, nullptr);
+    ASSERT_TRUE(track->MakeTrackFolder());
+    auto timeline = std::make_unique<CTimeline>();
+    timeline->Append(MakeSegment(vorlain::kHeaderSegment, 0, 0, (track->m_trackFolder + "/h").c_str()));
+    const int64_t piece = 5 * kSecond;
+    for (int64_t n = 0; n < 7200; ++n)
+        timeline->Append(MakeSegment(vorlain::kAudioSegment, n * piece, (n + 1) * piece,
+                                     (track->m_trackFolder + "/" + std::to_string(n) + ".dat").c_str()));
+    track->m_sampleRate = 44100;
+    track->m_channels = 2;
+    track->m_bytesPerSample = 2;
+    {
+        CEditTransaction txn(*m_session);
+        ASSERT_TRUE(track->Commit(std::move(timeline), "Loading"));
+        txn.Finish(1);
+    }
+    // Its segments went into the log once, whole.
+    const int64_t document0 = sizeOf(document()), log0 = sizeOf(log());
+    ASSERT_GT(log0, 7200 * 20);
+    ASSERT_EQ(recoveredTracks(document()), expectedTracks(m_session));
+
+    ASSERT_EQ(Kestrum_Delete(m_session, 1, 3600 * piece, 3601 * piece), 1);
+    const int64_t log1 = sizeOf(log());
+    EXPECT_LT(log1 - log0, 200) << "the delete appended " << log1 - log0 << " bytes";
+    const std::vector<std::string> afterDelete = expectedTracks(m_session);
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_EQ(Kestrum_GoBack(m_session), 1);
+        ASSERT_EQ(Kestrum_GoNext(m_session), 1);
+    }
+    const int64_t log2 = sizeOf(log());
+    EXPECT_LT(log2 - log1, 40 * 16) << "40 steps appended " << log2 - log1 << " bytes";
+    EXPECT_EQ(sizeOf(document()), document0) << "the document was not written again";
+    EXPECT_EQ(recoveredTracks(document()), afterDelete);
+    ASSERT_EQ(Kestrum_GoBack(m_session), 1);
+    EXPECT_EQ(recoveredTracks(document()), expectedTracks(m_session));
+    EXPECT_NE(recoveredTracks(document()), afterDelete);
+}
+
+// A crash in the middle of appending leaves the log cut anywhere: what
+// opens is the state before the change or, when all of it is there, after.
+TEST_F(RecoveryLog, ALogCutAnywhereOpensAsBeforeOrAfterTheLastChange)
+{
+    ASSERT_NE(loadRamp(44100 * 20), nullptr);
+    ASSERT_EQ(Kestrum_Cut(m_session, 1, 2 * kSecond, 3 * kSecond), 1);
+    ASSERT_EQ(Kestrum_SetTrackTagInfo(m_session, 1, titled("before")), 1);
+    const std::vector<std::string> before = expectedTracks(m_session);
+    const std::vector<uint8_t> logBefore = ReadBytes(log());
+    ASSERT_FALSE(logBefore.empty());
+    // The last change: an edit, a new title and a new track at once is not
+    // one call; a paste that makes a track's new version and segments is.
+    ASSERT_EQ(Kestrum_Paste(m_session, 1, 7 * kSecond + 123), 1);
+    const std::vector<std::string> after = expectedTracks(m_session);
+    ASSERT_NE(before, after);
+    const std::vector<uint8_t> logAfter = ReadBytes(log());
+    ASSERT_GT(logAfter.size(), logBefore.size());
+    ASSERT_TRUE(std::equal(logBefore.begin(), logBefore.end(), logAfter.begin())) << "appended";
+    for (size_t cut = logBefore.size(); cut <= logAfter.size(); ++cut) {
+        ASSERT_TRUE(WriteBytes(log(), std::vector<uint8_t>(logAfter.begin(), logAfter.begin() + cut)));
+        // The change counts once its end mark is there.
+        EXPECT_EQ(recoveredTracks(document()), cut + 1 >= logAfter.size() ? after : before)
+            << "log cut at " << cut << " of " << logAfter.size();
+    }
+    // Garbage after the last whole change is not read either.
+    std::vector<uint8_t> damaged = logAfter;
+    for (const char c : std::string("V 0 99 1 5 5 0 2\n 0 1 3:x.d"))
+        damaged.push_back(static_cast<uint8_t>(c));
+    ASSERT_TRUE(WriteBytes(log(), damaged));
+    EXPECT_EQ(recoveredTracks(document()), after);
+}
+
+// A log left from before the document was last written (the process died
+// between writing the document and removing the log) is never applied.
+TEST_F(RecoveryLog, ALogOfAnEarlierDocumentIsNotApplied)
+{
+    ASSERT_NE(loadRamp(44100 * 20), nullptr);
+    ASSERT_EQ(Kestrum_Cut(m_session, 1, 2 * kSecond, 3 * kSecond), 1);
+    ASSERT_EQ(Kestrum_Delete(m_session, 1, 0, kSecond), 1);
+    const std::vector<uint8_t> oldLog = ReadBytes(log());
+    ASSERT_FALSE(oldLog.empty());
+    // Enough long titles to have the document written whole again.
+    int64_t size = sizeOf(log());
+    for (int i = 0; i < 2000 && sizeOf(log()) >= size; ++i) {
+        size = sizeOf(log());
+        ASSERT_EQ(Kestrum_SetTrackTagInfo(m_session, 1, titled(std::string(500, char('a' + i % 26)))), 1);
+    }
+    ASSERT_LT(sizeOf(log()), size) << "the document was never written whole again";
+    const std::vector<std::string> now = expectedTracks(m_session);
+    ASSERT_TRUE(WriteBytes(log(), oldLog));
+    EXPECT_EQ(recoveredTracks(document()), now);
 }

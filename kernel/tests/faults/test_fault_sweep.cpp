@@ -57,7 +57,7 @@ uint64_t hashFile(const std::string& path)
     return h;
 }
 
-// Every file and folder below root, the recovery document aside.
+// Every file and folder below root, the recovery document and its log aside.
 std::map<std::string, FileState> files(const std::string& root)
 {
     std::map<std::string, FileState> out;
@@ -65,7 +65,7 @@ std::map<std::string, FileState> files(const std::string& root)
     for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
          it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
         const std::string path = it->path().string();
-        if (it->path().filename() == kRecoveryName)
+        if (it->path().filename() == kRecoveryName || it->path().filename() == kRecoveryLogName)
             continue;
         struct stat st {};
         if (::lstat(path.c_str(), &st) != 0)
@@ -157,7 +157,7 @@ protected:
     void expectDocumentMatches(const std::string& where)
     {
         pugi::xml_document doc;
-        ASSERT_TRUE(doc.load_file(m_document.c_str())) << where;
+        ASSERT_TRUE(LoadRecoveryDocument(m_document, doc)) << where;
         std::vector<std::string> written, expected;
         for (const pugi::xml_node& track : doc.document_element().children("Track")) {
             std::string line = std::string(track.child_value("Folder")) + ":";
@@ -291,16 +291,27 @@ TEST_F(FaultSweep, RangeEditsAndHistory)
     sweep("trim", [&] { return Kestrum_Trim(m_session, 1, 100'000, 5'300'000) == 1; });
     sweep("copy to new",
           [&] { return Kestrum_CopyToNew(m_session, 1, 200'000, 1'200'000) != nullptr; });
-    sweep("delete track", [&] { return Kestrum_DeleteTrack(m_session, 3) == 1; });
+    // Each of these records only what it changes: every call must change
+    // something the recovery records.
+    sweep("delete track", [&] { return Kestrum_DeleteTrack(m_session, 2) == 1; });
+    for (int i = 0; i < 12; ++i)
+        ASSERT_EQ(Kestrum_Delete(m_session, 1, 100'000 * i, 100'000 * i + 50'000), 1);
     sweep(
         "undo", [&] { return Kestrum_GoBack(m_session) == 1; }, false);
+    for (int i = 0; i < 4; ++i)
+        ASSERT_EQ(Kestrum_GoBack(m_session), 1); // steps left to redo
     sweep(
         "redo", [&] { return Kestrum_GoNext(m_session) == 1; }, false);
     sweep("blank track", [&] { return Kestrum_AddTrack(m_session, nullptr) != nullptr; });
-    TagInfo tag{};
-    std::strcpy(tag.title, "Faulty");
+    int round = 0;
     sweep(
-        "tags", [&] { return Kestrum_SetTrackTagInfo(m_session, 1, tag) == 1; }, false);
+        "tags",
+        [&] {
+            TagInfo tag{};
+            std::snprintf(tag.title, sizeof tag.title, "Faulty %d", ++round);
+            return Kestrum_SetTrackTagInfo(m_session, 1, tag) == 1;
+        },
+        false);
 }
 
 TEST_F(FaultSweep, EffectsAndInsertion)
