@@ -13,21 +13,11 @@ CLabelEx::CLabelEx(const QString& text, QWidget* parent) : QLabel(text, parent)
     setTextFormat(Qt::PlainText);
 }
 
-void CLabelEx::mousePressEvent(QMouseEvent* event)
-{
-    m_pressed = event->button() == Qt::LeftButton;
-    event->accept();
-}
+void CLabelEx::mousePressEvent(QMouseEvent* event) { m_click.Press(event); }
 
 void CLabelEx::mouseReleaseEvent(QMouseEvent* event)
 {
-    // Qt grabs the mouse between press and release, so a release outside
-    // the label still arrives here and is not a click.
-    const bool click = m_pressed && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
-    m_pressed = false;
-    event->accept();
-    if (click)
+    if (m_click.Release(*this, event))
         emit clicked();
 }
 

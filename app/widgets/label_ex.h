@@ -2,6 +2,8 @@
 // cursor and reports clicks. What a click opens is the caller's business.
 #pragma once
 
+#include "widgets/click_tracker.h"
+
 #include <QLabel>
 
 namespace app {
@@ -21,7 +23,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    bool m_pressed = false;
+    CClickTracker m_click;
 };
 
 } // namespace app

@@ -73,19 +73,11 @@ void CTransparentStatic::leaveEvent(QEvent* event)
     QLabel::leaveEvent(event);
 }
 
-void CTransparentStatic::mousePressEvent(QMouseEvent* event)
-{
-    m_pressed = event->button() == Qt::LeftButton;
-    event->accept();
-}
+void CTransparentStatic::mousePressEvent(QMouseEvent* event) { m_click.Press(event); }
 
 void CTransparentStatic::mouseReleaseEvent(QMouseEvent* event)
 {
-    const bool click = m_pressed && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
-    m_pressed = false;
-    event->accept();
-    if (click)
+    if (m_click.Release(*this, event))
         emit clicked();
 }
 

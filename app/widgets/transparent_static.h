@@ -3,6 +3,8 @@
 // links of the main window need.
 #pragma once
 
+#include "widgets/click_tracker.h"
+
 #include <QLabel>
 
 class QTimer;
@@ -41,7 +43,7 @@ private:
     QTimer* m_watch = nullptr; // ends the highlight should a leave be missed
     bool m_highlight = false;
     bool m_hovered = false;
-    bool m_pressed = false;
+    CClickTracker m_click;
 };
 
 } // namespace app
