@@ -112,7 +112,8 @@ std::unique_ptr<CTrack> ImportDetached(CEditSession& session, const std::string&
     track->TakeDataFileNumber();
     auto timeline = std::make_unique<CTimeline>();
     timeline->Append(MakeSegment(vorlain::kHeaderSegment, 0, 0, headerPath.c_str()));
-    CPieceWriter pieces(*track, *timeline);
+    // The decoder fills a piece while the one before is written.
+    CPieceWriter pieces(*track, *timeline, 0, true);
     SampleTarget target{&pieces, 2 * size_t(track->m_channels)};
     if (!AV_SetOutputSink(handle, &takeSamples, &target))
         return failWith(kOutputRefused);
@@ -125,7 +126,7 @@ std::unique_ptr<CTrack> ImportDetached(CEditSession& session, const std::string&
     if (!job.Start())
         return failWith(kNoThread);
 
-    // One pass: decoding and cutting into data files are the same work.
+    // One pass: the data files are written as the input is decoded.
     const bool finished = job.Wait(
         [&](int p) {
             session.m_progress = static_cast<uint32_t>(std::min(p, 99));

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 
 namespace kernel {
 
@@ -75,13 +76,63 @@ bool WriteDataFile(const std::string& path, const uint8_t* buffer, size_t length
     return ok;
 }
 
-CPieceWriter::CPieceWriter(CTrack& track, CTimeline& timeline, int64_t start)
+CPieceWriter::CPieceWriter(CTrack& track, CTimeline& timeline, int64_t start, bool background)
     : m_track(track), m_timeline(timeline),
       m_pieceBytes((track.m_pieceLength / 1'000'000) * int64_t(track.m_bytesPerSample) *
                    track.m_channels * track.m_sampleRate),
       m_end(start), m_summary(track.m_channels)
 {
     m_piece.resize(static_cast<size_t>(std::max<int64_t>(m_pieceBytes, 4)));
+    if (!background)
+        return;
+    try {
+        m_spare.resize(m_piece.size());
+        m_writer = std::thread([this] { runWriter(); });
+    } catch (const std::exception&) {
+        m_spare.clear(); // no thread: every piece is written in place
+    }
+}
+
+CPieceWriter::~CPieceWriter()
+{
+    if (!m_writer.joinable())
+        return;
+    {
+        std::lock_guard guard(m_lock);
+        m_quit = true;
+    }
+    m_wake.notify_one();
+    m_writer.join();
+}
+
+void CPieceWriter::runWriter()
+{
+    std::unique_lock lock(m_lock);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_busy || m_quit; });
+        if (!m_busy)
+            return;
+        lock.unlock();
+        const bool ok = writePiece(m_spare.data(), m_spareSize, m_sparePath);
+        lock.lock();
+        m_writeOk = ok;
+        m_writeError = m_error;
+        m_busy = false;
+        m_done.notify_one();
+    }
+}
+
+bool CPieceWriter::waitForWriter()
+{
+    if (!m_writer.joinable())
+        return !m_failed;
+    std::unique_lock lock(m_lock);
+    m_done.wait(lock, [this] { return !m_busy; });
+    if (!m_writeOk && !m_failed) {
+        m_failed = true;
+        m_error = m_writeError;
+    }
+    return !m_failed;
 }
 
 bool CPieceWriter::Feed(const uint8_t* bytes, size_t count)
@@ -103,38 +154,63 @@ bool CPieceWriter::Finish()
 {
     if (!m_failed && m_fill > 0)
         flush();
-    return !m_failed;
+    return waitForWriter();
 }
 
 bool CPieceWriter::flush()
 {
     const std::string path = m_track.NextDataFilePath();
     if (path.empty()) {
+        waitForWriter();
         m_failed = true;
         m_error = 0;
         return false;
     }
-    if (!WriteDataFile(path, m_piece.data(), m_fill)) {
-        m_failed = true;
+    if (!m_writer.joinable()) {
+        if (!writePiece(m_piece.data(), m_fill, path)) {
+            m_failed = true;
+            return false;
+        }
+        m_track.TakeDataFileNumber();
+        m_fill = 0;
+        return true;
+    }
+    // The number is taken now, in order; a piece that fails removes its file.
+    m_track.TakeDataFileNumber();
+    if (!waitForWriter())
+        return false;
+    {
+        std::lock_guard guard(m_lock);
+        m_piece.swap(m_spare);
+        m_spareSize = m_fill;
+        m_sparePath = path;
+        m_busy = true;
+    }
+    m_wake.notify_one();
+    m_fill = 0;
+    return true;
+}
+
+bool CPieceWriter::writePiece(const uint8_t* data, size_t size, const std::string& path)
+{
+    if (!WriteDataFile(path, data, size)) {
         m_error = errno;
         return false;
     }
-    m_track.TakeDataFileNumber();
-    if (allZero(m_piece.data(), m_fill))
-        m_summary.FeedSilence(m_fill);
+    if (allZero(data, size))
+        m_summary.FeedSilence(size);
     else
-        m_summary.Feed(m_piece.data(), m_fill);
+        m_summary.Feed(data, size);
     m_summary.Finish(path);
     const int64_t start = m_end;
     // A whole piece spans the piece length exactly; a short last piece the
     // time its bytes make, truncated (it may hold a frame more than that).
     const int64_t end =
-        static_cast<int64_t>(m_fill) == m_pieceBytes
+        static_cast<int64_t>(size) == m_pieceBytes
             ? start + m_track.m_pieceLength
-            : start + static_cast<int64_t>(m_fill) * m_track.m_pieceLength / m_pieceBytes;
+            : start + static_cast<int64_t>(size) * m_track.m_pieceLength / m_pieceBytes;
     m_timeline.Append(MakeSegment(vorlain::kAudioSegment, start, end, path.c_str()));
     m_end = end;
-    m_fill = 0;
     return true;
 }
 

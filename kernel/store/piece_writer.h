@@ -6,9 +6,12 @@
 
 #include "store/peak_summary_writer.h"
 
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 class CTimeline;
@@ -20,13 +23,20 @@ class CPieceWriter {
 public:
     /** Writes into the track's folder with the track's next data file numbers,
      *  in the track's format (channels, rate and bytes per sample must be
-     *  set), appending segments to timeline from time start on. */
-    CPieceWriter(CTrack& track, CTimeline& timeline, int64_t start = 0);
+     *  set), appending segments to timeline from time start on. In the
+     *  background, a thread of its own writes each piece while the next one
+     *  fills (a decoder then never waits for the disk); the timeline and
+     *  End() are the writer's until Finish(). */
+    CPieceWriter(CTrack& track, CTimeline& timeline, int64_t start = 0, bool background = false);
+    ~CPieceWriter();
+    CPieceWriter(const CPieceWriter&) = delete;
+    CPieceWriter& operator=(const CPieceWriter&) = delete;
 
     /** Bytes of the stream, split anywhere. false once a data file could not
      *  be written (errno tells why); nothing more is written then. */
     bool Feed(const uint8_t* bytes, size_t count);
-    /** Writes what is left as a last, shorter piece. */
+    /** Writes what is left as a last, shorter piece, and waits until every
+     *  piece is written. */
     bool Finish();
 
     /** Bytes of audio taken so far. */
@@ -41,6 +51,11 @@ public:
 
 private:
     bool flush();
+    /** Writes a piece, its summary and its segment; false with m_error set. */
+    bool writePiece(const uint8_t* data, size_t size, const std::string& path);
+    /** Waits for the piece in the background; false when it failed. */
+    bool waitForWriter();
+    void runWriter();
 
     CTrack& m_track;
     CTimeline& m_timeline;
@@ -52,6 +67,19 @@ private:
     bool m_failed = false;
     int m_error = 0;
     CPeakSummaryWriter m_summary;
+
+    // The background writer: one piece in flight, in m_spare.
+    std::thread m_writer;
+    std::mutex m_lock;
+    std::condition_variable m_wake;
+    std::condition_variable m_done;
+    std::vector<uint8_t> m_spare;
+    size_t m_spareSize = 0;
+    std::string m_sparePath;
+    bool m_busy = false;     // a piece waits for or is in the writer
+    bool m_quit = false;
+    bool m_writeOk = true;   // the writer's result, read under the lock
+    int m_writeError = 0;
 };
 
 /** Writes length bytes as a new data file. A buffer of nothing but zeros
