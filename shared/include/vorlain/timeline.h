@@ -250,7 +250,7 @@ public:
             if (a >= m_count || b >= base.m_count || !(wa.At(a) == wb.At(b)))
                 break;
             // Runs both share start here: their entries are the same ones.
-            const uint32_t run = std::min(wa.RunAfter(a, wb, b, 0), m_count - a);
+            const uint32_t run = std::min(wa.SharedRun(a, wb, b, 0, true), m_count - a);
             ends.head += wa.AudioIn(a, a + run);
             a += run;
             b += run;
@@ -275,7 +275,7 @@ public:
             ea.end -= ends.shift;
             if (!(ea == eb))
                 break;
-            const uint32_t run = std::min({wa.RunBefore(ra, wb, rb, ends.shift), ra - stopA + 1,
+            const uint32_t run = std::min({wa.SharedRun(ra, wb, rb, ends.shift, false), ra - stopA + 1,
                                            rb - stopB + 1});
             ends.tail += wa.AudioIn(ra + 1 - run, ra + 1);
             ends.midEnd = wa.NextAudio(ra + 1 - run);
@@ -420,10 +420,12 @@ private:
             e.end += p.shift;
             return e;
         }
-        /** How many entries from index on (at least 1) are the same entries
-         *  of the same chunk as other's from its index on, moved by shift
-         *  more: the rest of the shorter of the two pieces, or 1. */
-        uint32_t RunAfter(uint32_t index, Walker& other, uint32_t otherIndex, int64_t shift)
+        /** How many entries from index on (forward) or up to index (not
+         *  forward), at least 1, are the same entries of the same chunk as
+         *  other's at otherIndex, moved by shift more: the rest of the shorter
+         *  of the two pieces in that direction, or 1. */
+        uint32_t SharedRun(uint32_t index, Walker& other, uint32_t otherIndex, int64_t shift,
+                           bool forward)
         {
             At(index);
             other.At(otherIndex);
@@ -431,22 +433,11 @@ private:
             const vorlain::detail::Piece& q = other.timeline.m_pieces[other.piece];
             const uint32_t offset = index - timeline.m_starts[piece];
             const uint32_t otherOffset = otherIndex - other.timeline.m_starts[other.piece];
-            if (p.chunk != q.chunk || p.shift != q.shift + shift || p.first + offset != q.first + otherOffset)
+            if (p.chunk != q.chunk || p.shift != q.shift + shift ||
+                p.first + offset != q.first + otherOffset)
                 return 1;
-            return std::min(p.count - offset, q.count - otherOffset);
-        }
-        /** The same backwards: entries up to index (at least 1). */
-        uint32_t RunBefore(uint32_t index, Walker& other, uint32_t otherIndex, int64_t shift)
-        {
-            At(index);
-            other.At(otherIndex);
-            const vorlain::detail::Piece& p = timeline.m_pieces[piece];
-            const vorlain::detail::Piece& q = other.timeline.m_pieces[other.piece];
-            const uint32_t offset = index - timeline.m_starts[piece];
-            const uint32_t otherOffset = otherIndex - other.timeline.m_starts[other.piece];
-            if (p.chunk != q.chunk || p.shift != q.shift + shift || p.first + offset != q.first + otherOffset)
-                return 1;
-            return std::min(offset, otherOffset) + 1;
+            return forward ? std::min(p.count - offset, q.count - otherOffset)
+                           : std::min(offset, otherOffset) + 1;
         }
         /** Audio segments among indexes [from, to). */
         uint32_t AudioIn(uint32_t from, uint32_t to)
