@@ -645,6 +645,13 @@ struct LogRecord {
 };
 
 constexpr uint32_t kMostPositions = 1'000'000;
+// Times and shifts stay far from overflow whatever a damaged file says; a
+// project names no time past 2^40 microseconds either.
+constexpr int64_t kMostTime = int64_t(1) << 40;
+
+constexpr size_t kMostVersions = size_t(1) << 21;
+
+bool validTime(int64_t time) { return time >= 0 && time <= kMostTime; }
 
 bool readRecord(LogReader& in, char kind, LogRecord& r)
 {
@@ -675,13 +682,14 @@ bool readRecord(LogReader& in, char kind, LogRecord& r)
         size_t count = 0;
         if (!in.Number(r.position) || !in.Number(r.version) || !in.Number(r.base) ||
             !in.Number(r.head) || !in.Number(r.tail) || !in.Number(r.shift) || !in.Number(count) ||
-            r.position >= kMostPositions || r.version == 0)
+            r.position >= kMostPositions || r.version == 0 || r.shift < -kMostTime ||
+            r.shift > kMostTime)
             return false;
         for (size_t k = 0; k < count; ++k) {
             int64_t from = 0, to = 0;
             std::string name;
-            if (!in.Number(from) || !in.Number(to) || !in.Text(name) ||
-                name.size() >= size_t(vorlain::kPathChars))
+            if (!in.Number(from) || !in.Number(to) || !in.Text(name) || !validTime(from) ||
+                !validTime(to) || name.size() >= size_t(vorlain::kPathChars))
                 return false;
             r.segments.push_back(MakeSegment(vorlain::kAudioSegment, from, to, name.c_str()));
         }
@@ -789,10 +797,13 @@ bool readDocument(const pugi::xml_node& root, RecoveredSession& session)
         track.version = node.attribute("v").as_ullong();
         if (track.version != 0) {
             auto timeline = std::make_shared<CTimeline>();
-            for (const pugi::xml_node& s : node.child(kTimeLine).children(kSegment))
-                timeline->Append(MakeSegment(vorlain::kAudioSegment,
-                                             s.child(kTimeFrom).text().as_llong(),
-                                             s.child(kTimeTo).text().as_llong(), s.child_value(kPath)));
+            for (const pugi::xml_node& s : node.child(kTimeLine).children(kSegment)) {
+                const int64_t from = s.child(kTimeFrom).text().as_llong();
+                const int64_t to = s.child(kTimeTo).text().as_llong();
+                if (!validTime(from) || !validTime(to))
+                    return false;
+                timeline->Append(MakeSegment(vorlain::kAudioSegment, from, to, s.child_value(kPath)));
+            }
             if (!session.versions.emplace(track.version, std::move(timeline)).second)
                 return false;
         }
@@ -840,6 +851,7 @@ bool LoadRecoveryDocument(const std::string& path, pugi::xml_document& doc, unsi
     if (!readDocument(root, session))
         return true;
     bool applied = false;
+    size_t versionsMade = 0;
     // Whole batches only: one cut short by a crash, or that cannot be
     // applied, ends the log.
     for (;;) {
@@ -855,7 +867,12 @@ bool LoadRecoveryDocument(const std::string& path, pugi::xml_document& doc, unsi
             if (!readRecord(in, kind, batch.back()))
                 break;
         }
-        if (!whole || !applyBatch(session, batch))
+        for (const LogRecord& r : batch)
+            versionsMade += r.kind == 'V';
+        // Far more versions than any session's log holds before the document
+        // is written again: a damaged file, whose shifts could add up past
+        // what a time can hold.
+        if (!whole || versionsMade > kMostVersions || !applyBatch(session, batch))
             break;
         applied = true;
     }

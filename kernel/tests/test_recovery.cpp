@@ -452,6 +452,18 @@ TEST_F(RecoveryLog, ALogCutAnywhereOpensAsBeforeOrAfterTheLastChange)
         damaged.push_back(static_cast<uint8_t>(c));
     ASSERT_TRUE(WriteBytes(log(), damaged));
     EXPECT_EQ(recoveredTracks(document()), after);
+    // Nor are whole changes that name what no log can: an unknown version, a
+    // track never listed, a base shorter than what it keeps, times or
+    // shifts past any track's length. Each ends the log where it stands.
+    for (const std::string bad :
+         {"C 0 999\n.\n", "C 7 0\n.\n", "V 0 900 1 9999 0 0 0\n.\n",
+          "V 0 901 0 0 0 0 1\n 0 9223372036854775807 5:a.dat\n.\n",
+          "V 0 902 1 0 1 4611686018427387904 0\n.\n", "Q 0\n.\n"}) {
+        std::vector<uint8_t> bytes = logAfter;
+        bytes.insert(bytes.end(), bad.begin(), bad.end());
+        ASSERT_TRUE(WriteBytes(log(), bytes));
+        EXPECT_EQ(recoveredTracks(document()), after) << bad;
+    }
 }
 
 // A log left from before the document was last written (the process died
