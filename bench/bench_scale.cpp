@@ -33,6 +33,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace scale;
@@ -139,6 +140,28 @@ int KernelJob(const std::string& project, const std::string& work, const std::st
     for (const auto& [name, effect] : effects)
         Report("vorlain", name, undone(effect));
     ReportMemory("effects");
+
+    // Playback from near the end: 5 seconds from 90% of the track, into ALSA's
+    // null device, which takes blocks as fast as they come, so this is the
+    // time to find the place and stream the files under it.
+    setenv("VORLAIN_PCM", "null", 1);
+    if (CAudoPlayMgr* player = AudioPlay_Open(session, 1)) {
+        const int64_t start = length / 10 * 9;
+        std::vector<double> times;
+        for (int i = 0; i < repeats; ++i) {
+            times.push_back(Time([&] {
+                if (!AudioPlay_PlaySeekTime(player, start))
+                    return;
+                while (AudioPlay_QueryStauts(player) != 0 &&
+                       AudioPlay_GetPlayingTime(player) < start + 5 * kSecond)
+                    std::this_thread::sleep_for(std::chrono::microseconds(200));
+            }));
+            AudioPlay_Stop(player);
+        }
+        AudioPlay_Close(player);
+        Report("vorlain", "play 5 s from 90%", Median(times));
+    }
+    ReportMemory("playback");
 
     const std::string saved = work + "/" + tag + "-save.zvp";
     const std::string copied = work + "/" + tag + "-copy.zvp";
@@ -293,7 +316,7 @@ void PrintTable(const Measurements& m, const std::vector<int>& lengths)
         std::printf("---|");
     std::printf("\n");
     for (const char* part :
-         {"import", "open", "edits", "effects", "save", "export", "control alone", "view"}) {
+         {"import", "open", "edits", "effects", "playback", "save", "export", "control alone", "view"}) {
         std::printf("| %s |", part);
         for (int l : lengths) {
             const double v = cell("rss", part, l);
