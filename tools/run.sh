@@ -8,8 +8,9 @@ for a in "$@"; do
   if [ -e "$a" ]; then args+=("$(realpath "$a")"); else args+=("$a"); fi
 done
 cd "$(dirname "$0")/.."
+. tools/build-env.sh
 if [ ! -f build/CMakeCache.txt ]; then
-  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${VORLAIN_CMAKE_LAUNCHER[@]}"
 fi
 cmake --build build -j"$(nproc)" --target vorlain
 exec build/bin/vorlain "${args[@]}"

@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${1:-build}
 shift || true
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+. tools/build-env.sh
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${VORLAIN_CMAKE_LAUNCHER[@]}" "$@"
 cmake --build "$dir" -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 # Sanitizer runs: leaks fail the run; Qt's and PulseAudio's own one-off

@@ -7,7 +7,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${1:-build-tsan}
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLAIN_TSAN=ON -DVORLAIN_BENCH=OFF
+. tools/build-env.sh
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLAIN_TSAN=ON -DVORLAIN_BENCH=OFF \
+  "${VORLAIN_CMAKE_LAUNCHER[@]}"
 cmake --build "$dir" -j"$(nproc)" --target kernel_tests brimsel_peak_tests vorlain_window_tests
 export QT_QPA_PLATFORM=offscreen
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tools/tsan.supp}
