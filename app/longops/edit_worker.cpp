@@ -7,11 +7,17 @@
 #include <QDir>
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 namespace app {
 namespace {
 
 std::atomic<HWND> g_progressWindow{nullptr};
+// Wakes a worker waiting for its dialog when one registers or when its
+// caller lets it go on without one.
+std::mutex g_progressMutex;
+std::condition_variable g_progressChanged;
 
 // How long a worker waits for its progress dialog before it goes on without
 // one: the dialog opens within milliseconds; this only keeps a broken
@@ -22,7 +28,20 @@ constexpr auto kDialogWait = std::chrono::seconds(30);
 
 void CEditWorker::SetProgressWindow(HWND hwnd)
 {
-    g_progressWindow.store(hwnd);
+    {
+        std::lock_guard lock(g_progressMutex);
+        g_progressWindow.store(hwnd);
+    }
+    g_progressChanged.notify_all();
+}
+
+void CEditWorker::GoOnWithoutDialog()
+{
+    {
+        std::lock_guard lock(g_progressMutex);
+        m_noDialog = true;
+    }
+    g_progressChanged.notify_all();
 }
 
 HWND CEditWorker::ProgressWindow()
@@ -64,9 +83,11 @@ void CEditWorker::Post(unsigned percent) const
 
 int CEditWorker::Run()
 {
-    const auto deadline = std::chrono::steady_clock::now() + kDialogWait;
-    while (!ProgressWindow() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    {
+        std::unique_lock lock(g_progressMutex);
+        g_progressChanged.wait_for(lock, kDialogWait,
+                                   [this] { return ProgressWindow() || m_noDialog; });
+    }
 
     const int result = Call();
     if (!result) {

@@ -23,6 +23,10 @@ public:
     /** Starts the thread, which first waits until a progress dialog has
      *  registered itself (SetProgressWindow). */
     void Start();
+    /** Lets the thread go on without waiting for a dialog any more: the
+     *  caller's dialogs have ended (a window closed early by the window
+     *  manager never registers or has gone). */
+    void GoOnWithoutDialog();
     /** Whether the kernel call has returned; then Result() may be read. */
     bool IsDone() const { return m_done.load(); }
     /** Joins the thread; call once IsDone(). */
@@ -51,6 +55,7 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_done{false};
     std::atomic<int> m_part{0};
+    bool m_noDialog = false; // guarded by the progress window's mutex
     int m_result = 0;
     CTrack* m_newTrack = nullptr;
 };

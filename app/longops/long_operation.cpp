@@ -47,7 +47,9 @@ bool CVorlainDlg::RunLongOperation(const app::EditJob& job, const QString& first
         dialog.exec();
     }
     // A dialog closed by the window manager ends early; the window then waits
-    // here for the worker, still drawing but taking no input.
+    // here for the worker, still drawing but taking no input. A worker still
+    // waiting for its dialog goes on without one.
+    worker.GoOnWithoutDialog();
     if (!worker.IsDone()) {
         setEnabled(false);
         QEventLoop loop;
