@@ -3,16 +3,27 @@
 #include "vorlain/messages.h"
 
 #include <atomic>
-#include <thread>
+#include <condition_variable>
+#include <mutex>
 
 namespace kernel {
 
 namespace {
 std::atomic<HWND> g_notifyWindow{nullptr};
 std::atomic<long long> g_finalWaitMs{5000};
+// Wakes a final 100 waiting for its window as soon as one registers.
+std::mutex g_notifyMutex;
+std::condition_variable g_notifyChanged;
 } // namespace
 
-void SetNotifyWindow(HWND hwnd) { g_notifyWindow.store(hwnd); }
+void SetNotifyWindow(HWND hwnd)
+{
+    {
+        std::lock_guard lock(g_notifyMutex);
+        g_notifyWindow.store(hwnd);
+    }
+    g_notifyChanged.notify_all();
+}
 
 HWND NotifyWindow() { return g_notifyWindow.load(); }
 
@@ -25,10 +36,11 @@ void PostProgress(unsigned percent)
 
 void PostFinalProgress()
 {
-    using namespace std::chrono;
-    const auto deadline = steady_clock::now() + milliseconds(g_finalWaitMs.load());
-    while (!NotifyWindow() && steady_clock::now() < deadline)
-        std::this_thread::sleep_for(milliseconds(100));
+    {
+        std::unique_lock lock(g_notifyMutex);
+        g_notifyChanged.wait_for(lock, std::chrono::milliseconds(g_finalWaitMs.load()),
+                                 [] { return NotifyWindow() != nullptr; });
+    }
     PostProgress(100);
 }
 

@@ -30,7 +30,7 @@ private:
     unsigned m_last = ~0u;
 };
 
-/** Posts 100, first waiting (polling every 100 ms) until a notify window is
+/** Posts 100, first waiting (woken as it happens) until a notify window is
  *  registered: the progress dialog may register itself only after the worker
  *  thread started. The wait is bounded so that an operation run without any
  *  progress dialog cannot hang for ever. */

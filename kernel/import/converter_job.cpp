@@ -19,7 +19,11 @@ bool CConverterJob::Start()
     try {
         m_thread = std::thread([this] {
             m_exitCode = AV_Convert(m_handle) ? 0 : 1;
-            m_done = true;
+            {
+                std::lock_guard lock(m_mutex);
+                m_done = true;
+            }
+            m_ended.notify_all();
         });
     } catch (const std::system_error&) {
         return false;
@@ -35,7 +39,12 @@ bool CConverterJob::Wait(const std::function<void(int)>& onProgress, const std::
             AV_Stop(m_handle);
             stopped = true;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        {
+            // A tick of the poll, cut short when the conversion ends: a short
+            // file does not wait out the rest of it.
+            std::unique_lock lock(m_mutex);
+            m_ended.wait_for(lock, std::chrono::milliseconds(100), [this] { return m_done.load(); });
+        }
         if (!stopped && onProgress)
             onProgress(AV_GetProgress(m_handle));
     }

@@ -5,7 +5,9 @@
 #include "vorlain/medrix.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 namespace kernel {
@@ -23,10 +25,10 @@ public:
     /** Starts the converter thread. false when it cannot be started. */
     bool Start();
 
-    /** Polls until the thread ends: every 100 ms calls onProgress with the
-     *  converter's 0..100. When shouldStop turns true the converter is asked
-     *  to stop and the wait goes on until the thread has ended; returns false
-     *  then. */
+    /** Polls until the thread ends: every 100 ms, and once more as it ends,
+     *  calls onProgress with the converter's 0..100. When shouldStop turns
+     *  true the converter is asked to stop and the wait goes on until the
+     *  thread has ended; returns false then. */
     bool Wait(const std::function<void(int)>& onProgress, const std::function<bool()>& shouldStop);
 
     /** The thread's exit code: 0 when the conversion succeeded, 1 when it failed. */
@@ -35,6 +37,8 @@ public:
 private:
     MedrixHandle m_handle;
     std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_ended;
     std::atomic<bool> m_done{false};
     std::atomic<int> m_exitCode{1};
 };
