@@ -213,12 +213,8 @@ TEST_F(DesktopHabits, DroppedWavesAreAddedAndADroppedProjectOpens)
 
     // A project made elsewhere, with one 4 s track.
     const std::string zvp = env().path("Other.ZVP");
-    {
-        CEditSession* s = Kestrum_Open(nullptr);
-        ASSERT_NE(Kestrum_AddTrack(s, MakeWave("c.wav", 4, 2).c_str()), nullptr);
-        ASSERT_EQ(Kestrum_SaveProject(s, zvp.c_str(), 1), 1);
-        Kestrum_Close(s);
-    }
+    SaveProjectOfWave(MakeWave("c.wav", 4, 2), zvp);
+    ASSERT_FALSE(HasFailure());
     Prompts().AnswerMessage(QMessageBox::No); // do not save the dropped waves
     Drop({QString::fromStdString(zvp)});
     ASSERT_EQ(Window().Control().VisibleTracks(), QList<int>{1});

@@ -104,12 +104,8 @@ TEST_F(Startup, AProjectOnTheCommandLineOpensWithItsTracks)
     // A project made by the kernel directly.
     const std::string wav = MakeWave("p.wav", 3, 1);
     const std::string zvp = env().path("Saved.ZVP");
-    {
-        CEditSession* s = Kestrum_Open(nullptr);
-        ASSERT_NE(Kestrum_AddTrack(s, wav.c_str()), nullptr);
-        ASSERT_EQ(Kestrum_SaveProject(s, zvp.c_str(), 1), 1);
-        Kestrum_Close(s);
-    }
+    SaveProjectOfWave(wav, zvp);
+    ASSERT_FALSE(HasFailure());
     Start(ParseCommandLine({"vorlain", QString::fromStdString("\"" + zvp + "\"")}));
     ASSERT_NE(Window().Editor(), nullptr);
     EXPECT_EQ(Window().Control().VisibleTracks(), QList<int>{1});

@@ -3,6 +3,7 @@
 #include "window/command_ids.h"
 
 #include "vorlain/messages.h"
+#include "vorlain/test/message_queue.h"
 
 #include <QAction>
 #include <QApplication>
@@ -75,6 +76,20 @@ std::string WindowTest::MakeWave(const std::string& name, const vorlain::test::S
     const std::string path = env().path(name);
     EXPECT_TRUE(vorlain::test::WriteWave(path, samples, rate, channels));
     return path;
+}
+
+void WindowTest::SaveProjectOfWave(const std::string& wav, const std::string& zvp)
+{
+    // The kernel waits for a registered progress window before its final
+    // 100; without a dialog here, a window of our own takes it at once.
+    vorlain::test::MessageQueueWindow progress;
+    Kestrum_SetProressNotifyHwnd(progress.hwnd());
+    CEditSession* s = Kestrum_Open(nullptr);
+    ASSERT_NE(s, nullptr);
+    EXPECT_NE(Kestrum_AddTrack(s, wav.c_str()), nullptr);
+    EXPECT_EQ(Kestrum_SaveProject(s, zvp.c_str(), 1), 1);
+    Kestrum_Close(s);
+    Kestrum_SetProressNotifyHwnd(nullptr);
 }
 
 int WindowTest::AddFile(const std::string& path)

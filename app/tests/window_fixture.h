@@ -42,6 +42,9 @@ protected:
     /** A wave file of these samples. */
     std::string MakeWave(const std::string& name, const vorlain::test::Samples& samples, int rate,
                          int channels);
+    /** A project of one track made with the kernel directly, outside the
+     *  window (as another program would), saved with copying to zvp. */
+    void SaveProjectOfWave(const std::string& wav, const std::string& zvp);
     /** Adds a file through File / Add File; returns the new track's id (0
      *  when nothing was added). */
     int AddFile(const std::string& path);

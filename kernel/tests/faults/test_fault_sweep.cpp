@@ -48,13 +48,22 @@ struct FileState {
     bool operator==(const FileState&) const = default;
 };
 
+// FNV-1a over 64-bit words (the tail a byte at a time): each step is a
+// bijection of the running hash, so a change in any one word changes the
+// result, at an eighth of the steps of the byte-wise loop.
 uint64_t hashFile(const std::string& path)
 {
-    std::vector<uint8_t> bytes = ReadBytes(path);
+    const std::vector<uint8_t> bytes = ReadBytes(path);
     uint64_t h = 1469598103934665603ull;
-    for (uint8_t b : bytes)
-        h = (h ^ b) * 1099511628211ull;
-    return h;
+    size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        h = (h ^ word) * 1099511628211ull;
+    }
+    for (; i < bytes.size(); ++i)
+        h = (h ^ bytes[i]) * 1099511628211ull;
+    return h ^ bytes.size();
 }
 
 // Every file and folder below root, the recovery document and its log aside.
@@ -127,11 +136,18 @@ protected:
         m_document = m_session->m_tempFolder + "/" + kRecoveryName;
     }
 
+    std::vector<std::string> trackLines()
+    {
+        std::vector<std::string> lines;
+        for (const auto& t : m_session->m_tracks)
+            lines.push_back(describeTrack(*t, segments(t.get())));
+        return lines;
+    }
+
     SessionState state()
     {
         SessionState s;
-        for (const auto& t : m_session->m_tracks)
-            s.tracks.push_back(describeTrack(*t, segments(t.get())));
+        s.tracks = trackLines();
         char label[8192] = {};
         if (Kestrum_IsBackAble(m_session, label))
             s.undo = label;
@@ -261,7 +277,7 @@ protected:
             expectDocumentMatches(where);
             if (undoable && Kestrum_GoBack(m_session)) {
                 EXPECT_EQ(Kestrum_GoNext(m_session), 1) << where << ": redo after the failure";
-                EXPECT_EQ(state().tracks, before.tracks) << where << ": undo and redo";
+                EXPECT_EQ(trackLines(), before.tracks) << where << ": undo and redo";
             }
             if (::testing::UnitTest::GetInstance()
                     ->current_test_info()
