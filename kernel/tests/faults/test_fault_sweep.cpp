@@ -29,6 +29,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -48,22 +49,29 @@ struct FileState {
     bool operator==(const FileState&) const = default;
 };
 
-// FNV-1a over 64-bit words (the tail a byte at a time): each step is a
-// bijection of the running hash, so a change in any one word changes the
-// result, at an eighth of the steps of the byte-wise loop.
+// FNV-1a over 64-bit words (the tail a byte at a time), read in blocks
+// through one buffer: each step is a bijection of the running hash, so a
+// change in any one word changes the result, at an eighth of the steps of
+// the byte-wise loop and without holding the file.
 uint64_t hashFile(const std::string& path)
 {
-    const std::vector<uint8_t> bytes = ReadBytes(path);
+    std::ifstream in(path, std::ios::binary);
+    static std::vector<char> block(1 << 16);
     uint64_t h = 1469598103934665603ull;
-    size_t i = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, bytes.data() + i, 8);
-        h = (h ^ word) * 1099511628211ull;
+    uint64_t size = 0;
+    std::streamsize got = 0;
+    while ((got = in.read(block.data(), static_cast<std::streamsize>(block.size())).gcount()) > 0) {
+        size += static_cast<uint64_t>(got);
+        std::streamsize i = 0;
+        for (; i + 8 <= got; i += 8) {
+            uint64_t word;
+            std::memcpy(&word, block.data() + i, 8);
+            h = (h ^ word) * 1099511628211ull;
+        }
+        for (; i < got; ++i)
+            h = (h ^ static_cast<uint8_t>(block[i])) * 1099511628211ull;
     }
-    for (; i < bytes.size(); ++i)
-        h = (h ^ bytes[i]) * 1099511628211ull;
-    return h ^ bytes.size();
+    return h ^ size;
 }
 
 // Every file and folder below root, the recovery document and its log aside.

@@ -203,11 +203,14 @@ std::vector<uint8_t> ReadBytes(const std::string& path)
 {
     // In blocks, not a byte at a time through stream iterators: the fault
     // sweep reads every file of a session several times per case.
-    std::vector<uint8_t> bytes;
-    std::ifstream in(path, std::ios::binary);
-    char block[1 << 16];
-    while (in.read(block, sizeof block) || in.gcount() > 0)
-        bytes.insert(bytes.end(), block, block + in.gcount());
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
+        return {};
+    const std::streamoff size = in.tellg();
+    in.seekg(0);
+    std::vector<uint8_t> bytes(size > 0 ? static_cast<size_t>(size) : 0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(in.gcount()));
     return bytes;
 }
 
