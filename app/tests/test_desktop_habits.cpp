@@ -213,7 +213,7 @@ TEST_F(DesktopHabits, DroppedWavesAreAddedAndADroppedProjectOpens)
 
     // A project made elsewhere, with one 4 s track.
     const std::string zvp = env().path("Other.ZVP");
-    SaveProjectOfWave(MakeWave("c.wav", 4, 2), zvp);
+    SaveProjectOfWaves({MakeWave("c.wav", 4, 2)}, zvp);
     ASSERT_FALSE(HasFailure());
     Prompts().AnswerMessage(QMessageBox::No); // do not save the dropped waves
     Drop({QString::fromStdString(zvp)});

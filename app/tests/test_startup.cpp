@@ -104,7 +104,7 @@ TEST_F(Startup, AProjectOnTheCommandLineOpensWithItsTracks)
     // A project made by the kernel directly.
     const std::string wav = MakeWave("p.wav", 3, 1);
     const std::string zvp = env().path("Saved.ZVP");
-    SaveProjectOfWave(wav, zvp);
+    SaveProjectOfWaves({wav}, zvp);
     ASSERT_FALSE(HasFailure());
     Start(ParseCommandLine({"vorlain", QString::fromStdString("\"" + zvp + "\"")}));
     ASSERT_NE(Window().Editor(), nullptr);

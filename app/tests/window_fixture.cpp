@@ -78,7 +78,7 @@ std::string WindowTest::MakeWave(const std::string& name, const vorlain::test::S
     return path;
 }
 
-void WindowTest::SaveProjectOfWave(const std::string& wav, const std::string& zvp)
+void WindowTest::SaveProjectOfWaves(const std::vector<std::string>& waves, const std::string& zvp)
 {
     // The kernel waits for a registered progress window before its final
     // 100; without a dialog here, a window of our own takes it at once.
@@ -86,7 +86,8 @@ void WindowTest::SaveProjectOfWave(const std::string& wav, const std::string& zv
     Kestrum_SetProressNotifyHwnd(progress.hwnd());
     CEditSession* s = Kestrum_Open(nullptr);
     ASSERT_NE(s, nullptr);
-    EXPECT_NE(Kestrum_AddTrack(s, wav.c_str()), nullptr);
+    for (const std::string& wav : waves)
+        EXPECT_NE(Kestrum_AddTrack(s, wav.c_str()), nullptr) << wav;
     EXPECT_EQ(Kestrum_SaveProject(s, zvp.c_str(), 1), 1);
     Kestrum_Close(s);
     Kestrum_SetProressNotifyHwnd(nullptr);

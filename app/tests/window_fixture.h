@@ -20,6 +20,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace app::test {
 
@@ -42,9 +43,10 @@ protected:
     /** A wave file of these samples. */
     std::string MakeWave(const std::string& name, const vorlain::test::Samples& samples, int rate,
                          int channels);
-    /** A project of one track made with the kernel directly, outside the
-     *  window (as another program would), saved with copying to zvp. */
-    void SaveProjectOfWave(const std::string& wav, const std::string& zvp);
+    /** A project of one track per wave file made with the kernel directly,
+     *  outside the window (as another program would), saved with copying to
+     *  zvp. */
+    void SaveProjectOfWaves(const std::vector<std::string>& waves, const std::string& zvp);
     /** Adds a file through File / Add File; returns the new track's id (0
      *  when nothing was added). */
     int AddFile(const std::string& path);
