@@ -99,8 +99,6 @@ private slots:
     void OnPlayTimer();
 
 private:
-    friend class CLongOperation;
-
     // Building the window.
     void BuildWindow();
     QToolBar* BuildLinks();
@@ -168,7 +166,7 @@ private:
     void OnMixWithFile();
     void OnTag();
 
-    // View and track commands (commands/view_commands.cpp, track_commands.cpp).
+    // View and track commands (commands/track_commands.cpp).
     void OnZoom(bool in);
     void OnScroll(bool toEnd);
     /** Zooms so that the whole track fills the view's width. */

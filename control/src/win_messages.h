@@ -2,6 +2,7 @@
 // the messages shared with the kernel and the program (vorlain/messages.h).
 #pragma once
 
+#include "vorlain/messages.h"
 #include "vorlain/window.h"
 
 #include <cstdint>
@@ -11,7 +12,7 @@ namespace brimsel {
 inline constexpr UINT WM_MOUSEMOVE = 0x0200;
 inline constexpr UINT WM_LBUTTONDOWN = 0x0201;
 inline constexpr UINT WM_LBUTTONUP = 0x0202;
-inline constexpr UINT WM_RBUTTONDOWN = 0x0204;
+using vorlain::WM_RBUTTONDOWN; // forwarded to the main window
 /** Private to the control: a view's background build has a result. */
 inline constexpr UINT WM_BRIMSEL_PEAKS_READY = 0x7F01;
 
