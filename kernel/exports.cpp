@@ -38,8 +38,45 @@
 using namespace kernel;
 
 namespace {
+
 // Position of the next track Kestrum_GetTrackList hands out (process-wide).
 std::atomic<int32_t> g_trackCursor{0};
+
+// The session's track of that id; null for a null session too.
+CTrack* sessionTrack(CEditSession* session, uint32_t trackId)
+{
+    return session ? session->FindTrack(trackId) : nullptr;
+}
+
+// A failure before any work: the code, and the final 100 that releases a
+// waiting progress dialog.
+int failWith(uint32_t code)
+{
+    SetLastError(code);
+    PostFinalProgress();
+    return 0;
+}
+
+// One change made in a transaction of its own: op returns whether it
+// succeeded.
+template <class Op> int inTransaction(CEditSession* session, Op op)
+{
+    if (!session)
+        return 0;
+    CEditTransaction txn(*session);
+    return txn.Finish(op() ? 1 : 0);
+}
+
+// A change already made in memory is journaled before it counts; when the
+// journal cannot be written, undo puts it back and the call fails.
+template <class Undo> bool journalOrUndo(CEditTransaction& txn, Undo undo)
+{
+    if (txn.Journal())
+        return true;
+    undo();
+    return false;
+}
+
 } // namespace
 
 // ---- session ---------------------------------------------------------------
@@ -109,28 +146,22 @@ KESTRUM_API CTrack* Kestrum_AddTrack(CEditSession* session, const char* path)
     if (!session->BeginTrackCreation())
         return nullptr;
     CTrack* track = session->CreateBlankTrack({});
-    if (!txn.Journal()) {
-        session->PopTrack();
+    if (!journalOrUndo(txn, [&] { session->PopTrack(); }))
         return nullptr;
-    }
     session->Record(track->m_trackId, kActionAddTrack, 0, 0, track->m_trackId, 0, 0);
     return txn.Finish(track);
 }
 
 KESTRUM_API int Kestrum_DeleteTrack(CEditSession* session, uint32_t trackId)
 {
-    if (!session)
-        return 0;
-    CTrack* track = session->FindTrack(trackId);
+    CTrack* track = sessionTrack(session, trackId);
     if (!track)
         return 0;
     CEditTransaction txn(*session);
     const uint32_t present = track->m_present;
     track->m_present = 0;
-    if (!txn.Journal()) {
-        track->m_present = present;
+    if (!journalOrUndo(txn, [&] { track->m_present = present; }))
         return 0;
-    }
     return txn.Finish(session->Record(trackId, kActionDeleteTrack, 0, 0, 0, 0, 0) ? 1 : 0);
 }
 
@@ -165,9 +196,7 @@ KESTRUM_API int Kestrum_IsBlankTrack(CEditSession* session, uint32_t trackId)
 
 KESTRUM_API int64_t Kestrum_GetTrackTime(CEditSession* session, uint32_t trackId)
 {
-    if (!session)
-        return 0;
-    CTrack* track = session->FindTrack(trackId);
+    CTrack* track = sessionTrack(session, trackId);
     return track ? track->CurrentLength() : 0;
 }
 
@@ -207,9 +236,7 @@ KESTRUM_API int Kestrum_GetTrackBaseInfoEx(CTrack* track, TrackBaseInfo* info)
 KESTRUM_API int Kestrum_SaveTrackToFile(CEditSession* session, uint32_t trackId, int64_t from,
                                         int64_t to, const char* path)
 {
-    if (!session)
-        return 0;
-    CTrack* track = session->FindTrack(trackId);
+    CTrack* track = sessionTrack(session, trackId);
     if (!track)
         return 0;
     if (!path || !*path)
@@ -231,9 +258,7 @@ KESTRUM_API int Kestrum_GetTrackTagInfo(CEditSession* session, uint32_t trackId,
 
 KESTRUM_API int Kestrum_SetTrackTagInfo(CEditSession* session, uint32_t trackId, TagInfo tag)
 {
-    if (!session)
-        return 0;
-    CTrack* track = session->FindTrack(trackId);
+    CTrack* track = sessionTrack(session, trackId);
     if (!track)
         return 0;
     // Every text ends inside its field, whatever the caller passed.
@@ -244,10 +269,8 @@ KESTRUM_API int Kestrum_SetTrackTagInfo(CEditSession* session, uint32_t trackId,
     CEditTransaction txn(*session);
     const TagInfo before = track->m_tag;
     track->m_tag = tag;
-    if (!txn.Journal()) {
-        track->m_tag = before;
+    if (!journalOrUndo(txn, [&] { track->m_tag = before; }))
         return 0;
-    }
     return txn.Finish(1);
 }
 
@@ -300,9 +323,7 @@ KESTRUM_API int Kestrum_DiscardRecovery(const char* path)
 
 KESTRUM_API int Kestrum_Copy(CEditSession* session, uint32_t trackId, int64_t from, int64_t to)
 {
-    if (!session)
-        return 0;
-    CTrack* track = session->FindTrack(trackId);
+    CTrack* track = sessionTrack(session, trackId);
     if (!track)
         return 0;
     // No audio is copied: the entry names the immutable timeline version.
@@ -313,9 +334,7 @@ KESTRUM_API int Kestrum_Copy(CEditSession* session, uint32_t trackId, int64_t fr
 
 static int cutOrDelete(CEditSession* session, uint32_t trackId, int64_t from, int64_t to, bool cut)
 {
-    if (!session)
-        return 0;
-    CTrack* track = session->FindTrack(trackId);
+    CTrack* track = sessionTrack(session, trackId);
     if (!track)
         return 0;
     CEditTransaction txn(*session);
@@ -343,9 +362,7 @@ KESTRUM_API int Kestrum_Delete(CEditSession* session, uint32_t trackId, int64_t 
 
 KESTRUM_API int Kestrum_Trim(CEditSession* session, uint32_t trackId, int64_t from, int64_t to)
 {
-    if (!session)
-        return 0;
-    CTrack* track = session->FindTrack(trackId);
+    CTrack* track = sessionTrack(session, trackId);
     if (!track)
         return 0;
     CEditTransaction txn(*session);
@@ -366,11 +383,8 @@ KESTRUM_API int Kestrum_Paste(CEditSession* session, uint32_t trackId, int64_t a
         PostFinalProgress();
         return 0;
     }
-    if (!HasRoomFor(*source, session->m_tempFolder)) {
-        SetLastError(0x0605B007);
-        PostFinalProgress();
-        return 0;
-    }
+    if (!HasRoomFor(*source, session->m_tempFolder))
+        return failWith(0x0605B007);
     const ClipboardEntry clip = clipboard.Current();
     CEditTransaction txn(*session);
     if (!PasteClip(*track, clip.timeline, clip.from, clip.to, FormatOf(*source), at))
@@ -398,8 +412,7 @@ KESTRUM_API CTrack* Kestrum_CopyToNew(CEditSession* session, uint32_t trackId, i
         return nullptr;
     CTrack* source = session->FindTrack(trackId);
     if (!source) {
-        SetLastError(0x0623B001);
-        PostFinalProgress();
+        failWith(0x0623B001);
         return nullptr;
     }
     auto track = std::make_unique<CTrack>(CopyToNewName(source->m_name, from, to),
@@ -430,33 +443,23 @@ KESTRUM_API int Kestrum_JoinTrack(CEditSession* session, uint32_t count, const u
 
 // Undo and redo are pointer steps, each the exact inverse of the other: the
 // document is written after the step, and a failure steps back again.
-KESTRUM_API int Kestrum_GoBack(CEditSession* session)
+static int stepHistory(CEditSession* session, bool back)
 {
     if (!session)
         return 0;
+    CHistory& history = session->History();
+    auto step = [&](bool backward) {
+        return backward ? history.GoBack(*session) : history.GoNext(*session);
+    };
     CEditTransaction txn(*session);
-    if (!session->History().GoBack(*session))
+    if (!step(back) || !journalOrUndo(txn, [&] { step(!back); }))
         return 0;
-    if (!txn.Journal()) {
-        session->History().GoNext(*session);
-        return 0;
-    }
     return txn.Finish(1);
 }
 
-KESTRUM_API int Kestrum_GoNext(CEditSession* session)
-{
-    if (!session)
-        return 0;
-    CEditTransaction txn(*session);
-    if (!session->History().GoNext(*session))
-        return 0;
-    if (!txn.Journal()) {
-        session->History().GoBack(*session);
-        return 0;
-    }
-    return txn.Finish(1);
-}
+KESTRUM_API int Kestrum_GoBack(CEditSession* session) { return stepHistory(session, true); }
+
+KESTRUM_API int Kestrum_GoNext(CEditSession* session) { return stepHistory(session, false); }
 
 // Callers pass room for both texts and 4 more characters; labels are cut to
 // the longest texts the language file can hold so no caller buffer overflows.
@@ -500,16 +503,11 @@ KESTRUM_API int Kestrum_GetNextActionAttr(CEditSession* session, ActionRecord* a
 static int runEffect(CEditSession* session, uint32_t trackId, EffectType type, uint32_t action,
                      uint32_t noRoomCode, int64_t from, int64_t to, uint32_t parameter)
 {
-    if (!session)
-        return 0;
-    CTrack* track = session->FindTrack(trackId);
+    CTrack* track = sessionTrack(session, trackId);
     if (!track)
         return 0;
-    if (!HasRoomFor(*track, session->m_tempFolder)) {
-        SetLastError(noRoomCode);
-        PostFinalProgress();
-        return 0;
-    }
+    if (!HasRoomFor(*track, session->m_tempFolder))
+        return failWith(noRoomCode);
     CEditTransaction txn(*session);
     if (!DoCommonEffect(*track, type, {from, to, parameter}))
         return 0;
@@ -557,16 +555,10 @@ KESTRUM_API int Kestrum_AddSlience(CEditSession* session, uint32_t trackId, int6
     if (!session)
         return 0;
     CTrack* track = session->FindTrack(trackId);
-    if (!track) {
-        SetLastError(0x0187B001);
-        PostFinalProgress();
-        return 0;
-    }
-    if (duration <= 0) {
-        SetLastError(0x0188B002); // nothing to insert
-        PostFinalProgress();
-        return 0;
-    }
+    if (!track)
+        return failWith(0x0187B001);
+    if (duration <= 0)
+        return failWith(0x0188B002); // nothing to insert
     CEditTransaction txn(*session);
     if (!InsertSilence(*track, at, duration))
         return 0;
@@ -576,10 +568,7 @@ KESTRUM_API int Kestrum_AddSlience(CEditSession* session, uint32_t trackId, int6
 
 KESTRUM_API int Kestrum_AddFile(CEditSession* session, uint32_t trackId, const char* path, int64_t at)
 {
-    if (!session)
-        return 0;
-    CEditTransaction txn(*session);
-    return txn.Finish(InsertFile(*session, trackId, path ? path : "", at) ? 1 : 0);
+    return inTransaction(session, [&] { return InsertFile(*session, trackId, path ? path : "", at); });
 }
 
 // ---- mixing --------------------------------------------------------------------
@@ -588,30 +577,25 @@ KESTRUM_API int Kestrum_AddFile(CEditSession* session, uint32_t trackId, const c
 KESTRUM_API int Kestrum_MixTrackFromPaste(CEditSession* session, uint32_t trackId, int64_t at,
                                           uint32_t levelBits)
 {
-    if (!session)
-        return 0;
-    CEditTransaction txn(*session);
-    return txn.Finish(MixFromClipboard(*session, trackId, at, std::bit_cast<float>(levelBits)) ? 1 : 0);
+    return inTransaction(session, [&] {
+        return MixFromClipboard(*session, trackId, at, std::bit_cast<float>(levelBits));
+    });
 }
 
 KESTRUM_API int Kestrum_MixTrackFromTrack(CEditSession* session, uint32_t trackId, int64_t at,
                                           uint32_t sourceTrackId, uint32_t levelBits)
 {
-    if (!session)
-        return 0;
-    CEditTransaction txn(*session);
-    return txn.Finish(
-        MixFromTrack(*session, trackId, at, sourceTrackId, std::bit_cast<float>(levelBits)) ? 1 : 0);
+    return inTransaction(session, [&] {
+        return MixFromTrack(*session, trackId, at, sourceTrackId, std::bit_cast<float>(levelBits));
+    });
 }
 
 KESTRUM_API int Kestrum_MixTrackFromFile(CEditSession* session, uint32_t trackId, int64_t at,
                                          const char* path, uint32_t levelBits)
 {
-    if (!session)
-        return 0;
-    CEditTransaction txn(*session);
-    return txn.Finish(
-        MixFromFile(*session, trackId, at, path ? path : "", std::bit_cast<float>(levelBits)) ? 1 : 0);
+    return inTransaction(session, [&] {
+        return MixFromFile(*session, trackId, at, path ? path : "", std::bit_cast<float>(levelBits));
+    });
 }
 
 KESTRUM_API CTrack* Kestrum_ExtractTrack(CEditSession* session, uint32_t trackId, uint32_t channel)
@@ -620,8 +604,7 @@ KESTRUM_API CTrack* Kestrum_ExtractTrack(CEditSession* session, uint32_t trackId
         return nullptr;
     CTrack* source = session->FindTrack(trackId);
     if (!source) {
-        SetLastError(0x0166B001);
-        PostFinalProgress();
+        failWith(0x0166B001);
         return nullptr;
     }
     CEditTransaction txn(*session);
@@ -652,10 +635,8 @@ KESTRUM_API CTrack* Kestrum_RecordInit(CEditSession* session, HWND displayHwnd, 
     track->m_displayHwnd = displayHwnd;
     track->m_zoomFactor = zoomFactor;
     track->m_deviceIndex = deviceIndex;
-    if (!txn.Journal()) {
-        session->PopTrack();
+    if (!journalOrUndo(txn, [&] { session->PopTrack(); }))
         return nullptr;
-    }
     session->Record(track->m_trackId, kActionRecord, 0, 0, 0, 0, 0);
     return txn.Finish(track);
 }
