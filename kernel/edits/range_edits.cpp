@@ -16,72 +16,86 @@
 namespace kernel {
 
 namespace {
-bool isHeader(const TrackSegment& s) { return s.state & vorlain::kHeaderSegment; }
-} // namespace
 
-bool CutRange(CTrack& track, int64_t F, int64_t T)
+bool isHeader(const TrackSegment& s) { return s.state & vorlain::kHeaderSegment; }
+
+// How a walk over the current timeline goes on after an audio span.
+enum class Walk { Next, Stop, Fail };
+
+// Builds the track's next version from its current timeline: header spans
+// are carried over as they are, and each audio span goes to place, which
+// appends what it keeps of it. Commits under label unless place failed.
+template <class Place> bool rebuild(CTrack& track, const char* label, Place place)
 {
-    VorlainOutputDebugString("Cut from=%" PRId64 " to=%" PRId64, F, T);
     const CTimeline* current = track.Timeline();
     if (!current)
         return false;
     const AudioFormat format = FormatOf(track);
     CTimelineBuilder builder(track);
     for (const CSegmentSpan& s : current->Spans()) {
-        const int64_t S = s.start, E = s.end;
         if (s.IsHeader()) {
             builder.AppendHeader(s);
-        } else if (E < F || (E == F && S < E)) {
+            continue;
+        }
+        const Walk next = place(builder, s, format);
+        if (next == Walk::Fail)
+            return false;
+        if (next == Walk::Stop)
+            break;
+    }
+    return builder.Commit(label);
+}
+
+} // namespace
+
+bool CutRange(CTrack& track, int64_t F, int64_t T)
+{
+    VorlainOutputDebugString("Cut from=%" PRId64 " to=%" PRId64, F, T);
+    return rebuild(track, "Cutting",
+                   [&](CTimelineBuilder& builder, const CSegmentSpan& s, const AudioFormat& format) {
+        const int64_t S = s.start, E = s.end;
+        if (E < F || (E == F && S < E)) {
             // Wholly before the range; one ending exactly at its start needs no copy.
             builder.AppendUnchanged(s);
         } else if (S <= F && F <= E) {
             // Head and tail are both cut from the segment as it was, so a
             // range inside one segment keeps both sides.
             if (F > S && !builder.AppendSlice(s, S, F, format))
-                return false;
+                return Walk::Fail;
             if (T < E && !builder.AppendSlice(s, T, E, format))
-                return false;
+                return Walk::Fail;
         } else if (F < S && E <= T && S < T) {
             // inside the range: dropped
         } else if (F < S && S < T && T < E) {
             if (!builder.AppendSlice(s, T, E, format))
-                return false;
+                return Walk::Fail;
         } else {
             builder.AppendRebased(s);
         }
-    }
-    return builder.Commit("Cutting");
+        return Walk::Next;
+    });
 }
 
 bool TrimRange(CTrack& track, int64_t F, int64_t T)
 {
-    const CTimeline* current = track.Timeline();
-    if (!current)
-        return false;
-    const AudioFormat format = FormatOf(track);
-    CTimelineBuilder builder(track);
-    for (const CSegmentSpan& s : current->Spans()) {
+    return rebuild(track, "Triming",
+                   [&](CTimelineBuilder& builder, const CSegmentSpan& s, const AudioFormat& format) {
         const int64_t S = s.start, E = s.end;
-        if (s.IsHeader()) {
-            builder.AppendHeader(s);
-        } else if (E < F) {
-            // before the kept range: dropped
-        } else if (S <= F && F <= E) {
+        if (E < F)
+            return Walk::Next; // before the kept range: dropped
+        if (S <= F && F <= E) {
             if (!builder.AppendSlice(s, F, std::min(E, T), format))
-                return false;
-            if (T <= E)
-                break;
-        } else if (F < S && E <= T) {
-            builder.AppendRebased(s);
-        } else if (S < T && T < E) {
-            if (!builder.AppendSlice(s, S, T, format))
-                return false;
-            break;
-        } else {
-            break;
+                return Walk::Fail;
+            return T <= E ? Walk::Stop : Walk::Next;
         }
-    }
-    return builder.Commit("Triming");
+        if (F < S && E <= T) {
+            builder.AppendRebased(s);
+            return Walk::Next;
+        }
+        if (S < T && T < E)
+            return builder.AppendSlice(s, S, T, format) ? Walk::Stop : Walk::Fail;
+        return Walk::Stop;
+    });
 }
 
 static bool pasteInto(CTrack& track, const CTimeline* clip, int64_t from, int64_t to,
