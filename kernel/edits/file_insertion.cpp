@@ -31,13 +31,9 @@ bool InsertFile(CEditSession& session, uint32_t trackId, const std::string& path
     const uint32_t rate = track->IsBlank() ? kImportRate : track->m_sampleRate;
     // The hidden track joins the session (with its "Add Track" action) only
     // once the paste is in: a failure leaves the session as it was.
-    std::unique_ptr<CTrack> hidden = ImportDetached(session, path, rate);
+    std::unique_ptr<CTrack> hidden = ImportHidden(session, path, rate);
     if (!hidden)
         return false;
-    hidden->m_present = 0;
-    hidden->m_hidden = true;
-    session.m_progress = 100;
-    PostFinalProgress();
     const int64_t length = hidden->m_length;
     if (!track->IsBlank() && track->m_sampleRate != hidden->m_sampleRate) {
         SetLastError(kRateMismatch);
@@ -46,10 +42,7 @@ bool InsertFile(CEditSession& session, uint32_t trackId, const std::string& path
     }
     if (!PasteClip(*track, hidden->Timeline(), 0, length, FormatOf(*hidden), at))
         return false;
-    const uint32_t hiddenId = hidden->m_trackId;
-    session.AppendTrack(std::move(hidden));
-    session.Record(hiddenId, kActionAddTrack, 0, 0, hiddenId, 0, 0);
-    session.Record(trackId, kActionInsertFile, at, at, trackId, at, at + length);
+    AdoptHidden(session, std::move(hidden), trackId, kActionInsertFile, at, length);
     return true;
 }
 

@@ -157,6 +157,28 @@ std::unique_ptr<CTrack> ImportDetached(CEditSession& session, const std::string&
     return track;
 }
 
+std::unique_ptr<CTrack> ImportHidden(CEditSession& session, const std::string& path,
+                                     uint32_t sampleRate)
+{
+    std::unique_ptr<CTrack> hidden = ImportDetached(session, path, sampleRate);
+    if (!hidden)
+        return nullptr;
+    hidden->m_present = 0;
+    hidden->m_hidden = true;
+    session.m_progress = 100;
+    PostFinalProgress();
+    return hidden;
+}
+
+void AdoptHidden(CEditSession& session, std::unique_ptr<CTrack> hidden, uint32_t trackId,
+                 uint32_t action, int64_t at, int64_t length)
+{
+    const uint32_t hiddenId = hidden->m_trackId;
+    session.AppendTrack(std::move(hidden));
+    session.Record(hiddenId, kActionAddTrack, 0, 0, hiddenId, 0, 0);
+    session.Record(trackId, action, at, at, trackId, at, at + length);
+}
+
 CTrack* ImportTrack(CEditSession& session, const std::string& path, bool recordAction,
                     uint32_t sampleRate)
 {

@@ -29,4 +29,16 @@ CTrack* ImportTrack(CEditSession& session, const std::string& path, bool recordA
 std::unique_ptr<CTrack> ImportDetached(CEditSession& session, const std::string& path,
                                        uint32_t sampleRate);
 
+/** A file imported for another track's sake (insert file, mix from file):
+ *  detached and hidden, the import's final 100 posted. Null with the last
+ *  error set on failure. */
+std::unique_ptr<CTrack> ImportHidden(CEditSession& session, const std::string& path,
+                                     uint32_t sampleRate);
+
+/** Once the change that used it is in: the hidden track joins the session
+ *  with its "Add Track" action, then the change's own action on trackId
+ *  over [at, at + length) is recorded. */
+void AdoptHidden(CEditSession& session, std::unique_ptr<CTrack> hidden, uint32_t trackId,
+                 uint32_t action, int64_t at, int64_t length);
+
 } // namespace kernel

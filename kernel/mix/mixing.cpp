@@ -220,22 +220,15 @@ bool MixFromFile(CEditSession& session, uint32_t trackId, int64_t at, const std:
         return false;
     }
     // The hidden track joins the session only once the mix is in.
-    std::unique_ptr<CTrack> hidden = ImportDetached(session, path, track->m_sampleRate);
+    std::unique_ptr<CTrack> hidden = ImportHidden(session, path, track->m_sampleRate);
     if (!hidden)
         return false;
-    hidden->m_present = 0;
-    hidden->m_hidden = true;
-    session.m_progress = 100;
-    PostFinalProgress();
     const CTimeline empty;
     const CTimeline* timeline = hidden->Timeline() ? hidden->Timeline() : &empty;
     if (!MixIntoTrack(*track, *timeline, FormatOf(*hidden), 0, 0, at, level))
         return false;
-    const uint32_t hiddenId = hidden->m_trackId;
     const int64_t length = hidden->m_length;
-    session.AppendTrack(std::move(hidden));
-    session.Record(hiddenId, kActionAddTrack, 0, 0, hiddenId, 0, 0);
-    session.Record(trackId, kActionMix, at, at, trackId, at, at + length);
+    AdoptHidden(session, std::move(hidden), trackId, kActionMix, at, length);
     return true;
 }
 
