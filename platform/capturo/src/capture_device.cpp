@@ -1,5 +1,7 @@
 #include "capture_device.h"
 
+#include "alsa_pcm.h"
+
 #include <cerrno>
 
 namespace vorlain::capturo {
@@ -16,23 +18,7 @@ constexpr int kMaxErrors = 8;
 
 bool configure(snd_pcm_t* pcm, unsigned channels, unsigned rate)
 {
-    snd_pcm_hw_params_t* hw = nullptr;
-    snd_pcm_hw_params_alloca(&hw);
-    if (snd_pcm_hw_params_any(pcm, hw) < 0)
-        return false;
-    snd_pcm_hw_params_set_rate_resample(pcm, hw, 1);
-    if (snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED) < 0 ||
-        snd_pcm_hw_params_set_format(pcm, hw, SND_PCM_FORMAT_S16_LE) < 0 ||
-        snd_pcm_hw_params_set_channels(pcm, hw, channels) < 0)
-        return false;
-    unsigned actual = rate;
-    if (snd_pcm_hw_params_set_rate_near(pcm, hw, &actual, nullptr) < 0 || actual != rate)
-        return false;
-    unsigned bufferTime = kBufferMicros;
-    unsigned periodTime = kPeriodMicros;
-    snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &bufferTime, nullptr);
-    snd_pcm_hw_params_set_period_time_near(pcm, hw, &periodTime, nullptr);
-    if (snd_pcm_hw_params(pcm, hw) < 0)
+    if (!alsa::ConfigureS16Interleaved(pcm, channels, rate, kBufferMicros, kPeriodMicros))
         return false;
     // Preparing makes a sound server connect the stream, so a source that
     // does not exist fails here rather than on the capture thread.

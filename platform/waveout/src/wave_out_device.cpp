@@ -3,6 +3,8 @@
 // locking of its own; the queue is guarded by m_lock.
 #include "wave_out_device.h"
 
+#include "alsa_pcm.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -50,29 +52,11 @@ bool validFormat(const VorlainWaveFormat& f)
 // queued): a sound server started on a nearly empty buffer runs dry at once.
 bool configure(snd_pcm_t* pcm, const VorlainWaveFormat& f)
 {
-    snd_pcm_hw_params_t* hw = nullptr;
-    snd_pcm_hw_params_alloca(&hw);
-    if (snd_pcm_hw_params_any(pcm, hw) < 0)
-        return false;
-    snd_pcm_hw_params_set_rate_resample(pcm, hw, 1);
-    if (snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED) < 0 ||
-        snd_pcm_hw_params_set_format(pcm, hw, SND_PCM_FORMAT_S16_LE) < 0 ||
-        snd_pcm_hw_params_set_channels(pcm, hw, f.channels) < 0)
-        return false;
-    unsigned rate = f.samplesPerSec;
-    if (snd_pcm_hw_params_set_rate_near(pcm, hw, &rate, nullptr) < 0 || rate != f.samplesPerSec)
-        return false;
-    unsigned bufferTime = kBufferMicros;
-    unsigned periodTime = kPeriodMicros;
-    snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &bufferTime, nullptr);
-    snd_pcm_hw_params_set_period_time_near(pcm, hw, &periodTime, nullptr);
-    if (snd_pcm_hw_params(pcm, hw) < 0)
-        return false;
-
     snd_pcm_uframes_t period = 0;
     snd_pcm_uframes_t buffer = 0;
-    snd_pcm_hw_params_get_period_size(hw, &period, nullptr);
-    snd_pcm_hw_params_get_buffer_size(hw, &buffer);
+    if (!alsa::ConfigureS16Interleaved(pcm, f.channels, f.samplesPerSec, kBufferMicros,
+                                       kPeriodMicros, &buffer, &period))
+        return false;
     snd_pcm_sw_params_t* sw = nullptr;
     snd_pcm_sw_params_alloca(&sw);
     if (snd_pcm_sw_params_current(pcm, sw) < 0 ||
