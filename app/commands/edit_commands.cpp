@@ -81,13 +81,19 @@ void CVorlainDlg::OnRedo()
     UpdateLabels();
 }
 
-void CVorlainDlg::OnCut()
+void CVorlainDlg::RangeEdit(int (*edit)(CEditSession*, uint32_t, int64_t, int64_t),
+                            const char* failure)
 {
-    if (!Kestrum_Cut(m_editor, Id(m_currentTrack), m_selStart, m_selEnd)) {
-        ShowKernelFailure("Failed! Errorcode:0x%.8x");
+    if (!edit(m_editor, Id(m_currentTrack), m_selStart, m_selEnd)) {
+        ShowKernelFailure(failure);
         return;
     }
     AfterRangeEdit();
+}
+
+void CVorlainDlg::OnCut()
+{
+    RangeEdit(Kestrum_Cut, "Failed! Errorcode:0x%.8x");
 }
 
 void CVorlainDlg::OnCopy()
@@ -114,20 +120,12 @@ void CVorlainDlg::OnCopyToNew()
 
 void CVorlainDlg::OnTrim()
 {
-    if (!Kestrum_Trim(m_editor, Id(m_currentTrack), m_selStart, m_selEnd)) {
-        ShowKernelFailure("Failed! ErrorCode=0x%.8x");
-        return;
-    }
-    AfterRangeEdit();
+    RangeEdit(Kestrum_Trim, "Failed! ErrorCode=0x%.8x");
 }
 
 void CVorlainDlg::OnDelete()
 {
-    if (!Kestrum_Delete(m_editor, Id(m_currentTrack), m_selStart, m_selEnd)) {
-        ShowKernelFailure("Failed! ErrorCode=0x%.8x");
-        return;
-    }
-    AfterRangeEdit();
+    RangeEdit(Kestrum_Delete, "Failed! ErrorCode=0x%.8x");
 }
 
 void CVorlainDlg::OnSelect(int commandId)

@@ -127,6 +127,9 @@ private:
     /** After a successful edit: the action record's redo selection becomes
      *  the selection and the track is redrawn with it. */
     void AfterRangeEdit();
+    /** Cut, trim and delete: one kernel call on the selection; a failure is
+     *  shown with its code in that command's spelling. */
+    void RangeEdit(int (*edit)(CEditSession*, uint32_t, int64_t, int64_t), const char* failure);
     /** As after an effect: redraw with the unchanged selection. */
     void AfterSampleEdit();
     bool HasSelection() const;
