@@ -5,6 +5,7 @@
 
 #include <mutex>
 #include <unordered_map>
+#include <atomic>
 
 namespace vorlain {
 namespace {
@@ -73,11 +74,17 @@ LRESULT CRegistryWindow::Send(void*, HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     QCoreApplication* app = QCoreApplication::instance();
     if (!app)
         return 0;
-    LRESULT result = 0;
+    // The blocking call waits on Qt's own semaphore, which ThreadSanitizer
+    // cannot see: the result's release and acquire are the hand-off it can,
+    // and they order everything the handler did before this thread reads on.
+    std::atomic<LRESULT> result{0};
     QMetaObject::invokeMethod(
-        app, [&result, hwnd, msg, wParam, lParam] { result = Dispatch(hwnd, msg, wParam, lParam); },
+        app,
+        [&result, hwnd, msg, wParam, lParam] {
+            result.store(Dispatch(hwnd, msg, wParam, lParam), std::memory_order_release);
+        },
         Qt::BlockingQueuedConnection);
-    return result;
+    return result.load(std::memory_order_acquire);
 }
 
 } // namespace vorlain
