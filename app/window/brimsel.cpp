@@ -1,29 +1,7 @@
 #include "window/brimsel.h"
 
 #include "brimsel/brimsel_factory.h"
-
-#include <QMetaObject>
-#include <QVariant>
-
-namespace {
-
-template <typename R, typename... Args> R Call(QObject* control, const char* method, Args... args)
-{
-    R result{};
-    if (!control)
-        return result;
-    // The return type travels by name: the Q_RETURN_ARG macro would name it "R".
-    QMetaObject::invokeMethod(control, method, Qt::DirectConnection,
-                              QReturnArgument<R>(QMetaType::fromType<R>().name(), result), args...);
-    return result;
-}
-
-QVariant Time(int64_t t)
-{
-    return QVariant::fromValue<qint64>(t);
-}
-
-} // namespace
+#include "brimsel/brimsel_view.h"
 
 CBrimsel::CBrimsel(QWidget* parent, const QString& pluginFolder)
 {
@@ -38,88 +16,93 @@ CBrimsel::CBrimsel(QWidget* parent, const QString& pluginFolder)
         if (m_control)
             break;
     }
-    if (m_control)
-        m_control->setObjectName(QStringLiteral("id1012"));
+    if (!m_control)
+        return;
+    m_view = qobject_cast<IBrimselView*>(m_control);
+    if (!m_view) {
+        // A control of another build, without the typed interface: unusable.
+        m_error = QStringLiteral("the control of program id %1 does not offer %2")
+                      .arg(QStringLiteral(BRIMSEL_PROG_ID), QStringLiteral(BRIMSEL_VIEW_IID));
+        delete m_control;
+        m_control = nullptr;
+        return;
+    }
+    m_control->setObjectName(QStringLiteral("id1012"));
 }
 
 bool CBrimsel::AddTrack(CTrack* track)
 {
-    return Call<bool>(m_control, "AddTrack",
-                      Q_ARG(qint64, static_cast<qint64>(reinterpret_cast<intptr_t>(track))));
+    return m_view && m_view->AddTrack(track);
 }
 
 bool CBrimsel::ForceRedrawTrack(int trackId)
 {
-    return Call<bool>(m_control, "ForceRedrawTrack", Q_ARG(int, trackId));
+    return m_view && m_view->ForceRedrawTrack(trackId);
 }
 
 bool CBrimsel::MovePlayingLine(int trackId, int64_t time, bool show)
 {
-    return Call<bool>(m_control, "MovePlayingLine", Q_ARG(int, trackId),
-                      Q_ARG(QVariant, Time(time)), Q_ARG(int, show ? 1 : 0));
+    return m_view && m_view->MovePlayingLine(trackId, time, show);
 }
 
 bool CBrimsel::ForceRedrawTrackEx(int trackId, bool setSelection, int64_t from, int64_t to)
 {
-    return Call<bool>(m_control, "ForceRedrawTrackEx", Q_ARG(int, trackId),
-                      Q_ARG(int, setSelection ? 1 : 0), Q_ARG(QVariant, Time(from)),
-                      Q_ARG(QVariant, Time(to)));
+    return m_view && m_view->ForceRedrawTrackEx(trackId, setSelection, from, to);
 }
 
 bool CBrimsel::EnableTrack(int trackId, bool show)
 {
-    return Call<bool>(m_control, "EnableTrack", Q_ARG(int, trackId), Q_ARG(int, show ? 1 : 0));
+    return m_view && m_view->EnableTrack(trackId, show);
 }
 
 int CBrimsel::GetZoomfactor()
 {
-    return Call<int>(m_control, "GetZoomfactor");
+    return m_view ? m_view->GetZoomfactor() : 0;
 }
 
 intptr_t CBrimsel::GetBrimselHwnd(int trackId)
 {
-    return static_cast<intptr_t>(Call<qint64>(m_control, "GetBrimselHwnd", Q_ARG(int, trackId)));
+    return m_view ? static_cast<intptr_t>(m_view->GetBrimselHwnd(trackId)) : 0;
 }
 
 bool CBrimsel::GetVisableTrack(int* trackId)
 {
-    return Call<bool>(m_control, "GetVisableTrack", Q_ARG(int*, trackId));
+    return m_view && m_view->GetVisableTrack(trackId);
 }
 
 bool CBrimsel::SetMainHwnd(intptr_t hwnd)
 {
-    return Call<bool>(m_control, "SetMainHwnd", Q_ARG(qint64, static_cast<qint64>(hwnd)));
+    return m_view && m_view->SetMainHwnd(static_cast<qint64>(hwnd));
 }
 
 bool CBrimsel::MoveSelectArea(int trackId, int64_t from, int64_t to)
 {
-    return Call<bool>(m_control, "MoveSelectArea", Q_ARG(int, trackId), Q_ARG(QVariant, Time(from)),
-                      Q_ARG(QVariant, Time(to)));
+    return m_view && m_view->MoveSelectArea(trackId, from, to);
 }
 
 bool CBrimsel::ZoomIn()
 {
-    return Call<bool>(m_control, "ZoomIn");
+    return m_view && m_view->ZoomIn();
 }
 
 bool CBrimsel::ZoomOut()
 {
-    return Call<bool>(m_control, "ZoomOut");
+    return m_view && m_view->ZoomOut();
 }
 
 bool CBrimsel::CloseProject()
 {
-    return Call<bool>(m_control, "CloseProject");
+    return m_view && m_view->CloseProject();
 }
 
 bool CBrimsel::ScrollH(int64_t time)
 {
-    return Call<bool>(m_control, "ScrollH", Q_ARG(QVariant, Time(time)));
+    return m_view && m_view->ScrollH(time);
 }
 
 bool CBrimsel::IsScrollable(int trackId)
 {
-    return Call<bool>(m_control, "IsScrollable", Q_ARG(int, trackId));
+    return m_view && m_view->IsScrollable(trackId);
 }
 
 QList<int> CBrimsel::VisibleTracks()

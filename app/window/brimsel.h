@@ -1,7 +1,6 @@
 // The program's wrapper of the display control: one method per control
-// method, each calling the control's method of the same name through Qt's
-// meta-object system. Times travel as QVariants holding qint64
-// microseconds.
+// method, each calling the control's typed interface (IBrimselView). Times
+// are microseconds.
 #pragma once
 
 #include <QString>
@@ -9,7 +8,7 @@
 #include <cstdint>
 
 class CTrack;
-class QObject;
+class IBrimselView;
 class QWidget;
 
 class CBrimsel {
@@ -44,5 +43,6 @@ public:
 
 private:
     QWidget* m_control = nullptr;
+    IBrimselView* m_view = nullptr; // the same object, typed; null when m_control is
     QString m_error;
 };

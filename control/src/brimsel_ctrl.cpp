@@ -38,9 +38,11 @@ void CBrimselCtrl::resizeEvent(QResizeEvent* event)
     m_panel->setGeometry(0, 0, event->size().width(), event->size().height());
 }
 
-bool CBrimselCtrl::AddTrack(qint64 pTrack)
+// ---- IBrimselView ---------------------------------------------------------------
+
+bool CBrimselCtrl::AddTrack(CTrack* track)
 {
-    return m_panel->AddTrack(reinterpret_cast<CTrack*>(static_cast<intptr_t>(pTrack)));
+    return m_panel->AddTrack(track);
 }
 
 bool CBrimselCtrl::ForceRedrawTrack(int trackId)
@@ -48,23 +50,19 @@ bool CBrimselCtrl::ForceRedrawTrack(int trackId)
     return m_panel->ForceRedrawTrackEx(trackId, false, 0, 0);
 }
 
-bool CBrimselCtrl::MovePlayingLine(int tracdId, const QVariant& vtTime, int bShow)
+bool CBrimselCtrl::MovePlayingLine(int trackId, int64_t time, bool show)
 {
-    if (!IsTime(vtTime))
-        return false;
-    return m_panel->MovePlayingLine(tracdId, vtTime.toLongLong(), bShow != 0);
+    return m_panel->MovePlayingLine(trackId, time, show);
 }
 
-bool CBrimselCtrl::ForceRedrawTrackEx(int trackId, int bDisableSelectArea, const QVariant& wParam,
-                                      const QVariant& lParam)
+bool CBrimselCtrl::ForceRedrawTrackEx(int trackId, bool setSelection, int64_t from, int64_t to)
 {
-    return m_panel->ForceRedrawTrackEx(trackId, bDisableSelectArea != 0, TimeOf(wParam),
-                                       TimeOf(lParam));
+    return m_panel->ForceRedrawTrackEx(trackId, setSelection, from, to);
 }
 
-bool CBrimselCtrl::EnableTrack(int trackId, int bShow)
+bool CBrimselCtrl::EnableTrack(int trackId, bool show)
 {
-    return m_panel->EnableTrack(trackId, bShow != 0);
+    return m_panel->EnableTrack(trackId, show);
 }
 
 int CBrimselCtrl::GetZoomfactor()
@@ -88,9 +86,9 @@ bool CBrimselCtrl::SetMainHwnd(qint64 hwnd)
     return true;
 }
 
-bool CBrimselCtrl::MoveSelectArea(int trackId, const QVariant& vtFrom, const QVariant& vtTo)
+bool CBrimselCtrl::MoveSelectArea(int trackId, int64_t from, int64_t to)
 {
-    return m_panel->MoveSelectArea(trackId, TimeOf(vtFrom), TimeOf(vtTo));
+    return m_panel->MoveSelectArea(trackId, from, to);
 }
 
 bool CBrimselCtrl::ZoomIn()
@@ -108,14 +106,49 @@ bool CBrimselCtrl::CloseProject()
     return m_panel->CloseProject();
 }
 
-bool CBrimselCtrl::ScrollH(const QVariant& vtTime)
+bool CBrimselCtrl::ScrollH(int64_t time)
 {
-    return m_panel->ScrollToTime(TimeOf(vtTime));
+    return m_panel->ScrollToTime(time);
 }
 
 bool CBrimselCtrl::IsScrollable(int pTrack)
 {
     return m_panel->IsScrollable(pTrack);
+}
+
+// ---- by name ------------------------------------------------------------------------
+
+bool CBrimselCtrl::AddTrack(qint64 pTrack)
+{
+    return AddTrack(reinterpret_cast<CTrack*>(static_cast<intptr_t>(pTrack)));
+}
+
+bool CBrimselCtrl::MovePlayingLine(int tracdId, const QVariant& vtTime, int bShow)
+{
+    if (!IsTime(vtTime))
+        return false;
+    return MovePlayingLine(tracdId, TimeOf(vtTime), bShow != 0);
+}
+
+bool CBrimselCtrl::ForceRedrawTrackEx(int trackId, int bDisableSelectArea, const QVariant& wParam,
+                                      const QVariant& lParam)
+{
+    return ForceRedrawTrackEx(trackId, bDisableSelectArea != 0, TimeOf(wParam), TimeOf(lParam));
+}
+
+bool CBrimselCtrl::EnableTrack(int trackId, int bShow)
+{
+    return EnableTrack(trackId, bShow != 0);
+}
+
+bool CBrimselCtrl::MoveSelectArea(int trackId, const QVariant& vtFrom, const QVariant& vtTo)
+{
+    return MoveSelectArea(trackId, TimeOf(vtFrom), TimeOf(vtTo));
+}
+
+bool CBrimselCtrl::ScrollH(const QVariant& vtTime)
+{
+    return ScrollH(TimeOf(vtTime));
 }
 
 void CBrimselCtrl::AboutBox()

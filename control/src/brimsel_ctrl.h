@@ -1,5 +1,9 @@
-// The display control: its sixteen automation methods and three events.
+// The display control: the program's typed interface (IBrimselView), the
+// same methods by name for callers through the meta-object system, and the
+// three events.
 #pragma once
+
+#include "brimsel/brimsel_view.h"
 
 #include <QVariant>
 #include <QWidget>
@@ -10,41 +14,48 @@ class CDlgPanel;
 
 /**
  * Created by the program through the plugin (program id
- * "BRIMSEL.BrimselCtrl.1") and driven by name through Qt's meta-object
- * system. Times are QVariants holding qint64 microseconds; a track handle
- * and a window handle are pointer-sized integers (qint64); track ids are int.
+ * "BRIMSEL.BrimselCtrl.1"). The program calls it through IBrimselView;
+ * callers by name find the same methods as Q_INVOKABLE, where times are
+ * QVariants holding qint64 microseconds and a track handle is a
+ * pointer-sized integer (qint64). A method whose typed and named forms take
+ * the same arguments is one method; the others convert their arguments and
+ * call the typed form.
  */
-class CBrimselCtrl : public QWidget {
+class CBrimselCtrl : public QWidget, public IBrimselView {
     Q_OBJECT
+    Q_INTERFACES(IBrimselView)
 public:
     explicit CBrimselCtrl(QWidget* parent = nullptr);
     ~CBrimselCtrl() override;
 
-    /** Adds a row for the kernel track pTrack (a CTrack*). False for 0. */
+    // ---- IBrimselView ----
+    bool AddTrack(CTrack* track) override;
+    Q_INVOKABLE bool ForceRedrawTrack(int trackId) override;
+    bool MovePlayingLine(int trackId, int64_t time, bool show) override;
+    bool ForceRedrawTrackEx(int trackId, bool setSelection, int64_t from, int64_t to) override;
+    bool EnableTrack(int trackId, bool show) override;
+    Q_INVOKABLE int GetZoomfactor() override;
+    Q_INVOKABLE qint64 GetBrimselHwnd(int trackId) override;
+    Q_INVOKABLE bool GetVisableTrack(int* pTrackId) override;
+    Q_INVOKABLE bool SetMainHwnd(qint64 hwnd) override;
+    bool MoveSelectArea(int trackId, int64_t from, int64_t to) override;
+    Q_INVOKABLE bool ZoomIn() override;
+    Q_INVOKABLE bool ZoomOut() override;
+    Q_INVOKABLE bool CloseProject() override;
+    bool ScrollH(int64_t time) override;
+    /** pTrack is a track id here. */
+    Q_INVOKABLE bool IsScrollable(int pTrack) override;
+
+    // ---- the same by name ----
+    /** pTrack is a CTrack*. False for 0. */
     Q_INVOKABLE bool AddTrack(qint64 pTrack);
-    /** ForceRedrawTrackEx(trackId, 0, 0, 0). */
-    Q_INVOKABLE bool ForceRedrawTrack(int trackId);
-    /** False unless vtTime holds a qint64; else places that row's playing line. */
+    /** False unless vtTime holds a qint64. */
     Q_INVOKABLE bool MovePlayingLine(int tracdId, const QVariant& vtTime, int bShow);
-    /** Re-reads the track and draws it; with bDisableSelectArea the selection
-     *  becomes wParam..lParam (a click line when equal). */
     Q_INVOKABLE bool ForceRedrawTrackEx(int trackId, int bDisableSelectArea, const QVariant& wParam,
                                         const QVariant& lParam);
     Q_INVOKABLE bool EnableTrack(int trackId, int bShow);
-    Q_INVOKABLE int GetZoomfactor();
-    /** The registry handle of that row's view (for WM_RECORD_PEAKS); 0 if none. */
-    Q_INVOKABLE qint64 GetBrimselHwnd(int trackId);
-    /** Iterates the visible rows: TRUE with the next id, FALSE at the end (and restarts). */
-    Q_INVOKABLE bool GetVisableTrack(int* pTrackId);
-    /** The window that receives the posted requests. */
-    Q_INVOKABLE bool SetMainHwnd(qint64 hwnd);
     Q_INVOKABLE bool MoveSelectArea(int trackId, const QVariant& vtFrom, const QVariant& vtTo);
-    Q_INVOKABLE bool ZoomIn();
-    Q_INVOKABLE bool ZoomOut();
-    Q_INVOKABLE bool CloseProject();
     Q_INVOKABLE bool ScrollH(const QVariant& vtTime);
-    /** pTrack is a track id here. */
-    Q_INVOKABLE bool IsScrollable(int pTrack);
     Q_INVOKABLE void AboutBox();
 
     CDlgPanel* Panel() const { return m_panel; }

@@ -1,6 +1,8 @@
 // The control as the program meets it: created by program id, its sixteen
-// methods and three events, rows, visibility, zoom and scrolling.
+// methods (typed and by name) and three events, rows, visibility, zoom and
+// scrolling.
 #include "brimsel/brimsel_factory.h"
+#include "brimsel/brimsel_view.h"
 #include "brimsel_ctrl.h"
 #include "control_fixture.h"
 #include "dlg_panel.h"
@@ -48,6 +50,82 @@ TEST_F(ControlShell, ThePluginIsFoundByProgramIdAndOffersTheAutomationInterface)
                                              QStringLiteral(BRIMSEL_PLUGIN_DIR), &error),
               nullptr);
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST_F(ControlShell, TheControlIsATypedViewWhoseCallsDoWhatTheNamedCallsDo)
+{
+    auto* view = qobject_cast<IBrimselView*>(m_control);
+    ASSERT_NE(view, nullptr);
+    EXPECT_FALSE(view->AddTrack(nullptr));
+    CTrack* a = LoadSine(10, 44100, 2, 16000, "a.wav");
+    CTrack* b = LoadSine(10, 44100, 1, 16000, "b.wav");
+    ASSERT_TRUE(view->AddTrack(a));
+    ASSERT_TRUE(AddTrack(b));
+    WaitForPeaks();
+    const int ia = IdOf(a), ib = IdOf(b);
+    EXPECT_EQ(View(ia)->geometry(), QRect(0, 0, 780, 150));
+    EXPECT_EQ(View(ib)->geometry(), QRect(0, 160, 780, 150));
+    EXPECT_EQ(view->GetBrimselHwnd(ia), GetBrimselHwnd(ia));
+    EXPECT_NE(view->GetBrimselHwnd(ia), 0);
+    EXPECT_EQ(view->GetBrimselHwnd(999), 0);
+    EXPECT_EQ(view->GetZoomfactor(), GetZoomfactor());
+    EXPECT_EQ(view->IsScrollable(ia), IsScrollable(ia));
+
+    // The same selection, by name and typed: the same markers and pixels.
+    auto selectionOf = [&] {
+        return std::make_tuple(Scale()->property("markStart").toInt(),
+                               Scale()->property("markEnd").toInt(), Grab(View(ia)));
+    };
+    ASSERT_TRUE(MoveSelectArea(ia, QVariant::fromValue<qint64>(kSecond),
+                               QVariant::fromValue<qint64>(2 * kSecond)));
+    const auto named = selectionOf();
+    ASSERT_TRUE(MoveSelectArea(ia, QVariant::fromValue<qint64>(3 * kSecond),
+                               QVariant::fromValue<qint64>(4 * kSecond)));
+    EXPECT_NE(selectionOf(), named);
+    EXPECT_TRUE(view->MoveSelectArea(ia, kSecond, 2 * kSecond));
+    EXPECT_EQ(selectionOf(), named);
+    EXPECT_FALSE(view->MoveSelectArea(999, 0, kSecond));
+
+    // A click line restored by a forced redraw, and the playing line.
+    EXPECT_TRUE(view->ForceRedrawTrackEx(ia, true, 2 * kSecond, 2 * kSecond));
+    WaitForPeaks();
+    EXPECT_EQ(Child(View(ia), "id205")->x(), 156);
+    EXPECT_TRUE(view->ForceRedrawTrack(ia));
+
+    // The requests go to the window given through the view.
+    vorlain::test::MessageQueueWindow other;
+    EXPECT_TRUE(view->SetMainHwnd(static_cast<qint64>(reinterpret_cast<intptr_t>(other.hwnd()))));
+    Press(View(ia), {300, 40}, Qt::RightButton);
+    EXPECT_EQ(other.messages().size(), 1u);
+    EXPECT_TRUE(m_main->messages().empty());
+
+    EXPECT_TRUE(view->MovePlayingLine(ia, kSecond, true));
+    EXPECT_EQ(Child(View(ia), "id203")->geometry(), QRect(148, 0, 1, 150));
+    EXPECT_TRUE(Child(View(ia), "id203")->isVisible());
+
+    // Zoom and scroll through the view, read by name.
+    EXPECT_TRUE(view->ZoomIn());
+    EXPECT_EQ(GetZoomfactor(), 2624);
+    EXPECT_TRUE(view->ZoomOut());
+    EXPECT_EQ(GetZoomfactor(), 5248);
+    while (view->GetZoomfactor() > 41)
+        ASSERT_TRUE(view->ZoomIn());
+    WaitForPeaks();
+    EXPECT_TRUE(view->IsScrollable(ia));
+    EXPECT_TRUE(view->ScrollH(kSecond));
+    EXPECT_EQ(HScrollPos(), 1075);
+
+    // Rows hidden through the view are left out of both walks.
+    EXPECT_TRUE(view->EnableTrack(ib, false));
+    EXPECT_FALSE(View(ib)->isVisible());
+    int id = 0;
+    ASSERT_TRUE(view->GetVisableTrack(&id));
+    EXPECT_EQ(id, ia);
+    EXPECT_FALSE(GetVisableTrack(&id));
+
+    EXPECT_TRUE(view->CloseProject());
+    EXPECT_EQ(View(ia), nullptr);
+    EXPECT_FALSE(view->GetVisableTrack(&id));
 }
 
 TEST_F(ControlShell, AddTrackOfNoTrackFailsAndAddsNoRow)

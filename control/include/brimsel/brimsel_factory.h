@@ -1,23 +1,24 @@
 // How the program creates the display control: the plugin's factory
 // interface and a helper that finds the plugin by its program id.
 //
-// The control is then driven by name through Qt's meta-object system, e.g.
-//   bool ok = false;
-//   QMetaObject::invokeMethod(control, "AddTrack", Q_RETURN_ARG(bool, ok),
-//                             Q_ARG(qint64, qint64(reinterpret_cast<intptr_t>(track))));
-//   QObject::connect(control, SIGNAL(SelectingTime(QVariant,QVariant)), ...);
-// Methods (all public, Q_INVOKABLE on the control object):
-//   bool AddTrack(qint64 pTrack)              bool ForceRedrawTrack(int trackId)
+// The program then drives the control through its typed interface
+// (brimsel_view.h):
+//   auto* view = qobject_cast<IBrimselView*>(control);
+//   view->AddTrack(track);
+// The same methods are Q_INVOKABLE on the control object for callers by
+// name, where times are QVariants holding qint64 microseconds
+// (QMetaType::LongLong) and a track handle is a qint64:
+//   bool AddTrack(qint64 pTrack)               bool ForceRedrawTrack(int trackId)
 //   bool MovePlayingLine(int trackId, QVariant vtTime, int bShow)
 //   bool ForceRedrawTrackEx(int trackId, int bDisableSelectArea, QVariant from, QVariant to)
-//   bool EnableTrack(int trackId, int bShow)  int GetZoomfactor()
-//   qint64 GetBrimselHwnd(int trackId)        bool GetVisableTrack(int* pTrackId)
-//   bool SetMainHwnd(qint64 hwnd)             bool MoveSelectArea(int trackId, QVariant from,
-//   QVariant to) bool ZoomIn()  bool ZoomOut()  bool CloseProject()  bool ScrollH(QVariant vtTime)
-//   bool IsScrollable(int trackId)            void AboutBox()
+//   bool EnableTrack(int trackId, int bShow)   int GetZoomfactor()
+//   qint64 GetBrimselHwnd(int trackId)         bool GetVisableTrack(int* pTrackId)
+//   bool SetMainHwnd(qint64 hwnd)
+//   bool MoveSelectArea(int trackId, QVariant from, QVariant to)
+//   bool ZoomIn()   bool ZoomOut()   bool CloseProject()   bool ScrollH(QVariant vtTime)
+//   bool IsScrollable(int trackId)             void AboutBox()
 // Signals: SelectTrack(short id), SelectTimeSegment(int, int) (never fired),
 //          SelectingTime(QVariant vtFrom, QVariant vtTo).
-// Times are QVariants holding qint64 microseconds (QMetaType::LongLong).
 #pragma once
 
 #include <QCoreApplication>
