@@ -2,11 +2,17 @@
 
 #include "dlg_panel.h"
 
+#include <QMessageBox>
 #include <QResizeEvent>
 
 #include <algorithm>
 
 namespace {
+
+// The control's name and version, as its plugin's metadata (brimsel.json) gives them.
+constexpr char kName[] = "Brimsel";
+constexpr char kDescription[] = "Brimsel Control";
+constexpr char kVersion[] = "1.0";
 
 /** The 64-bit value of a time variant; other types convert as far as they can. */
 int64_t TimeOf(const QVariant& v)
@@ -153,7 +159,17 @@ bool CBrimselCtrl::ScrollH(const QVariant& vtTime)
 
 void CBrimselCtrl::AboutBox()
 {
-    m_panel->show();
+    QMessageBox::about(this, AboutTitle(), AboutText());
+}
+
+QString CBrimselCtrl::AboutTitle()
+{
+    return QStringLiteral("About %1").arg(QLatin1String(kName));
+}
+
+QString CBrimselCtrl::AboutText()
+{
+    return QStringLiteral("%1\nVersion %2").arg(QLatin1String(kDescription), QLatin1String(kVersion));
 }
 
 void CBrimselCtrl::FireSelectTrack(int trackId)

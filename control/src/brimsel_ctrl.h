@@ -56,7 +56,10 @@ public:
     Q_INVOKABLE bool EnableTrack(int trackId, int bShow);
     Q_INVOKABLE bool MoveSelectArea(int trackId, const QVariant& vtFrom, const QVariant& vtTo);
     Q_INVOKABLE bool ScrollH(const QVariant& vtTime);
+    /** The control's name and version in a message box (modal: it returns when closed). */
     Q_INVOKABLE void AboutBox();
+    static QString AboutTitle();
+    static QString AboutText();
 
     CDlgPanel* Panel() const { return m_panel; }
 

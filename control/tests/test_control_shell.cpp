@@ -8,8 +8,13 @@
 #include "dlg_panel.h"
 #include "vorlain/messages.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -126,6 +131,30 @@ TEST_F(ControlShell, TheControlIsATypedViewWhoseCallsDoWhatTheNamedCallsDo)
     EXPECT_TRUE(view->CloseProject());
     EXPECT_EQ(View(ia), nullptr);
     EXPECT_FALSE(view->GetVisableTrack(&id));
+}
+
+TEST_F(ControlShell, AboutBoxShowsTheControlsNameAndVersionUntilItIsClosed)
+{
+    // Read the box and click its button, as a person would, once it is up.
+    QString title, text;
+    QTimer reader;
+    QObject::connect(&reader, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        reader.stop();
+        title = box->windowTitle();
+        text = box->text();
+        ASSERT_FALSE(box->buttons().isEmpty());
+        QTest::mouseClick(box->buttons().first(), Qt::LeftButton);
+    });
+    reader.start(0);
+    ASSERT_TRUE(QMetaObject::invokeMethod(m_control, "AboutBox", Qt::DirectConnection));
+    EXPECT_FALSE(reader.isActive());
+    EXPECT_EQ(title, CBrimselCtrl::AboutTitle());
+    EXPECT_EQ(title, "About Brimsel");
+    EXPECT_EQ(text, "Brimsel Control\nVersion 1.0");
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(ControlShell, AddTrackOfNoTrackFailsAndAddsNoRow)
