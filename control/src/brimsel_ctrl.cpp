@@ -1,6 +1,7 @@
 #include "brimsel_ctrl.h"
 
 #include "dlg_panel.h"
+#include "view_state.h"
 
 #include <QMessageBox>
 #include <QResizeEvent>
@@ -32,7 +33,10 @@ bool IsTime(const QVariant& v)
 CBrimselCtrl::CBrimselCtrl(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("CBrimselCtrl"));
-    m_panel = new CDlgPanel(this, this);
+    m_panel = new CDlgPanel(this);
+    CViewState* state = m_panel->State();
+    connect(state, &CViewState::selectTrack, this, &CBrimselCtrl::FireSelectTrack);
+    connect(state, &CViewState::selectingTime, this, &CBrimselCtrl::FireSelectingTime);
     m_panel->setGeometry(rect());
     m_panel->show();
 }
@@ -169,7 +173,8 @@ QString CBrimselCtrl::AboutTitle()
 
 QString CBrimselCtrl::AboutText()
 {
-    return QStringLiteral("%1\nVersion %2").arg(QLatin1String(kDescription), QLatin1String(kVersion));
+    return QStringLiteral("%1\nVersion %2")
+        .arg(QLatin1String(kDescription), QLatin1String(kVersion));
 }
 
 void CBrimselCtrl::FireSelectTrack(int trackId)

@@ -63,7 +63,8 @@ public:
 
     CDlgPanel* Panel() const { return m_panel; }
 
-    /** Raised by the rows. SelectingTime is fired ordered, from <= to. */
+    /** Raised by the rows through the view state. SelectingTime is fired
+     *  ordered, from <= to. */
     void FireSelectTrack(int trackId);
     void FireSelectingTime(int64_t from, int64_t to);
 

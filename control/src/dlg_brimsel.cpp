@@ -1,13 +1,12 @@
 #include "dlg_brimsel.h"
 
 #include "column_grid.h"
-#include "dlg_panel.h"
-#include "dlg_scale.h"
 #include "dlg_track_info.h"
 #include "line_static.h"
 #include "sample_mapping.h"
 #include "summary_store.h"
 #include "time_mapping.h"
+#include "view_state.h"
 #include "vorlain/kestrum.h"
 #include "vorlain/messages.h"
 #include "vorlain/platform.h"
@@ -35,8 +34,8 @@ constexpr int kMaxLiveGap = 1 << 20;
 
 } // namespace
 
-CDlgBrimsel::CDlgBrimsel(CDlgPanel* panel, QWidget* parent)
-    : QWidget(parent), m_pDlgPanel(panel), m_peaks(&CSummaryStore::Shared()), m_selLeft(kNone),
+CDlgBrimsel::CDlgBrimsel(CViewState* state, QWidget* parent)
+    : QWidget(parent), m_state(state), m_peaks(&CSummaryStore::Shared()), m_selLeft(kNone),
       m_selRight(kNone), m_clickLine(kNone)
 {
     setObjectName(QStringLiteral("CDlgBrimsel"));
@@ -142,7 +141,7 @@ void CDlgBrimsel::StartPeaks()
                           m_stats && !m_stats->empty();
     m_liveStereo = false;
     m_display.Clear();
-    CColumnGrid grid(m_pDlgPanel->ZoomFactor(), m_info.sampleRate);
+    CColumnGrid grid(m_state->ZoomFactor(), m_info.sampleRate);
     const uint64_t planned = drawable ? grid.CompleteColumns(m_frames) : 0;
     m_columns = static_cast<int>(std::min<uint64_t>(planned, INT32_MAX / 2));
     m_pictureDirty = true;
@@ -159,13 +158,13 @@ void CDlgBrimsel::RequestWindow()
 {
     const int64_t visible = std::max(width() - kWaveLeft, 1);
     const int64_t margin = WindowMargin(visible);
-    const int64_t pos = std::max<int64_t>(m_pDlgPanel->HScrollPos(), 0);
+    const int64_t pos = std::max<int64_t>(m_state->HScrollPos(), 0);
     const auto first = static_cast<uint64_t>(std::max<int64_t>(pos - margin, 0));
     PeakRequest request;
     request.stats = m_stats;
     request.channels = static_cast<int>(m_info.channels);
     request.sampleRate = m_info.sampleRate;
-    request.zoomFactor = m_pDlgPanel->ZoomFactor();
+    request.zoomFactor = m_state->ZoomFactor();
     request.firstColumn = first;
     request.columnCount = static_cast<uint64_t>(pos + visible + margin) - first;
     m_requestFirst = first;
@@ -177,7 +176,7 @@ void CDlgBrimsel::EnsureWindow()
 {
     if (m_liveStereo || !m_stats || m_stats->empty() || m_columns <= 0)
         return; // a recording row draws what it is sent
-    const int64_t pos = std::max<int64_t>(m_pDlgPanel->HScrollPos(), 0);
+    const int64_t pos = std::max<int64_t>(m_state->HScrollPos(), 0);
     const int64_t visible = std::max(width() - kWaveLeft, 1);
     const auto a = static_cast<uint64_t>(pos);
     const auto b =
@@ -201,7 +200,7 @@ void CDlgBrimsel::OnPeaksReady()
     m_columns = static_cast<int>(std::min<uint64_t>(result->totalColumns, INT32_MAX / 2));
     Repaint();
     if (before != m_columns)
-        m_pDlgPanel->OnViewColumnsChanged();
+        m_state->ReportColumnsChanged();
     EnsureWindow(); // a scroll while it was built may need more
     emit peaksReady();
 }
@@ -234,7 +233,7 @@ LRESULT CDlgBrimsel::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         OnRangeCommand(lParam);
         return 0;
     case vorlain::WM_TRACK_DELETE_REQUEST:
-        PostMessage(m_pDlgPanel->MainHwnd(), vorlain::WM_TRACK_DELETE_REQUEST,
+        PostMessage(m_state->MainHwnd(), vorlain::WM_TRACK_DELETE_REQUEST,
                     static_cast<WPARAM>(m_info.trackId), 0);
         return 0;
     case vorlain::WM_RECORD_PEAKS:
@@ -259,7 +258,7 @@ LRESULT CDlgBrimsel::OnRecordPeaks(WPARAM wParam, LPARAM lParam)
     m_infoPanel->SetTime(m_info.length);
 
     if (end) {
-        m_pDlgPanel->SetRecording(false);
+        m_state->SetRecording(false);
         m_rightLine->hide();
         m_infoPanel->EnableButtons(true);
         // The live columns stay; the recorder wrote the files' summaries, so
@@ -267,7 +266,7 @@ LRESULT CDlgBrimsel::OnRecordPeaks(WPARAM wParam, LPARAM lParam)
         return 0;
     }
 
-    m_pDlgPanel->SetRecording(true);
+    m_state->SetRecording(true);
     m_infoPanel->EnableButtons(false);
     const int idx = left->minIndex;
     const size_t have = m_display.Columns();
@@ -275,21 +274,21 @@ LRESULT CDlgBrimsel::OnRecordPeaks(WPARAM wParam, LPARAM lParam)
         return 0;
 
     const int w = width();
-    if (int64_t(idx) - m_pDlgPanel->HScrollPos() + kWaveLeft >= w) {
-        const int m = m_pDlgPanel->IsPlaying() ? 50 : (w - kWaveLeft) / 2 - 10;
-        ScrollInfo h = m_pDlgPanel->HBar();
+    if (int64_t(idx) - m_state->HScrollPos() + kWaveLeft >= w) {
+        const int m = m_state->IsPlaying() ? 50 : (w - kWaveLeft) / 2 - 10;
+        ScrollInfo h = m_state->HBar();
         h.nMin = 0;
         h.nMax = m + (h.nMax > 0 ? h.nMax : idx);
         h.nPage = w - 150;
-        h.nPos = m_pDlgPanel->HScrollPos();
-        m_pDlgPanel->SetHBar(h);
-        m_pDlgPanel->HScroll(m, 0);
+        h.nPos = m_state->HScrollPos();
+        m_state->SetHBar(h);
+        m_state->HScroll(m, 0);
         m_rightLine->hide();
     }
     if (m_peaks.Pending())
         m_peaks.Invalidate(); // a build from the files must not replace the live columns
     if (idx == 0 || m_display.first != 0) {
-        m_pDlgPanel->ForceHScrollTo(0);
+        m_state->ForceHScrollTo(0);
         m_display.Clear();
     }
 
@@ -316,33 +315,31 @@ LRESULT CDlgBrimsel::OnRecordPeaks(WPARAM wParam, LPARAM lParam)
 
 void CDlgBrimsel::OnRangeCommand(LPARAM command)
 {
-    CDlgScale* scale = m_pDlgPanel->Scale();
     const bool lineShown = m_playingLine->isVisible();
     switch (command) {
     case 1:
         m_rangeStart = 0;
         m_rangeEnd = m_info.length;
-        PostMessage(m_pDlgPanel->MainHwnd(), vorlain::WM_TRACK_RANGE_REQUEST, 0,
+        PostMessage(m_state->MainHwnd(), vorlain::WM_TRACK_RANGE_REQUEST, 0,
                     static_cast<LPARAM>(m_info.length));
-        scale->SetRange(XAt(m_rangeStart), XAt(m_rangeEnd));
+        m_state->MarkRange(XAt(m_rangeStart), XAt(m_rangeEnd));
         break;
     case 2:
         m_rangeStart = lineShown ? m_playTime : m_selFrom;
-        scale->SetStart(XAt(m_rangeStart));
+        m_state->MarkStart(XAt(m_rangeStart));
         break;
     case 3: {
         m_rangeEnd = lineShown ? m_playTime : m_selFrom;
         const int64_t lo = std::min(m_rangeStart, m_rangeEnd);
         const int64_t hi = std::max(m_rangeStart, m_rangeEnd);
-        PostMessage(m_pDlgPanel->MainHwnd(), vorlain::WM_TRACK_RANGE_REQUEST,
-                    static_cast<WPARAM>(lo), static_cast<LPARAM>(hi));
-        scale->SetRange(XAt(m_rangeStart), XAt(m_rangeEnd));
+        PostMessage(m_state->MainHwnd(), vorlain::WM_TRACK_RANGE_REQUEST, static_cast<WPARAM>(lo),
+                    static_cast<LPARAM>(hi));
+        m_state->MarkRange(XAt(m_rangeStart), XAt(m_rangeEnd));
         break;
     }
     default:
-        return;
+        break;
     }
-    scale->InvalidateMarkers();
 }
 
 // ---- selection, lines and scrolling ------------------------------------------
@@ -354,12 +351,12 @@ bool CDlgBrimsel::HasSelection() const
 
 int64_t CDlgBrimsel::TimeAt(int x) const
 {
-    return TimeOfX(x, m_pDlgPanel->ZoomFactor(), m_pDlgPanel->HScrollPos());
+    return m_state->TimeAt(x);
 }
 
 int CDlgBrimsel::XAt(int64_t time) const
 {
-    return ToPixel(XOfTime(time, m_pDlgPanel->ZoomFactor(), m_pDlgPanel->HScrollPos()));
+    return m_state->XAt(time);
 }
 
 int64_t CDlgBrimsel::ClampTime(int64_t time) const
@@ -369,7 +366,7 @@ int64_t CDlgBrimsel::ClampTime(int64_t time) const
 
 int CDlgBrimsel::EndOfData() const
 {
-    return ToPixel(int64_t(m_columns) - m_pDlgPanel->HScrollPos() + kWaveLeft);
+    return ToPixel(int64_t(m_columns) - m_state->HScrollPos() + kWaveLeft);
 }
 
 bool CDlgBrimsel::InWaveArea(int x, int y) const
@@ -384,14 +381,12 @@ bool CDlgBrimsel::IsScrollable() const
 
 void CDlgBrimsel::FireSelectingTime(int64_t from, int64_t to)
 {
-    m_pDlgPanel->FireSelectingTime(ClampTime(from), ClampTime(to));
+    m_state->FireSelectingTime(ClampTime(from), ClampTime(to));
 }
 
 void CDlgBrimsel::PublishSelection(int64_t from, int64_t to)
 {
-    CDlgScale* scale = m_pDlgPanel->Scale();
-    scale->SetRange(m_selLeft, m_selRight);
-    scale->InvalidateMarkers();
+    m_state->MarkRange(m_selLeft, m_selRight);
     update();
     m_selFrom = ClampTime(from);
     m_selTo = ClampTime(to);
@@ -406,7 +401,7 @@ void CDlgBrimsel::Select()
     m_infoPanel->update();
     m_pictureDirty = true;
     update();
-    m_pDlgPanel->DeselectOthers(this);
+    m_state->SelectRow(this);
 }
 
 void CDlgBrimsel::ClearSelection()
@@ -451,7 +446,7 @@ void CDlgBrimsel::DeSelectArea()
 void CDlgBrimsel::SelectRange(int64_t from, int64_t to)
 {
     const int x1 = XAt(from), x2 = XAt(to);
-    m_pDlgPanel->DeselectOthers(this);
+    m_state->SelectRow(this);
     m_infoPanel->EnableButtons(m_selected);
     m_infoPanel->update();
     m_clickLine = kNone;
@@ -459,25 +454,22 @@ void CDlgBrimsel::SelectRange(int64_t from, int64_t to)
     m_selLeft = x1;
     m_selRight = x2;
     update();
-    m_pDlgPanel->Scale()->SetRange(x1, x2);
-    m_pDlgPanel->Scale()->InvalidateMarkers();
+    m_state->MarkRange(x1, x2);
 }
 
 void CDlgBrimsel::RestoreSelection(int64_t from, int64_t to)
 {
-    CDlgScale* scale = m_pDlgPanel->Scale();
     if (from == to) {
         m_clickLine = XAt(from);
         UpdateClickLine();
-        scale->SetRange(XAt(from), kNone);
+        m_state->MarkRange(XAt(from), kNone);
     } else {
         m_selLeft = XAt(from);
         m_selRight = XAt(to);
         m_clickLine = kNone;
         m_leftDownLine->hide();
-        scale->SetRange(XAt(from), XAt(to));
+        m_state->MarkRange(XAt(from), XAt(to));
     }
-    scale->InvalidateMarkers();
 }
 
 void CDlgBrimsel::ScrollH(int d)
@@ -502,14 +494,14 @@ void CDlgBrimsel::SetPlayingLine(int64_t time, bool show)
         s_playArmed = true;
     } else if (s_playArmed) {
         if (HasSelection() && std::min(m_selLeft, m_selRight) < kWaveLeft)
-            m_pDlgPanel->ScrollToTime(time);
+            m_state->ScrollToTime(time);
         s_playArmed = false;
     }
     // Positions are taken after each scroll: a scroll moves the time under x.
     int x = XAt(time);
     if (x >= width()) {
-        const ScrollInfo& h = m_pDlgPanel->HBar();
-        m_pDlgPanel->HScroll(m_pDlgPanel->IsRecording() ? 20 : h.nPage / 2, 0);
+        const ScrollInfo& h = m_state->HBar();
+        m_state->HScroll(m_state->IsRecording() ? 20 : h.nPage / 2, 0);
         UpdateClickLine();
         x = XAt(time);
     }
@@ -521,7 +513,7 @@ void CDlgBrimsel::SetPlayingLine(int64_t time, bool show)
 
 void CDlgBrimsel::Rescale(bool zoomIn)
 {
-    const int64_t pos = m_pDlgPanel->HScrollPos();
+    const int64_t pos = m_state->HScrollPos();
     auto scale = [&](int x) -> int {
         if (x == kNone)
             return kNone;
@@ -540,7 +532,7 @@ void CDlgBrimsel::Rescale(bool zoomIn)
     Repaint();
     m_infoPanel->update();
     if (m_selected && HasSelection())
-        m_pDlgPanel->ScrollToTime(TimeAt(m_selLeft));
+        m_state->ScrollToTime(TimeAt(m_selLeft));
 }
 
 // ---- mouse --------------------------------------------------------------------
@@ -556,7 +548,7 @@ void CDlgBrimsel::OnLButtonDown(int x, int y)
         m_pictureDirty = true;
         update();
     }
-    m_pDlgPanel->DeselectOthers(this);
+    m_state->SelectRow(this);
 
     if (InWaveArea(x, y)) {
         const bool grabbed = m_leftEdgeGrab || m_rightEdgeGrab;
@@ -572,27 +564,23 @@ void CDlgBrimsel::OnLButtonDown(int x, int y)
         }
         m_dragging = true;
         m_selFrom = m_selTo = TimeAt(x);
-        m_pDlgPanel->FireSelectTrack(TrackId());
-        m_pDlgPanel->FireSelectingTime(m_selFrom, m_selTo);
+        m_state->FireSelectTrack(TrackId());
+        m_state->FireSelectingTime(m_selFrom, m_selTo);
         if (grabbed) {
             setCursor(Qt::SizeHorCursor);
             m_leftDownLine->hide();
         } else {
             UpdateClickLine();
-            CDlgScale* scale = m_pDlgPanel->Scale();
-            if (!scale->StartLocked()) {
-                scale->SetRange(x, kNone);
-                scale->InvalidateMarkers();
-            }
+            if (!m_state->Marks().StartLocked())
+                m_state->MarkRange(x, kNone);
         }
-    } else if (!m_pDlgPanel->IsPlaying() && !m_pDlgPanel->IsRecording()) {
+    } else if (!m_state->IsPlaying() && !m_state->IsRecording()) {
         ClearSelection();
         m_clickLine = kWaveLeft + 1;
         UpdateClickLine();
-        m_pDlgPanel->FireSelectTrack(TrackId());
-        m_pDlgPanel->FireSelectingTime(0, 0);
-        m_pDlgPanel->Scale()->SetRange(0, 0);
-        m_pDlgPanel->Scale()->InvalidateMarkers();
+        m_state->FireSelectTrack(TrackId());
+        m_state->FireSelectingTime(0, 0);
+        m_state->MarkRange(0, 0);
     }
 }
 
@@ -656,7 +644,7 @@ void CDlgBrimsel::OnMouseMove(int x, int y)
         PublishSelection(from, to);
     }
 
-    if (m_dragging && x >= 0 && x < kWaveLeft && m_pDlgPanel->HScrollPos() > 0) {
+    if (m_dragging && x >= 0 && x < kWaveLeft && m_state->HScrollPos() > 0) {
         if (HasSelection()) {
             m_selLeft = kWaveLeft;
             update();
@@ -672,7 +660,7 @@ void CDlgBrimsel::OnMouseLeave(int x, int)
     if (!m_dragging)
         return;
     m_dragging = false;
-    if (m_pDlgPanel->IsPlaying() || m_pDlgPanel->IsRecording())
+    if (m_state->IsPlaying() || m_state->IsRecording())
         return;
     if (HasSelection() && m_selRight < m_selLeft)
         std::swap(m_selLeft, m_selRight);
@@ -703,8 +691,7 @@ void CDlgBrimsel::OnTimer(int timer)
         VorlainOutputDebugString("OnTimer FALSE");
         return;
     }
-    CDlgScale* scale = m_pDlgPanel->Scale();
-    const int d = m_pDlgPanel->HScroll(timer == 1 ? 20 : -20, TrackId());
+    const int d = m_state->HScroll(timer == 1 ? 20 : -20, TrackId());
     if (d == 0) {
         t.stop();
         return;
@@ -717,10 +704,8 @@ void CDlgBrimsel::OnTimer(int timer)
     } else if (HasSelection()) {
         m_selRight = ToPixel(int64_t(m_selRight) - d);
     }
-    if (HasSelection()) {
-        scale->SetRange(m_selLeft, m_selRight);
-        scale->InvalidateMarkers();
-    }
+    if (HasSelection())
+        m_state->MarkRange(m_selLeft, m_selRight);
     if (m_clickLine != kNone)
         m_clickLine = ToPixel(int64_t(m_clickLine) - d);
     m_leftDownLine->hide();
@@ -736,7 +721,7 @@ void CDlgBrimsel::OnTimer(int timer)
 
 void CDlgBrimsel::OnRButtonDown(QMouseEvent* event)
 {
-    if (!m_selected || m_pDlgPanel->IsPlaying() || m_pDlgPanel->IsRecording())
+    if (!m_selected || m_state->IsPlaying() || m_state->IsRecording())
         return;
     WPARAM flags = MK_RBUTTON;
     if (event->buttons() & Qt::LeftButton)
@@ -746,15 +731,14 @@ void CDlgBrimsel::OnRButtonDown(QMouseEvent* event)
     if (event->modifiers() & Qt::ControlModifier)
         flags |= MK_CONTROL;
     const QPoint p = event->position().toPoint();
-    PostMessage(m_pDlgPanel->MainHwnd(), WM_RBUTTONDOWN, flags, MakeLParam(p.x(), p.y()));
+    PostMessage(m_state->MainHwnd(), WM_RBUTTONDOWN, flags, MakeLParam(p.x(), p.y()));
 }
 
 void CDlgBrimsel::mousePressEvent(QMouseEvent* event)
 {
     const QPoint p = event->position().toPoint();
     if (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier) &&
-        m_selected && p.x() >= kWaveLeft && !m_pDlgPanel->IsPlaying() &&
-        !m_pDlgPanel->IsRecording()) {
+        m_selected && p.x() >= kWaveLeft && !m_state->IsPlaying() && !m_state->IsRecording()) {
         ExtendSelectionTo(p.x());
         return;
     }
@@ -801,15 +785,15 @@ void CDlgBrimsel::wheelEvent(QWheelEvent* event)
         const int x = std::max(static_cast<int>(event->position().x()), kWaveLeft);
         const int64_t t = std::max<int64_t>(TimeAt(x), 0);
         for (int i = 0; i < std::abs(notches); ++i)
-            if (!(notches > 0 ? m_pDlgPanel->ZoomIn() : m_pDlgPanel->ZoomOut()))
+            if (!(notches > 0 ? m_state->ZoomIn() : m_state->ZoomOut()))
                 break;
-        const int64_t left = t - TimeOfX(x, m_pDlgPanel->ZoomFactor(), 0);
-        m_pDlgPanel->ScrollToTime(std::max<int64_t>(left, 0));
+        const int64_t left = t - TimeOfX(x, m_state->ZoomFactor(), 0);
+        m_state->ScrollToTime(std::max<int64_t>(left, 0));
         return;
     }
     // A notch moves a tenth of the view; wheeling down goes later in time.
     const int step = std::max((width() - kWaveLeft) / 10, 1);
-    m_pDlgPanel->HScroll(-notches * step, 0);
+    m_state->HScroll(-notches * step, 0);
 }
 
 void CDlgBrimsel::mouseMoveEvent(QMouseEvent* event)
@@ -844,7 +828,7 @@ void CDlgBrimsel::mouseReleaseEvent(QMouseEvent* event)
 
 void CDlgBrimsel::paintEvent(QPaintEvent*)
 {
-    const int64_t pos = m_pDlgPanel->HScrollPos();
+    const int64_t pos = m_state->HScrollPos();
     if (m_pictureDirty || m_picture.width() != width() || m_pictureScroll != pos) {
         WaveColors colors;
         colors.background = m_selected ? m_selectedColor : m_panelColor;

@@ -20,9 +20,9 @@
 #include <vector>
 
 class CTrack;
-class CDlgPanel;
 class CDlgTrackInfo;
 class CLineStatic;
+class CViewState;
 namespace vorlain {
 class CRegistryWindow;
 }
@@ -34,7 +34,7 @@ class CDlgBrimsel : public QWidget {
     Q_PROPERTY(int columns READ Columns)
     Q_PROPERTY(bool selected READ IsSelected)
 public:
-    CDlgBrimsel(CDlgPanel* panel, QWidget* parent);
+    CDlgBrimsel(CViewState* state, QWidget* parent);
     ~CDlgBrimsel() override;
 
     /** Reads the track and starts its peaks. Always succeeds. */
@@ -137,7 +137,7 @@ private:
      *  fires SelectingTime(from, to), both clamped to the track. */
     void PublishSelection(int64_t from, int64_t to);
 
-    CDlgPanel* m_pDlgPanel;
+    CViewState* m_state;
     CDlgTrackInfo* m_infoPanel = nullptr;
     CTrack* m_track = nullptr;
     TrackBaseInfo m_info{};

@@ -1,10 +1,10 @@
 #include "dlg_panel.h"
 
-#include "brimsel_ctrl.h"
 #include "dlg_brimsel.h"
 #include "dlg_scale.h"
 #include "dlg_track_area.h"
 #include "time_mapping.h"
+#include "view_state.h"
 #include "vorlain/kestrum.h"
 #include "vorlain/platform.h"
 #include "win_messages.h"
@@ -24,26 +24,33 @@ size_t s_visibleIndex = 0;
 
 } // namespace
 
-CDlgPanel::CDlgPanel(CBrimselCtrl* control, QWidget* parent) : QWidget(parent), m_control(control)
+CDlgPanel::CDlgPanel(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("CDlgPanel"));
-    m_scale = new CDlgScale(this, this);
+    m_state = new CViewState(this, this);
+    m_scale = new CDlgScale(m_state, this);
     m_trackArea = new CDlgTrackArea(this);
     m_hBar = new QScrollBar(Qt::Horizontal, this);
     m_hBar->setObjectName(QStringLiteral("id100"));
     m_vBar = new QScrollBar(Qt::Vertical, this);
     m_vBar->setObjectName(QStringLiteral("id101"));
-    SyncBar(m_hBar, m_hInfo);
+    SyncBar(m_hBar, m_state->HBar());
     SyncBar(m_vBar, m_vInfo);
     connect(m_hBar, &QAbstractSlider::actionTriggered, this, &CDlgPanel::OnHBarAction);
     connect(m_vBar, &QAbstractSlider::actionTriggered, this, &CDlgPanel::OnVBarAction);
-    m_zoomFactor = kInitialZoom;
+    connect(m_state, &CViewState::hBarChanged, this, [this] { SyncBar(m_hBar, m_state->HBar()); });
+    connect(m_state, &CViewState::hScrolled, this, &CDlgPanel::OnHScrolled);
+    connect(m_state, &CViewState::zoomed, this, &CDlgPanel::OnZoomed);
+    connect(m_state, &CViewState::rowSelected, this, &CDlgPanel::DeselectOthers);
+    connect(m_state, &CViewState::columnsChanged, this, &CDlgPanel::RecomputeHRange);
     Layout();
 }
 
 CDlgPanel::~CDlgPanel()
 {
-    // The rows are children of the track area; they go with it.
+    // The rows read the state, which goes with the panel's children: the
+    // rows go first.
+    qDeleteAll(m_views);
     m_views.clear();
 }
 
@@ -118,12 +125,6 @@ void CDlgPanel::SyncBar(QScrollBar* bar, const ScrollInfo& info)
     bar->setValue(std::clamp(info.nPos, bar->minimum(), bar->maximum()));
 }
 
-void CDlgPanel::SetHBar(const ScrollInfo& info)
-{
-    m_hInfo = info;
-    SyncBar(m_hBar, m_hInfo);
-}
-
 void CDlgPanel::SetVBar(const ScrollInfo& info)
 {
     m_vInfo = info;
@@ -133,14 +134,16 @@ void CDlgPanel::SetVBar(const ScrollInfo& info)
 void CDlgPanel::OnHBarAction(int action)
 {
     int d = 0;
-    if (!m_playing && !m_recording) {
-        const int page = m_hInfo.nPage;
+    const int pos = m_state->HScrollPos();
+    if (!m_state->IsPlaying() && !m_state->IsRecording()) {
+        const ScrollInfo& h = m_state->HBar();
+        const int page = h.nPage;
         switch (action) {
         case QAbstractSlider::SliderSingleStepSub:
             d = -page / 4;
             break;
         case QAbstractSlider::SliderSingleStepAdd:
-            d = m_nHScrollPos + page > m_hInfo.nMax ? 0 : page / 4;
+            d = pos + page > h.nMax ? 0 : page / 4;
             break;
         case QAbstractSlider::SliderPageStepSub:
             d = -page;
@@ -149,20 +152,21 @@ void CDlgPanel::OnHBarAction(int action)
             d = page;
             break;
         case QAbstractSlider::SliderMove:
-            d = m_hBar->sliderPosition() - m_nHScrollPos;
+            d = m_hBar->sliderPosition() - pos;
             break;
         default:
             break;
         }
-        HScroll(d, 0);
+        m_state->HScroll(d, 0);
     }
     // The bar shows where the rows are, whatever it proposed.
-    m_hBar->setSliderPosition(std::clamp(m_nHScrollPos, m_hBar->minimum(), m_hBar->maximum()));
+    m_hBar->setSliderPosition(
+        std::clamp(m_state->HScrollPos(), m_hBar->minimum(), m_hBar->maximum()));
 }
 
 void CDlgPanel::OnVBarAction(int action)
 {
-    if (!m_playing && !m_recording) {
+    if (!m_state->IsPlaying() && !m_state->IsRecording()) {
         const int page = m_vInfo.nPage;
         switch (action) {
         case QAbstractSlider::SliderSingleStepSub:
@@ -201,50 +205,17 @@ void CDlgPanel::VScroll(int d)
     PlaceRows();
 }
 
-int CDlgPanel::HScroll(int d, int exceptId)
+void CDlgPanel::OnHScrolled(int d, std::optional<int> exceptTrackId)
 {
-    if (d == 0 || !m_hInfo.Contains(m_nHScrollPos))
-        return 0;
-    const int w = width();
-    if (int64_t(m_nHScrollPos) + d < 0)
-        d = -m_nHScrollPos;
-    else if (int64_t(m_hInfo.nMax) < int64_t(m_nHScrollPos) + d + w - kWaveLeft)
-        d = m_hInfo.nMax - m_nHScrollPos - w + kWaveLeft;
-    if (d == 0)
-        return 0;
-    VorlainOutputDebugString("GetScrollInfo min:%d max:%d m_nHScrollPos=%d nDelta=%d", m_hInfo.nMin,
-                             m_hInfo.nMax, m_nHScrollPos, d);
-    m_nHScrollPos += d;
-    m_hInfo.nPos = m_nHScrollPos;
-    SyncBar(m_hBar, m_hInfo);
-    m_scale->update();
+    SyncBar(m_hBar, m_state->HBar());
     for (CDlgBrimsel* view : m_views)
-        if (view->IsVisibleRow() && view->TrackId() != exceptId)
-            view->ScrollH(d);
-    return d;
-}
-
-void CDlgPanel::ForceHScrollTo(int pos)
-{
-    const int d = pos - m_nHScrollPos;
-    if (d == 0)
-        return;
-    m_nHScrollPos = pos;
-    m_hInfo.nPos = pos;
-    SyncBar(m_hBar, m_hInfo);
-    m_scale->update();
-    for (CDlgBrimsel* view : m_views)
-        if (view->IsVisibleRow())
+        if (view->IsVisibleRow() && view->TrackId() != exceptTrackId)
             view->ScrollH(d);
 }
 
 bool CDlgPanel::ScrollToTime(int64_t time)
 {
-    // The time lands on the first wave column, x = 140.
-    const int64_t column = ColumnOfTime(time, m_zoomFactor);
-    if (m_hInfo.nMax > 0)
-        HScroll(ToPixel(column - m_nHScrollPos), 0);
-    return true;
+    return m_state->ScrollToTime(time);
 }
 
 void CDlgPanel::RecomputeHRange()
@@ -256,17 +227,12 @@ void CDlgPanel::RecomputeHRange()
     const int m = widest < 0 ? 0 : ToPixel(widest + kWaveLeft);
     const int areaWidth = m_trackArea->width();
     if (areaWidth < m + 20) {
-        SetHBar(ScrollInfo{0, m, areaWidth - 30, m_nHScrollPos});
+        m_state->SetHBar(ScrollInfo{0, m, areaWidth - 30, m_state->HScrollPos()});
     } else {
         // Everything fits: nothing may stay scrolled out of sight.
-        SetHBar(ScrollInfo::Empty());
-        ForceHScrollTo(0);
+        m_state->SetHBar(ScrollInfo::Empty());
+        m_state->ForceHScrollTo(0);
     }
-}
-
-void CDlgPanel::OnViewColumnsChanged()
-{
-    RecomputeHRange();
 }
 
 // ---- rows ----------------------------------------------------------------------
@@ -285,17 +251,19 @@ bool CDlgPanel::AddTrack(CTrack* track)
     // would otherwise take billions of steps.
     int64_t w = std::max(width() - 160, 1);
     auto coarse = [&](int64_t width) { return (samples / width) & ~int64_t(127); };
-    if (int64_t(m_zoomFactor) < coarse(w)) {
-        const int64_t threshold = 128 * ((int64_t(m_zoomFactor) + 127) / 128);
+    const int64_t zoom = m_state->ZoomFactor();
+    if (zoom < coarse(w)) {
+        const int64_t threshold = 128 * ((zoom + 127) / 128);
         const int64_t need = samples / threshold + 1;
         if (need > w)
             w += 100 * ((need - w + 99) / 100);
         w = std::min<int64_t>(w, INT32_MAX / 2);
-        if (m_hInfo.nMax < w)
-            SetHBar(ScrollInfo{0, static_cast<int>(w), width() - 170, m_nHScrollPos});
+        if (m_state->HBar().nMax < w)
+            m_state->SetHBar(
+                ScrollInfo{0, static_cast<int>(w), width() - 170, m_state->HScrollPos()});
     }
 
-    auto* view = new CDlgBrimsel(this, m_trackArea);
+    auto* view = new CDlgBrimsel(m_state, m_trackArea);
     if (!view->InitFromTrack(track)) {
         delete view;
         return false;
@@ -334,7 +302,7 @@ bool CDlgPanel::EnableTrack(int trackId, bool show)
         PostMessage(view->Hwnd(), WM_LBUTTONUP, 0, kWaveLeft);
     }
     if (view->IsSelected()) {
-        m_scale->SetRange(kNone, kNone);
+        m_state->MarkRange(kNone, kNone);
         m_scale->update();
     }
     const int total = kRowPitch * VisibleCount();
@@ -385,7 +353,7 @@ bool CDlgPanel::MoveSelectArea(int trackId, int64_t from, int64_t to)
 
 bool CDlgPanel::MovePlayingLine(int trackId, int64_t time, bool show)
 {
-    m_playing = show;
+    m_state->SetPlaying(show);
     if (CDlgBrimsel* view = FindView(trackId))
         view->SetPlayingLine(time, show);
     return true;
@@ -397,7 +365,7 @@ bool CDlgPanel::IsScrollable(int trackId) const
     return view && view->IsScrollable();
 }
 
-void CDlgPanel::DeselectOthers(CDlgBrimsel* keep)
+void CDlgPanel::DeselectOthers(const QWidget* keep)
 {
     for (CDlgBrimsel* view : m_views)
         if (view != keep)
@@ -406,7 +374,7 @@ void CDlgPanel::DeselectOthers(CDlgBrimsel* keep)
 
 bool CDlgPanel::CloseProject()
 {
-    m_nHScrollPos = 0;
+    m_state->ResetHScroll();
     m_vScrollPos = 0;
     while (!m_views.empty()) {
         CDlgBrimsel* view = m_views.back();
@@ -414,7 +382,7 @@ bool CDlgPanel::CloseProject()
         view->setEnabled(false);
         delete view;
     }
-    SetHBar(ScrollInfo::Empty());
+    m_state->SetHBar(ScrollInfo::Empty());
     SetVBar(ScrollInfo::Empty());
     m_scale->update();
     return true;
@@ -424,40 +392,27 @@ bool CDlgPanel::CloseProject()
 
 bool CDlgPanel::ZoomIn()
 {
-    if (m_zoomFactor < 32)
-        return false;
-    m_zoomFactor /= 2;
-    m_scale->setUpdatesEnabled(false);
-    m_scale->OnZoomIn();
-    for (CDlgBrimsel* view : m_views)
-        if (view->IsVisibleRow())
-            view->Rescale(true);
-    m_scale->setUpdatesEnabled(true);
-    m_scale->update();
-    AdjustRangeAfterZoom();
-    return true;
+    return m_state->ZoomIn();
 }
 
 bool CDlgPanel::ZoomOut()
 {
-    // The factor doubles without a ceiling of its own, but a 32-bit factor
-    // would wrap to 0 after 25 doublings: it stops where it still fits, and
-    // a refused doubling leaves everything as it is.
-    if (m_zoomFactor > uint32_t(INT32_MAX) / 2)
-        return true;
-    m_zoomFactor *= 2;
+    return m_state->ZoomOut();
+}
+
+void CDlgPanel::OnZoomed(bool zoomIn)
+{
     m_scale->setUpdatesEnabled(false);
-    m_scale->OnZoomOut();
-    const uint32_t begin = VorlainTickCount();
-    VorlainOutputDebugString("Zoom Out--- begin:%u", begin);
+    if (!zoomIn)
+        VorlainOutputDebugString("Zoom Out--- begin:%u", VorlainTickCount());
     for (CDlgBrimsel* view : m_views)
         if (view->IsVisibleRow())
-            view->Rescale(false);
-    VorlainOutputDebugString("Zoom Out--- begin:%u", VorlainTickCount());
+            view->Rescale(zoomIn);
+    if (!zoomIn)
+        VorlainOutputDebugString("Zoom Out--- begin:%u", VorlainTickCount());
     m_scale->setUpdatesEnabled(true);
     m_scale->update();
     AdjustRangeAfterZoom();
-    return true;
 }
 
 void CDlgPanel::AdjustRangeAfterZoom()
@@ -471,26 +426,47 @@ void CDlgPanel::AdjustRangeAfterZoom()
     const int w = longest->width() - kWaveLeft;
     const int c = longest->Columns();
     if (int64_t(w) < int64_t(c) + 20) {
-        if (c < m_nHScrollPos)
-            HScroll(c - m_nHScrollPos - 50, 0);
-        SetHBar(ScrollInfo{0, ToPixel(int64_t(c) + 50), longest->width() - 150, m_nHScrollPos});
+        if (c < m_state->HScrollPos())
+            m_state->HScroll(c - m_state->HScrollPos() - 50, 0);
+        m_state->SetHBar(
+            ScrollInfo{0, ToPixel(int64_t(c) + 50), longest->width() - 150, m_state->HScrollPos()});
     } else {
         // The longest row fits now: the rows go back to the start with the
         // empty range, whether or not they fitted before the zoom, so that
         // nothing stays scrolled out of reach.
-        SetHBar(ScrollInfo::Empty());
-        ForceHScrollTo(0);
+        m_state->SetHBar(ScrollInfo::Empty());
+        m_state->ForceHScrollTo(0);
     }
 }
 
-// ---- events ------------------------------------------------------------------------
+// ---- state ----------------------------------------------------------------------------
 
-void CDlgPanel::FireSelectTrack(int trackId)
+void CDlgPanel::SetMainHwnd(HWND hwnd)
 {
-    m_control->FireSelectTrack(trackId);
+    m_state->SetMainHwnd(hwnd);
 }
 
-void CDlgPanel::FireSelectingTime(int64_t from, int64_t to)
+uint32_t CDlgPanel::ZoomFactor() const
 {
-    m_control->FireSelectingTime(from, to);
+    return m_state->ZoomFactor();
+}
+
+void CDlgPanel::SetZoomFactor(uint32_t zoomFactor)
+{
+    m_state->SetZoomFactor(zoomFactor);
+}
+
+int CDlgPanel::HScrollPos() const
+{
+    return m_state->HScrollPos();
+}
+
+bool CDlgPanel::IsPlaying() const
+{
+    return m_state->IsPlaying();
+}
+
+bool CDlgPanel::IsRecording() const
+{
+    return m_state->IsRecording();
 }

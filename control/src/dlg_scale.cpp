@@ -1,7 +1,7 @@
 #include "dlg_scale.h"
 
-#include "dlg_panel.h"
 #include "time_mapping.h"
+#include "view_state.h"
 #include "vorlain/platform.h"
 
 #include <QPainter>
@@ -10,19 +10,7 @@
 
 using namespace brimsel;
 
-namespace {
-
-/** Marker values are content x (view x + scroll position); kNone stays kNone. */
-int Shift(int64_t x, int64_t pos)
-{
-    return x == kNone ? kNone : ToPixel(x + pos);
-}
-
-} // namespace
-
-CDlgScale::CDlgScale(CDlgPanel* owner, QWidget* parent)
-    : QWidget(parent), m_owner(owner), m_markStart(kNone), m_markEnd(kNone), m_prevStart(kNone),
-      m_prevEnd(kNone)
+CDlgScale::CDlgScale(const CViewState* state, QWidget* parent) : QWidget(parent), m_state(state)
 {
     VorlainOutputDebugString("CDlgScale::OnInitDialog IN");
     setObjectName(QStringLiteral("CDlgScale"));
@@ -31,48 +19,31 @@ CDlgScale::CDlgScale(CDlgPanel* owner, QWidget* parent)
     setFont(labels);
     if (parent)
         setGeometry(parent->rect());
+    connect(m_state, &CViewState::marksChanged, this, &CDlgScale::InvalidateMarkers);
+    connect(m_state, &CViewState::hScrolled, this, [this] { update(); });
     VorlainOutputDebugString("CDlgScale::OnInitDialog OUT");
 }
 
-void CDlgScale::SetRange(int a, int b)
+int CDlgScale::MarkStart() const
 {
-    if (m_owner->IsPlaying())
-        return;
-    if (a == kNone && b == kNone) {
-        m_markStart = m_markEnd = m_prevStart = m_prevEnd = kNone;
-        return;
-    }
-    // A click that hardly moved keeps the markers where they are.
-    if (b != 0 && std::abs(int64_t(a) - int64_t(b)) <= 2)
-        return;
-    m_startLocked = false;
-    m_prevStart = m_markStart;
-    m_prevEnd = m_markEnd;
-    const int64_t pos = m_owner->HScrollPos();
-    if (b >= a || b < 0) {
-        m_markStart = Shift(a, pos);
-        m_markEnd = Shift(b, pos);
-    } else {
-        m_markStart = Shift(b, pos);
-        m_markEnd = Shift(a, pos);
-    }
+    return m_state->Marks().Start();
 }
 
-void CDlgScale::SetStart(int a)
+int CDlgScale::MarkEnd() const
 {
-    if (m_owner->IsPlaying())
-        return;
-    m_startLocked = true;
-    m_prevStart = m_markStart;
-    m_prevEnd = m_markEnd;
-    m_markStart = Shift(a, m_owner->HScrollPos());
-    m_markEnd = kNone;
+    return m_state->Marks().End();
+}
+
+bool CDlgScale::StartLocked() const
+{
+    return m_state->Marks().StartLocked();
 }
 
 void CDlgScale::InvalidateMarkers()
 {
+    const CRangeMarks& marks = m_state->Marks();
     int64_t lo = INT64_MAX, hi = INT64_MIN;
-    for (int v : {m_markStart, m_markEnd, m_prevStart, m_prevEnd}) {
+    for (int v : {marks.Start(), marks.End(), marks.PrevStart(), marks.PrevEnd()}) {
         if (v == kNone)
             continue;
         lo = std::min<int64_t>(lo, v);
@@ -80,29 +51,13 @@ void CDlgScale::InvalidateMarkers()
     }
     if (lo > hi)
         return;
-    const int64_t pos = m_owner->HScrollPos();
+    const int64_t pos = m_state->HScrollPos();
     int left = ToPixel(lo - 6 - pos);
     int right = ToPixel(hi + 6 - pos + 1);
     left = std::max(left, -1);
     right = std::min(right, width() + 1);
     if (right > left)
         update(QRect(left, 16, right - left, 10));
-}
-
-void CDlgScale::OnZoomIn()
-{
-    if (m_markStart != kNone)
-        m_markStart = ToPixel(2 * int64_t(m_markStart) - kWaveLeft);
-    if (m_markEnd != kNone)
-        m_markEnd = ToPixel(2 * int64_t(m_markEnd) - kWaveLeft);
-}
-
-void CDlgScale::OnZoomOut()
-{
-    if (m_markStart != kNone)
-        m_markStart = (m_markStart - kWaveLeft) / 2 + kWaveLeft;
-    if (m_markEnd != kNone)
-        m_markEnd = (m_markEnd - kWaveLeft) / 2 + kWaveLeft;
 }
 
 bool CDlgScale::MillisecondMode(uint32_t zoomFactor, int majorStep)
@@ -128,7 +83,7 @@ void CDlgScale::DrawTick(QPainter& p, int x, int64_t column, bool msMode, bool s
         p.drawLine(x, 26, x, 29);
     if (column % kMajorStep == 0) {
         p.drawLine(x, 22, x, 29);
-        int64_t time = TimeOfX(x, m_owner->ZoomFactor(), m_owner->HScrollPos());
+        int64_t time = m_state->TimeAt(x);
         const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
         if (msMode)
             p.drawText(QRect(x - 25, 0, 80, 15), flags, LabelText(time, true));
@@ -142,8 +97,9 @@ void CDlgScale::paintEvent(QPaintEvent*)
     QPainter p(this);
     const int right = width();
     p.fillRect(QRect(0, 0, right, 30), m_background);
-    const bool msMode = MillisecondMode(m_owner->ZoomFactor(), kMajorStep);
-    const int64_t pos = m_owner->HScrollPos();
+    const bool msMode = MillisecondMode(m_state->ZoomFactor(), kMajorStep);
+    const int64_t pos = m_state->HScrollPos();
+    const int markStart = MarkStart(), markEnd = MarkEnd();
 
     p.setPen(Qt::black);
     for (int x = kWaveLeft; x < right; ++x)
@@ -155,19 +111,19 @@ void CDlgScale::paintEvent(QPaintEvent*)
     }
     p.drawLine(kWaveLeft, 30, right - 1, 30);
 
-    if (m_markStart != kNone) {
-        const int s = ToPixel(int64_t(m_markStart) - pos);
-        if (m_markStart != 0 && m_markEnd != 0 && m_markEnd != kNone) {
-            const int e = ToPixel(int64_t(m_markEnd) - pos);
+    if (markStart != kNone) {
+        const int s = ToPixel(int64_t(markStart) - pos);
+        if (markStart != 0 && markEnd != 0 && markEnd != kNone) {
+            const int e = ToPixel(int64_t(markEnd) - pos);
             if (e > s)
                 p.fillRect(QRect(s, 16, e - s, 10), QColor(64, 128, 128));
         }
-        if (m_markStart != 0 || m_markEnd != 0) {
+        if (markStart != 0 || markEnd != 0) {
             p.setPen(QColor(255, 0, 0));
             for (int k = 0; k <= 5; ++k)
                 p.drawLine(s + k, 16 + k, s + k, 25 - k);
-            if (m_markEnd != kNone && m_markEnd != m_markStart) {
-                const int e = ToPixel(int64_t(m_markEnd) - pos);
+            if (markEnd != kNone && markEnd != markStart) {
+                const int e = ToPixel(int64_t(markEnd) - pos);
                 for (int k = 0; k <= 5; ++k)
                     p.drawLine(e - k, 16 + k, e - k, 25 - k);
                 if (e - 6 >= s + 5)

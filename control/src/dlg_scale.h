@@ -1,4 +1,5 @@
-// The time ruler above the rows: ticks, time labels and the range markers.
+// The time ruler above the rows: ticks, time labels and the range markers,
+// drawn from the shared view state.
 #pragma once
 
 #include <QColor>
@@ -6,7 +7,7 @@
 
 #include <cstdint>
 
-class CDlgPanel;
+class CViewState;
 
 class CDlgScale : public QWidget {
     Q_OBJECT
@@ -14,23 +15,15 @@ class CDlgScale : public QWidget {
     Q_PROPERTY(int markEnd READ MarkEnd)
     Q_PROPERTY(bool startLocked READ StartLocked)
 public:
-    CDlgScale(CDlgPanel* owner, QWidget* parent);
+    /** Draws what state holds (zoom, scroll, markers) and follows its changes. */
+    CDlgScale(const CViewState* state, QWidget* parent);
 
-    /** Range markers from view x values a and b (kNone = none). Ignored while playing. */
-    void SetRange(int a, int b);
-    /** The start marker alone at view x a; locks the start. Ignored while playing. */
-    void SetStart(int a);
     /** Repaints the marker band where the markers are and where they were. */
     void InvalidateMarkers();
-    /** Keeps the markers on the same times when the zoom halves or doubles. */
-    void OnZoomIn();
-    void OnZoomOut();
 
-    int MarkStart() const { return m_markStart; }
-    int MarkEnd() const { return m_markEnd; }
-    int PrevStart() const { return m_prevStart; }
-    int PrevEnd() const { return m_prevEnd; }
-    bool StartLocked() const { return m_startLocked; }
+    int MarkStart() const;
+    int MarkEnd() const;
+    bool StartLocked() const;
 
     /** "mm:ss:mmm" in millisecond mode, else "mm:ss" of the time plus 0.2 s. */
     static QString LabelText(int64_t time, bool msMode);
@@ -46,11 +39,6 @@ protected:
 private:
     void DrawTick(class QPainter& p, int x, int64_t column, bool msMode, bool skipMinor);
 
-    CDlgPanel* m_owner;
+    const CViewState* m_state;
     QColor m_background{192, 192, 192};
-    int m_markStart;
-    int m_markEnd;
-    int m_prevStart;
-    int m_prevEnd;
-    bool m_startLocked = true;
 };
