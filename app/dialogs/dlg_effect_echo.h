@@ -5,7 +5,6 @@
 #include <QDialog>
 
 class QLabel;
-class QSlider;
 
 /**
  * Slider 1033 runs from 1 to 9 and starts at 5; label 1034 shows it as a
@@ -26,10 +25,5 @@ public:
     void SetLabelText(const QString& text);
 
 private:
-    void OnValueChanged(int position);
-    void StoreFactor();
-
     QLabel* m_prompt;
-    QSlider* m_slider;
-    QLabel* m_percent;
 };

@@ -3,9 +3,6 @@
 
 #include <QDialog>
 
-class QLabel;
-class QSlider;
-
 /**
  * Slider 1031 runs from 1 to 20 and starts at 10; label 1032 shows it as a
  * percentage. app::Values().gain is set to position * 256 / 10, truncated
@@ -16,11 +13,4 @@ class CDlgEffectVolume : public QDialog {
     Q_OBJECT
 public:
     explicit CDlgEffectVolume(QWidget* parent = nullptr);
-
-private:
-    void OnValueChanged(int position);
-    void StoreGain();
-
-    QSlider* m_slider;
-    QLabel* m_percent;
 };
