@@ -1,6 +1,4 @@
-// Edit menu: undo and redo, the range edits, selection, insertion, paste,
-// mixing and the track's tags.
-#include "window/vorlain_dlg.h"
+#include "commands/edit_commands.h"
 
 #include "config/language.h"
 #include "dialogs/dialog_values.h"
@@ -14,235 +12,261 @@
 
 using namespace cmd;
 
-namespace {
-uint32_t Id(int track)
-{
-    return static_cast<uint32_t>(track);
-}
-} // namespace
+namespace app {
 
-void CVorlainDlg::OnUndo()
+void CEditCommands::Undo()
 {
+    CEditorState& s = m_c.state;
     ActionRecord action{};
-    if (!Kestrum_GetLastActionAttr(m_editor, &action) || !Kestrum_GoBack(m_editor)) {
-        ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+    if (!Kestrum_GetLastActionAttr(s.Editor(), &action) || !Kestrum_GoBack(s.Editor())) {
+        m_c.ShowKernelFailure("Failed! ErrorCode=0x%.8x");
         return;
     }
     if (action.trackFlags & 1) {
         // The action made a track: it goes away again.
-        m_control->EnableTrack(static_cast<int>(action.redoTrackId), false);
-        if (m_currentTrack == static_cast<int>(action.redoTrackId)) {
-            m_currentTrack = 0;
-            ClearSelection();
+        m_c.view.EnableTrack(static_cast<int>(action.redoTrackId), false);
+        if (s.CurrentTrack() == static_cast<int>(action.redoTrackId)) {
+            s.SetCurrentTrack(0);
+            s.ClearSelection();
         }
     } else if (action.trackFlags & 2) {
         // The action deleted a track: it comes back.
-        m_control->EnableTrack(static_cast<int>(action.trackId), true);
-        if (m_currentTrack == 0) {
-            m_currentTrack = static_cast<int>(action.trackId);
-            ClearSelection();
+        m_c.view.EnableTrack(static_cast<int>(action.trackId), true);
+        if (s.CurrentTrack() == 0) {
+            s.SetCurrentTrack(static_cast<int>(action.trackId));
+            s.ClearSelection();
         }
     } else {
-        m_currentTrack = static_cast<int>(action.trackId);
-        m_selStart = action.undoFrom;
-        m_selEnd = action.undoTo;
-        m_control->ForceRedrawTrackEx(m_currentTrack, true, m_selStart, m_selEnd);
+        s.SetCurrentTrack(static_cast<int>(action.trackId));
+        s.SetSelection(action.undoFrom, action.undoTo);
+        m_c.view.ForceRedrawTrackEx(s.CurrentTrack(), true, action.undoFrom, action.undoTo);
     }
-    SetModified(true);
-    UpdateCommands();
-    CheckPlayback();
-    UpdateLabels();
+    s.Edited();
+    m_c.CheckPlayback();
 }
 
-void CVorlainDlg::OnRedo()
+void CEditCommands::Redo()
 {
+    CEditorState& s = m_c.state;
     ActionRecord action{};
-    if (!Kestrum_GetNextActionAttr(m_editor, &action) || !Kestrum_GoNext(m_editor)) {
-        ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+    if (!Kestrum_GetNextActionAttr(s.Editor(), &action) || !Kestrum_GoNext(s.Editor())) {
+        m_c.ShowKernelFailure("Failed! ErrorCode=0x%.8x");
         return;
     }
     if (action.trackFlags & 2) {
-        m_control->EnableTrack(static_cast<int>(action.trackId), false);
-        if (m_currentTrack == static_cast<int>(action.trackId)) {
-            m_currentTrack = 0;
-            ClearSelection();
+        m_c.view.EnableTrack(static_cast<int>(action.trackId), false);
+        if (s.CurrentTrack() == static_cast<int>(action.trackId)) {
+            s.SetCurrentTrack(0);
+            s.ClearSelection();
         }
     } else if (action.trackFlags & 1) {
-        m_control->EnableTrack(static_cast<int>(action.redoTrackId), true);
+        m_c.view.EnableTrack(static_cast<int>(action.redoTrackId), true);
     } else if (action.redoTrackId != 0) {
-        m_currentTrack = static_cast<int>(action.redoTrackId);
-        m_selStart = action.redoFrom;
-        m_selEnd = action.redoTo;
-        m_control->ForceRedrawTrackEx(m_currentTrack, true, m_selStart, m_selEnd);
+        s.SetCurrentTrack(static_cast<int>(action.redoTrackId));
+        s.SetSelection(action.redoFrom, action.redoTo);
+        m_c.view.ForceRedrawTrackEx(s.CurrentTrack(), true, action.redoFrom, action.redoTo);
     }
-    SetModified(true);
-    UpdateCommands();
-    CheckPlayback();
-    UpdateLabels();
+    s.Edited();
+    m_c.CheckPlayback();
 }
 
-void CVorlainDlg::RangeEdit(int (*edit)(CEditSession*, uint32_t, int64_t, int64_t),
-                            const char* failure)
+void CEditCommands::RangeEdit(int (*edit)(CEditSession*, uint32_t, int64_t, int64_t),
+                              const char* failure)
 {
-    if (!edit(m_editor, Id(m_currentTrack), m_selStart, m_selEnd)) {
-        ShowKernelFailure(failure);
+    const CEditorState& s = m_c.state;
+    if (!edit(s.Editor(), m_c.Track(), s.SelectionStart(), s.SelectionEnd())) {
+        m_c.ShowKernelFailure(failure);
         return;
     }
-    AfterRangeEdit();
+    m_c.AfterRangeEdit();
 }
 
-void CVorlainDlg::OnCut()
+void CEditCommands::Cut()
 {
     RangeEdit(Kestrum_Cut, "Failed! Errorcode:0x%.8x");
 }
 
-void CVorlainDlg::OnCopy()
+void CEditCommands::Copy()
 {
-    if (!Kestrum_Copy(m_editor, Id(m_currentTrack), m_selStart, m_selEnd)) {
-        ShowKernelFailure("Failed! Errorcode:0x%.8x");
+    const CEditorState& s = m_c.state;
+    if (!Kestrum_Copy(s.Editor(), m_c.Track(), s.SelectionStart(), s.SelectionEnd())) {
+        m_c.ShowKernelFailure("Failed! Errorcode:0x%.8x");
         return;
     }
-    UpdateCommands();
+    m_c.state.Invalidate();
 }
 
-void CVorlainDlg::OnCopyToNew()
+void CEditCommands::CopyToNew()
 {
-    CTrack* track = Kestrum_CopyToNew(m_editor, Id(m_currentTrack), m_selStart, m_selEnd);
+    CEditorState& s = m_c.state;
+    CTrack* track =
+        Kestrum_CopyToNew(s.Editor(), m_c.Track(), s.SelectionStart(), s.SelectionEnd());
     if (!track) {
-        ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+        m_c.ShowKernelFailure("Failed! ErrorCode=0x%.8x");
         return;
     }
-    m_control->AddTrack(track);
-    SetModified(true);
-    UpdateCommands();
-    CheckPlayback();
+    m_c.view.AddTrack(track);
+    s.Edited();
+    m_c.CheckPlayback();
 }
 
-void CVorlainDlg::OnTrim()
+void CEditCommands::Trim()
 {
     RangeEdit(Kestrum_Trim, "Failed! ErrorCode=0x%.8x");
 }
 
-void CVorlainDlg::OnDelete()
+void CEditCommands::Delete()
 {
     RangeEdit(Kestrum_Delete, "Failed! ErrorCode=0x%.8x");
 }
 
-void CVorlainDlg::OnSelect(int commandId)
+void CEditCommands::Select(int commandId)
 {
-    const int64_t length = TrackLength();
+    CEditorState& s = m_c.state;
+    const int64_t length = s.TrackLength();
+    int64_t start = s.SelectionStart(), end = s.SelectionEnd();
     switch (commandId) {
     case kSelectAll:
-        m_selStart = 0;
-        m_selEnd = length;
+        start = 0;
+        end = length;
         break;
     case kSelectNone:
-        m_selStart = 0;
-        m_selEnd = 0;
+        start = end = 0;
         break;
     case kSelectToStart:
-        m_selEnd = m_selStart;
-        m_selStart = 0;
+        end = start;
+        start = 0;
         break;
     case kSelectToEnd:
-        m_selStart = m_selEnd;
-        m_selEnd = length;
+        start = end;
+        end = length;
         break;
     default:
         return;
     }
-    m_control->MoveSelectArea(m_currentTrack, m_selStart, m_selEnd);
-    UpdateCommands();
-    UpdateLabels();
+    s.SetSelection(start, end);
+    m_c.view.MoveSelectArea(s.CurrentTrack(), start, end);
 }
 
-void CVorlainDlg::OnInsertSilence(int commandId)
+void CEditCommands::ExtendSelection(bool toEnd)
 {
-    CDlgAddSilence dialog(this);
-    if (dialog.exec() != QDialog::Accepted || !app::Values().silenceLength)
+    CEditorState& s = m_c.state;
+    if (toEnd)
+        s.SetSelection(s.SelectionStart(), s.TrackLength());
+    else // an empty selection is a cursor
+        s.SetSelection(0, std::max(s.SelectionEnd(), s.SelectionStart()));
+    m_c.view.MoveSelectArea(s.CurrentTrack(), s.SelectionStart(), s.SelectionEnd());
+}
+
+int64_t CEditCommands::InsertPoint(int commandId, int beginId, int currentId) const
+{
+    return commandId == beginId     ? 0
+           : commandId == currentId ? m_c.state.SelectionStart()
+                                    : m_c.state.TrackLength();
+}
+
+void CEditCommands::InsertSilence(int commandId)
+{
+    CDlgAddSilence dialog(m_c.window);
+    if (dialog.exec() != QDialog::Accepted || !Values().silenceLength)
         return;
-    const int64_t at = commandId == kInsertSilenceBegin     ? 0
-                       : commandId == kInsertSilenceCurrent ? m_selStart
-                                                            : TrackLength();
-    if (!Kestrum_AddSlience(m_editor, Id(m_currentTrack), at, *app::Values().silenceLength)) {
-        ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+    const int64_t at = InsertPoint(commandId, kInsertSilenceBegin, kInsertSilenceCurrent);
+    if (!Kestrum_AddSlience(m_c.Editor(), m_c.Track(), at, *Values().silenceLength)) {
+        m_c.ShowKernelFailure("Failed! ErrorCode=0x%.8x");
         return;
     }
-    AfterRangeEdit();
-    CheckPlayback();
+    m_c.AfterRangeEdit();
+    m_c.CheckPlayback();
 }
 
-void CVorlainDlg::OnInsertFile(int commandId)
+void CEditCommands::InsertFile(int commandId)
 {
-    const QString path = app::Prompts().OpenFileName(this, app::LanguageText("main", "00000005"));
+    const QString path = Prompts().OpenFileName(m_c.window, LanguageText("main", "00000005"));
     if (path.isEmpty())
         return;
-    app::EditJob job = NewJob(app::EditOp::InsertFile);
-    job.path = path;
-    job.position = commandId == kInsertFileBegin     ? 0
-                   : commandId == kInsertFileCurrent ? m_selStart
-                                                     : TrackLength();
+    const QByteArray file = path.toUtf8();
+    const int64_t at = InsertPoint(commandId, kInsertFileBegin, kInsertFileCurrent);
     const QString reading =
-        app::LanguageText("main", commandId == kInsertFileBegin ? "00000016" : "00000019");
-    if (RunLongOperation(job, reading, app::LanguageText("main", "00000018")))
-        AfterRangeEdit();
+        LanguageText("main", commandId == kInsertFileBegin ? "00000016" : "00000019");
+    if (m_c.RunLong([editor = m_c.Editor(), track = m_c.Track(), file,
+                     at](const CJobProgress&) {
+            return Kestrum_AddFile(editor, track, file.constData(), at);
+        },
+                    {reading, LanguageText("main", "00000018")}))
+        m_c.AfterRangeEdit();
 }
 
-void CVorlainDlg::OnPaste(bool toEnd)
+void CEditCommands::Paste(bool toEnd)
 {
-    app::EditJob job = NewJob(toEnd ? app::EditOp::PasteToEnd : app::EditOp::Paste);
-    if (!RunLongOperation(job, app::LanguageText("main", toEnd ? "00000018" : "00000006")))
+    const int64_t at = m_c.state.SelectionStart();
+    const bool ok = m_c.RunLong(
+        [editor = m_c.Editor(), track = m_c.Track(), at, toEnd](const CJobProgress&) {
+            if (!toEnd)
+                return Kestrum_Paste(editor, track, at);
+            TrackBaseInfo info{};
+            if (!Kestrum_GetTrackBaseInfo(editor, track, &info))
+                return 0;
+            return Kestrum_Paste(editor, track, info.length);
+        },
+        {LanguageText("main", toEnd ? "00000018" : "00000006")});
+    if (!ok)
         return;
-    AfterRangeEdit();
+    m_c.AfterRangeEdit();
     if (toEnd)
-        m_control->ScrollH(m_selStart);
+        m_c.view.ScrollH(m_c.state.SelectionStart());
 }
 
-void CVorlainDlg::OnMixWithCopy()
+void CEditCommands::MixWithCopy()
 {
-    CDlgEffectEcho dialog(this);
-    dialog.SetCaption(app::LanguageText("menu", "01000113"));
-    dialog.SetLabelText(app::LanguageText("main", "0000000B"));
+    CDlgEffectEcho dialog(m_c.window);
+    dialog.SetCaption(LanguageText("menu", "01000113"));
+    dialog.SetLabelText(LanguageText("main", "0000000B"));
     if (dialog.exec() == QDialog::Rejected)
         return;
-    app::EditJob job = NewJob(app::EditOp::MixWithCopy);
-    if (RunLongOperation(job, QString()))
-        AfterRangeEdit();
+    const uint32_t level = vorlain::FloatBits(Values().factor);
+    if (m_c.RunLong([editor = m_c.Editor(), track = m_c.Track(), at = m_c.state.SelectionStart(),
+                     level](const CJobProgress&) {
+            return Kestrum_MixTrackFromPaste(editor, track, at, level);
+        }))
+        m_c.AfterRangeEdit();
 }
 
-void CVorlainDlg::OnMixWithFile()
+void CEditCommands::MixWithFile()
 {
-    const QString path = app::Prompts().OpenFileName(this, app::LanguageText("main", "00000005"));
+    const QString path = Prompts().OpenFileName(m_c.window, LanguageText("main", "00000005"));
     if (path.isEmpty())
         return;
-    CDlgEffectEcho dialog(this);
-    dialog.SetCaption(app::LanguageText("menu", "01000114"));
-    dialog.SetLabelText(app::LanguageText("main", "00000015"));
+    CDlgEffectEcho dialog(m_c.window);
+    dialog.SetCaption(LanguageText("menu", "01000114"));
+    dialog.SetLabelText(LanguageText("main", "00000015"));
     if (dialog.exec() == QDialog::Rejected)
         return;
-    app::EditJob job = NewJob(app::EditOp::MixWithFile);
-    job.path = path;
-    if (RunLongOperation(job, app::LanguageText("main", "00000016"),
-                         app::LanguageText("main", "00000017")))
-        AfterRangeEdit();
+    const uint32_t level = vorlain::FloatBits(Values().factor);
+    if (m_c.RunLong([editor = m_c.Editor(), track = m_c.Track(), at = m_c.state.SelectionStart(),
+                     file = path.toUtf8(), level](const CJobProgress&) {
+            return Kestrum_MixTrackFromFile(editor, track, at, file.constData(), level);
+        },
+                    {LanguageText("main", "00000016"), LanguageText("main", "00000017")}))
+        m_c.AfterRangeEdit();
 }
 
-void CVorlainDlg::OnTag()
+void CEditCommands::Tag()
 {
     TagInfo tag{};
     TrackBaseInfo info{};
-    if (!Kestrum_GetTrackTagInfo(m_editor, Id(m_currentTrack), &tag) ||
-        !Kestrum_GetTrackBaseInfo(m_editor, Id(m_currentTrack), &info)) {
-        ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+    if (!Kestrum_GetTrackTagInfo(m_c.Editor(), m_c.Track(), &tag) ||
+        !Kestrum_GetTrackBaseInfo(m_c.Editor(), m_c.Track(), &info)) {
+        m_c.ShowKernelFailure("Failed! ErrorCode=0x%.8x");
         return;
     }
-    CDlgTAG dialog(tag, info, this);
+    CDlgTAG dialog(tag, info, m_c.window);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    if (!Kestrum_SetTrackTagInfo(m_editor, Id(m_currentTrack), dialog.Result())) {
-        ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+    if (!Kestrum_SetTrackTagInfo(m_c.Editor(), m_c.Track(), dialog.Result())) {
+        m_c.ShowKernelFailure("Failed! ErrorCode=0x%.8x");
         return;
     }
-    SetModified(true);
-    UpdateCommands();
+    m_c.state.Edited();
 }
+
+} // namespace app

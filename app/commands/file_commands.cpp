@@ -1,282 +1,284 @@
-// File menu: adding audio files, the recent lists, opening, saving and
-// closing projects, and the one way out of the program.
-#include "window/vorlain_dlg.h"
+#include "commands/file_commands.h"
 
+#include "commands/play_commands.h"
+#include "commands/record_commands.h"
+#include "commands/track_commands.h"
 #include "config/language.h"
 #include "config/recent_files.h"
 #include "longops/dlg_import_file.h"
 #include "main/prompts.h"
-#include "window/brimsel.h"
 
 #include "vorlain/kestrum.h"
+#include "vorlain/messages.h"
 #include "vorlain/platform.h"
 
-#include <QEventLoop>
 #include <QFileInfo>
-#include <QTimer>
+#include <QWidget>
 
-void CVorlainDlg::OnAddFile()
+namespace app {
+
+void CFileCommands::AddFile()
 {
-    if (m_pendingFilePath.isEmpty()) {
-        const QString path =
-            app::Prompts().OpenFileName(this, app::LanguageText("main", "00000005"));
-        if (path.isEmpty())
-            return;
-        m_pendingFilePath = path;
-    }
-    AddFile(m_pendingFilePath);
+    const QString path = Prompts().OpenFileName(m_c.window, LanguageText("main", "00000005"));
+    if (!path.isEmpty())
+        AddFile(path);
 }
 
-void CVorlainDlg::AddFile(const QString& path)
+void CFileCommands::AddFile(const QString& path)
 {
-    m_pendingFilePath = path;
-    if (!EnsureEditor()) {
-        ShowKernelFailure("Failed! Errorcode:0x%.8x");
-        m_pendingFilePath.clear();
+    CEditorState& s = m_c.state;
+    if (!s.EnsureEditor()) {
+        m_c.ShowKernelFailure("Failed! Errorcode:0x%.8x");
         return;
     }
-    intptr_t result = 0;
-    {
-        m_longOperation = true;
-        CDlgImportFile dialog(m_editor, path, this);
-        result = dialog.Run();
-        m_longOperation = false;
-    }
+    s.SetBusy(true);
+    const intptr_t result = ImportWithDialog(s.Editor(), path, m_c.window);
+    s.SetBusy(false);
     if (result > 0) {
-        CTrack* track = reinterpret_cast<CTrack*>(result);
-        m_control->AddTrack(track);
+        m_c.view.AddTrack(reinterpret_cast<CTrack*>(result));
         // The first file opens fitted to the window.
-        const QList<int> rows = m_control->VisibleTracks();
+        const QList<int> rows = m_c.view.VisibleTracks();
         if (rows.size() == 1)
-            FitToWindow(rows.first());
-        SetModified(true);
-        UpdateCommands();
-        CheckPlayback();
-        app::AddRecent(app::kRecentFileSection, path);
-        BuildRecentMenu(app::kRecentFileSection);
+            m_tracks.FitToWindow(rows.first());
+        s.Edited();
+        m_c.CheckPlayback();
+        AddRecent(kRecentFileSection, path);
+        m_c.recentChanged(kRecentFileSection);
     } else if (result == 0) {
         VorlainOutputDebugString("Failed! Errorcode:0x%.8x", Kestrum_GetLastError());
-        ShowKernelFailure("Failed! Errorcode:0x%.8x");
+        m_c.ShowKernelFailure("Failed! Errorcode:0x%.8x");
     }
-    m_pendingFilePath.clear();
-    UpdateCommands();
-    UpdateLabels();
 }
 
-void CVorlainDlg::OnOpenRecent(const char* section, int n)
+void CFileCommands::OpenRecent(const char* section, int n)
 {
-    const QStringList paths = app::RecentSlots(section);
+    const QStringList paths = RecentSlots(section);
     const QString path = n >= 0 && n < paths.size() ? paths.at(n) : QString();
     if (path.isEmpty() || !QFileInfo::exists(path)) {
-        app::ClearRecent(section, n);
-        BuildRecentMenu(section);
+        ClearRecent(section, n);
+        m_c.recentChanged(section);
         return;
     }
-    if (qstrcmp(section, app::kRecentFileSection) == 0) {
+    if (qstrcmp(section, kRecentFileSection) == 0)
         AddFile(path);
-        return;
-    }
-    // A project: the Open Project command, with this path.
-    if (!AskAndSave(false))
-        return;
-    CloseSession();
-    m_currentProjectPath = path;
-    OpenProjectPath(path);
+    else
+        OpenProjectAfterAsking(path);
 }
 
-void CVorlainDlg::OnOpenProject()
+void CFileCommands::OpenProject()
 {
-    if (m_editor && !AskAndSave(false))
+    if (m_c.Editor() && !AskAndSave(false))
         return;
     // The file first: cancelling the dialog leaves the open project as it is.
-    const QString path = app::Prompts().OpenFileName(this, app::LanguageText("main", "00000012"));
+    const QString path = Prompts().OpenFileName(m_c.window, LanguageText("main", "00000012"));
     if (path.isEmpty())
         return;
     CloseSession();
-    m_currentProjectPath = path;
     OpenProjectPath(path);
 }
 
-void CVorlainDlg::OpenProjectPath(const QString& path)
+void CFileCommands::OpenProjectAfterAsking(const QString& path)
 {
-    if (!EnsureEditor()) {
-        ShowKernelFailure("Failed! ErrorCode=0x%.8x");
-        m_currentProjectPath.clear();
+    if (m_c.Editor() && !AskAndSave(false))
         return;
-    }
-    app::EditJob job = NewJob(app::EditOp::OpenProject);
-    job.path = path;
-    if (!RunLongOperation(job, app::LanguageText("main", "00000014"))) {
-        Kestrum_Close(m_editor);
-        m_editor = nullptr;
-        m_currentProjectPath.clear();
-        UpdateCommands();
-        return;
-    }
-    m_currentProjectPath = path;
-    SetModified(false);
-    UpdateCommands();
-    SetPlayButtons(kStopped);
-    app::AddRecent(app::kRecentProjectSection, path);
-    BuildRecentMenu(app::kRecentProjectSection);
+    CloseSession();
+    m_c.state.SetPlayState(CEditorState::kNoTrack);
+    OpenProjectPath(path);
 }
 
-void CVorlainDlg::OfferRecovery()
+bool CFileCommands::OpenDocument(const QString& path, const QString& hint)
 {
-    const QByteArray base = m_tempPath.toUtf8();
+    CEditorState& s = m_c.state;
+    if (!s.EnsureEditor()) {
+        m_c.ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+        return false;
+    }
+    // The tracks reach the view through the window as they are read.
+    const HWND window = m_c.messages;
+    const bool ok = m_c.RunLong(
+        [editor = s.Editor(), file = path.toUtf8(), window](const CJobProgress& progress) {
+            if (!Kestrum_OpenProject(editor, file.constData())) {
+                VorlainOutputDebugString("Kestrum_OpenProject failed: ErrorCode=0x%.8x",
+                                         Kestrum_GetLastError());
+                return 0;
+            }
+            CTrack* track = nullptr;
+            int count = 0;
+            while (Kestrum_GetTrackList(editor, &track))
+                ++count;
+            progress.Post(1);
+            int k = 0;
+            while (Kestrum_GetTrackList(editor, &track)) {
+                SendMessage(window, vorlain::WM_ADD_TRACK_VIEW, reinterpret_cast<WPARAM>(track),
+                            0);
+                ++k;
+                const auto percent = static_cast<unsigned>(k * 100 / count);
+                progress.Post(percent);
+                progress.Post(percent + 1);
+            }
+            progress.Post(100);
+            return 1;
+        },
+        {hint});
+    if (!ok)
+        s.CloseEditor();
+    return ok;
+}
+
+void CFileCommands::OpenProjectPath(const QString& path)
+{
+    CEditorState& s = m_c.state;
+    s.SetProjectPath(path);
+    if (!OpenDocument(path, LanguageText("main", "00000014"))) {
+        s.SetProjectPath(QString());
+        return;
+    }
+    s.SetModified(false);
+    s.SetPlayState(CEditorState::kStopped);
+    AddRecent(kRecentProjectSection, path);
+    m_c.recentChanged(kRecentProjectSection);
+}
+
+void CFileCommands::OfferRecovery()
+{
+    const QByteArray base = m_c.state.TempPath().toUtf8();
     char document[260] = {};
     while (Kestrum_FindRecovery(base.isEmpty() ? nullptr : base.constData(), document)) {
         const QMessageBox::StandardButton answer =
-            app::Prompts().MessageBox(this, Caption(), app::LanguageText("main", "0000001E"),
-                                      QMessageBox::Question, QMessageBox::Yes | QMessageBox::No);
+            Prompts().MessageBox(m_c.window, m_c.Caption(), LanguageText("main", "0000001E"),
+                                 QMessageBox::Question, QMessageBox::Yes | QMessageBox::No);
         if (answer != QMessageBox::Yes) {
             if (!Kestrum_DiscardRecovery(document))
                 return; // another instance took it meanwhile
             continue;
         }
-        if (!EnsureEditor()) {
-            ShowKernelFailure("Failed! ErrorCode=0x%.8x");
-            return;
-        }
         // The Open Project flow; the work was never saved as it is, so it
         // has no project path and counts as changed.
-        app::EditJob job = NewJob(app::EditOp::OpenProject);
-        job.path = QString::fromUtf8(document);
-        if (!RunLongOperation(job, app::LanguageText("main", "0000001F"))) {
-            Kestrum_Close(m_editor);
-            m_editor = nullptr;
-        } else {
-            m_currentProjectPath.clear();
-            SetModified(true);
-            SetPlayButtons(kStopped);
-            // Like a first file, the recovered work opens fitted to the view:
-            // the longest track whole.
-            int longest = 0;
-            int64_t most = -1;
-            for (int id : m_control->VisibleTracks()) {
-                const int64_t length = Kestrum_GetTrackTime(m_editor, static_cast<uint32_t>(id));
-                if (length > most) {
-                    most = length;
-                    longest = id;
-                }
+        if (!OpenDocument(QString::fromUtf8(document), LanguageText("main", "0000001F")))
+            return;
+        CEditorState& s = m_c.state;
+        s.SetProjectPath(QString());
+        s.Edited();
+        s.SetPlayState(CEditorState::kStopped);
+        // Like a first file, the recovered work opens fitted to the view:
+        // the longest track whole.
+        int longest = 0;
+        int64_t most = -1;
+        for (int id : m_c.view.VisibleTracks()) {
+            const int64_t length = Kestrum_GetTrackTime(s.Editor(), static_cast<uint32_t>(id));
+            if (length > most) {
+                most = length;
+                longest = id;
             }
-            if (longest > 0)
-                FitToWindow(longest);
         }
-        UpdateCommands();
+        if (longest > 0)
+            m_tracks.FitToWindow(longest);
         return;
     }
 }
 
-bool CVorlainDlg::OnSaveProject()
+bool CFileCommands::SaveProject()
 {
-    const bool chosen = m_currentProjectPath.isEmpty();
-    if (chosen) {
-        const QString path = app::Prompts().SaveFileName(
-            this, app::LanguageText("main", "00000012"), QStringLiteral("zvp"));
+    CEditorState& s = m_c.state;
+    QString path = s.ProjectPath();
+    if (path.isEmpty()) {
+        // A path chosen now is the project's only once the save has worked.
+        path = Prompts().SaveFileName(m_c.window, LanguageText("main", "00000012"),
+                                      QStringLiteral("zvp"));
         if (path.isEmpty())
             return false;
-        m_currentProjectPath = path;
     }
-    app::EditJob job = NewJob(app::EditOp::SaveProject);
-    job.path = m_currentProjectPath;
-    if (!RunLongOperation(job, app::LanguageText("main", "00000013"))) {
-        // A path the user just chose is forgotten; the project's own stays.
-        if (chosen)
-            m_currentProjectPath.clear();
+    if (!m_c.RunLong([editor = s.Editor(), file = path.toUtf8()](const CJobProgress&) {
+            return Kestrum_SaveProject(editor, file.constData(), 1);
+        },
+                     {LanguageText("main", "00000013")}))
         return false;
-    }
-    SetModified(false);
-    app::AddRecent(app::kRecentProjectSection, m_currentProjectPath);
-    UpdateCommands();
-    BuildRecentMenu(app::kRecentProjectSection);
+    s.SetProjectPath(path);
+    s.SetModified(false);
+    AddRecent(kRecentProjectSection, path);
+    m_c.recentChanged(kRecentProjectSection);
     return true;
 }
 
-void CVorlainDlg::OnSaveProjectAs()
+void CFileCommands::SaveProjectAs()
 {
-    const QString path = app::Prompts().SaveFileName(this, app::LanguageText("main", "00000012"),
-                                                     QStringLiteral("zvp"));
+    const QString path = Prompts().SaveFileName(m_c.window, LanguageText("main", "00000012"),
+                                                QStringLiteral("zvp"));
     if (path.isEmpty())
         return;
-    app::EditJob job = NewJob(app::EditOp::SaveProjectAs);
-    job.path = path;
-    if (!RunLongOperation(job, app::LanguageText("main", "00000013")))
+    if (!m_c.RunLong([editor = m_c.Editor(), file = path.toUtf8()](const CJobProgress&) {
+            return Kestrum_SaveProject(editor, file.constData(), 1);
+        },
+                     {LanguageText("main", "00000013")}))
         return;
     // A copy was written; the project in use stays the one it was.
-    app::AddRecent(app::kRecentProjectSection, path);
-    BuildRecentMenu(app::kRecentProjectSection);
-    UpdateCommands();
+    AddRecent(kRecentProjectSection, path);
+    m_c.recentChanged(kRecentProjectSection);
+    m_c.state.Invalidate();
 }
 
-void CVorlainDlg::OnCloseProject()
+void CFileCommands::CloseProject()
 {
     if (!AskAndSave(false))
         return;
     CloseSession();
-    SetModified(false);
-    UpdateCommands();
-    UpdateLabels();
-    SetPlayButtons(kNoTrack);
+    m_c.state.SetModified(false);
+    m_c.state.SetPlayState(CEditorState::kNoTrack);
 }
 
-bool CVorlainDlg::AskAndSave(bool withCancel)
+bool CFileCommands::AskAndSave(bool withCancel)
 {
-    if (!m_modified)
+    if (!m_c.state.IsModified())
         return true;
     QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
     if (withCancel)
         buttons |= QMessageBox::Cancel;
-    const QMessageBox::StandardButton answer = app::Prompts().MessageBox(
-        this, Caption(), app::LanguageText("main", "00000011"), QMessageBox::Question, buttons);
+    const QMessageBox::StandardButton answer =
+        Prompts().MessageBox(m_c.window, m_c.Caption(), LanguageText("main", "00000011"),
+                             QMessageBox::Question, buttons);
     if (answer == QMessageBox::No)
         return true;
     if (answer != QMessageBox::Yes)
         return false;
     // A save that failed or was cancelled keeps the project open: closing
     // it now would throw the work away.
-    return OnSaveProject();
+    return SaveProject();
 }
 
-void CVorlainDlg::CloseSession()
+void CFileCommands::CloseSession()
 {
+    CEditorState& s = m_c.state;
+    CEditorState::Batch batch(s);
     // The player plays a track of this session: it goes first.
-    ClosePlayer();
-    if (m_editor) {
-        if (m_control && m_control->IsValid())
-            m_control->CloseProject();
-        Kestrum_Close(m_editor);
-        m_editor = nullptr;
+    if (m_c.play)
+        m_c.play->ClosePlayer();
+    if (s.Editor()) {
+        if (m_c.view.IsValid())
+            m_c.view.CloseProject();
+        s.CloseEditor();
     }
-    m_currentTrack = 0;
-    ClearSelection();
-    m_currentProjectPath.clear();
-    m_startup.projectPath.clear();
-    m_recording = false;
-    m_recordPaused = false;
-    m_recordTrackId = 0;
+    s.SetCurrentTrack(0);
+    s.ClearSelection();
+    s.SetProjectPath(QString());
+    s.SetRecording(false, 0);
 }
 
-bool CVorlainDlg::ExitFlow()
+bool CFileCommands::Exit()
 {
-    if (m_longOperation)
+    if (m_c.state.IsBusy())
         return false;
     if (!AskAndSave(true))
         return false;
     // A running recording ends on its own thread first, so that the window
     // keeps taking the recording's last peaks while it stops.
-    if (m_recording && !IsRecordStopping())
-        OnRecordStop();
-    if (IsRecordStopping()) {
-        QEventLoop loop;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
-            if (!IsRecordStopping())
-                loop.quit();
-        });
-        poll.start(20);
-        loop.exec();
-    }
+    m_record.StopAndWait();
     CloseSession();
     return true;
 }
+
+void CFileCommands::RequestExit()
+{
+    m_c.window->close();
+}
+
+} // namespace app

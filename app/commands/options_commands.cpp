@@ -1,5 +1,4 @@
-// Options and Help: the temporary folder, the web pages and About.
-#include "window/vorlain_dlg.h"
+#include "commands/options_commands.h"
 
 #include "config/app_config.h"
 #include "config/language.h"
@@ -9,22 +8,26 @@
 
 #include <QUrl>
 
-void CVorlainDlg::OnOptions()
+namespace app {
+
+void COptionsCommands::Options()
 {
-    CDlgOption dialog(this);
+    CDlgOption dialog(m_c.window);
     if (dialog.exec() != QDialog::Accepted)
         return;
     // The next session uses it; an open one keeps its folder.
-    m_tempPath = app::ReadTmpPath();
+    m_c.state.SetTempPath(ReadTmpPath());
 }
 
-void CVorlainDlg::OnHelp()
+void COptionsCommands::Help()
 {
-    app::Prompts().OpenExternal(QUrl(app::LanguageText("main", "00000034")));
+    Prompts().OpenExternal(QUrl(LanguageText("main", "00000034")));
 }
 
-void CVorlainDlg::OnAbout()
+void COptionsCommands::About()
 {
-    CDlgAbout dialog(this);
+    CDlgAbout dialog(m_c.window);
     dialog.exec();
 }
+
+} // namespace app

@@ -1,108 +1,125 @@
-// Playback: Play, Pause and Stop, the 50 ms play timer that moves the
-// playing line, and the check that no player outlives its track's row.
-#include "window/vorlain_dlg.h"
-
-#include "window/command_ids.h"
-#include "window/info_strip.h"
+#include "commands/play_commands.h"
 
 #include "vorlain/kestrum.h"
 #include "vorlain/platform.h"
 
-#include <QLabel>
 #include <QTimer>
 
+namespace app {
 namespace {
 // AudioPlay_QueryStauts: 0 stopped, 1 playing, 2 paused, 3 stopping.
 constexpr int kPlayerStopped = 0;
+constexpr int kPlayerPlaying = 1;
 constexpr int kPlayerPaused = 2;
 } // namespace
 
-void CVorlainDlg::OnPlay()
+CPlayCommands::CPlayCommands(CommandContext& context) : m_c(context)
 {
-    if (m_currentTrack == 0)
+    m_timer = new QTimer(this);
+    m_timer->setInterval(50); // timer 666
+    connect(m_timer, &QTimer::timeout, this, &CPlayCommands::OnTimer);
+}
+
+bool CPlayCommands::IsTimerActive() const
+{
+    return m_timer->isActive();
+}
+
+void CPlayCommands::Play()
+{
+    CEditorState& s = m_c.state;
+    if (s.CurrentTrack() == 0)
         return;
-    if (m_player && m_playingTrack != m_currentTrack) {
-        m_playTimer->stop();
+    if (s.Player() && s.PlayingTrack() != s.CurrentTrack()) {
+        m_timer->stop();
         ClosePlayer();
     }
-    m_playTimer->start();
-    if (m_player && AudioPlay_QueryStauts(m_player) == kPlayerPaused) {
-        AudioPlay_Continue(m_player);
-    } else if (m_player) {
-        m_playFrom = m_selStart;
-        m_playTo = m_selEnd;
-        AudioPlay_PlaySeekTime(m_player, m_selStart);
+    m_timer->start();
+    if (s.Player() && AudioPlay_QueryStauts(s.Player()) == kPlayerPaused) {
+        AudioPlay_Continue(s.Player());
     } else {
-        m_playFrom = m_selStart;
-        m_playTo = m_selEnd;
-        m_player = AudioPlay_Open(m_editor, static_cast<uint32_t>(m_currentTrack));
-        if (!m_player) {
-            m_playTimer->stop();
-            ShowKernelFailure("Failed! ErrorCode=0x%.8x");
-            return;
+        m_playFrom = s.SelectionStart();
+        m_playTo = s.SelectionEnd();
+        if (!s.Player()) {
+            CAudoPlayMgr* player = AudioPlay_Open(s.Editor(), m_c.Track());
+            if (!player) {
+                m_timer->stop();
+                m_c.ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+                return;
+            }
+            s.SetPlayer(player, s.CurrentTrack());
         }
-        AudioPlay_PlaySeekTime(m_player, m_selStart);
-        m_playingTrack = m_currentTrack;
+        AudioPlay_PlaySeekTime(s.Player(), m_playFrom);
     }
-    m_playState = kPlaying;
-    UpdateCommands();
-    SetPlayButtons(kPlaying);
+    s.SetPlayState(CEditorState::kPlaying);
 }
 
-void CVorlainDlg::OnPausePlayback()
+void CPlayCommands::Pause()
 {
-    if (!AudioPlay_Pause(m_player)) {
-        ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+    if (!AudioPlay_Pause(m_c.state.Player())) {
+        m_c.ShowKernelFailure("Failed! ErrorCode=0x%.8x");
         return;
     }
-    m_playTimer->stop();
-    SetPlayButtons(kPaused);
-    UpdateCommands();
+    m_timer->stop();
+    m_c.state.SetPlayState(CEditorState::kPaused);
 }
 
-void CVorlainDlg::OnStopPlayback()
+void CPlayCommands::Stop()
 {
-    if (AudioPlay_Stop(m_player)) {
-        SetPlayButtons(kStopped);
-        UpdateCommands();
-    }
+    if (AudioPlay_Stop(m_c.state.Player()))
+        m_c.state.SetPlayState(CEditorState::kStopped);
 }
 
-void CVorlainDlg::OnPlayTimer()
+void CPlayCommands::OnTimer()
 {
-    if (!m_player) {
-        m_playTimer->stop();
+    CEditorState& s = m_c.state;
+    if (!s.Player()) {
+        m_timer->stop();
         return;
     }
-    const int64_t t = AudioPlay_GetPlayingTime(m_player);
+    const int64_t t = AudioPlay_GetPlayingTime(s.Player());
     VorlainOutputDebugString("playing time : %lld", static_cast<long long>(t));
     // A selection plays to its end, not to the track's.
     if (m_playTo > m_playFrom && t >= m_playTo)
-        AudioPlay_Stop(m_player);
-    m_playingValue->setText(app::TimeText(t));
-    if (AudioPlay_QueryStauts(m_player) != kPlayerStopped) {
-        m_control->MovePlayingLine(m_playingTrack, t, true);
+        AudioPlay_Stop(s.Player());
+    emit PlayingTime(t);
+    if (AudioPlay_QueryStauts(s.Player()) != kPlayerStopped) {
+        m_c.view.MovePlayingLine(s.PlayingTrack(), t, true);
         return;
     }
-    m_playingValue->setText(QStringLiteral("00:00:00.000"));
-    m_playTimer->stop();
-    m_control->MovePlayingLine(m_playingTrack, t, false);
-    m_playState = kStopped;
-    UpdateCommands();
-    SetPlayButtons(kStopped);
+    emit PlayingTime(0);
+    m_timer->stop();
+    m_c.view.MovePlayingLine(s.PlayingTrack(), t, false);
+    s.SetPlayState(CEditorState::kStopped);
 }
 
-void CVorlainDlg::ClosePlayer()
+void CPlayCommands::ClosePlayer()
 {
-    m_playTimer->stop();
-    if (!m_player)
+    m_timer->stop();
+    CEditorState& s = m_c.state;
+    CAudoPlayMgr* player = s.Player();
+    if (!player)
         return;
-    AudioPlay_Stop(m_player);
-    AudioPlay_Close(m_player);
-    if (m_control && m_control->IsValid() && m_playingTrack)
-        m_control->MovePlayingLine(m_playingTrack, 0, false);
-    m_player = nullptr;
-    m_playingTrack = 0;
-    if (m_playingValue)
-        m_playingValue->setText(QStringLiteral("00:00:00.000"));
+    AudioPlay_Stop(player);
+    AudioPlay_Close(player);
+    if (m_c.view.IsValid() && s.PlayingTrack())
+        m_c.view.MovePlayingLine(s.PlayingTrack(), 0, false);
+    s.SetPlayer(nullptr, 0);
+    emit PlayingTime(0);
 }
+
+void CPlayCommands::CheckPlayback()
+{
+    CEditorState& s = m_c.state;
+    const QList<int> visible = m_c.view.VisibleTracks();
+    if (s.Player() && !(s.PlayingTrack() != 0 && visible.contains(s.PlayingTrack())))
+        ClosePlayer();
+    // A player that goes on keeps its Pause and Stop.
+    const int status = s.Player() ? AudioPlay_QueryStauts(s.Player()) : 0;
+    s.SetPlayState(visible.isEmpty()           ? CEditorState::kNoTrack
+                   : status == kPlayerPlaying ? CEditorState::kPlaying
+                   : status == kPlayerPaused  ? CEditorState::kPaused
+                                              : CEditorState::kStopped);
+}
+
+} // namespace app

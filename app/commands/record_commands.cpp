@@ -1,92 +1,128 @@
-// Record menu: recording into a new track with the live view, and the
-// record-source dialog.
-#include "window/vorlain_dlg.h"
+#include "commands/record_commands.h"
 
 #include "dialogs/dlg_record_xp.h"
-#include "window/window_messages.h"
 
 #include "vorlain/kestrum.h"
+#include "vorlain/qt_registry_window.h"
 
-void CVorlainDlg::OnStartRecord()
+#include <QEventLoop>
+
+namespace app {
+namespace {
+/** A recording's stop ended on its thread; wParam = the kernel's result. */
+constexpr UINT kRecordStopped = 0x7F20;
+} // namespace
+
+CRecordCommands::CRecordCommands(CommandContext& context) : m_c(context)
 {
-    if (!EnsureEditor())
+    m_window = std::make_unique<vorlain::CRegistryWindow>([this](UINT msg, WPARAM w, LPARAM) {
+        if (msg == kRecordStopped)
+            OnStopped(w != 0);
+        return LRESULT(0);
+    });
+}
+
+CRecordCommands::~CRecordCommands()
+{
+    JoinStop();
+}
+
+void CRecordCommands::JoinStop()
+{
+    if (m_stopper.joinable())
+        m_stopper.join();
+}
+
+void CRecordCommands::Start()
+{
+    CEditorState& s = m_c.state;
+    if (!s.EnsureEditor())
         return;
-    CTrack* track = Kestrum_RecordInit(m_editor, nullptr, 0, 0);
+    CTrack* track = Kestrum_RecordInit(s.Editor(), nullptr, 0, 0);
     if (!track)
         return;
-    const uint32_t id = Kestrum_GetTrackId(m_editor, track);
-    m_recordTrackId = static_cast<int>(id);
-    m_control->AddTrack(track);
-    m_control->Widget()->show();
-    const auto zoom = static_cast<uint32_t>(m_control->GetZoomfactor());
-    const auto view = reinterpret_cast<HWND>(m_control->GetBrimselHwnd(m_recordTrackId));
-    const bool started = Kestrum_RecordSetBrimselHwnd(m_editor, id, view) &&
-                         Kestrum_RecordSetDeviceIndex(m_editor, id, uint32_t(-1)) &&
-                         Kestrum_RecordSetZoomfactor(m_editor, id, zoom) &&
-                         Kestrum_RecordStart(m_editor, id);
+    const uint32_t id = Kestrum_GetTrackId(s.Editor(), track);
+    m_c.view.AddTrack(track);
+    m_c.view.Widget()->show();
+    const auto zoom = static_cast<uint32_t>(m_c.view.GetZoomfactor());
+    const auto row = reinterpret_cast<HWND>(m_c.view.GetBrimselHwnd(static_cast<int>(id)));
+    const bool started = Kestrum_RecordSetBrimselHwnd(s.Editor(), id, row) &&
+                         Kestrum_RecordSetDeviceIndex(s.Editor(), id, uint32_t(-1)) &&
+                         Kestrum_RecordSetZoomfactor(s.Editor(), id, zoom) &&
+                         Kestrum_RecordStart(s.Editor(), id);
     if (!started) {
-        ShowKernelFailure("Failed! ErrorCode=0x%.8x");
-        UpdateCommands();
+        // The track's id stays the record track's, as the kernel made it.
+        s.SetRecording(false, static_cast<int>(id));
+        m_c.ShowKernelFailure("Failed! ErrorCode=0x%.8x");
         return;
     }
-    m_recording = true;
-    m_recordPaused = false;
-    SetModified(true);
-    UpdateCommands();
-    SetPlayButtons(m_playState);
+    s.SetRecording(true, static_cast<int>(id));
+    s.Edited();
 }
 
-void CVorlainDlg::OnRecordPause()
+void CRecordCommands::Pause()
 {
-    if (!Kestrum_RecordPause(m_editor, static_cast<uint32_t>(m_recordTrackId)))
-        return;
-    m_recordPaused = true;
-    UpdateCommands();
+    if (Kestrum_RecordPause(m_c.Editor(), static_cast<uint32_t>(m_c.state.RecordTrackId())))
+        m_c.state.SetRecordPaused(true);
 }
 
-void CVorlainDlg::OnRecordContinue()
+void CRecordCommands::Continue()
 {
-    if (!Kestrum_RecordContinue(m_editor, static_cast<uint32_t>(m_recordTrackId)))
-        return;
-    m_recordPaused = false;
-    UpdateCommands();
+    if (Kestrum_RecordContinue(m_c.Editor(), static_cast<uint32_t>(m_c.state.RecordTrackId())))
+        m_c.state.SetRecordPaused(false);
 }
 
-void CVorlainDlg::OnRecordStop()
+void CRecordCommands::Stop()
 {
-    if (IsRecordStopping() || !m_recording)
+    CEditorState& s = m_c.state;
+    if (s.IsRecordStopping() || !s.IsRecording())
         return;
     // The capture thread hands each buffer's peaks to the record row on
     // this thread and waits for it; a stop that waited here for the capture
     // thread would wait for itself. It runs on a thread of its own, and the
     // window goes on taking the last peaks meanwhile.
-    CEditSession* editor = m_editor;
-    const auto id = static_cast<uint32_t>(m_recordTrackId);
-    const HWND window = Hwnd();
-    m_recordStopper = std::thread([editor, id, window] {
+    CEditSession* editor = s.Editor();
+    const auto id = static_cast<uint32_t>(s.RecordTrackId());
+    const HWND window = m_window->hwnd();
+    s.SetRecordStopping(true);
+    m_stopper = std::thread([editor, id, window] {
         const int ok = Kestrum_RecordStop(editor, id);
-        PostMessage(window, app::WM_RECORD_STOPPED, static_cast<WPARAM>(ok), 0);
+        PostMessage(window, kRecordStopped, static_cast<WPARAM>(ok), 0);
     });
-    UpdateCommands();
 }
 
-void CVorlainDlg::OnRecordStopped(bool ok)
+void CRecordCommands::OnStopped(bool ok)
 {
-    if (m_recordStopper.joinable())
-        m_recordStopper.join();
+    JoinStop();
+    CEditorState::Batch batch(m_c.state);
+    m_c.state.SetRecordStopping(false);
     if (ok) {
-        m_recording = false;
-        m_recordPaused = false;
-        if (!m_player)
-            SetPlayButtons(kStopped);
-        m_control->ForceRedrawTrack(m_recordTrackId);
+        m_c.state.SetRecording(false, m_c.state.RecordTrackId());
+        if (!m_c.state.Player())
+            m_c.state.SetPlayState(CEditorState::kStopped);
+        m_c.view.ForceRedrawTrack(m_c.state.RecordTrackId());
     }
-    UpdateCommands();
-    UpdateLabels();
 }
 
-void CVorlainDlg::OnRecordOption()
+void CRecordCommands::StopAndWait()
 {
-    CDlgRecordXp dialog(this);
+    if (m_c.state.IsRecording() && !m_c.state.IsRecordStopping())
+        Stop();
+    if (!m_c.state.IsRecordStopping())
+        return;
+    QEventLoop loop;
+    const auto connection = QObject::connect(&m_c.state, &CEditorState::Changed, &loop, [&] {
+        if (!m_c.state.IsRecordStopping())
+            loop.quit();
+    });
+    loop.exec();
+    QObject::disconnect(connection);
+}
+
+void CRecordCommands::Options()
+{
+    CDlgRecordXp dialog(m_c.window);
     dialog.exec();
 }
+
+} // namespace app

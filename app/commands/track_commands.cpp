@@ -1,6 +1,4 @@
-// Track menu and the View menu: adding and deleting tracks, extracting a
-// channel, splitting, joining and exporting, zoom and scrolling.
-#include "window/vorlain_dlg.h"
+#include "commands/track_commands.h"
 
 #include "config/language.h"
 #include "dialogs/dialog_values.h"
@@ -9,132 +7,180 @@
 
 #include "vorlain/kestrum.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 
+#include <vector>
+
+namespace app {
 namespace {
 
 void OpenFolder(const QString& folder)
 {
-    app::Prompts().OpenExternal(QUrl::fromLocalFile(folder));
+    Prompts().OpenExternal(QUrl::fromLocalFile(folder));
+}
+
+// Writes the track [0, length) as count wave files named after the track:
+// "song.mp3" splits into "song01.wav"...; a name that only starts with a
+// dot keeps it.
+int SplitTrack(CEditSession* editor, uint32_t track, int count, const QString& folder,
+               const CJobProgress& progress)
+{
+    const int64_t length = Kestrum_GetTrackTime(editor, track);
+    if (length < 0)
+        return 0;
+    char buffer[vorlain::kPathChars] = {};
+    if (!Kestrum_GetTrackName(editor, track, buffer))
+        return 0;
+    QString name = QString::fromUtf8(buffer);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot > 0)
+        name.truncate(dot);
+    for (int i = 0; i < count; ++i) {
+        progress.SetPart(i);
+        const int64_t from = i * length / count;
+        const int64_t to = (i + 1) * length / count;
+        const QString file =
+            QDir(folder).filePath(QStringLiteral("%1%2.wav").arg(name).arg(i + 1, 2, 10, QLatin1Char('0')));
+        if (!Kestrum_SaveTrackToFile(editor, track, from, to, file.toUtf8().constData()))
+            return 0;
+    }
+    return 1;
 }
 
 } // namespace
 
-void CVorlainDlg::OnAddBlankTrack()
+void CTrackCommands::AddBlankTrack()
 {
-    if (!EnsureEditor())
+    if (!m_c.state.EnsureEditor())
         return;
-    CTrack* track = Kestrum_AddTrack(m_editor, nullptr);
+    CTrack* track = Kestrum_AddTrack(m_c.Editor(), nullptr);
     if (!track)
         return;
-    m_control->AddTrack(track);
-    m_control->Widget()->show();
-    SetModified(true);
-    UpdateCommands();
-    CheckPlayback();
+    m_c.view.AddTrack(track);
+    m_c.view.Widget()->show();
+    m_c.state.Edited();
+    m_c.CheckPlayback();
 }
 
-void CVorlainDlg::OnDeleteTrack()
+void CTrackCommands::DeleteTrack(int trackId)
 {
-    if (!Kestrum_DeleteTrack(m_editor, static_cast<uint32_t>(m_currentTrack))) {
-        ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+    CEditorState& s = m_c.state;
+    const bool requested = trackId != 0;
+    const int id = requested ? trackId : s.CurrentTrack();
+    if (!Kestrum_DeleteTrack(s.Editor(), static_cast<uint32_t>(id))) {
+        m_c.ShowKernelFailure(requested ? "Failed! Error:0x%.8x" : "Failed! ErrorCode=0x%.8x");
         return;
     }
-    ClearSelection();
-    m_control->EnableTrack(m_currentTrack, false);
-    m_currentTrack = 0;
-    SetModified(true);
-    UpdateCommands();
-    CheckPlayback();
-    UpdateLabels();
+    s.ClearSelection();
+    m_c.view.EnableTrack(id, false);
+    s.SetCurrentTrack(0);
+    s.Edited();
+    m_c.CheckPlayback();
 }
 
-void CVorlainDlg::OnToMono(int channel)
+void CTrackCommands::ToMono(int channel)
 {
-    app::EditJob job = NewJob(channel == 1 ? app::EditOp::ToMonoLeft : app::EditOp::ToMonoRight);
     CTrack* track = nullptr;
-    if (!RunLongOperation(job, app::LanguageText("main", "0000001A"), QString(), &track))
+    if (!m_c.RunLong([editor = m_c.Editor(), id = m_c.Track(), channel,
+                      &track](const CJobProgress&) {
+            track = Kestrum_ExtractTrack(editor, id, static_cast<uint32_t>(channel));
+            return track ? 1 : 0;
+        },
+                     {LanguageText("main", "0000001A")}))
         return;
-    m_control->AddTrack(track);
-    SetModified(true);
-    UpdateCommands();
-    CheckPlayback();
+    m_c.view.AddTrack(track);
+    m_c.state.Edited();
+    m_c.CheckPlayback();
 }
 
-void CVorlainDlg::OnSplit()
+void CTrackCommands::Split()
 {
-    CDlgTrackSplit dialog(this);
+    CDlgTrackSplit dialog(m_c.window);
     if (dialog.exec() == QDialog::Rejected)
         return;
-    app::EditJob job = NewJob(app::EditOp::Split);
-    job.splitCount = app::Values().splitCount;
-    job.splitFolder = app::Values().splitFolder;
-    if (RunLongOperation(job, QString()))
-        OpenFolder(job.splitFolder);
+    const int count = Values().splitCount;
+    const QString folder = Values().splitFolder;
+    if (m_c.RunLong([editor = m_c.Editor(), track = m_c.Track(), count,
+                     folder](const CJobProgress& progress) {
+            return SplitTrack(editor, track, count, folder, progress);
+        },
+                    {}, count))
+        OpenFolder(folder);
 }
 
-void CVorlainDlg::OnJoinAllTrack()
+void CTrackCommands::JoinAll()
 {
-    const QString path = app::Prompts().SaveFileName(this, app::LanguageText("main", "0000000C"),
-                                                     QStringLiteral("wav"));
+    const QString path = Prompts().SaveFileName(m_c.window, LanguageText("main", "0000000C"),
+                                                QStringLiteral("wav"));
     if (path.isEmpty())
         return;
-    app::EditJob job = NewJob(app::EditOp::JoinAllTrack);
-    job.path = path;
     // Every row the control shows, in row order. All of them: a join that
     // silently left out tracks past the hundredth would lose their audio.
-    for (int id : m_control->VisibleTracks())
-        job.joinIds << static_cast<uint32_t>(id);
-    if (RunLongOperation(job, QString()))
+    std::vector<uint32_t> ids;
+    for (int id : m_c.view.VisibleTracks())
+        ids.push_back(static_cast<uint32_t>(id));
+    if (m_c.RunLong([editor = m_c.Editor(), ids, file = path.toUtf8()](const CJobProgress&) {
+            return ids.empty() ? 0
+                               : Kestrum_JoinTrack(editor, static_cast<uint32_t>(ids.size()),
+                                                   ids.data(), file.constData());
+        }))
         OpenFolder(QFileInfo(path).absolutePath());
 }
 
-void CVorlainDlg::OnExport(bool selection)
+void CTrackCommands::Export(bool selection)
 {
-    const QString path = app::Prompts().SaveFileName(this, app::LanguageText("main", "0000000C"),
-                                                     QStringLiteral("wav"));
+    const QString path = Prompts().SaveFileName(m_c.window, LanguageText("main", "0000000C"),
+                                                QStringLiteral("wav"));
     if (path.isEmpty())
         return;
-    app::EditJob job = NewJob(selection ? app::EditOp::ExportSelection : app::EditOp::ExportTrack);
-    job.path = path;
+    const int64_t from = selection ? m_c.state.SelectionStart() : 0;
+    const int64_t to = selection ? m_c.state.SelectionEnd() : 0;
     // A wave is written in one pass; any other format is converted after.
-    const bool wave =
-        QFileInfo(path).suffix().compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0;
-    if (RunLongOperation(job, app::LanguageText("main", "0000000D"),
-                         wave ? QString() : app::LanguageText("main", "0000000E")))
+    QStringList phases{LanguageText("main", "0000000D")};
+    if (QFileInfo(path).suffix().compare(QLatin1String("wav"), Qt::CaseInsensitive) != 0)
+        phases << LanguageText("main", "0000000E");
+    if (m_c.RunLong([editor = m_c.Editor(), track = m_c.Track(), from, to,
+                     file = path.toUtf8()](const CJobProgress&) {
+            return Kestrum_SaveTrackToFile(editor, track, from, to, file.constData());
+        },
+                    phases))
         OpenFolder(QFileInfo(path).absolutePath());
 }
 
-void CVorlainDlg::OnZoom(bool in)
+void CTrackCommands::Zoom(bool in)
 {
     if (in)
-        m_control->ZoomIn();
+        m_c.view.ZoomIn();
     else
-        m_control->ZoomOut();
-    SetPlayButtons(m_playState); // scrollability follows the zoom
+        m_c.view.ZoomOut();
+    m_c.state.Invalidate(); // scrollability follows the zoom
 }
 
-void CVorlainDlg::FitToWindow(int trackId)
+void CTrackCommands::FitToWindow(int trackId)
 {
     // Out until the whole track shows, then in while it still does: each
     // step doubles or halves the time a column spans. The control stops at
     // its coarsest and finest factors.
-    for (int step = 0; step < 32 && m_control->IsScrollable(trackId); ++step) {
-        const int before = m_control->GetZoomfactor();
-        m_control->ZoomOut();
-        if (m_control->GetZoomfactor() == before)
+    CBrimsel& view = m_c.view;
+    for (int step = 0; step < 32 && view.IsScrollable(trackId); ++step) {
+        const int before = view.GetZoomfactor();
+        view.ZoomOut();
+        if (view.GetZoomfactor() == before)
             break;
     }
-    for (int step = 0; step < 32 && !m_control->IsScrollable(trackId); ++step)
-        if (!m_control->ZoomIn())
+    for (int step = 0; step < 32 && !view.IsScrollable(trackId); ++step)
+        if (!view.ZoomIn())
             break;
-    if (m_control->IsScrollable(trackId))
-        m_control->ZoomOut();
-    m_control->ScrollH(0);
+    if (view.IsScrollable(trackId))
+        view.ZoomOut();
+    view.ScrollH(0);
 }
 
-void CVorlainDlg::OnScroll(bool toEnd)
+void CTrackCommands::Scroll(bool toEnd)
 {
-    m_control->ScrollH(toEnd ? TrackLength() : 0);
+    m_c.view.ScrollH(toEnd ? m_c.state.TrackLength() : 0);
 }
+
+} // namespace app

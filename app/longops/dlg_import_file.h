@@ -1,35 +1,23 @@
 // The import dialog of Add File: the file's path and a progress bar while
-// its own worker makes the kernel import the file. Closing it stops the
+// a long operation has the kernel import the file. Closing it stops the
 // import; then no track is added.
 #pragma once
 
-#include <QDialog>
-
-#include <atomic>
-#include <cstdint>
-#include <memory>
-#include <thread>
-
-#include "vorlain/window.h"
+#include "longops/long_operation.h"
 
 class CEditSession;
+class CTrack;
 class QLabel;
 class QProgressBar;
-namespace vorlain {
-class CRegistryWindow;
-}
 
-class CDlgImportFile : public QDialog {
+class CDlgImportFile : public app::CProgressView {
     Q_OBJECT
 public:
-    CDlgImportFile(CEditSession* editor, const QString& path, QWidget* parent = nullptr);
-    ~CDlgImportFile() override;
+    explicit CDlgImportFile(const QString& path, QWidget* parent = nullptr);
 
-    /** Runs the dialog: the new track handle (> 0), 0 when the kernel
-     *  failed, or -1 when the user closed the dialog. */
-    intptr_t Run();
-    int Position() const;
-    HWND Hwnd() const;
+    void ShowPercent(int percent) override;
+    int Percent() const override;
+    int Position() const { return Percent(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -37,19 +25,17 @@ protected:
     void reject() override;
 
 private:
-    LRESULT OnMessage(UINT msg, WPARAM wParam);
-    void OnTimer();
-    void RequestClose();
-
-    CEditSession* m_editor;
     QString m_path;
     QLabel* m_label;
     QLabel* m_pathText;
     QProgressBar* m_bar;
-    std::unique_ptr<vorlain::CRegistryWindow> m_window;
-    std::thread m_worker;
-    std::atomic<bool> m_done{false};
-    intptr_t m_result = 0;
-    bool m_closing = false;
-    bool m_started = false;
 };
+
+namespace app {
+
+/** Imports path as a new track of editor with the import dialog over
+ *  parent: the new track (> 0), 0 when the kernel failed (the message not
+ *  yet shown), or -1 when the user closed the dialog. */
+intptr_t ImportWithDialog(CEditSession* editor, const QString& path, QWidget* parent);
+
+} // namespace app

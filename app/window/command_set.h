@@ -1,14 +1,14 @@
-// The main window's commands: one QAction per command id, made once and
-// shared by the menu bar, the toolbars, the context menu and the keyboard.
-// Captions come from section "menu" of the language file by key, toolbar
-// tooltips from section "toolbar".
+// The main window's commands: one QAction per row of the command table,
+// made once and shared by the menu bar, the toolbars, the context menus and
+// the keyboard. Captions come from section "menu" of the language file by
+// the row's key, toolbar tooltips from section "toolbar".
 #pragma once
+
+#include "commands/command_table.h"
 
 #include <QHash>
 #include <QList>
 #include <QObject>
-
-#include <span>
 
 class QAction;
 class QMenu;
@@ -19,37 +19,31 @@ class QWidget;
 class CCommandSet : public QObject {
     Q_OBJECT
 public:
-    /** One toolbar button and the key of its tooltip; id 0 is a separator. */
-    struct ToolButton {
-        int toolbarId;
-        int commandId;
-        const char* tooltipKey;
-    };
-
     explicit CCommandSet(QWidget* window);
 
-    /** The action of a menu or toolbar command id; null for an unknown id. */
+    /** The action of a command id; null for an unknown id. */
     QAction* Action(int commandId) const { return m_actions.value(commandId); }
-    const QHash<int, QAction*>& Actions() const { return m_actions; }
 
     /** Fills the menu bar with the File to Help menus. */
     void BuildMenus(QMenuBar* bar);
-    /** The three toolbars: main, play and record. */
-    QToolBar* BuildMainToolBar(QWidget* parent);
-    QToolBar* BuildPlayToolBar(QWidget* parent, QWidget* playingTime);
-    QToolBar* BuildRecordToolBar(QWidget* parent);
+    /** A toolbar; extra goes at its end (the play toolbar's playing time). */
+    QToolBar* BuildToolBar(app::Bar which, QWidget* parent, QWidget* extra = nullptr);
+    /** The context menu over a selection or over the cursor, made anew. */
+    QMenu* BuildContextMenu(bool selection, QWidget* parent);
+    /** Fills a recent list's menu from its paths (empty ones skipped). */
+    void BuildRecentMenu(app::Menu which, const QStringList& paths, int firstId);
 
     /** Sets every caption and tooltip from the language file (again). */
     void LoadTexts();
+    /** Sets every command's enabled state and the captions that follow
+     *  the state, from one snapshot. */
+    void ApplyEnableRules(const app::CommandState& s);
 
-    QMenu* FileMenu() const { return m_fileMenu; }
-    QMenu* RecentFileMenu() const { return m_recentFile; }
-    QMenu* RecentProjectMenu() const { return m_recentProject; }
-    QMenu* InsertFileMenu() const { return m_insertFile; }
-    QMenu* InsertSilenceMenu() const { return m_insertSilence; }
-    /** The File menu's actions that stand for the two recent submenus. */
-    QAction* RecentFileItem() const;
-    QAction* RecentProjectItem() const;
+    QMenu* FileMenu() const { return m_menus.value(app::Menu::File); }
+    QMenu* RecentFileMenu() const { return m_menus.value(app::Menu::RecentFile); }
+    QMenu* RecentProjectMenu() const { return m_menus.value(app::Menu::RecentProject); }
+    QMenu* InsertFileMenu() const { return m_menus.value(app::Menu::InsertFile); }
+    QMenu* InsertSilenceMenu() const { return m_menus.value(app::Menu::InsertSilence); }
 
     /** The command id a triggered action stands for. */
     static int IdOf(const QAction* action);
@@ -59,21 +53,11 @@ signals:
     void Command(int commandId);
 
 private:
-    QAction* Make(int id, const char* key, const QString& shortcut = QString());
-    QAction* MakeToolOnly(int id);
-    void AddToolButton(QToolBar* bar, int toolbarId, int commandId);
-    QToolBar* BuildToolBar(QWidget* parent, const QString& name,
-                           std::span<const ToolButton> buttons);
+    void FillMenu(QMenu* menu, app::Menu which);
 
     QWidget* m_window;
     QHash<int, QAction*> m_actions;
-    QHash<QAction*, QByteArray> m_captionKeys;
-    QList<QPair<QMenu*, QByteArray>> m_popups;
-    QHash<int, QByteArray> m_tooltipKeys;  // toolbar id -> key of section "toolbar"
-    QHash<int, QAction*> m_toolbarActions; // toolbar id -> action its button shows
-    QMenu* m_fileMenu = nullptr;
-    QMenu* m_recentFile = nullptr;
-    QMenu* m_recentProject = nullptr;
-    QMenu* m_insertFile = nullptr;
-    QMenu* m_insertSilence = nullptr;
+    QHash<app::Menu, QMenu*> m_menus;
+    QList<QPair<QMenu*, QByteArray>> m_titles;
+    QList<QAction*> m_contextItems; // the context menu's own items
 };

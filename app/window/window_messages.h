@@ -1,4 +1,4 @@
-// Messages the main window's own helpers post to it through the registry.
+// Messages the main window takes through the registry from the control.
 #pragma once
 
 #include "vorlain/messages.h"
@@ -8,7 +8,5 @@ namespace app {
 
 /** The control forwards a right click in the selected row with this number. */
 using vorlain::WM_RBUTTONDOWN;
-/** A recording's stop ended on its thread; wParam = the kernel's result. */
-inline constexpr UINT WM_RECORD_STOPPED = 0x7F20;
 
 } // namespace app

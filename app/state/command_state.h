@@ -1,5 +1,6 @@
-// Which commands are enabled: one snapshot of the editing state, and one
-// routine that applies the rules menu by menu, row by row.
+// One snapshot of the editing state, taken when it changes: what every
+// command's enable rule reads. The editor state and the display control
+// fill the first part, the kernel the second (ReadKernel).
 #pragma once
 
 #include <QString>
@@ -7,22 +8,27 @@
 #include <cstdint>
 
 class CEditSession;
-class CCommandSet;
 
 namespace app {
 
+class CEditorState;
+
 struct CommandState {
-    // From the main window.
+    // From the editor state.
     CEditSession* editor = nullptr;
     int currentTrack = 0;
     int64_t selStart = 0;
     int64_t selEnd = 0;
-    bool recording = false;
+    bool recording = false;      // a recording runs or is stopping
     bool recordPaused = false;
     bool recordStopping = false; // the stop runs on its thread
     bool modified = false;
-    int playerStatus = -1; // AudioPlay_QueryStauts, -1 without a player
-    int visibleTracks = 0; // rows the control shows
+    bool busy = false;           // a long operation runs
+    int playState = -1;          // CEditorState::PlayState
+    int playerStatus = -1;       // AudioPlay_QueryStauts, -1 without a player
+    // From the display control.
+    int visibleTracks = 0;       // rows the control shows
+    bool scrollable = false;     // the current track is wider than the view
 
     // From the kernel (ReadKernel).
     bool canUndo = false;
@@ -33,6 +39,9 @@ struct CommandState {
     bool blankTrack = true; // Kestrum_IsBlankTrack of the current track
     bool emptyTrack = true; // the base info's blank field: length 0
     uint32_t channels = 0;
+
+    /** The editor state's part (the player's status included). */
+    static CommandState Of(const CEditorState& state);
 
     /** Fills the kernel's part. Asks nothing about tracks while a
      *  recording runs: every track command is off then anyway, and the
@@ -46,8 +55,5 @@ struct CommandState {
     /** The player is neither playing nor stopping. */
     bool NotPlaying() const { return playerStatus != 1 && playerStatus != 3; }
 };
-
-/** Sets every command's enabled state (and the Undo and Redo captions). */
-void ApplyEnableRules(CCommandSet& commands, const CommandState& s);
 
 } // namespace app

@@ -1,0 +1,55 @@
+// File menu: adding audio files, the recent lists, opening, saving and
+// closing projects, the work of a session that died, and the one way out
+// of the program.
+#pragma once
+
+#include "commands/command_context.h"
+
+namespace app {
+
+class CRecordCommands;
+class CTrackCommands;
+
+class CFileCommands {
+public:
+    CFileCommands(CommandContext& context, CTrackCommands& tracks, CRecordCommands& record)
+        : m_c(context), m_tracks(tracks), m_record(record)
+    {
+    }
+
+    /** Asks for a file and adds it as a track. */
+    void AddFile();
+    void AddFile(const QString& path);
+    /** Entry n of a recent list (section "RecentFile" or "RecentProject"). */
+    void OpenRecent(const char* section, int n);
+    void OpenProject();
+    /** Closes what is open (after asking) and opens the project at path. */
+    void OpenProjectAfterAsking(const QString& path);
+    void OpenProjectPath(const QString& path);
+    /** Offers the work of a session that died (an earlier run that crashed):
+     *  opens it like a project, or on decline removes what it left. */
+    void OfferRecovery();
+    bool SaveProject();
+    void SaveProjectAs();
+    void CloseProject();
+    /** The ask-and-save step before a project is closed. False when the
+     *  user cancelled or the save failed: the project must then stay open. */
+    bool AskAndSave(bool withCancel);
+    /** Closes the player, the view's rows and the session. */
+    void CloseSession();
+    /** The way out: false when the program must stay. */
+    bool Exit();
+    /** Exit from the menu: the window closes, which asks Exit(). */
+    void RequestExit();
+
+private:
+    /** Opens a project document into a fresh session; false (and the
+     *  session closed) when it failed. */
+    bool OpenDocument(const QString& path, const QString& hint);
+
+    CommandContext& m_c;
+    CTrackCommands& m_tracks;
+    CRecordCommands& m_record;
+};
+
+} // namespace app

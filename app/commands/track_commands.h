@@ -1,0 +1,30 @@
+// Track menu and the View menu: adding and deleting tracks, extracting a
+// channel, splitting, joining and exporting, zoom and scrolling.
+#pragma once
+
+#include "commands/command_context.h"
+
+namespace app {
+
+class CTrackCommands {
+public:
+    explicit CTrackCommands(CommandContext& context) : m_c(context) {}
+
+    void AddBlankTrack();
+    /** Deletes the current track, or the one the control's row asked for. */
+    void DeleteTrack(int trackId = 0);
+    /** 1 keeps the left channel, 2 the right. */
+    void ToMono(int channel);
+    void Split();
+    void JoinAll();
+    void Export(bool selection);
+    void Zoom(bool in);
+    void Scroll(bool toEnd);
+    /** Zooms so that the whole track fills the view's width. */
+    void FitToWindow(int trackId);
+
+private:
+    CommandContext& m_c;
+};
+
+} // namespace app
