@@ -3,6 +3,7 @@
 #include "column_grid.h"
 #include "dlg_track_info.h"
 #include "line_static.h"
+#include "live_peaks.h"
 #include "sample_mapping.h"
 #include "summary_store.h"
 #include "time_mapping.h"
@@ -15,7 +16,6 @@
 #include "wave_painter.h"
 #include "win_messages.h"
 
-#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -29,14 +29,10 @@ namespace {
 /** Set by a MovePlayingLine that hides the line, used by the next that shows it. */
 bool s_playArmed = false;
 
-/** Frames a live recording may skip ahead before a message is taken as garbage. */
-constexpr int kMaxLiveGap = 1 << 20;
-
 } // namespace
 
 CDlgBrimsel::CDlgBrimsel(CViewState* state, QWidget* parent)
-    : QWidget(parent), m_state(state), m_peaks(&CSummaryStore::Shared()), m_selLeft(kNone),
-      m_selRight(kNone), m_clickLine(kNone)
+    : QWidget(parent), m_state(state), m_peaks(&CSummaryStore::Shared())
 {
     setObjectName(QStringLiteral("CDlgBrimsel"));
     setMouseTracking(true);
@@ -60,23 +56,16 @@ CDlgBrimsel::CDlgBrimsel(CViewState* state, QWidget* parent)
 
     m_playingLine = new CLineStatic(QStringLiteral("PlayingLine"), 203, this);
     m_playingLine->SetColor(QColor(255, 0, 0));
-    m_leftDownLine = new CLineStatic(QStringLiteral("LeftDownLine"), 205, this);
-    m_leftDownLine->SetColor(QColor(125, 125, 125));
+    ISelectionHost& host = *this;
+    m_selection = std::make_unique<CRowSelection>(*this, host, *m_state);
     m_leftLine = new CLineStatic(QStringLiteral("Left Line"), 206, this);
     m_leftLine->SetColor(m_waveColor);
     m_rightLine = new CLineStatic(QStringLiteral("Right Line"), 204, this);
     m_rightLine->SetColor(m_waveColor);
-
-    m_timer1.setInterval(100);
-    m_timer2.setInterval(100);
-    connect(&m_timer1, &QTimer::timeout, this, [this] { OnTimer(1); });
-    connect(&m_timer2, &QTimer::timeout, this, [this] { OnTimer(2); });
 }
 
 CDlgBrimsel::~CDlgBrimsel()
 {
-    m_timer1.stop();
-    m_timer2.stop();
     m_window.reset(); // no message reaches the view from here on
 }
 
@@ -211,10 +200,10 @@ void CDlgBrimsel::ForceRedraw(bool disableSelectArea, int64_t from, int64_t to)
         Select();
     ReadInfo();
     FillPanel();
-    ClearSelection();
+    m_selection->ClearRange();
     StartPeaks();
     if (disableSelectArea)
-        RestoreSelection(from, to);
+        m_selection->Restore(from, to);
     Repaint();
 }
 
@@ -224,10 +213,10 @@ LRESULT CDlgBrimsel::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_LBUTTONDOWN:
-        OnLButtonDown(XOfLParam(lParam), YOfLParam(lParam));
+        m_selection->OnLButtonDown(XOfLParam(lParam), YOfLParam(lParam));
         return 0;
     case WM_LBUTTONUP:
-        OnLButtonUp(XOfLParam(lParam), YOfLParam(lParam));
+        m_selection->OnLButtonUp(XOfLParam(lParam), YOfLParam(lParam));
         return 0;
     case vorlain::WM_TRACK_RANGE_REQUEST:
         OnRangeCommand(lParam);
@@ -269,44 +258,17 @@ LRESULT CDlgBrimsel::OnRecordPeaks(WPARAM wParam, LPARAM lParam)
     m_state->SetRecording(true);
     m_infoPanel->EnableButtons(false);
     const int idx = left->minIndex;
-    const size_t have = m_display.Columns();
-    if (idx < 0 || (idx > 0 && static_cast<size_t>(idx) > have + kMaxLiveGap))
+    if (!IsLiveColumn(idx, m_display.Columns()))
         return 0;
-
-    const int w = width();
-    if (int64_t(idx) - m_state->HScrollPos() + kWaveLeft >= w) {
-        const int m = m_state->IsPlaying() ? 50 : (w - kWaveLeft) / 2 - 10;
-        ScrollInfo h = m_state->HBar();
-        h.nMin = 0;
-        h.nMax = m + (h.nMax > 0 ? h.nMax : idx);
-        h.nPage = w - 150;
-        h.nPos = m_state->HScrollPos();
-        m_state->SetHBar(h);
-        m_state->HScroll(m, 0);
+    if (FollowLiveColumn(*m_state, idx, width()))
         m_rightLine->hide();
-    }
     if (m_peaks.Pending())
         m_peaks.Invalidate(); // a build from the files must not replace the live columns
     if (idx == 0 || m_display.first != 0) {
         m_state->ForceHScrollTo(0);
         m_display.Clear();
     }
-
-    auto y = [](int32_t value, int base) {
-        return static_cast<uint8_t>(base +
-                                    HalfBandY(static_cast<uint32_t>(std::clamp(value, 0, 65535))));
-    };
-    if (static_cast<size_t>(idx) < m_display.Columns()) {
-        m_display.channel[0].resize(idx);
-        m_display.channel[1].resize(idx);
-    }
-    while (m_display.Columns() < static_cast<size_t>(idx)) {
-        m_display.channel[0].push_back(ColumnPeak{37, 37});
-        m_display.channel[1].push_back(ColumnPeak{112, 112});
-    }
-    m_display.channel[0].push_back(ColumnPeak{y(left->maximum, 0), y(left->minimum, 0)});
-    m_display.channel[1].push_back(
-        ColumnPeak{y(right->maximum, kHalfBand), y(right->minimum, kHalfBand)});
+    PutLiveColumn(m_display, idx, *left, *right);
     m_liveStereo = true;
     m_columns = static_cast<int>(m_display.Columns());
     Repaint();
@@ -322,19 +284,19 @@ void CDlgBrimsel::OnRangeCommand(LPARAM command)
         m_rangeEnd = m_info.length;
         PostMessage(m_state->MainHwnd(), vorlain::WM_TRACK_RANGE_REQUEST, 0,
                     static_cast<LPARAM>(m_info.length));
-        m_state->MarkRange(XAt(m_rangeStart), XAt(m_rangeEnd));
+        m_state->MarkRange(m_state->XAt(m_rangeStart), m_state->XAt(m_rangeEnd));
         break;
     case 2:
-        m_rangeStart = lineShown ? m_playTime : m_selFrom;
-        m_state->MarkStart(XAt(m_rangeStart));
+        m_rangeStart = lineShown ? m_playTime : m_selection->From();
+        m_state->MarkStart(m_state->XAt(m_rangeStart));
         break;
     case 3: {
-        m_rangeEnd = lineShown ? m_playTime : m_selFrom;
+        m_rangeEnd = lineShown ? m_playTime : m_selection->From();
         const int64_t lo = std::min(m_rangeStart, m_rangeEnd);
         const int64_t hi = std::max(m_rangeStart, m_rangeEnd);
         PostMessage(m_state->MainHwnd(), vorlain::WM_TRACK_RANGE_REQUEST, static_cast<WPARAM>(lo),
                     static_cast<LPARAM>(hi));
-        m_state->MarkRange(XAt(m_rangeStart), XAt(m_rangeEnd));
+        m_state->MarkRange(m_state->XAt(m_rangeStart), m_state->XAt(m_rangeEnd));
         break;
     }
     default:
@@ -344,145 +306,63 @@ void CDlgBrimsel::OnRangeCommand(LPARAM command)
 
 // ---- selection, lines and scrolling ------------------------------------------
 
-bool CDlgBrimsel::HasSelection() const
-{
-    return m_selLeft != kNone;
-}
-
-int64_t CDlgBrimsel::TimeAt(int x) const
-{
-    return m_state->TimeAt(x);
-}
-
-int CDlgBrimsel::XAt(int64_t time) const
-{
-    return m_state->XAt(time);
-}
-
-int64_t CDlgBrimsel::ClampTime(int64_t time) const
-{
-    return std::clamp<int64_t>(time, 0, std::max<int64_t>(m_info.length, 0));
-}
-
-int CDlgBrimsel::EndOfData() const
-{
-    return ToPixel(int64_t(m_columns) - m_state->HScrollPos() + kWaveLeft);
-}
-
-bool CDlgBrimsel::InWaveArea(int x, int y) const
-{
-    return x >= kWaveLeft && int64_t(x) < int64_t(EndOfData()) + 1 && y >= 0 && y < kRowHeight;
-}
-
 bool CDlgBrimsel::IsScrollable() const
 {
     return m_columns > width() - kWaveLeft;
 }
 
-void CDlgBrimsel::FireSelectingTime(int64_t from, int64_t to)
-{
-    m_state->FireSelectingTime(ClampTime(from), ClampTime(to));
-}
-
-void CDlgBrimsel::PublishSelection(int64_t from, int64_t to)
-{
-    m_state->MarkRange(m_selLeft, m_selRight);
-    update();
-    m_selFrom = ClampTime(from);
-    m_selTo = ClampTime(to);
-    FireSelectingTime(m_selFrom, m_selTo);
-}
-
 void CDlgBrimsel::Select()
 {
-    m_selected = true;
-    m_infoPanel->SetBackgroundColor(m_panelColor);
-    m_infoPanel->EnableButtons(true);
-    m_infoPanel->update();
-    m_pictureDirty = true;
-    update();
+    if (!m_selected) {
+        m_selected = true;
+        m_infoPanel->SetBackgroundColor(m_panelColor);
+        m_infoPanel->EnableButtons(true);
+        m_infoPanel->update();
+        m_pictureDirty = true;
+        update();
+    }
     m_state->SelectRow(this);
 }
 
-void CDlgBrimsel::ClearSelection()
+void CDlgBrimsel::FollowScroll()
 {
-    m_selLeft = m_selRight = kNone;
+    m_pictureDirty = true;
     update();
+    EnsureWindow();
 }
 
 void CDlgBrimsel::Repaint()
 {
     m_pictureDirty = true;
     update();
-    UpdateClickLine();
-}
-
-void CDlgBrimsel::UpdateClickLine()
-{
-    if (m_clickLine == kNone || m_clickLine < kWaveLeft) {
-        m_leftDownLine->hide();
-        return;
-    }
-    m_leftDownLine->setGeometry(m_clickLine, 0, 1, kRowHeight);
-    m_leftDownLine->show();
+    m_selection->PlaceClickLine();
 }
 
 void CDlgBrimsel::DeSelectArea()
 {
     VorlainOutputDebugString("DeSelectArea index=%d", TrackId());
-    m_clickLine = kNone;
     const bool wasSelected = m_selected;
     m_selected = false;
-    ClearSelection();
+    m_selection->Clear();
     if (wasSelected)
         m_pictureDirty = true;
     update();
     m_infoPanel->SetBackgroundColor(m_panelColor);
     m_infoPanel->EnableButtons(false);
     m_infoPanel->update();
-    m_leftDownLine->hide();
 }
 
 void CDlgBrimsel::SelectRange(int64_t from, int64_t to)
 {
-    const int x1 = XAt(from), x2 = XAt(to);
     m_state->SelectRow(this);
     m_infoPanel->EnableButtons(m_selected);
     m_infoPanel->update();
-    m_clickLine = kNone;
-    m_leftDownLine->hide();
-    m_selLeft = x1;
-    m_selRight = x2;
-    update();
-    m_state->MarkRange(x1, x2);
-}
-
-void CDlgBrimsel::RestoreSelection(int64_t from, int64_t to)
-{
-    if (from == to) {
-        m_clickLine = XAt(from);
-        UpdateClickLine();
-        m_state->MarkRange(XAt(from), kNone);
-    } else {
-        m_selLeft = XAt(from);
-        m_selRight = XAt(to);
-        m_clickLine = kNone;
-        m_leftDownLine->hide();
-        m_state->MarkRange(XAt(from), XAt(to));
-    }
+    m_selection->Show(from, to);
 }
 
 void CDlgBrimsel::ScrollH(int d)
 {
-    if (HasSelection()) {
-        m_selLeft = ToPixel(int64_t(m_selLeft) - d);
-        m_selRight = ToPixel(int64_t(m_selRight) - d);
-        VorlainOutputDebugString("ScrollH m_rcLastSelectRect.left=%d m_rcLastSelectRect.right=%d",
-                                 m_selLeft, m_selRight);
-    }
-    if (m_clickLine != kNone)
-        m_clickLine = ToPixel(int64_t(m_clickLine) - d);
-    m_leftDownLine->hide();
+    m_selection->ScrollBy(d);
     Repaint();
     EnsureWindow();
 }
@@ -493,17 +373,18 @@ void CDlgBrimsel::SetPlayingLine(int64_t time, bool show)
     if (!show) {
         s_playArmed = true;
     } else if (s_playArmed) {
-        if (HasSelection() && std::min(m_selLeft, m_selRight) < kWaveLeft)
+        const CRowSelection& selection = *m_selection;
+        if (selection.HasSelection() && std::min(selection.Left(), selection.Right()) < kWaveLeft)
             m_state->ScrollToTime(time);
         s_playArmed = false;
     }
     // Positions are taken after each scroll: a scroll moves the time under x.
-    int x = XAt(time);
+    int x = m_state->XAt(time);
     if (x >= width()) {
         const ScrollInfo& h = m_state->HBar();
         m_state->HScroll(m_state->IsRecording() ? 20 : h.nPage / 2, 0);
-        UpdateClickLine();
-        x = XAt(time);
+        m_selection->PlaceClickLine();
+        x = m_state->XAt(time);
     }
     m_playingLine->setGeometry(x, 0, 1, kRowHeight);
     m_playingLine->setVisible(show);
@@ -513,211 +394,15 @@ void CDlgBrimsel::SetPlayingLine(int64_t time, bool show)
 
 void CDlgBrimsel::Rescale(bool zoomIn)
 {
-    const int64_t pos = m_state->HScrollPos();
-    auto scale = [&](int x) -> int {
-        if (x == kNone)
-            return kNone;
-        if (zoomIn)
-            return ToPixel(pos + 2 * int64_t(x) - kWaveLeft);
-        return ToPixel((int64_t(x) - pos - kWaveLeft) / 2 + kWaveLeft);
-    };
-    if (HasSelection()) {
-        m_selLeft = scale(m_selLeft);
-        m_selRight = scale(m_selRight);
-        m_clickLine = kNone;
-    } else if (m_clickLine != kNone) {
-        m_clickLine = scale(m_clickLine);
-    }
+    m_selection->Rescale(zoomIn);
     StartPeaks();
     Repaint();
     m_infoPanel->update();
-    if (m_selected && HasSelection())
-        m_state->ScrollToTime(TimeAt(m_selLeft));
+    if (m_selected && m_selection->HasSelection())
+        m_state->ScrollToTime(m_state->TimeAt(m_selection->Left()));
 }
 
 // ---- mouse --------------------------------------------------------------------
-
-void CDlgBrimsel::OnLButtonDown(int x, int y)
-{
-    VorlainOutputDebugString("CDlgBrimsel::OnLButtonDown index=%d", TrackId());
-    if (!m_selected) {
-        m_selected = true;
-        m_infoPanel->SetBackgroundColor(m_panelColor);
-        m_infoPanel->EnableButtons(true);
-        m_infoPanel->update();
-        m_pictureDirty = true;
-        update();
-    }
-    m_state->SelectRow(this);
-
-    if (InWaveArea(x, y)) {
-        const bool grabbed = m_leftEdgeGrab || m_rightEdgeGrab;
-        if (grabbed) {
-            m_edgeDrag = true;
-        } else {
-            m_edgeDrag = false;
-            if (HasSelection()) {
-                VorlainOutputDebugString("OnLButtonDown index=%d  left =%d", TrackId(), m_selLeft);
-                ClearSelection();
-            }
-            m_clickLine = x;
-        }
-        m_dragging = true;
-        m_selFrom = m_selTo = TimeAt(x);
-        m_state->FireSelectTrack(TrackId());
-        m_state->FireSelectingTime(m_selFrom, m_selTo);
-        if (grabbed) {
-            setCursor(Qt::SizeHorCursor);
-            m_leftDownLine->hide();
-        } else {
-            UpdateClickLine();
-            if (!m_state->Marks().StartLocked())
-                m_state->MarkRange(x, kNone);
-        }
-    } else if (!m_state->IsPlaying() && !m_state->IsRecording()) {
-        ClearSelection();
-        m_clickLine = kWaveLeft + 1;
-        UpdateClickLine();
-        m_state->FireSelectTrack(TrackId());
-        m_state->FireSelectingTime(0, 0);
-        m_state->MarkRange(0, 0);
-    }
-}
-
-void CDlgBrimsel::OnLButtonUp(int, int)
-{
-    m_dragging = false;
-    m_leftEdgeGrab = m_rightEdgeGrab = false;
-    m_edgeDrag = false;
-}
-
-void CDlgBrimsel::OnMouseMove(int x, int y)
-{
-    m_timer1.stop();
-    if (InWaveArea(x, y)) {
-        if (!m_dragging) {
-            m_leftEdgeGrab = m_rightEdgeGrab = false;
-            if (HasSelection()) {
-                if (m_selLeft - 4 < x && x < m_selLeft + 4)
-                    m_leftEdgeGrab = true;
-                else if (m_selRight - 4 < x && x < m_selRight + 4)
-                    m_rightEdgeGrab = true;
-            }
-            if (m_leftEdgeGrab || m_rightEdgeGrab)
-                setCursor(Qt::SizeHorCursor);
-            else
-                unsetCursor();
-        } else {
-            VorlainOutputDebugString("CDlgBrimsel::OnMouseMove  left:%d ", m_selLeft);
-            if (m_leftEdgeGrab && !m_rightEdgeGrab) {
-                m_selLeft = x;
-            } else if (m_rightEdgeGrab) {
-                m_selRight = x;
-            } else {
-                // A fresh drag spans the click line and the pointer, in order.
-                const int a = m_clickLine == kNone ? x : m_clickLine;
-                m_selLeft = std::min(a, x);
-                m_selRight = std::max(a, x);
-            }
-            PublishSelection(TimeAt(m_selLeft), TimeAt(m_selRight));
-            if (m_edgeDrag)
-                setCursor(Qt::SizeHorCursor);
-        }
-    } else if (m_dragging) {
-        // Leaving the drawn data keeps the selection on the track: past the
-        // end it runs to the track's end, before the wave to its start. A
-        // drag that has no selection yet starts from its click line.
-        if (!HasSelection() && m_clickLine != kNone)
-            m_selLeft = m_selRight = m_clickLine;
-        if (m_selLeft != kNone && m_selRight < m_selLeft)
-            std::swap(m_selLeft, m_selRight);
-        int64_t from = 0, to = 0;
-        if (HasSelection() && x > m_selRight) {
-            m_selRight = EndOfData() - 1;
-            from = TimeAt(m_selLeft);
-            to = m_info.length;
-        } else if (HasSelection() && x < m_selLeft) {
-            m_selLeft = kWaveLeft;
-            from = 0;
-            to = TimeAt(m_selRight);
-        }
-        PublishSelection(from, to);
-    }
-
-    if (m_dragging && x >= 0 && x < kWaveLeft && m_state->HScrollPos() > 0) {
-        if (HasSelection()) {
-            m_selLeft = kWaveLeft;
-            update();
-        }
-        m_timer2.start();
-    } else {
-        m_timer2.stop();
-    }
-}
-
-void CDlgBrimsel::OnMouseLeave(int x, int)
-{
-    if (!m_dragging)
-        return;
-    m_dragging = false;
-    if (m_state->IsPlaying() || m_state->IsRecording())
-        return;
-    if (HasSelection() && m_selRight < m_selLeft)
-        std::swap(m_selLeft, m_selRight);
-    if (x >= kWaveLeft && x < width() + 500) {
-        if (HasSelection()) {
-            m_selRight = std::min(x, EndOfData());
-            PublishSelection(TimeAt(m_selLeft), TimeAt(m_selRight));
-        }
-        m_timer1.start();
-    } else if (x >= 0 && x < kWaveLeft) {
-        if (HasSelection()) {
-            m_selLeft = kWaveLeft;
-            PublishSelection(TimeAt(m_selLeft), TimeAt(m_selRight));
-        }
-        m_timer2.start();
-    }
-    VorlainOutputDebugString("OnMouseLeave");
-}
-
-void CDlgBrimsel::OnTimer(int timer)
-{
-    QTimer& t = timer == 1 ? m_timer1 : m_timer2;
-    if (!m_buttonDown) {
-        t.stop();
-        return;
-    }
-    if (!IsScrollable()) {
-        VorlainOutputDebugString("OnTimer FALSE");
-        return;
-    }
-    const int d = m_state->HScroll(timer == 1 ? 20 : -20, TrackId());
-    if (d == 0) {
-        t.stop();
-        return;
-    }
-    // This view was left out of the container's scroll: its selection keeps
-    // the edge under the pointer and grows at the other.
-    if (timer == 1) {
-        if (HasSelection())
-            m_selLeft = ToPixel(int64_t(m_selLeft) - d);
-    } else if (HasSelection()) {
-        m_selRight = ToPixel(int64_t(m_selRight) - d);
-    }
-    if (HasSelection())
-        m_state->MarkRange(m_selLeft, m_selRight);
-    if (m_clickLine != kNone)
-        m_clickLine = ToPixel(int64_t(m_clickLine) - d);
-    m_leftDownLine->hide();
-    m_pictureDirty = true;
-    update();
-    EnsureWindow();
-    if (timer == 1)
-        m_selTo = ClampTime(TimeAt(m_selRight == kNone ? kWaveLeft : m_selRight));
-    else
-        m_selFrom = ClampTime(TimeAt(kWaveLeft));
-    FireSelectingTime(m_selFrom, m_selTo);
-}
 
 void CDlgBrimsel::OnRButtonDown(QMouseEvent* event)
 {
@@ -736,37 +421,10 @@ void CDlgBrimsel::OnRButtonDown(QMouseEvent* event)
 
 void CDlgBrimsel::mousePressEvent(QMouseEvent* event)
 {
-    const QPoint p = event->position().toPoint();
-    if (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier) &&
-        m_selected && p.x() >= kWaveLeft && !m_state->IsPlaying() && !m_state->IsRecording()) {
-        ExtendSelectionTo(p.x());
-        return;
-    }
-    if (event->button() == Qt::LeftButton) {
-        m_buttonDown = true;
-        m_outside = false;
-        OnLButtonDown(p.x(), p.y());
-    } else if (event->button() == Qt::RightButton) {
+    if (event->button() == Qt::RightButton)
         OnRButtonDown(event);
-    }
-}
-
-void CDlgBrimsel::ExtendSelectionTo(int x)
-{
-    const int64_t t = ClampTime(TimeAt(x));
-    int64_t from = m_selFrom, to = m_selTo;
-    if (t < from)
-        from = t;
-    else if (t > to)
-        to = t;
-    else if (t - from < to - t)
-        from = t;
     else
-        to = t;
-    SelectRange(from, to);
-    m_selFrom = from;
-    m_selTo = to;
-    FireSelectingTime(from, to);
+        m_selection->Press(event);
 }
 
 void CDlgBrimsel::wheelEvent(QWheelEvent* event)
@@ -781,14 +439,7 @@ void CDlgBrimsel::wheelEvent(QWheelEvent* event)
     if (notches == 0)
         return;
     if (event->modifiers() & Qt::ControlModifier) {
-        // The time under the pointer stays under it.
-        const int x = std::max(static_cast<int>(event->position().x()), kWaveLeft);
-        const int64_t t = std::max<int64_t>(TimeAt(x), 0);
-        for (int i = 0; i < std::abs(notches); ++i)
-            if (!(notches > 0 ? m_state->ZoomIn() : m_state->ZoomOut()))
-                break;
-        const int64_t left = t - TimeOfX(x, m_state->ZoomFactor(), 0);
-        m_state->ScrollToTime(std::max<int64_t>(left, 0));
+        m_state->ZoomAt(notches, std::max(static_cast<int>(event->position().x()), kWaveLeft));
         return;
     }
     // A notch moves a tenth of the view; wheeling down goes later in time.
@@ -798,30 +449,12 @@ void CDlgBrimsel::wheelEvent(QWheelEvent* event)
 
 void CDlgBrimsel::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPoint p = event->position().toPoint();
-    if (m_buttonDown) {
-        if (!rect().contains(p)) {
-            if (!m_outside) {
-                m_outside = true;
-                OnMouseLeave(p.x(), p.y());
-            }
-            return;
-        }
-        m_outside = false;
-    }
-    OnMouseMove(p.x(), p.y());
+    m_selection->Move(event);
 }
 
 void CDlgBrimsel::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton)
-        return;
-    const QPoint p = event->position().toPoint();
-    m_buttonDown = false;
-    m_outside = false;
-    m_timer1.stop();
-    m_timer2.stop();
-    OnLButtonUp(p.x(), p.y());
+    m_selection->Release(event);
 }
 
 // ---- painting -----------------------------------------------------------------
@@ -840,12 +473,13 @@ void CDlgBrimsel::paintEvent(QPaintEvent*)
         m_pictureScroll = pos;
     }
     QPainter p(this);
-    if (HasSelection()) {
+    const CRowSelection& selection = *m_selection;
+    if (selection.HasSelection()) {
         // The selection is the cached picture with its columns inverted: a
         // drag never draws the wave again.
         QImage frame = m_picture;
-        const int left = std::min(m_selLeft, m_selRight);
-        const int right = std::max(m_selLeft, m_selRight);
+        const int left = std::min(selection.Left(), selection.Right());
+        const int right = std::max(selection.Left(), selection.Right());
         CWavePainter::InvertColumns(frame, std::max(left, kWaveLeft), right);
         p.drawImage(0, 0, frame);
     } else {

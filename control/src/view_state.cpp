@@ -5,6 +5,9 @@
 
 #include <QWidget>
 
+#include <algorithm>
+#include <cstdlib>
+
 using namespace brimsel;
 
 CViewState::CViewState(const QWidget* scrollArea, QObject* parent)
@@ -35,6 +38,16 @@ bool CViewState::ZoomOut()
     m_marks.ZoomOut();
     emit zoomed(false);
     return true;
+}
+
+void CViewState::ZoomAt(int notches, int x)
+{
+    const int64_t t = std::max<int64_t>(TimeAt(x), 0);
+    for (int i = 0; i < std::abs(notches); ++i)
+        if (!(notches > 0 ? ZoomIn() : ZoomOut()))
+            break;
+    const int64_t left = t - TimeOfX(x, m_zoomFactor, 0);
+    ScrollToTime(std::max<int64_t>(left, 0));
 }
 
 int64_t CViewState::TimeAt(int x) const

@@ -34,6 +34,9 @@ public:
     /** Doubles the factor; emits zoomed(false). A doubling past 31 bits is
      *  refused quietly: @returns true and changes nothing. */
     bool ZoomOut();
+    /** Zooms in (notches > 0) or out by that many steps, as far as it can,
+     *  keeping the time under view x under it. */
+    void ZoomAt(int notches, int x);
     /** The time under a row's view x, and the view x of a time, at the
      *  present zoom and scroll. */
     int64_t TimeAt(int x) const;
