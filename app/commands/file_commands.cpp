@@ -50,6 +50,21 @@ void CFileCommands::AddFile(const QString& path)
     }
 }
 
+void CFileCommands::OpenPaths(const QStringList& paths)
+{
+    if (m_c.state.IsBusy() || m_c.state.IsRecording())
+        return;
+    auto project = [](const QString& path) {
+        return path.endsWith(QLatin1String(".zvp"), Qt::CaseInsensitive);
+    };
+    const auto first = std::find_if(paths.begin(), paths.end(), project);
+    if (first != paths.end())
+        OpenProjectAfterAsking(*first);
+    for (const QString& path : paths)
+        if (!project(path))
+            AddFile(path);
+}
+
 void CFileCommands::OpenRecent(const char* section, int n)
 {
     const QStringList paths = RecentSlots(section);

@@ -20,6 +20,9 @@ public:
     /** Asks for a file and adds it as a track. */
     void AddFile();
     void AddFile(const QString& path);
+    /** Dropped files: a project opens (after asking), audio files are
+     *  added in turn. */
+    void OpenPaths(const QStringList& paths);
     /** Entry n of a recent list (section "RecentFile" or "RecentProject"). */
     void OpenRecent(const char* section, int n);
     void OpenProject();

@@ -1,10 +1,13 @@
 #include "window/info_strip.h"
 
 #include "config/language.h"
+#include "state/editor_state.h"
 #include "widgets/exit_button_art.h"
 #include "widgets/hot_btn.h"
 #include "widgets/mini_timer.h"
 #include "window/command_ids.h"
+
+#include "vorlain/kestrum.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -163,4 +166,23 @@ void CInfoStrip::ShowNoTrack()
     ElideTrackName();
     m_trackName->setToolTip(QString());
     m_durationValue->setText(QStringLiteral("00:00:00.000"));
+}
+
+void CInfoStrip::ShowState(const app::CEditorState& state)
+{
+    const int track = state.CurrentTrack();
+    if (track == 0 || !state.Editor()) {
+        ShowSelection(0, 0, 0);
+        ShowNoTrack();
+    } else if (track == state.RecordTrackId() &&
+               (state.IsRecording() || state.IsRecordStopping())) {
+        // The track being recorded grows under the capture thread: its name
+        // and length are shown once the recording has ended.
+        ShowSelection(state.SelectionStart(), state.SelectionEnd(), state.SelectionEnd());
+    } else {
+        TrackBaseInfo info{};
+        Kestrum_GetTrackBaseInfo(state.Editor(), static_cast<uint32_t>(track), &info);
+        ShowSelection(state.SelectionStart(), state.SelectionEnd(), info.length);
+        ShowTrack(QString::fromUtf8(info.name), info.length);
+    }
 }

@@ -13,6 +13,10 @@ class CMiniTimer;
 class CHotBtn;
 } // namespace app
 
+namespace app {
+class CEditorState;
+}
+
 class CInfoStrip : public QWidget {
     Q_OBJECT
 public:
@@ -27,6 +31,8 @@ public:
     /** The track's name and length; without a track the "no track" text. */
     void ShowTrack(const QString& name, int64_t length);
     void ShowNoTrack();
+    /** Shows the current track and its selection as the state holds them. */
+    void ShowState(const app::CEditorState& state);
 
     app::CMiniTimer* StartEditor() const { return m_startEditor; }
     app::CMiniTimer* EndEditor() const { return m_endEditor; }

@@ -4,29 +4,24 @@
 #include "config/language.h"
 #include "config/recent_files.h"
 #include "main/prompts.h"
-#include "widgets/label_ex.h"
-#include "widgets/mini_timer.h"
 #include "widgets/tool_icons.h"
 #include "window/command_ids.h"
 #include "window/command_set.h"
+#include "window/editor_keys.h"
 #include "window/info_strip.h"
+#include "window/tool_row_parts.h"
 #include "window/window_messages.h"
 
 #include "vorlain/kestrum.h"
 #include "vorlain/platform.h"
 #include "vorlain/qt_registry_window.h"
 
-#include <QAbstractSpinBox>
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -54,7 +49,6 @@ CVorlainDlg::~CVorlainDlg()
         m_families->record.JoinStop();
         m_families->file.CloseSession();
     }
-    qApp->removeEventFilter(this);
 }
 
 HWND CVorlainDlg::Hwnd() const
@@ -107,8 +101,9 @@ void CVorlainDlg::BuildWindow()
         m_state, *m_control, this, m_window->hwnd(),
         [this](const char* section) { LoadRecentMenu(section); }});
     m_families = std::make_unique<app::CCommands>(*m_context);
-    connect(&m_families->play, &app::CPlayCommands::PlayingTime, this,
-            [this](qint64 t) { m_playingValue->setText(app::TimeText(t)); });
+    m_playingTime = new CPlayingTime(this);
+    connect(&m_families->play, &app::CPlayCommands::PlayingTime, m_playingTime,
+            &CPlayingTime::Show);
 
     m_commands = new CCommandSet(this);
     connect(m_commands, &CCommandSet::Command, this, &CVorlainDlg::OnCommand);
@@ -123,9 +118,10 @@ void CVorlainDlg::BuildWindow()
         });
     addToolBar(Qt::TopToolBarArea, m_commands->BuildToolBar(app::Bar::Main, this));
     addToolBar(Qt::TopToolBarArea,
-               m_commands->BuildToolBar(app::Bar::Play, this, BuildPlayingTime()));
+               m_commands->BuildToolBar(app::Bar::Play, this, m_playingTime));
     addToolBar(Qt::TopToolBarArea, m_commands->BuildToolBar(app::Bar::Record, this));
-    addToolBar(Qt::TopToolBarArea, BuildLinks());
+    m_links = new CLinkBar(this);
+    addToolBar(Qt::TopToolBarArea, m_links);
 
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(5, 2, 5, 4);
@@ -149,64 +145,20 @@ void CVorlainDlg::BuildWindow()
     connect(m_strip, &CInfoStrip::ExitClicked, this, [this] { close(); });
     setCentralWidget(central);
 
-    qApp->installEventFilter(this);
+    new CEditorKeys(this, *m_commands, [this](bool toEnd) {
+        const State::Batch batch(m_state);
+        m_families->edit.ExtendSelection(toEnd);
+    });
     setAcceptDrops(true);
     resize(1100, 700);
 }
 
-QWidget* CVorlainDlg::BuildPlayingTime()
-{
-    // "Playing Time:" and the time sit stacked at the end of the play toolbar.
-    auto* playing = new QWidget(this);
-    auto* layout = new QVBoxLayout(playing);
-    layout->setContentsMargins(8, 0, 8, 0);
-    layout->setSpacing(0);
-    m_playingCaption = new QLabel(playing);
-    m_playingCaption->setObjectName(QStringLiteral("id%1").arg(kPlayingCaption));
-    m_playingValue = new QLabel(app::TimeText(0), playing);
-    m_playingValue->setObjectName(QStringLiteral("id%1").arg(kPlayingValue));
-    QFont mono = m_playingValue->font();
-    mono.setStyleHint(QFont::Monospace);
-    mono.setFamily(QStringLiteral("monospace"));
-    mono.setBold(true);
-    m_playingValue->setFont(mono);
-    layout->addWidget(m_playingCaption);
-    layout->addWidget(m_playingValue);
-    return playing;
-}
-
-QToolBar* CVorlainDlg::BuildLinks()
-{
-    // The product's pages, at the right end of the toolbar row.
-    auto* bar = new QToolBar(this);
-    bar->setObjectName(QStringLiteral("linkBar"));
-    bar->setMovable(false);
-    bar->setFloatable(false);
-    auto* spacer = new QWidget(bar);
-    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    bar->addWidget(spacer);
-    for (auto [captionKey, urlKey] :
-         {std::pair{"00000030", "00000031"}, std::pair{"00000032", "00000033"}}) {
-        auto* link = new app::CLabelEx(bar);
-        link->setObjectName(QStringLiteral("link%1").arg(QLatin1String(urlKey)));
-        link->setProperty("captionKey", QByteArray(captionKey));
-        link->setContentsMargins(8, 0, 8, 0);
-        connect(link, &app::CLabelEx::clicked, this, [key = urlKey] {
-            app::Prompts().OpenExternal(QUrl(app::LanguageText("main", key)));
-        });
-        bar->addWidget(link);
-        m_links << link;
-    }
-    return bar;
-}
-
 void CVorlainDlg::LoadTexts()
 {
-    for (QLabel* link : m_links)
-        link->setText(app::LanguageText("main", link->property("captionKey").toByteArray()));
+    m_links->LoadTexts();
     m_commands->LoadTexts();
     m_strip->LoadTexts();
-    m_playingCaption->setText(app::LanguageText("toolbar", "02000012"));
+    m_playingTime->LoadTexts();
 }
 
 void CVorlainDlg::LoadRecentMenu(const char* section)
@@ -298,68 +250,7 @@ void CVorlainDlg::ShowContextMenu()
     m_contextMenu->popup(QCursor::pos());
 }
 
-// ---- keyboard, drops, close ------------------------------------------------
-
-bool CVorlainDlg::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && widget->window() == this) {
-            // The main window never closes on Escape (menus and dialogs still do).
-            if (key->key() == Qt::Key_Escape)
-                return true;
-            if (OnEditorKey(key))
-                return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-bool CVorlainDlg::OnEditorKey(QKeyEvent* key)
-{
-    // Keys of the editor itself, as people know them from other audio
-    // editors; none while a text field has the keyboard (a time editor).
-    QWidget* focus = QApplication::focusWidget();
-    if (focus && (qobject_cast<app::CMiniTimer*>(focus) || qobject_cast<QLineEdit*>(focus) ||
-                  qobject_cast<QAbstractSpinBox*>(focus) || focus->inherits("QTextEdit") ||
-                  focus->inherits("QPlainTextEdit")))
-        return false;
-    const Qt::KeyboardModifiers mods =
-        key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    if (key->isAutoRepeat() && key->key() != Qt::Key_Delete)
-        return false;
-    switch (key->key()) {
-    case Qt::Key_Space:
-        if (mods != Qt::NoModifier)
-            return false;
-        // As the Play and Pause buttons: pause while playing, else play
-        // (from the selection's start, or on from a pause).
-        RunCommand(Action(kTbPause)->isEnabled() ? kTbPause : kTbPlay);
-        return true;
-    case Qt::Key_Home:
-    case Qt::Key_End: {
-        const bool end = key->key() == Qt::Key_End;
-        if (mods == Qt::NoModifier) {
-            RunCommand(end ? kScrollToEnd : kScrollToBegin);
-            return true;
-        }
-        if (mods != Qt::ShiftModifier)
-            return false;
-        // The selection reaches to the track's start or end.
-        if (Action(end ? kSelectToEnd : kSelectToStart)->isEnabled())
-            m_families->edit.ExtendSelection(end);
-        return true;
-    }
-    case Qt::Key_Delete:
-        if (mods != Qt::NoModifier)
-            return false;
-        RunCommand(kDelete);
-        return true;
-    default:
-        return false;
-    }
-}
+// ---- drops and close -------------------------------------------------------
 
 void CVorlainDlg::dragEnterEvent(QDragEnterEvent* event)
 {
@@ -379,23 +270,10 @@ void CVorlainDlg::dropEvent(QDropEvent* event)
             paths << url.toLocalFile();
     event->acceptProposedAction();
     // The drop ends first: opening runs dialogs of its own.
-    QTimer::singleShot(0, this, [this, paths] { OpenDropped(paths); });
-}
-
-void CVorlainDlg::OpenDropped(const QStringList& paths)
-{
-    if (m_state.IsBusy() || m_state.IsRecording())
-        return;
-    const State::Batch batch(m_state);
-    QString project;
-    for (const QString& path : paths)
-        if (project.isEmpty() && path.endsWith(QLatin1String(".zvp"), Qt::CaseInsensitive))
-            project = path;
-    if (!project.isEmpty())
-        m_families->file.OpenProjectAfterAsking(project);
-    for (const QString& path : paths)
-        if (!path.endsWith(QLatin1String(".zvp"), Qt::CaseInsensitive))
-            m_families->file.AddFile(path);
+    QTimer::singleShot(0, this, [this, paths] {
+        const State::Batch batch(m_state);
+        m_families->file.OpenPaths(paths);
+    });
 }
 
 void CVorlainDlg::closeEvent(QCloseEvent* event)
@@ -427,20 +305,7 @@ void CVorlainDlg::Refresh()
     s.ReadKernel();
     m_commands->ApplyEnableRules(s);
 
-    if (track == 0 || !m_state.Editor()) {
-        m_strip->ShowSelection(0, 0, 0);
-        m_strip->ShowNoTrack();
-    } else if (track == m_state.RecordTrackId() && s.recording) {
-        // The track being recorded grows under the capture thread: its name
-        // and length are shown once the recording has ended.
-        m_strip->ShowSelection(m_state.SelectionStart(), m_state.SelectionEnd(),
-                               m_state.SelectionEnd());
-    } else {
-        TrackBaseInfo info{};
-        Kestrum_GetTrackBaseInfo(m_state.Editor(), static_cast<uint32_t>(track), &info);
-        m_strip->ShowSelection(m_state.SelectionStart(), m_state.SelectionEnd(), info.length);
-        m_strip->ShowTrack(QString::fromUtf8(info.name), info.length);
-    }
+    m_strip->ShowState(m_state);
 
     // "trio.zvp* — Vorlain" while a changed project is open; Qt draws the
     // mark in place of [*] while the window is modified.

@@ -20,7 +20,8 @@
 
 class CCommandSet;
 class CInfoStrip;
-class QLabel;
+class CLinkBar;
+class CPlayingTime;
 class QMenu;
 class QToolBar;
 class QVariant;
@@ -81,7 +82,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -91,8 +91,6 @@ private slots:
 
 private:
     void BuildWindow();
-    QWidget* BuildPlayingTime();
-    QToolBar* BuildLinks();
     void LoadTexts();
     void LoadRecentMenu(const char* section);
 
@@ -100,9 +98,6 @@ private:
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnTimeEditor(int control, qint64 time);
     void ShowContextMenu();
-    bool OnEditorKey(QKeyEvent* key);
-    /** Dropped files: a project opens, audio files are added in turn. */
-    void OpenDropped(const QStringList& paths);
 
     /** Draws what the state says: enabled commands, labels, the title. */
     void Refresh();
@@ -116,8 +111,7 @@ private:
     std::unique_ptr<app::CCommands> m_families;
     CCommandSet* m_commands = nullptr;
     CInfoStrip* m_strip = nullptr;
-    QLabel* m_playingCaption = nullptr;
-    QLabel* m_playingValue = nullptr;
-    QList<QLabel*> m_links; // the product's web pages
+    CPlayingTime* m_playingTime = nullptr;
+    CLinkBar* m_links = nullptr;
     QPointer<QMenu> m_contextMenu;
 };
