@@ -10,39 +10,22 @@
 #include <QVBoxLayout>
 
 CDlgImportFile::CDlgImportFile(const QString& path, QWidget* parent)
-    : CProgressView(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                Qt::WindowCloseButtonHint),
-      m_path(path)
+    : CProgressView(parent, QStringLiteral("id1013")), m_path(path)
 {
     setObjectName(QStringLiteral("CDlgImportFile"));
-    setModal(true);
     m_label = new QLabel(this);
     m_label->setObjectName(QStringLiteral("id1072"));
     m_pathText = new QLabel(this);
     m_pathText->setObjectName(QStringLiteral("id1014"));
     m_pathText->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_bar = new QProgressBar(this);
-    m_bar->setObjectName(QStringLiteral("id1013"));
-    m_bar->setRange(0, 100);
-    m_bar->setValue(0);
     const int width = fontMetrics().averageCharWidth() * 60;
-    m_bar->setMinimumWidth(width);
+    Bar()->setMinimumWidth(width);
     m_pathText->setMaximumWidth(width);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_label);
     layout->addWidget(m_pathText);
-    layout->addWidget(m_bar);
+    layout->addWidget(Bar());
     layout->setSizeConstraint(QLayout::SetFixedSize);
-}
-
-void CDlgImportFile::ShowPercent(int percent)
-{
-    m_bar->setValue(std::clamp(percent, 0, 100));
-}
-
-int CDlgImportFile::Percent() const
-{
-    return m_bar->value();
 }
 
 void CDlgImportFile::showEvent(QShowEvent* event)

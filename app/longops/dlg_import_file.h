@@ -8,16 +8,12 @@
 class CEditSession;
 class CTrack;
 class QLabel;
-class QProgressBar;
 
 class CDlgImportFile : public app::CProgressView {
     Q_OBJECT
 public:
     explicit CDlgImportFile(const QString& path, QWidget* parent = nullptr);
 
-    void ShowPercent(int percent) override;
-    int Percent() const override;
-    int Position() const { return Percent(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -28,7 +24,6 @@ private:
     QString m_path;
     QLabel* m_label;
     QLabel* m_pathText;
-    QProgressBar* m_bar;
 };
 
 namespace app {

@@ -8,38 +8,22 @@
 #include <QVBoxLayout>
 
 CDlgProgress::CDlgProgress(QWidget* parent)
-    : CProgressView(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                Qt::WindowCloseButtonHint)
+    : CProgressView(parent, QStringLiteral("id1035"))
 {
     setObjectName(QStringLiteral("CDlgProgress"));
-    setModal(true);
     m_text = new QLabel(this);
     m_text->setObjectName(QStringLiteral("id1028"));
     m_text->setWordWrap(true);
-    m_bar = new QProgressBar(this);
-    m_bar->setObjectName(QStringLiteral("id1035"));
-    m_bar->setRange(0, 100);
-    m_bar->setValue(0);
-    m_bar->setMinimumWidth(fontMetrics().averageCharWidth() * 50);
+    Bar()->setMinimumWidth(fontMetrics().averageCharWidth() * 50);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_text);
-    layout->addWidget(m_bar);
+    layout->addWidget(Bar());
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void CDlgProgress::SetText(const QString& text)
 {
     m_text->setText(text);
-}
-
-void CDlgProgress::ShowPercent(int percent)
-{
-    m_bar->setValue(std::clamp(percent, 0, 100));
-}
-
-int CDlgProgress::Percent() const
-{
-    return m_bar->value();
 }
 
 void CDlgProgress::showEvent(QShowEvent* event)

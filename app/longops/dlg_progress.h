@@ -6,7 +6,6 @@
 #include "longops/long_operation.h"
 
 class QLabel;
-class QProgressBar;
 
 class CDlgProgress : public app::CProgressView {
     Q_OBJECT
@@ -15,9 +14,6 @@ public:
 
     /** The hint shown above the bar; set before the dialog opens. */
     void SetText(const QString& text);
-    void ShowPercent(int percent) override;
-    int Percent() const override;
-    int Position() const { return Percent(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -26,5 +22,4 @@ protected:
 
 private:
     QLabel* m_text;
-    QProgressBar* m_bar;
 };

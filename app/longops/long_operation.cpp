@@ -9,6 +9,8 @@
 #include "vorlain/qt_registry_window.h"
 
 #include <QEventLoop>
+#include <QProgressBar>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -29,6 +31,27 @@ void CJobProgress::Post(unsigned percent) const
 void CJobProgress::SetPart(int part) const
 {
     PostMessage(m_window, kPartStarted, static_cast<WPARAM>(part), 0);
+}
+
+CProgressView::CProgressView(QWidget* parent, const QString& barName)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint)
+{
+    setModal(true);
+    m_bar = new QProgressBar(this);
+    m_bar->setObjectName(barName);
+    m_bar->setRange(0, 100);
+    m_bar->setValue(0);
+}
+
+void CProgressView::ShowPercent(int percent)
+{
+    m_bar->setValue(std::clamp(percent, 0, 100));
+}
+
+int CProgressView::Percent() const
+{
+    return m_bar->value();
 }
 
 CLongOperation::CLongOperation(QWidget* parent) : QObject(parent), m_parent(parent)
@@ -132,7 +155,7 @@ void CLongOperation::RunPhase(int index)
     // still shows the dialog, which then ends at once.
     if (m_done || m_phasesEnded > index) {
         view->ShowPercent(100);
-        QMetaObject::invokeMethod(view, [view] { view->done(0); }, Qt::QueuedConnection);
+        QTimer::singleShot(0, view, [view] { view->done(0); });
     }
     view->exec();
     m_view = nullptr;

@@ -17,6 +17,7 @@
 #include <thread>
 
 class QEventLoop;
+class QProgressBar;
 namespace vorlain {
 class CRegistryWindow;
 }
@@ -38,18 +39,26 @@ private:
     HWND m_window;
 };
 
-/** A dialog that shows an operation's progress. Closing it either only
- *  ends the dialog, or asks the operation to stop (StopRequested); the
- *  operation then ends it once the job has returned. */
+/** A modal dialog that shows an operation's progress on its bar (0..100,
+ *  named barName). Closing it either only ends the dialog, or asks the
+ *  operation to stop (StopRequested); the operation then ends it once the
+ *  job has returned. */
 class CProgressView : public QDialog {
     Q_OBJECT
 public:
-    using QDialog::QDialog;
-    virtual void ShowPercent(int percent) = 0;
-    virtual int Percent() const = 0;
+    CProgressView(QWidget* parent, const QString& barName);
+    void ShowPercent(int percent);
+    int Percent() const;
+    int Position() const { return Percent(); }
 
 signals:
     void StopRequested();
+
+protected:
+    QProgressBar* Bar() const { return m_bar; }
+
+private:
+    QProgressBar* m_bar;
 };
 
 class CLongOperation : public QObject {

@@ -174,9 +174,7 @@ TEST_F(LongOperationClass, PartsFillOneBarAndOnlyTheJobsEndEndsIt)
 // A view whose close asks the job to stop, as the import dialog's does.
 class StoppableView : public CProgressView {
 public:
-    explicit StoppableView(QWidget* parent) : CProgressView(parent) { setModal(true); }
-    void ShowPercent(int percent) override { m_percent = percent; }
-    int Percent() const override { return m_percent; }
+    explicit StoppableView(QWidget* parent) : CProgressView(parent, QStringLiteral("bar")) {}
 
 protected:
     void closeEvent(QCloseEvent* event) override
@@ -184,9 +182,6 @@ protected:
         event->ignore();
         emit StopRequested();
     }
-
-private:
-    int m_percent = 0;
 };
 
 TEST_F(LongOperationClass, AStopRequestReachesTheJobAgainUntilItEndsAndShowsNoFailure)
