@@ -123,13 +123,11 @@ int CLongOperation::Run(Job job)
     if (!m_done) {
         // A dialog closed by the window manager ends early; the window then
         // waits here for the job, still drawing but taking no input.
+        // (Disabling the window instead would enable every menu again
+        // afterwards, the recent lists' empty ones too.)
         QEventLoop wait;
         m_wait = &wait;
-        if (m_parent)
-            m_parent->setEnabled(false);
-        wait.exec();
-        if (m_parent)
-            m_parent->setEnabled(true);
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
         m_wait = nullptr;
     }
     m_worker.join();
