@@ -114,3 +114,30 @@ QList<int> CBrimsel::VisibleTracks()
         ids << id;
     return ids;
 }
+
+CBrimsel::~CBrimsel()
+{
+    if (m_control && m_view)
+        m_view->SetEvents(nullptr);
+}
+
+void CBrimsel::OnEvents(std::function<void(int)> selectTrack,
+                        std::function<void(int64_t, int64_t)> selectingTime)
+{
+    m_selectTrack = std::move(selectTrack);
+    m_selectingTime = std::move(selectingTime);
+    if (m_view)
+        m_view->SetEvents(this);
+}
+
+void CBrimsel::OnSelectTrack(int trackId)
+{
+    if (m_selectTrack)
+        m_selectTrack(trackId);
+}
+
+void CBrimsel::OnSelectingTime(int64_t from, int64_t to)
+{
+    if (m_selectingTime)
+        m_selectingTime(from, to);
+}

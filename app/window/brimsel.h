@@ -3,19 +3,26 @@
 // are microseconds.
 #pragma once
 
+#include "brimsel/brimsel_view.h"
+
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 
 #include <cstdint>
+#include <functional>
 
 class CTrack;
-class IBrimselView;
-class QWidget;
 
-class CBrimsel {
+class CBrimsel : private IBrimselEvents {
 public:
     /** Creates the control from its plugin by program id as a child of
      *  parent; IsValid() tells whether that worked, Error() why not. */
     CBrimsel(QWidget* parent, const QString& pluginFolder = QString());
+    /** The control, which its parent owns, tells this no more. */
+    ~CBrimsel() override;
+    CBrimsel(const CBrimsel&) = delete;
+    CBrimsel& operator=(const CBrimsel&) = delete;
 
     bool IsValid() const { return m_control != nullptr; }
     QString Error() const { return m_error; }
@@ -41,8 +48,18 @@ public:
     /** The ids of the visible rows in row order (one full GetVisableTrack walk). */
     QList<int> VisibleTracks();
 
+    /** The control's two events, typed: a row was chosen, a selection
+     *  changed (from <= to). */
+    void OnEvents(std::function<void(int)> selectTrack,
+                  std::function<void(int64_t, int64_t)> selectingTime);
+
 private:
-    QWidget* m_control = nullptr;
+    void OnSelectTrack(int trackId) override;
+    void OnSelectingTime(int64_t from, int64_t to) override;
+
+    std::function<void(int)> m_selectTrack;
+    std::function<void(int64_t, int64_t)> m_selectingTime;
+    QPointer<QWidget> m_control;
     IBrimselView* m_view = nullptr; // the same object, typed; null when m_control is
     QString m_error;
 };

@@ -135,9 +135,8 @@ void CVorlainDlg::BuildWindow()
         control->setFocusPolicy(Qt::StrongFocus);
         setFocusProxy(control);
         layout->addWidget(control, 1);
-        connect(control, SIGNAL(SelectTrack(short)), this, SLOT(OnSelectTrack(short)));
-        connect(control, SIGNAL(SelectingTime(QVariant, QVariant)), this,
-                SLOT(OnSelectingTime(QVariant, QVariant)));
+        m_control->OnEvents([this](int id) { m_state.SetCurrentTrack(id); },
+                            [this](int64_t from, int64_t to) { m_state.SetSelection(from, to); });
     }
     m_strip = new CInfoStrip(central);
     layout->addWidget(m_strip);
@@ -213,16 +212,6 @@ LRESULT CVorlainDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     }
     return 0;
-}
-
-void CVorlainDlg::OnSelectTrack(short trackId)
-{
-    m_state.SetCurrentTrack(trackId);
-}
-
-void CVorlainDlg::OnSelectingTime(const QVariant& from, const QVariant& to)
-{
-    m_state.SetSelection(from.toLongLong(), to.toLongLong());
 }
 
 void CVorlainDlg::OnTimeEditor(int control, qint64 time)

@@ -24,7 +24,6 @@ class CLinkBar;
 class CPlayingTime;
 class QMenu;
 class QToolBar;
-class QVariant;
 namespace vorlain {
 class CRegistryWindow;
 }
@@ -84,10 +83,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-
-private slots:
-    void OnSelectTrack(short trackId);
-    void OnSelectingTime(const QVariant& from, const QVariant& to);
 
 private:
     void BuildWindow();

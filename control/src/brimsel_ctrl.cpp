@@ -180,6 +180,13 @@ QString CBrimselCtrl::AboutText()
 void CBrimselCtrl::FireSelectTrack(int trackId)
 {
     emit SelectTrack(static_cast<short>(trackId));
+    if (m_events)
+        m_events->OnSelectTrack(trackId);
+}
+
+void CBrimselCtrl::SetEvents(IBrimselEvents* events)
+{
+    m_events = events;
 }
 
 void CBrimselCtrl::FireSelectingTime(int64_t from, int64_t to)
@@ -187,4 +194,6 @@ void CBrimselCtrl::FireSelectingTime(int64_t from, int64_t to)
     if (from > to)
         std::swap(from, to);
     emit SelectingTime(QVariant::fromValue<qint64>(from), QVariant::fromValue<qint64>(to));
+    if (m_events)
+        m_events->OnSelectingTime(from, to);
 }

@@ -45,6 +45,7 @@ public:
     bool ScrollH(int64_t time) override;
     /** pTrack is a track id here. */
     Q_INVOKABLE bool IsScrollable(int pTrack) override;
+    void SetEvents(IBrimselEvents* events) override;
 
     // ---- the same by name ----
     /** pTrack is a CTrack*. False for 0. */
@@ -79,4 +80,5 @@ protected:
 
 private:
     CDlgPanel* m_panel;
+    IBrimselEvents* m_events = nullptr;
 };

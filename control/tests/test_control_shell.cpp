@@ -157,6 +157,43 @@ TEST_F(ControlShell, AboutBoxShowsTheControlsNameAndVersionUntilItIsClosed)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
+// The program's typed events: the same row and times as the signals, after
+// them, ordered from <= to; none once the sink is taken away.
+class EventLog : public IBrimselEvents {
+public:
+    std::vector<int> tracks;
+    std::vector<std::pair<int64_t, int64_t>> ranges;
+    void OnSelectTrack(int trackId) override { tracks.push_back(trackId); }
+    void OnSelectingTime(int64_t from, int64_t to) override { ranges.emplace_back(from, to); }
+};
+
+TEST_F(ControlShell, TypedEventsTellWhatTheSignalsTell)
+{
+    auto* view = qobject_cast<IBrimselView*>(m_control);
+    ASSERT_NE(view, nullptr);
+    EventLog log;
+    view->SetEvents(&log);
+    QSignalSpy selecting(m_control, SIGNAL(SelectingTime(QVariant, QVariant)));
+    CTrack* a = LoadSine(10, 44100, 2, 16000, "a.wav");
+    ASSERT_TRUE(view->AddTrack(a));
+    Pump();
+    WaitForPeaks();
+    const int ia = IdOf(a);
+    ASSERT_FALSE(log.tracks.empty());
+    EXPECT_EQ(log.tracks.back(), ia);
+    // A drag right to left: the times come ordered.
+    Drag(View(ia), {200, 40}, {160, 40}); // 10 s draw x 140 .. 223
+    ASSERT_FALSE(log.ranges.empty());
+    ASSERT_EQ(log.ranges.size(), static_cast<size_t>(selecting.count()));
+    EXPECT_EQ(log.ranges.back(), Times(selecting.at(selecting.count() - 1)));
+    EXPECT_LT(log.ranges.back().first, log.ranges.back().second);
+    view->SetEvents(nullptr);
+    const size_t before = log.ranges.size();
+    Drag(View(ia), {150, 40}, {190, 40});
+    EXPECT_EQ(log.ranges.size(), before);
+    EXPECT_GT(selecting.count(), static_cast<int>(before));
+}
+
 TEST_F(ControlShell, AddTrackOfNoTrackFailsAndAddsNoRow)
 {
     EXPECT_FALSE(AddTrackHandle(0));

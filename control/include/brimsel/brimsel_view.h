@@ -13,6 +13,15 @@ class CTrack;
 
 #define BRIMSEL_VIEW_IID "org.vorlain.Brimsel.IBrimselView/1.0"
 
+/** What the control tells the program, on the GUI thread: the typed form
+ *  of its SelectTrack and SelectingTime events (from <= to). */
+class IBrimselEvents {
+public:
+    virtual ~IBrimselEvents() = default;
+    virtual void OnSelectTrack(int trackId) = 0;
+    virtual void OnSelectingTime(int64_t from, int64_t to) = 0;
+};
+
 /**
  * Times are microseconds. A window handle is the platform registry's handle
  * as a 64-bit integer (it travels in messages as one). Track ids are the
@@ -54,5 +63,8 @@ public:
     virtual bool ScrollH(int64_t time) = 0;
     /** Whether that row is wider than the wave area. */
     virtual bool IsScrollable(int trackId) = 0;
+    /** Tells events (not owned; null for none) of every selection, after
+     *  the control's signals. */
+    virtual void SetEvents(IBrimselEvents* events) = 0;
 };
 Q_DECLARE_INTERFACE(IBrimselView, BRIMSEL_VIEW_IID)
