@@ -110,8 +110,8 @@ const CommandRow kRows[] = {
     {kSaveProject, "01000005", "Ctrl+S", Menu::File, false,
      Tool(Bar::Main, 2, kSaveProject, "02000002"), [](S s) { return s.Idle() && s.modified; },
      [](C c, int) { c.file.SaveProject(); }},
-    {kSaveProjectAs, "01000006", nullptr, Menu::File, false, kNoTool,
-     [](S s) { return s.Idle(); }, [](C c, int) { c.file.SaveProjectAs(); }},
+    {kSaveProjectAs, "01000006", nullptr, Menu::File, false, kNoTool, [](S s) { return s.Idle(); },
+     [](C c, int) { c.file.SaveProjectAs(); }},
     {kCloseProject, "01000007", "Ctrl+W", Menu::File, false, kNoTool,
      [](S s) { return s.Idle() && (s.modified || s.visibleTracks > 0); },
      [](C c, int) { c.file.CloseProject(); }},
@@ -119,11 +119,9 @@ const CommandRow kRows[] = {
      [](C c, int) { c.file.RequestExit(); }},
     // Edit
     {kUndo, "01000101", "Ctrl+Z", Menu::Edit, false, Tool(Bar::Main, 6, kTbUndo, "02000006", true),
-     [](S s) { return s.Idle() && s.canUndo; }, [](C c, int) { c.edit.Undo(); }, true,
-     UndoCaption},
+     [](S s) { return s.Idle() && s.canUndo; }, [](C c, int) { c.edit.Undo(); }, true, UndoCaption},
     {kRedo, "01000102", "Ctrl+Y", Menu::Edit, false, Tool(Bar::Main, 7, kTbRedo, "02000007"),
-     [](S s) { return s.Idle() && s.canRedo; }, [](C c, int) { c.edit.Redo(); }, true,
-     RedoCaption},
+     [](S s) { return s.Idle() && s.canRedo; }, [](C c, int) { c.edit.Redo(); }, true, RedoCaption},
     {kCut, "01000103", "Ctrl+X", Menu::Edit, true, Tool(Bar::Main, 3, kTbCut, "02000003", true),
      IdleSelection, [](C c, int) { c.edit.Cut(); }},
     {kCopy, "01000104", "Ctrl+C", Menu::Edit, false, Tool(Bar::Main, 4, kTbCopy, "02000004"),
@@ -251,16 +249,31 @@ const SubmenuRow kSubmenus[] = {
 };
 
 const MenuRow kMenus[] = {
-    {Menu::File, "01000000"},   {Menu::Edit, "01000100"},  {Menu::View, "01000200"},
-    {Menu::Track, "01000300"},  {Menu::Effect, "01000400"}, {Menu::Record, "01000500"},
+    {Menu::File, "01000000"},    {Menu::Edit, "01000100"},   {Menu::View, "01000200"},
+    {Menu::Track, "01000300"},   {Menu::Effect, "01000400"}, {Menu::Record, "01000500"},
     {Menu::Options, "01000600"}, {Menu::Help, "01000700"},
 };
 
-const int kSelectionMenu[] = {kUndo, kRedo, 0, kCut, kCopy, kTrim, kDelete, 0, kFadeIn, kFadeOut,
-                              kEcho, kAdjustVolume, kSilence, 0, kExportSelection};
-const int kCursorMenu[] = {kUndo, kRedo, 0, kPaste, 0, kInsertFileCurrent, kInsertSilenceCurrent,
-                           0, kSelectAll, kSelectToStart, kSelectToEnd, 0, kSplit, kExportTrack,
-                           kDeleteTrack, 0, kTag};
+const int kSelectionMenu[] = {kUndo, kRedo,         0,        kCut,    kCopy,
+                              kTrim, kDelete,       0,        kFadeIn, kFadeOut,
+                              kEcho, kAdjustVolume, kSilence, 0,       kExportSelection};
+const int kCursorMenu[] = {kUndo,
+                           kRedo,
+                           0,
+                           kPaste,
+                           0,
+                           kInsertFileCurrent,
+                           kInsertSilenceCurrent,
+                           0,
+                           kSelectAll,
+                           kSelectToStart,
+                           kSelectToEnd,
+                           0,
+                           kSplit,
+                           kExportTrack,
+                           kDeleteTrack,
+                           0,
+                           kTag};
 
 } // namespace
 

@@ -16,8 +16,21 @@ namespace app {
 struct CCommands;
 
 /** The menus, in menu bar order, and the submenus. */
-enum class Menu { None, File, RecentFile, RecentProject, Edit, InsertFile, InsertSilence, View,
-                  Track, Effect, Record, Options, Help };
+enum class Menu {
+    None,
+    File,
+    RecentFile,
+    RecentProject,
+    Edit,
+    InsertFile,
+    InsertSilence,
+    View,
+    Track,
+    Effect,
+    Record,
+    Options,
+    Help
+};
 /** The toolbars, in order. */
 enum class Bar { None, Main, Play, Record };
 

@@ -188,11 +188,11 @@ void CEditCommands::InsertFile(int commandId)
     const int64_t at = InsertPoint(commandId, kInsertFileBegin, kInsertFileCurrent);
     const QString reading =
         LanguageText("main", commandId == kInsertFileBegin ? "00000016" : "00000019");
-    if (m_c.RunLong([editor = m_c.Editor(), track = m_c.Track(), file,
-                     at](const CJobProgress&) {
-            return Kestrum_AddFile(editor, track, file.constData(), at);
-        },
-                    {reading, LanguageText("main", "00000018")}))
+    if (m_c.RunLong(
+            [editor = m_c.Editor(), track = m_c.Track(), file, at](const CJobProgress&) {
+                return Kestrum_AddFile(editor, track, file.constData(), at);
+            },
+            {reading, LanguageText("main", "00000018")}))
         m_c.AfterRangeEdit();
 }
 
@@ -242,11 +242,12 @@ void CEditCommands::MixWithFile()
     if (dialog.exec() == QDialog::Rejected)
         return;
     const uint32_t level = vorlain::FloatBits(Values().factor);
-    if (m_c.RunLong([editor = m_c.Editor(), track = m_c.Track(), at = m_c.state.SelectionStart(),
-                     file = path.toUtf8(), level](const CJobProgress&) {
-            return Kestrum_MixTrackFromFile(editor, track, at, file.constData(), level);
-        },
-                    {LanguageText("main", "00000016"), LanguageText("main", "00000017")}))
+    if (m_c.RunLong(
+            [editor = m_c.Editor(), track = m_c.Track(), at = m_c.state.SelectionStart(),
+             file = path.toUtf8(), level](const CJobProgress&) {
+                return Kestrum_MixTrackFromFile(editor, track, at, file.constData(), level);
+            },
+            {LanguageText("main", "00000016"), LanguageText("main", "00000017")}))
         m_c.AfterRangeEdit();
 }
 

@@ -41,7 +41,7 @@ void CEffectCommands::Apply(int commandId)
         if (dialog.exec() == QDialog::Rejected)
             return;
         effect = [decay = vorlain::FloatBits(Values().factor)](CEditSession* e, uint32_t t,
-                                                                int64_t from, int64_t to) {
+                                                               int64_t from, int64_t to) {
             return Kestrum_Echo(e, t, from, to, 0, 0, decay);
         };
         hint = "00000010";
@@ -63,9 +63,8 @@ void CEffectCommands::Apply(int commandId)
     }
     const CEditorState& s = m_c.state;
     if (m_c.RunLong([effect, editor = s.Editor(), track = m_c.Track(), from = s.SelectionStart(),
-                     to = s.SelectionEnd()](const CJobProgress&) {
-            return effect(editor, track, from, to);
-        },
+                     to = s.SelectionEnd()](
+                        const CJobProgress&) { return effect(editor, track, from, to); },
                     {LanguageText("main", hint)}))
         m_c.AfterSampleEdit();
 }

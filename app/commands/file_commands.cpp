@@ -124,8 +124,7 @@ bool CFileCommands::OpenDocument(const QString& path, const QString& hint)
             progress.Post(1);
             int k = 0;
             while (Kestrum_GetTrackList(editor, &track)) {
-                SendMessage(window, vorlain::WM_ADD_TRACK_VIEW, reinterpret_cast<WPARAM>(track),
-                            0);
+                SendMessage(window, vorlain::WM_ADD_TRACK_VIEW, reinterpret_cast<WPARAM>(track), 0);
                 ++k;
                 const auto percent = static_cast<unsigned>(k * 100 / count);
                 progress.Post(percent);
@@ -203,10 +202,11 @@ bool CFileCommands::SaveProject()
         if (path.isEmpty())
             return false;
     }
-    if (!m_c.RunLong([editor = s.Editor(), file = path.toUtf8()](const CJobProgress&) {
-            return Kestrum_SaveProject(editor, file.constData(), 1);
-        },
-                     {LanguageText("main", "00000013")}))
+    if (!m_c.RunLong(
+            [editor = s.Editor(), file = path.toUtf8()](const CJobProgress&) {
+                return Kestrum_SaveProject(editor, file.constData(), 1);
+            },
+            {LanguageText("main", "00000013")}))
         return false;
     s.SetProjectPath(path);
     s.SetModified(false);
@@ -217,14 +217,15 @@ bool CFileCommands::SaveProject()
 
 void CFileCommands::SaveProjectAs()
 {
-    const QString path = Prompts().SaveFileName(m_c.window, LanguageText("main", "00000012"),
-                                                QStringLiteral("zvp"));
+    const QString path =
+        Prompts().SaveFileName(m_c.window, LanguageText("main", "00000012"), QStringLiteral("zvp"));
     if (path.isEmpty())
         return;
-    if (!m_c.RunLong([editor = m_c.Editor(), file = path.toUtf8()](const CJobProgress&) {
-            return Kestrum_SaveProject(editor, file.constData(), 1);
-        },
-                     {LanguageText("main", "00000013")}))
+    if (!m_c.RunLong(
+            [editor = m_c.Editor(), file = path.toUtf8()](const CJobProgress&) {
+                return Kestrum_SaveProject(editor, file.constData(), 1);
+            },
+            {LanguageText("main", "00000013")}))
         return;
     // A copy was written; the project in use stays the one it was.
     AddRecent(kRecentProjectSection, path);

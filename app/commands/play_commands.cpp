@@ -116,7 +116,7 @@ void CPlayCommands::CheckPlayback()
         ClosePlayer();
     // A player that goes on keeps its Pause and Stop.
     const int status = s.Player() ? AudioPlay_QueryStauts(s.Player()) : 0;
-    s.SetPlayState(visible.isEmpty()           ? CEditorState::kNoTrack
+    s.SetPlayState(visible.isEmpty()          ? CEditorState::kNoTrack
                    : status == kPlayerPlaying ? CEditorState::kPlaying
                    : status == kPlayerPaused  ? CEditorState::kPaused
                                               : CEditorState::kStopped);

@@ -41,8 +41,8 @@ int SplitTrack(CEditSession* editor, uint32_t track, int count, const QString& f
         progress.SetPart(i);
         const int64_t from = i * length / count;
         const int64_t to = (i + 1) * length / count;
-        const QString file =
-            QDir(folder).filePath(QStringLiteral("%1%2.wav").arg(name).arg(i + 1, 2, 10, QLatin1Char('0')));
+        const QString file = QDir(folder).filePath(
+            QStringLiteral("%1%2.wav").arg(name).arg(i + 1, 2, 10, QLatin1Char('0')));
         if (!Kestrum_SaveTrackToFile(editor, track, from, to, file.toUtf8().constData()))
             return 0;
     }
@@ -83,12 +83,12 @@ void CTrackCommands::DeleteTrack(int trackId)
 void CTrackCommands::ToMono(int channel)
 {
     CTrack* track = nullptr;
-    if (!m_c.RunLong([editor = m_c.Editor(), id = m_c.Track(), channel,
-                      &track](const CJobProgress&) {
-            track = Kestrum_ExtractTrack(editor, id, static_cast<uint32_t>(channel));
-            return track ? 1 : 0;
-        },
-                     {LanguageText("main", "0000001A")}))
+    if (!m_c.RunLong(
+            [editor = m_c.Editor(), id = m_c.Track(), channel, &track](const CJobProgress&) {
+                track = Kestrum_ExtractTrack(editor, id, static_cast<uint32_t>(channel));
+                return track ? 1 : 0;
+            },
+            {LanguageText("main", "0000001A")}))
         return;
     m_c.view.AddTrack(track);
     m_c.state.Edited();
@@ -102,18 +102,19 @@ void CTrackCommands::Split()
         return;
     const int count = Values().splitCount;
     const QString folder = Values().splitFolder;
-    if (m_c.RunLong([editor = m_c.Editor(), track = m_c.Track(), count,
-                     folder](const CJobProgress& progress) {
-            return SplitTrack(editor, track, count, folder, progress);
-        },
-                    {}, count))
+    if (m_c.RunLong(
+            [editor = m_c.Editor(), track = m_c.Track(), count,
+             folder](const CJobProgress& progress) {
+                return SplitTrack(editor, track, count, folder, progress);
+            },
+            {}, count))
         OpenFolder(folder);
 }
 
 void CTrackCommands::JoinAll()
 {
-    const QString path = Prompts().SaveFileName(m_c.window, LanguageText("main", "0000000C"),
-                                                QStringLiteral("wav"));
+    const QString path =
+        Prompts().SaveFileName(m_c.window, LanguageText("main", "0000000C"), QStringLiteral("wav"));
     if (path.isEmpty())
         return;
     // Every row the control shows, in row order. All of them: a join that
@@ -131,8 +132,8 @@ void CTrackCommands::JoinAll()
 
 void CTrackCommands::Export(bool selection)
 {
-    const QString path = Prompts().SaveFileName(m_c.window, LanguageText("main", "0000000C"),
-                                                QStringLiteral("wav"));
+    const QString path =
+        Prompts().SaveFileName(m_c.window, LanguageText("main", "0000000C"), QStringLiteral("wav"));
     if (path.isEmpty())
         return;
     const int64_t from = selection ? m_c.state.SelectionStart() : 0;
@@ -141,11 +142,12 @@ void CTrackCommands::Export(bool selection)
     QStringList phases{LanguageText("main", "0000000D")};
     if (QFileInfo(path).suffix().compare(QLatin1String("wav"), Qt::CaseInsensitive) != 0)
         phases << LanguageText("main", "0000000E");
-    if (m_c.RunLong([editor = m_c.Editor(), track = m_c.Track(), from, to,
-                     file = path.toUtf8()](const CJobProgress&) {
-            return Kestrum_SaveTrackToFile(editor, track, from, to, file.constData());
-        },
-                    phases))
+    if (m_c.RunLong(
+            [editor = m_c.Editor(), track = m_c.Track(), from, to,
+             file = path.toUtf8()](const CJobProgress&) {
+                return Kestrum_SaveTrackToFile(editor, track, from, to, file.constData());
+            },
+            phases))
         OpenFolder(QFileInfo(path).absolutePath());
 }
 

@@ -14,7 +14,6 @@ class CDlgImportFile : public app::CProgressView {
 public:
     explicit CDlgImportFile(const QString& path, QWidget* parent = nullptr);
 
-
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

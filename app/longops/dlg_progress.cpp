@@ -7,8 +7,7 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
-CDlgProgress::CDlgProgress(QWidget* parent)
-    : CProgressView(parent, QStringLiteral("id1035"))
+CDlgProgress::CDlgProgress(QWidget* parent) : CProgressView(parent, QStringLiteral("id1035"))
 {
     setObjectName(QStringLiteral("CDlgProgress"));
     m_text = new QLabel(this);

@@ -116,8 +116,8 @@ private:
 
     std::thread m_worker;
     std::atomic<int> m_result{0};
-    bool m_done = false;        // the job's end has arrived
-    int m_phasesEnded = 0;      // 100s received
+    bool m_done = false;   // the job's end has arrived
+    int m_phasesEnded = 0; // 100s received
     bool m_stopRequested = false;
     QPointer<CProgressView> m_view; // the dialog showing now
     QEventLoop* m_wait = nullptr;   // the wait for the job after the dialogs

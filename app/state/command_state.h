@@ -19,16 +19,16 @@ struct CommandState {
     int currentTrack = 0;
     int64_t selStart = 0;
     int64_t selEnd = 0;
-    bool recording = false;      // a recording runs or is stopping
+    bool recording = false; // a recording runs or is stopping
     bool recordPaused = false;
     bool recordStopping = false; // the stop runs on its thread
     bool modified = false;
-    bool busy = false;           // a long operation runs
-    int playState = -1;          // CEditorState::PlayState
-    int playerStatus = -1;       // AudioPlay_QueryStauts, -1 without a player
+    bool busy = false;     // a long operation runs
+    int playState = -1;    // CEditorState::PlayState
+    int playerStatus = -1; // AudioPlay_QueryStauts, -1 without a player
     // From the display control.
-    int visibleTracks = 0;       // rows the control shows
-    bool scrollable = false;     // the current track is wider than the view
+    int visibleTracks = 0;   // rows the control shows
+    bool scrollable = false; // the current track is wider than the view
 
     // From the kernel (ReadKernel).
     bool canUndo = false;

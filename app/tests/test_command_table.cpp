@@ -119,11 +119,29 @@ TEST_F(CommandSetTest, MenusAndToolbarsComeFromTheRowsInTheirOrder)
               (QStringList{"id32793", "|", "id32817", "id32816", "id32870", "id32815", "|",
                            "id32818", "id32819", "|", "id32822"}));
     const QMenu* edit = bar->actions().at(1)->menu();
-    EXPECT_EQ(Layout(edit->actions()),
-              (QStringList{"id32780", "id32781", "|", "id57635", "id57634", "id32845", "id57637",
-                           "id32846", "id32829", "id32827", "|", "id32847", "id32848", "id32849",
-                           "id32850", "|", "insertFileMenu", "insertSilenceMenu", "|", "id32860",
-                           "id32854", "|", "id32784"}));
+    EXPECT_EQ(Layout(edit->actions()), (QStringList{"id32780",
+                                                    "id32781",
+                                                    "|",
+                                                    "id57635",
+                                                    "id57634",
+                                                    "id32845",
+                                                    "id57637",
+                                                    "id32846",
+                                                    "id32829",
+                                                    "id32827",
+                                                    "|",
+                                                    "id32847",
+                                                    "id32848",
+                                                    "id32849",
+                                                    "id32850",
+                                                    "|",
+                                                    "insertFileMenu",
+                                                    "insertSilenceMenu",
+                                                    "|",
+                                                    "id32860",
+                                                    "id32854",
+                                                    "|",
+                                                    "id32784"}));
     EXPECT_EQ(Layout(commands->InsertSilenceMenu()->actions()),
               (QStringList{"id32857", "id32858", "id32859"}));
     EXPECT_EQ(edit->title(), LanguageText("menu", "01000100"));
@@ -172,8 +190,8 @@ TEST_F(CommandSetTest, NothingOpenLeavesOnlyTheCommandsThatNeedNoSession)
     EXPECT_EQ(EnabledOf(none, {kAddFile, kOpenProject, kSaveProject, kSaveProjectAs, kCloseProject,
                                kExit, kUndo, kCut, kPaste, kSelectAll, kAddBlankTrack, kFadeIn,
                                kStartRecord, kStopRecord, kOptions, kAbout, kTbPlay}),
-              (std::set<int>{kAddFile, kOpenProject, kExit, kAddBlankTrack, kStartRecord,
-                             kOptions, kAbout}));
+              (std::set<int>{kAddFile, kOpenProject, kExit, kAddBlankTrack, kStartRecord, kOptions,
+                             kAbout}));
     EXPECT_EQ(commands->Action(kUndo)->text(), LanguageText("menu", "01000101"));
     EXPECT_EQ(commands->Action(kRedo)->text(), LanguageText("menu", "01000102"));
     EXPECT_FALSE(commands->InsertFileMenu()->menuAction()->isEnabled());
@@ -182,8 +200,8 @@ TEST_F(CommandSetTest, NothingOpenLeavesOnlyTheCommandsThatNeedNoSession)
 TEST_F(CommandSetTest, ASelectionEnablesTheRangeEditsAndEffectsAndTheHistoryNamesItsAction)
 {
     CommandState s = Editing();
-    const std::initializer_list<int> range = {kCut, kCopy, kCopyToNew, kTrim, kDelete, kFadeIn,
-                                              kEcho, kSilence, kExportSelection};
+    const std::initializer_list<int> range = {kCut,    kCopy, kCopyToNew, kTrim,           kDelete,
+                                              kFadeIn, kEcho, kSilence,   kExportSelection};
     EXPECT_TRUE(EnabledOf(s, range).empty());
     EXPECT_TRUE(commands->InsertFileMenu()->menuAction()->isEnabled());
     s.selStart = 1'000'000;
@@ -236,9 +254,9 @@ TEST_F(CommandSetTest, PlayingAndRecordingTurnEditingOffAndTheirOwnButtonsOn)
 
     CommandState r = Editing();
     r.recording = true;
-    const std::initializer_list<int> record = {kStartRecord, kRecordPause, kRecordContinue,
-                                               kStopRecord, kRecordOption, kAddBlankTrack,
-                                               kTbPlay, kCut, kDeleteTrack};
+    const std::initializer_list<int> record = {kStartRecord, kRecordPause,  kRecordContinue,
+                                               kStopRecord,  kRecordOption, kAddBlankTrack,
+                                               kTbPlay,      kCut,          kDeleteTrack};
     EXPECT_EQ(EnabledOf(r, record), (std::set<int>{kRecordPause, kStopRecord}));
     r.recordPaused = true;
     EXPECT_EQ(EnabledOf(r, record), (std::set<int>{kRecordContinue, kStopRecord}));

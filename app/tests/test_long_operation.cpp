@@ -116,8 +116,8 @@ TEST_F(LongOperationClass, APhaseWhoseHundredCameBeforeItsDialogOpenedStillOpens
         firstShown.set_value();
         returned.wait();
     });
-    const int result =
-        operation.Run([shown = firstShown.get_future().share(), &jobReturned](const CJobProgress& p) {
+    const int result = operation.Run(
+        [shown = firstShown.get_future().share(), &jobReturned](const CJobProgress& p) {
             shown.wait();
             p.Post(100);
             p.Post(100);

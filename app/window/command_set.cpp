@@ -95,8 +95,9 @@ QToolBar* CCommandSet::BuildToolBar(Bar which, QWidget* parent, QWidget* extra)
     for (const CommandRow& row : app::CommandTable())
         if (row.tool.bar == which)
             rows.push_back(&row);
-    std::sort(rows.begin(), rows.end(),
-              [](const CommandRow* a, const CommandRow* b) { return a->tool.order < b->tool.order; });
+    std::sort(rows.begin(), rows.end(), [](const CommandRow* a, const CommandRow* b) {
+        return a->tool.order < b->tool.order;
+    });
     for (const CommandRow* row : rows) {
         if (row->tool.separatorBefore)
             bar->addSeparator();
@@ -142,9 +143,9 @@ QMenu* CCommandSet::BuildContextMenu(bool selection, QWidget* parent)
                 id, false);
         } else if (id == kInsertFileCurrent || id == kInsertSilenceCurrent) {
             // The two insert popups, as single items that insert at the cursor.
-            QAction* item = own(app::LanguageText("menu", id == kInsertFileCurrent ? "0100010E"
-                                                                                 : "0100010F"),
-                                id, shared->isEnabled());
+            QAction* item =
+                own(app::LanguageText("menu", id == kInsertFileCurrent ? "0100010E" : "0100010F"),
+                    id, shared->isEnabled());
             connect(item, &QAction::triggered, this, [this, id] { emit Command(id); });
         } else {
             menu->addAction(shared);

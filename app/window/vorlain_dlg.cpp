@@ -7,7 +7,7 @@
 #include "widgets/tool_icons.h"
 #include "window/command_ids.h"
 #include "window/command_set.h"
-#include "window/editor_keys.h"
+#include "window/editor_input.h"
 #include "window/info_strip.h"
 #include "window/tool_row_parts.h"
 #include "window/window_messages.h"
@@ -19,15 +19,10 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
-#include <QTimer>
 #include <QToolBar>
-#include <QUrl>
 #include <QVBoxLayout>
 
 using namespace cmd;
@@ -97,9 +92,9 @@ void CVorlainDlg::BuildWindow()
 {
     auto* central = new QWidget(this);
     m_control = std::make_unique<CBrimsel>(central);
-    m_context = std::make_unique<app::CommandContext>(app::CommandContext{
-        m_state, *m_control, this, m_window->hwnd(),
-        [this](const char* section) { LoadRecentMenu(section); }});
+    m_context = std::make_unique<app::CommandContext>(
+        app::CommandContext{m_state, *m_control, this, m_window->hwnd(),
+                            [this](const char* section) { LoadRecentMenu(section); }});
     m_families = std::make_unique<app::CCommands>(*m_context);
     m_playingTime = new CPlayingTime(this);
     connect(&m_families->play, &app::CPlayCommands::PlayingTime, m_playingTime,
@@ -112,13 +107,13 @@ void CVorlainDlg::BuildWindow()
          {std::tuple{m_commands->RecentFileMenu(), app::kRecentFileSection, kRecentFileFirst},
           std::tuple{m_commands->RecentProjectMenu(), app::kRecentProjectSection,
                      kRecentProjectFirst}})
-        connect(menu, &QMenu::triggered, this, [this, section = section, first = first](QAction* a) {
-            const State::Batch batch(m_state);
-            m_families->file.OpenRecent(section, a->data().toInt() - first);
-        });
+        connect(menu, &QMenu::triggered, this,
+                [this, section = section, first = first](QAction* a) {
+                    const State::Batch batch(m_state);
+                    m_families->file.OpenRecent(section, a->data().toInt() - first);
+                });
     addToolBar(Qt::TopToolBarArea, m_commands->BuildToolBar(app::Bar::Main, this));
-    addToolBar(Qt::TopToolBarArea,
-               m_commands->BuildToolBar(app::Bar::Play, this, m_playingTime));
+    addToolBar(Qt::TopToolBarArea, m_commands->BuildToolBar(app::Bar::Play, this, m_playingTime));
     addToolBar(Qt::TopToolBarArea, m_commands->BuildToolBar(app::Bar::Record, this));
     m_links = new CLinkBar(this);
     addToolBar(Qt::TopToolBarArea, m_links);
@@ -144,10 +139,16 @@ void CVorlainDlg::BuildWindow()
     connect(m_strip, &CInfoStrip::ExitClicked, this, [this] { close(); });
     setCentralWidget(central);
 
-    new CEditorKeys(this, *m_commands, [this](bool toEnd) {
-        const State::Batch batch(m_state);
-        m_families->edit.ExtendSelection(toEnd);
-    });
+    new CEditorInput(this, *m_commands,
+                     {[this](bool toEnd) {
+                          const State::Batch batch(m_state);
+                          m_families->edit.ExtendSelection(toEnd);
+                      },
+                      [this] { return !m_state.IsBusy() && !m_state.IsRecording(); },
+                      [this](const QStringList& paths) {
+                          const State::Batch batch(m_state);
+                          m_families->file.OpenPaths(paths);
+                      }});
     setAcceptDrops(true);
     resize(1100, 700);
 }
@@ -239,31 +240,7 @@ void CVorlainDlg::ShowContextMenu()
     m_contextMenu->popup(QCursor::pos());
 }
 
-// ---- drops and close -------------------------------------------------------
-
-void CVorlainDlg::dragEnterEvent(QDragEnterEvent* event)
-{
-    const QList<QUrl> urls = event->mimeData()->urls();
-    const bool files = !urls.isEmpty() && std::all_of(urls.begin(), urls.end(), [](const QUrl& u) {
-        return u.isLocalFile();
-    });
-    if (files && !m_state.IsBusy() && !m_state.IsRecording())
-        event->acceptProposedAction();
-}
-
-void CVorlainDlg::dropEvent(QDropEvent* event)
-{
-    QStringList paths;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            paths << url.toLocalFile();
-    event->acceptProposedAction();
-    // The drop ends first: opening runs dialogs of its own.
-    QTimer::singleShot(0, this, [this, paths] {
-        const State::Batch batch(m_state);
-        m_families->file.OpenPaths(paths);
-    });
-}
+// ---- closing ----------------------------------------------------------------
 
 void CVorlainDlg::closeEvent(QCloseEvent* event)
 {

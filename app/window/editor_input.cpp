@@ -1,4 +1,4 @@
-#include "window/editor_keys.h"
+#include "window/editor_input.h"
 
 #include "widgets/mini_timer.h"
 #include "window/command_ids.h"
@@ -7,24 +7,31 @@
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
 
 using namespace cmd;
 
-CEditorKeys::CEditorKeys(QWidget* window, CCommandSet& commands, std::function<void(bool)> extend)
-    : QObject(window), m_window(window), m_commands(commands), m_extend(std::move(extend))
+CEditorInput::CEditorInput(QWidget* window, CCommandSet& commands, Handlers handlers)
+    : QObject(window), m_window(window), m_commands(commands), m_handlers(std::move(handlers))
 {
     qApp->installEventFilter(this);
 }
 
-CEditorKeys::~CEditorKeys()
+CEditorInput::~CEditorInput()
 {
     qApp->removeEventFilter(this);
 }
 
-bool CEditorKeys::eventFilter(QObject* watched, QEvent* event)
+bool CEditorInput::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_window &&
+        (event->type() == QEvent::DragEnter || event->type() == QEvent::Drop))
+        return OnDrop(event);
     if (event->type() != QEvent::KeyPress)
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
@@ -35,14 +42,14 @@ bool CEditorKeys::eventFilter(QObject* watched, QEvent* event)
     return key->key() == Qt::Key_Escape || OnKey(key);
 }
 
-void CEditorKeys::Run(int commandId)
+void CEditorInput::Run(int commandId)
 {
     QAction* action = m_commands.Action(commandId);
     if (action && action->isEnabled())
         action->trigger();
 }
 
-bool CEditorKeys::OnKey(QKeyEvent* key)
+bool CEditorInput::OnKey(QKeyEvent* key)
 {
     QWidget* focus = QApplication::focusWidget();
     if (focus && (qobject_cast<app::CMiniTimer*>(focus) || qobject_cast<QLineEdit*>(focus) ||
@@ -72,7 +79,7 @@ bool CEditorKeys::OnKey(QKeyEvent* key)
             return false;
         // The selection reaches to the track's start or end.
         if (m_commands.Action(end ? kSelectToEnd : kSelectToStart)->isEnabled())
-            m_extend(end);
+            m_handlers.extend(end);
         return true;
     }
     case Qt::Key_Delete:
@@ -83,4 +90,26 @@ bool CEditorKeys::OnKey(QKeyEvent* key)
     default:
         return false;
     }
+}
+
+bool CEditorInput::OnDrop(QEvent* event)
+{
+    auto* drop = static_cast<QDropEvent*>(event); // QDragEnterEvent is one
+    const QList<QUrl> urls = drop->mimeData()->urls();
+    if (event->type() == QEvent::DragEnter) {
+        const bool files =
+            !urls.isEmpty() &&
+            std::all_of(urls.begin(), urls.end(), [](const QUrl& u) { return u.isLocalFile(); });
+        if (files && m_handlers.dropAllowed())
+            drop->acceptProposedAction();
+        return true;
+    }
+    QStringList paths;
+    for (const QUrl& url : urls)
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    drop->acceptProposedAction();
+    // The drop ends first: opening runs dialogs of its own.
+    QTimer::singleShot(0, this, [this, paths] { m_handlers.open(paths); });
+    return true;
 }
