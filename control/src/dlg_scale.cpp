@@ -4,6 +4,7 @@
 #include "view_state.h"
 #include "vorlain/platform.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 
 #include <algorithm>
@@ -60,36 +61,34 @@ void CDlgScale::InvalidateMarkers()
         update(QRect(left, 16, right - left, 10));
 }
 
-bool CDlgScale::MillisecondMode(uint32_t zoomFactor, int majorStep)
+RulerLayout CDlgScale::Layout() const
 {
-    return uint64_t(zoomFactor) * uint64_t(majorStep) < 88200;
+    // Ticks cover the times from 0 on, also over the info panels when the
+    // rows are scrolled.
+    const int64_t pos = m_state->HScrollPos();
+    const int firstX = static_cast<int>(std::max<int64_t>(1, kWaveLeft - pos));
+    const QFontMetrics metrics(font());
+    return LayoutRuler(m_state->ZoomFactor(), pos, firstX, width(), kLabelGap,
+                       [&metrics](const QString& text) { return metrics.horizontalAdvance(text); });
 }
 
-QString CDlgScale::LabelText(int64_t time, bool msMode)
+QVariantList CDlgScale::Labels() const
 {
-    if (msMode) {
-        return QString::asprintf("%.2lld:%.2lld:%.3lld", static_cast<long long>(time / 60000000),
-                                 static_cast<long long>(time / 1000000 % 60),
-                                 static_cast<long long>(time / 1000 % 1000));
+    const RulerLayout layout = Layout();
+    QVariantList list;
+    for (const RulerLabel& label : layout.labels) {
+        QVariantMap m{{QStringLiteral("x"), label.x},
+                      {QStringLiteral("time"), QVariant::fromValue<qint64>(label.time)},
+                      {QStringLiteral("text"), label.text},
+                      {QStringLiteral("left"), label.left},
+                      {QStringLiteral("width"), label.width}};
+        if (list.isEmpty()) {
+            m.insert(QStringLiteral("majorStep"), QVariant::fromValue<qint64>(layout.majorStep));
+            m.insert(QStringLiteral("minorStep"), QVariant::fromValue<qint64>(layout.minorStep));
+        }
+        list.push_back(m);
     }
-    int64_t shown = time + 200000;
-    return QString::asprintf("%.2lld:%.2lld", static_cast<long long>(shown / 60000000),
-                             static_cast<long long>(shown / 1000000 % 60));
-}
-
-void CDlgScale::DrawTick(QPainter& p, int x, int64_t column, bool msMode, bool skipMinor)
-{
-    if (column % kMinorStep == 0 && !skipMinor)
-        p.drawLine(x, 26, x, 29);
-    if (column % kMajorStep == 0) {
-        p.drawLine(x, 22, x, 29);
-        int64_t time = m_state->TimeAt(x);
-        const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
-        if (msMode)
-            p.drawText(QRect(x - 25, 0, 80, 15), flags, LabelText(time, true));
-        else
-            p.drawText(QRect(x - 10, 0, 40, 15), flags, LabelText(time, false));
-    }
+    return list;
 }
 
 void CDlgScale::paintEvent(QPaintEvent*)
@@ -97,17 +96,17 @@ void CDlgScale::paintEvent(QPaintEvent*)
     QPainter p(this);
     const int right = width();
     p.fillRect(QRect(0, 0, right, 30), m_background);
-    const bool msMode = MillisecondMode(m_state->ZoomFactor(), kMajorStep);
     const int64_t pos = m_state->HScrollPos();
     const int markStart = MarkStart(), markEnd = MarkEnd();
 
     p.setPen(Qt::black);
-    for (int x = kWaveLeft; x < right; ++x)
-        DrawTick(p, x, pos + x - kWaveLeft, msMode, x == kWaveLeft);
-    if (pos > 0) {
-        const int64_t stop = std::max<int64_t>(0, kWaveLeft - pos);
-        for (int x = kWaveLeft - 1; x > stop; --x)
-            DrawTick(p, x, pos + x - kWaveLeft, msMode, false);
+    const RulerLayout layout = Layout();
+    for (int x : layout.minorX)
+        p.drawLine(x, 26, x, 29);
+    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
+    for (const RulerLabel& label : layout.labels) {
+        p.drawLine(label.x, 22, label.x, 29);
+        p.drawText(QRect(label.left, 0, label.width + 2, 15), flags, label.text);
     }
     p.drawLine(kWaveLeft, 30, right - 1, 30);
 

@@ -2,7 +2,10 @@
 // drawn from the shared view state.
 #pragma once
 
+#include "ruler_ticks.h"
+
 #include <QColor>
+#include <QVariantList>
 #include <QWidget>
 
 #include <cstdint>
@@ -25,20 +28,20 @@ public:
     int MarkEnd() const;
     bool StartLocked() const;
 
-    /** "mm:ss:mmm" in millisecond mode, else "mm:ss" of the time plus 0.2 s. */
-    static QString LabelText(int64_t time, bool msMode);
-    /** Millisecond labels when a major step spans less than two seconds at 44100 Hz. */
-    static bool MillisecondMode(uint32_t zoomFactor, int majorStep);
+    /** The ticks and labels as they are drawn at the present zoom, scroll and width. */
+    brimsel::RulerLayout Layout() const;
+    /** Layout() for callers of another build of the control: one map per
+     *  label with "x", "time" (qint64), "text", "left" and "width", and the
+     *  steps as "majorStep" and "minorStep" in the first. */
+    Q_INVOKABLE QVariantList Labels() const;
 
-    static constexpr int kMinorStep = 10;
-    static constexpr int kMajorStep = 120;
+    /** Free pixels at least between two labels. */
+    static constexpr int kLabelGap = 12;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void DrawTick(class QPainter& p, int x, int64_t column, bool msMode, bool skipMinor);
-
     const CViewState* m_state;
     QColor m_background{192, 192, 192};
 };

@@ -463,19 +463,20 @@ TEST_F(ControlShell, TheRulerDrawsTicksLabelsAndTheMarkedRange)
     ASSERT_EQ(ruler.height(), 30);
     auto at = [&](int x, int y) { return ruler.pixel(x, y) | 0xFF000000u; };
     const QRgb grey = qRgb(192, 192, 192), black = qRgb(0, 0, 0);
-    // Major ticks every 120 columns from x = 140 (y 22..29), minor every 10 (y 26..29).
+    // Major ticks at 0, 10, 20 s (x = 140, 224, 308; y 22..29), minor ones
+    // every 2 s between them (y 26..29).
     for (int y = 22; y < 30; ++y) {
         EXPECT_EQ(at(140, y), black) << y;
-        EXPECT_EQ(at(380, y), black) << y;
+        EXPECT_EQ(at(224, y), black) << y;
     }
     EXPECT_EQ(at(140, 21), grey);
     for (int y = 26; y < 30; ++y)
-        EXPECT_EQ(at(300, y), black) << y;
-    EXPECT_EQ(at(300, 25), grey);
+        EXPECT_EQ(at(140 + int(12 * 44100 / 5248), y), black) << y;
+    EXPECT_EQ(at(140 + int(12 * 44100 / 5248), 25), grey);
     EXPECT_EQ(at(305, 28), grey);
     // Labels above the major ticks.
     int dark = 0;
-    for (int x = 250; x < 300; ++x)
+    for (int x = 204; x < 244; ++x)
         for (int y = 0; y < 15; ++y)
             dark += qGray(ruler.pixel(x, y)) < 100;
     EXPECT_GT(dark, 10);

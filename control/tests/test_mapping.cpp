@@ -2,8 +2,12 @@
 // the info panel's texts.
 #include "dlg_scale.h"
 #include "dlg_track_info.h"
+#include "ruler_ticks.h"
 #include "sample_mapping.h"
 #include "time_mapping.h"
+
+#include <QFont>
+#include <QFontMetrics>
 
 #include <gtest/gtest.h>
 
@@ -57,15 +61,95 @@ TEST(SampleMapping, OffsetValuesAndBandsMatchTheirExtremes)
     EXPECT_LT(LeftBandTable()[uint16_t(int16_t(-1000))], LeftBandTable()[uint16_t(1000)]);
 }
 
-TEST(RulerLabels, MillisecondModeSwitchesOnBelowZoom735)
+TEST(RulerLabels, TextsAreHoursMinutesSecondsOrMinutesSecondsMilliseconds)
 {
-    EXPECT_FALSE(CDlgScale::MillisecondMode(735, 120)); // 735 x 120 = 88200 is not below
-    EXPECT_TRUE(CDlgScale::MillisecondMode(734, 120));
-    EXPECT_FALSE(CDlgScale::MillisecondMode(5248, 120));
-    EXPECT_EQ(CDlgScale::LabelText(61234567, true), "01:01:234");
-    EXPECT_EQ(CDlgScale::LabelText(59900000, false), "01:00"); // plus 0.2 s
-    EXPECT_EQ(CDlgScale::LabelText(0, false), "00:00");
-    EXPECT_EQ(CDlgScale::LabelText(7200LL * 1000000, false), "120:00"); // minutes unbounded
+    EXPECT_EQ(RulerText(0, false), "0:00:00");
+    EXPECT_EQ(RulerText(3 * 1000000, false), "0:00:03");
+    EXPECT_EQ(RulerText(61234567, true), "01:01.234");
+    EXPECT_EQ(RulerText(3723500000LL, true), "1:02:03.500");
+    EXPECT_EQ(RulerText(7200LL * 1000000, false), "2:00:00");
+    EXPECT_EQ(RulerText(100LL * 3600 * 1000000, false), "100:00:00"); // hours unbounded
+}
+
+namespace {
+
+bool IsRoundStep(int64_t step)
+{
+    for (int64_t unit : {int64_t(1000), int64_t(1000000), int64_t(60000000)}) {
+        if (step < unit || step % unit != 0)
+            continue;
+        int64_t n = step / unit;
+        while (n % 10 == 0)
+            n /= 10;
+        if (n == 1 || n == 2 || n == 5)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(RulerLabels, EveryLabelNamesTheTimeUnderItsTickAndNoneOverlap)
+{
+    QFont font;
+    font.setPixelSize(11);
+    const QFontMetrics metrics(font);
+    auto measure = [&](const QString& text) { return metrics.horizontalAdvance(text); };
+    int64_t lastStep = 0;
+    for (uint32_t zoom = 16; zoom <= (1u << 30); zoom *= 2) {
+        for (int64_t pos : {int64_t(0), int64_t(1), int64_t(333), int64_t(100000)}) {
+            SCOPED_TRACE(testing::Message() << "zoom " << zoom << " pos " << pos);
+            const RulerLayout layout = LayoutRuler(zoom, pos, 140, 1000, 12, measure);
+            ASSERT_TRUE(IsRoundStep(layout.majorStep)) << layout.majorStep;
+            EXPECT_EQ(layout.msMode, layout.majorStep < 1000000);
+            ASSERT_GE(layout.labels.size(), 2u);
+            for (size_t i = 0; i < layout.labels.size(); ++i) {
+                const RulerLabel& label = layout.labels[i];
+                // The tick's column holds the labelled time, which is a multiple of the step.
+                EXPECT_LE(TimeOfX(label.x, zoom, pos), label.time);
+                EXPECT_GT(TimeOfX(label.x + 1, zoom, pos), label.time);
+                EXPECT_EQ(label.time % layout.majorStep, 0);
+                EXPECT_EQ(label.text, RulerText(label.time, layout.msMode));
+                EXPECT_EQ(label.width, measure(label.text));
+                if (i > 0) {
+                    const RulerLabel& before = layout.labels[i - 1];
+                    EXPECT_EQ(label.time - before.time, layout.majorStep);
+                    EXPECT_GE(label.left, before.left + before.width + 1)
+                        << label.text.toStdString();
+                }
+            }
+            // Minor ticks at round fractions, between the major ones.
+            if (layout.minorStep) {
+                EXPECT_EQ(layout.majorStep % layout.minorStep, 0);
+                const int64_t parts = layout.majorStep / layout.minorStep;
+                EXPECT_TRUE(parts == 2 || parts == 4 || parts == 5) << parts;
+                for (int x : layout.minorX)
+                    for (const RulerLabel& label : layout.labels)
+                        EXPECT_NE(x, label.x);
+            }
+            if (pos == 0) {
+                EXPECT_GE(layout.majorStep, lastStep); // coarser zooms, coarser steps
+                lastStep = layout.majorStep;
+            }
+        }
+    }
+}
+
+TEST(RulerLabels, TheStartingZoomLabelsWholeSecondsAtTheirColumns)
+{
+    QFont font;
+    font.setPixelSize(11);
+    const QFontMetrics metrics(font);
+    const RulerLayout layout = LayoutRuler(5248, 0, 140, 800, 12, [&](const QString& text) {
+        return metrics.horizontalAdvance(text);
+    });
+    ASSERT_GE(layout.labels.size(), 3u);
+    EXPECT_EQ(layout.labels[0].x, 140);
+    EXPECT_EQ(layout.labels[0].text, "0:00:00");
+    // 8.4 columns a second: a label every 10 s (84 columns), none at 3.57 s.
+    EXPECT_EQ(layout.majorStep, 10 * 1000000);
+    EXPECT_EQ(layout.labels[1].text, "0:00:10");
+    EXPECT_EQ(layout.labels[1].x, XOfTime(10 * 1000000, 5248, 0));
 }
 
 TEST(TrackInfoTexts, LengthChannelsAndRateAreWrittenAsTheLabelsShowThem)
