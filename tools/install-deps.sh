@@ -15,6 +15,9 @@ packages=(
   # Tests: GoogleTest, an X server for the program, a sound server paced in
   # real time (tools/ci-services.sh)
   libgtest-dev xvfb xauth pulseaudio
+  # Package tests: the tools that read the desktop file, the MIME type and
+  # the AppStream metainfo as apt and software centres do
+  desktop-file-utils shared-mime-info appstream
 )
 
 if [ "$(id -u)" = 0 ]; then

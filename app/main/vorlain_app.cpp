@@ -24,7 +24,7 @@ int CVorlainApp::Run(int& argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vorlain"));
     QApplication::setApplicationVersion(QStringLiteral(VORLAIN_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("vorlain"));
+    QApplication::setDesktopFileName(QStringLiteral("org.vorlain.Vorlain"));
     QApplication::setWindowIcon(app::AppIcon());
 
     QStringList arguments = QApplication::arguments();
