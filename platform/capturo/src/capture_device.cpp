@@ -2,6 +2,7 @@
 
 #include "alsa_pcm.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace vorlain::capturo {
@@ -33,7 +34,8 @@ std::unique_ptr<CaptureDevice> CaptureDevice::Open(const std::string& name, unsi
     snd_pcm_t* pcm = nullptr;
     // Non-blocking, so that a busy device fails at once and a stalled one never
     // keeps the capture thread from seeing its stop flag.
-    if (name.empty() || snd_pcm_open(&pcm, name.c_str(), SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK) < 0)
+    if (name.empty() ||
+        snd_pcm_open(&pcm, name.c_str(), SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK) < 0)
         return nullptr;
     if (!configure(pcm, channels, rate)) {
         snd_pcm_close(pcm);
@@ -48,14 +50,21 @@ CaptureDevice::~CaptureDevice()
     snd_pcm_close(m_pcm);
 }
 
-size_t CaptureDevice::read(int16_t* dst, size_t frames, const std::atomic<bool>& stop)
+size_t CaptureDevice::read(int16_t* dst, size_t frames, const std::atomic<bool>& interrupt,
+                           std::chrono::steady_clock::time_point deadline)
 {
     size_t got = 0;
     int errors = 0;
-    while (got < frames && !m_failed && !stop.load(std::memory_order_relaxed)) {
+    m_caughtUp = false;
+    while (got < frames && !m_failed && !interrupt.load()) {
         snd_pcm_sframes_t n = snd_pcm_readi(m_pcm, dst + got * m_channels, frames - got);
         if (n == -EAGAIN || n == 0) {
-            snd_pcm_wait(m_pcm, kWaitMillis);
+            m_caughtUp = true;
+            auto now = std::chrono::steady_clock::now();
+            if (now >= deadline)
+                break;
+            auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+            snd_pcm_wait(m_pcm, static_cast<int>(std::min<decltype(left)>(left, kWaitMillis)));
             continue;
         }
         if (n < 0) {
@@ -70,6 +79,21 @@ size_t CaptureDevice::read(int16_t* dst, size_t frames, const std::atomic<bool>&
         got += static_cast<size_t>(n);
     }
     return got;
+}
+
+bool CaptureDevice::waitForSound(std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        snd_pcm_sframes_t avail = snd_pcm_avail_update(m_pcm);
+        if (avail != 0)
+            return avail > 0; // an error is the reader's to recover from
+        auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline -
+                                                                 std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return false;
+        snd_pcm_wait(m_pcm, static_cast<int>(std::min<int64_t>(left.count(), kWaitMillis)));
+    }
 }
 
 } // namespace vorlain::capturo

@@ -24,6 +24,8 @@ constexpr int kMaxBufferMs = 5000;
 // that stops the recording from the thread its callback sends to (a window's
 // UI thread) would otherwise wait for ever.
 constexpr std::chrono::milliseconds kEndWait{2000};
+// How long crxBeginRecord waits for a device's first frames.
+constexpr std::chrono::milliseconds kWakeWait{2000};
 
 struct Library {
     std::mutex lock;
@@ -32,7 +34,7 @@ struct Library {
     unsigned rate = 44100;
     std::unique_ptr<CaptureSession> session;
     std::vector<std::string> lists[2]; // the last listing of options 1 and 2
-    std::mutex endLock;               // one crxEndRecord at a time
+    std::mutex endLock;                // one crxEndRecord at a time
 };
 
 Library& lib()
@@ -154,9 +156,13 @@ int crxBeginRecord(int bufferMs, CrxDataCallback cb, void* context)
     auto devices = openInputs(l, l.settings.option());
     if (devices.empty())
         return 0;
+    // A sound server that suspended an idle source is still waking it when
+    // start returns; capture runs only once the first frames have come.
+    for (const auto& device : devices)
+        device->waitForSound(kWakeWait);
     size_t frames = static_cast<size_t>(l.rate) * static_cast<size_t>(bufferMs) / 1000;
-    l.session = CaptureSession::Start(std::move(devices), l.channels, frames ? frames : 1, cb,
-                                      context);
+    l.session = CaptureSession::Start(std::move(devices), l.channels, l.rate, frames ? frames : 1,
+                                      cb, context);
     return l.session ? 1 : 0;
 }
 
@@ -180,6 +186,13 @@ int crxEndRecord(void)
     std::lock_guard lock(l.lock);
     l.session.reset();
     return 1;
+}
+
+long long crxGetCapturedFrames(void)
+{
+    Library& l = lib();
+    std::lock_guard lock(l.lock);
+    return l.session ? l.session->position() : -1;
 }
 
 int crxGetDeviceCount(int option)

@@ -63,20 +63,27 @@ CRX_API int crxSetOption(int option);
  * only. Fails while recording. Default: 2 channels, 44100 Hz, 16 bits. */
 CRX_API int crxSetFormat(int channels, int rate, int bits);
 
-/* Opens the device(s) of the current option and starts the capture thread,
+/* Opens and starts the device(s) of the current option, so that capture runs
+ * when the call returns, and starts the capture thread,
  * which calls cb(context, buffer, bytes) with about bufferMs (10..5000) of
  * sound per call. Fails, with nothing left running, when no option is chosen,
  * cb is null, bufferMs is out of range, a recording already runs, or a device
  * cannot be opened. */
 CRX_API int crxBeginRecord(int bufferMs, CrxDataCallback cb, void* context);
 /* Stops the capture thread and returns after its last callback has returned;
- * the frames captured up to then are delivered first. Succeeds also when
- * nothing is recording. Fails when called from the data callback, and when a
- * callback has not returned within 2 seconds (say, it waits for the very
- * thread that called crxEndRecord): the thread then ends by itself once that
- * callback returns, with no further call, and until then the recording counts
- * as running (crxEndRecord may be called again). */
+ * every frame captured up to the call is delivered first, also those the
+ * device still held because the callbacks lagged behind it, and none after.
+ * Succeeds also when nothing is recording. Fails when called from the data
+ * callback, and when a callback has not returned within 2 seconds (say, it
+ * waits for the very thread that called crxEndRecord): the thread then ends
+ * by itself once that callback returns, with no further call, and until then
+ * the recording counts as running (crxEndRecord may be called again). */
 CRX_API int crxEndRecord(void);
+/* The frames (per channel) captured since crxBeginRecord up to this call,
+ * counting those not yet handed to the callback, so that a caller can mark
+ * where in the delivered stream a moment falls; from inside the callback, the
+ * frames up to the end of the buffer in hand. -1 when nothing records. */
+CRX_API long long crxGetCapturedFrames(void);
 
 /* Device listing for a record-source dialog. option is 1 (microphones) or 2
  * (monitors and loopbacks); option 3 has no list of its own and counts 0.
