@@ -686,7 +686,7 @@ KESTRUM_API int Kestrum_RecordPause(CEditSession* session, uint32_t trackId)
     CTrack* track = recordTrack(session, trackId);
     if (!track)
         return 0;
-    std::atomic_ref<uint32_t>(track->m_recordPause).store(1); // read by the capture thread
+    CTrackRecorder::Instance().Pause(*track);
     return 1;
 }
 
@@ -695,7 +695,7 @@ KESTRUM_API int Kestrum_RecordContinue(CEditSession* session, uint32_t trackId)
     CTrack* track = recordTrack(session, trackId);
     if (!track)
         return 0;
-    std::atomic_ref<uint32_t>(track->m_recordPause).store(0);
+    CTrackRecorder::Instance().Continue(*track);
     return 1;
 }
 

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <limits>
 
 namespace kernel {
 
@@ -23,7 +24,7 @@ namespace {
 constexpr uint32_t kRecordHeaderFile = 0x0B0AB001; // the header file cannot be written
 constexpr uint32_t kRecordInitSetting = 0x0B21B001;
 constexpr uint32_t kRecordSetFormat = 0x0B34B001;
-constexpr uint32_t kRecordBegin = 0x0B3BB001; // also: a recording already runs
+constexpr uint32_t kRecordBegin = 0x0B3BB001;  // also: a recording already runs
 constexpr uint32_t kRecordFormat = 0x0B0CB001; // the track holds audio of another format
 
 // The capture format is fixed: 16-bit stereo at 44100 Hz.
@@ -36,10 +37,19 @@ constexpr int kBufferMs = 100;
 // library could not end the capture in time.
 constexpr auto kFinishWait = std::chrono::milliseconds(600);
 
+// The end of a pause that lasts.
+constexpr int64_t kOpenEnd = std::numeric_limits<int64_t>::max();
+
 // The flags are written by the exports on the application's thread and read
 // by the capture thread.
-uint32_t loadFlag(uint32_t& flag) { return std::atomic_ref<uint32_t>(flag).load(); }
-void storeFlag(uint32_t& flag, uint32_t value) { std::atomic_ref<uint32_t>(flag).store(value); }
+uint32_t loadFlag(uint32_t& flag)
+{
+    return std::atomic_ref<uint32_t>(flag).load();
+}
+void storeFlag(uint32_t& flag, uint32_t value)
+{
+    std::atomic_ref<uint32_t>(flag).store(value);
+}
 
 void sendEndMarker(const CTrack& track)
 {
@@ -69,7 +79,10 @@ std::string CTrackRecorder::dataFilePath(uint32_t number) const
     return JoinPath(m_folder, name);
 }
 
-int64_t CTrackRecorder::toTime(int64_t bytes) const { return bytes * 1'000'000 / m_bytesPerSecond; }
+int64_t CTrackRecorder::toTime(int64_t bytes) const
+{
+    return bytes * 1'000'000 / m_bytesPerSecond;
+}
 
 bool CTrackRecorder::IsRecording(const CTrack* track)
 {
@@ -121,6 +134,8 @@ bool CTrackRecorder::Prepare(CTrack& track)
     m_file = nullptr;
     m_fileOpen = false;
     m_total = 0;
+    m_delivered = 0;
+    m_pauses.clear();
     m_fileBytes = 0;
     m_segmentStart = 0;
     CLivePeaks::Instance().Reset();
@@ -180,23 +195,80 @@ void CTrackRecorder::abandonLocked()
 void CTrackRecorder::OnData(const uint8_t* buffer, size_t byteCount)
 {
     CTrack* track = nullptr;
-    size_t count = byteCount - byteCount % 4; // whole stereo frames only
+    const size_t count = byteCount - byteCount % 4; // whole stereo frames only
+    // The parts of the buffer outside every pause, in bytes.
+    struct Part {
+        size_t offset;
+        size_t size;
+    };
+    std::vector<Part> kept;
     {
         std::lock_guard g(m_lock);
         if (!m_track || m_finished || !buffer)
             return;
         track = m_track;
-        if (loadFlag(track->m_recordPause))
-            return; // the sound of a pause is not recorded
-        appendLocked(buffer, count);
-        // The buffer that arrives with the stop request is what was captured
-        // up to the stop: it is kept, then the last file is closed.
+        const int64_t first = m_delivered;
+        const int64_t last = first + static_cast<int64_t>(count / 4);
+        m_delivered = last;
+        auto keep = [&](int64_t from, int64_t to) {
+            kept.push_back(
+                {static_cast<size_t>(from - first) * 4, static_cast<size_t>(to - from) * 4});
+        };
+        int64_t at = first;
+        for (const PausedSpan& p : m_pauses) {
+            if (p.to <= at)
+                continue;
+            if (p.from >= last)
+                break;
+            if (p.from > at)
+                keep(at, p.from);
+            at = std::min(p.to, last);
+        }
+        if (at < last)
+            keep(at, last);
+        // Pauses wholly delivered are done with; an open one stays.
+        std::erase_if(m_pauses, [&](const PausedSpan& p) { return p.to <= last; });
+        for (const Part& part : kept)
+            appendLocked(buffer + part.offset, part.size);
+        // A buffer that comes with the stop request is kept, then the last
+        // file is closed: Stop asks only once the capture has ended, or gave
+        // up waiting for a callback that does not return.
         if (loadFlag(track->m_recordStop))
             finishLocked();
     }
     // Outside the lock: the view handles the peaks synchronously on its own
     // thread, which may be the one stopping the recording.
-    CLivePeaks::Instance().Feed(*track, buffer, count);
+    for (const Part& part : kept)
+        CLivePeaks::Instance().Feed(*track, buffer + part.offset, part.size);
+}
+
+int64_t CTrackRecorder::markLocked() const
+{
+    // Where the capture stands now, buffers not yet delivered included.
+    // Without a capture (a recorder fed by hand) the moment falls at the end
+    // of what was delivered.
+    return std::max<int64_t>(crxGetCapturedFrames(), m_delivered);
+}
+
+void CTrackRecorder::Pause(CTrack& track)
+{
+    storeFlag(track.m_recordPause, 1);
+    std::lock_guard g(m_lock);
+    if (m_track != &track || (!m_pauses.empty() && m_pauses.back().to == kOpenEnd))
+        return;
+    m_pauses.push_back({markLocked(), kOpenEnd});
+}
+
+void CTrackRecorder::Continue(CTrack& track)
+{
+    storeFlag(track.m_recordPause, 0);
+    std::lock_guard g(m_lock);
+    if (m_track != &track || m_pauses.empty() || m_pauses.back().to != kOpenEnd)
+        return;
+    PausedSpan& pause = m_pauses.back();
+    pause.to = std::max(markLocked(), pause.from);
+    if (pause.to == pause.from)
+        m_pauses.pop_back();
 }
 
 void CTrackRecorder::appendLocked(const uint8_t* data, size_t count)
@@ -211,7 +283,8 @@ void CTrackRecorder::appendLocked(const uint8_t* data, size_t count)
             m_summary.Reset();
             m_fileBytes = 0;
         }
-        size_t part = static_cast<size_t>(std::min<int64_t>(int64_t(count), m_pieceBytes - m_fileBytes));
+        size_t part =
+            static_cast<size_t>(std::min<int64_t>(int64_t(count), m_pieceBytes - m_fileBytes));
         if (m_file && std::fwrite(data, 1, part, m_file) == part)
             m_summary.Feed(data, part);
         m_fileBytes += static_cast<int64_t>(part);
@@ -235,7 +308,8 @@ void CTrackRecorder::closeFileLocked(int64_t end)
     if (written)
         m_summary.Finish(dataFilePath(m_fileNumber));
     m_summary.Reset();
-    m_timeline->Append(MakeSegment(vorlain::kAudioSegment, m_segmentStart, end, dataFilePath(m_fileNumber).c_str()));
+    m_timeline->Append(MakeSegment(vorlain::kAudioSegment, m_segmentStart, end,
+                                   dataFilePath(m_fileNumber).c_str()));
     ++m_fileNumber;
     m_fileBytes = 0;
 }
@@ -261,11 +335,12 @@ bool CTrackRecorder::Stop(CTrack& track)
         sendEndMarker(track);
         return true;
     }
+    // crxEndRecord delivers everything captured up to now, however far the
+    // buffers lag behind, and returns after the last callback: all of it is
+    // kept. When it gives up on a callback that does not return, that
+    // callback finishes the recording itself once the flag is set.
+    const bool ended = crxEndRecord() != 0;
     storeFlag(track.m_recordStop, 1);
-    // crxEndRecord returns after the last callback; when it gives up on a
-    // callback that does not return, that callback may still finish the
-    // recording itself.
-    bool ended = crxEndRecord() != 0;
     std::unique_ptr<CTimeline> timeline;
     {
         std::unique_lock g(m_lock);

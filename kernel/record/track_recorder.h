@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 class CTrack;
 
@@ -35,6 +36,14 @@ public:
     bool Stop(CTrack& track);
     /** Forgets a recording kept by a failed Stop (its track is going). */
     void Discard(const CTrack& track);
+
+    /** Pauses and continues the recording of track (the flag is set for any
+     *  track). The moment of the call is marked in the captured stream, so
+     *  that the sound captured before a pause is kept and the sound of the
+     *  pause is not, however far the buffers lag behind the device. A pause
+     *  asked from inside the capture callback starts after its buffer. */
+    void Pause(CTrack& track);
+    void Continue(CTrack& track);
 
     /** The first half of Start, without the capture: clears the recording
      *  state and the track's flags, makes the track's folder and its header
@@ -61,6 +70,14 @@ private:
     void finishLocked();
     std::string dataFilePath(uint32_t number) const;
     int64_t toTime(int64_t bytes) const;
+    int64_t markLocked() const;
+
+    // A pause in frames of the delivered stream: [from, to), `to` the
+    // largest value while it lasts.
+    struct PausedSpan {
+        int64_t from;
+        int64_t to;
+    };
 
     std::mutex m_lock;
     std::condition_variable m_finishedChanged;
@@ -69,12 +86,14 @@ private:
     std::unique_ptr<CTimeline> m_timeline; // header and finished pieces, committed at stop
     std::string m_folder;
     std::string m_headerPath;
-    uint32_t m_fileNumber = 0; // number of the current (or next) data file
-    FILE* m_file = nullptr;    // the current data file, kept open for appending
-    bool m_fileOpen = false;   // the current data file has been started
-    int64_t m_total = 0;       // bytes captured into this recording
-    int64_t m_fileBytes = 0;   // bytes in the current data file
-    int64_t m_pieceBytes = 0;  // bytes of one full data file
+    uint32_t m_fileNumber = 0;        // number of the current (or next) data file
+    FILE* m_file = nullptr;           // the current data file, kept open for appending
+    bool m_fileOpen = false;          // the current data file has been started
+    int64_t m_total = 0;              // bytes captured into this recording
+    int64_t m_delivered = 0;          // frames handed over by the capture, pauses included
+    std::vector<PausedSpan> m_pauses; // in order, not overlapping
+    int64_t m_fileBytes = 0;          // bytes in the current data file
+    int64_t m_pieceBytes = 0;         // bytes of one full data file
     int64_t m_segmentStart = 0;
     int64_t m_bytesPerSecond = 0;
     int64_t m_pieceLength = 0;
