@@ -1,12 +1,14 @@
 // Recording into a track through Capturo and ALSA: the capture device is the
 // `file` plugin over `null`, which hands out the bytes of a known file (then,
 // past its end, stale ring-buffer bytes, so only the first part is compared).
+// The paced tests record the PulseAudio test server's null source in real time.
 #include "kernel_fixture.h"
 
 #include "record/live_peaks.h"
 #include "record/track_recorder.h"
 #include "vorlain/capturo.h"
 #include "vorlain/platform.h"
+#include "vorlain/test/pulse_server.h"
 
 #include <alsa/asoundlib.h>
 #include <sys/stat.h>
@@ -29,8 +31,8 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr int64_t kBytesPerSecond = 176400;
-constexpr size_t kPieceBytes = 882000;     // 5 s of 44100 Hz 16-bit stereo
-constexpr size_t kBufferBytes = 4410 * 4;  // what the capture hands over per 100 ms
+constexpr size_t kPieceBytes = 882000;    // 5 s of 44100 Hz 16-bit stereo
+constexpr size_t kBufferBytes = 4410 * 4; // what the capture hands over per 100 ms
 
 std::vector<uint8_t> Slice(const std::vector<uint8_t>& bytes, size_t from, size_t to)
 {
@@ -130,6 +132,60 @@ protected:
     std::function<void(const RecordPeaks&)> m_onPeaks;
 };
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
+
+/** The moments around one call: the track must hold what was captured from
+ *  some moment inside the start call on, so the bounds take either end. */
+struct Call {
+    Clock::time_point before;
+    Clock::time_point after;
+};
+
+template <typename F> Call Timed(F&& call)
+{
+    Call c{Clock::now(), {}};
+    call();
+    c.after = Clock::now();
+    return c;
+}
+
+// What a paced recording may differ by: less than a tenth of a second.
+constexpr double kTolerance = 0.100;
+
+} // namespace
+
+class PacedRecording : public Recording {
+protected:
+    void SetUp() override
+    {
+        Recording::SetUp();
+        if (!PulseServerAnswers())
+            GTEST_SKIP() << "no PulseAudio test server at " << kPulseSocket;
+        m_pulse.emplace();
+        // The microphone is ALSA's default, the server's null source; the
+        // computer-sound device does not exist, so "both" cannot open.
+        unsetenv("VORLAIN_CAPTURE_PCM");
+        snd_config_update_free_global();
+        // Idle for longer than a sound server waits before it suspends an
+        // unused source (PulseAudio: 5 s), so that the start wakes it.
+        std::this_thread::sleep_for(5500ms);
+    }
+    void TearDown() override
+    {
+        Recording::TearDown();
+        m_pulse.reset();
+    }
+
+    std::optional<PulseServerScope> m_pulse;
+};
+
 TEST_F(Recording, TwelveSecondsMakeAHeaderTwoFullFilesAndALastOne)
 {
     // Thirteen seconds of known sound; the recording keeps the first twelve.
@@ -163,7 +219,8 @@ TEST_F(Recording, TwelveSecondsMakeAHeaderTwoFullFilesAndALastOne)
         }
     };
     ASSERT_EQ(Kestrum_RecordStart(m_session, id), 1);
-    EXPECT_EQ(crxGetOption(), CRX_OPTION_MICROPHONE) << "both inputs cannot open; the microphone can";
+    EXPECT_EQ(crxGetOption(), CRX_OPTION_MICROPHONE)
+        << "both inputs cannot open; the microphone can";
     auto end = std::chrono::steady_clock::now() + 30s;
     while (!paused && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(10ms);
@@ -173,9 +230,8 @@ TEST_F(Recording, TwelveSecondsMakeAHeaderTwoFullFilesAndALastOne)
     ASSERT_EQ(Kestrum_RecordStop(m_session, id), 1);
     EXPECT_FALSE(CTrackRecorder::Instance().IsRecording(track));
 
-    ASSERT_EQ(Describe(segments(track)),
-              "H [0,5000000)00000001.dat [5000000,10000000)00000002.dat "
-              "[10000000,12000000)00000003.dat ");
+    ASSERT_EQ(Describe(segments(track)), "H [0,5000000)00000001.dat [5000000,10000000)00000002.dat "
+                                         "[10000000,12000000)00000003.dat ");
     std::vector<TrackSegment> s = segments(track);
     // The header file: a 44-byte wave header for 44100 Hz 16-bit stereo, sizes 0.
     std::vector<uint8_t> header = ReadBytes(s[0].path);
@@ -262,7 +318,8 @@ TEST_F(Recording, BytesPendingAtStopAreWrittenAndNoEmptyFileIsNamed)
     }
     ASSERT_EQ(fed, kPieceBytes + 200);
     ASSERT_EQ(Kestrum_RecordStop(m_session, track->m_trackId), 1);
-    EXPECT_EQ(Describe(segments(track)), "H [0,5000000)00000001.dat [5000000,5001133)00000002.dat ");
+    EXPECT_EQ(Describe(segments(track)),
+              "H [0,5000000)00000001.dat [5000000,5001133)00000002.dat ");
     EXPECT_EQ(audioBytes(track), Slice(known, 0, fed));
     EXPECT_EQ(track->m_length, 5'001'133);
     EXPECT_TRUE(isEndMarker(peaks().back()));
@@ -277,7 +334,8 @@ TEST_F(Recording, BytesPendingAtStopAreWrittenAndNoEmptyFileIsNamed)
     for (size_t at = 0; at < ten.size(); at += kBufferBytes)
         recorder.OnData(ten.data() + at, kBufferBytes);
     ASSERT_EQ(Kestrum_RecordStop(m_session, even->m_trackId), 1);
-    EXPECT_EQ(Describe(segments(even)), "H [0,5000000)00000001.dat [5000000,10000000)00000002.dat ");
+    EXPECT_EQ(Describe(segments(even)),
+              "H [0,5000000)00000001.dat [5000000,10000000)00000002.dat ");
     EXPECT_FALSE(Exists(even->m_trackFolder + "/00000003.dat"));
     EXPECT_EQ(audioBytes(even), ten);
     EXPECT_EQ(even->m_length, 10 * kSecond);
@@ -437,4 +495,60 @@ TEST_F(Recording, ClosingTheSessionStopsARunningRecording)
     CTrack* next = Kestrum_RecordInit(m_session, m_view.hwnd(), 100, 0);
     ASSERT_TRUE(recorder.Prepare(*next));
     ASSERT_EQ(Kestrum_RecordStop(m_session, next->m_trackId), 1);
+}
+
+TEST_F(PacedRecording, StraightThroughKeepsEveryMomentBetweenStartAndStop)
+{
+    CTrack* track = Kestrum_RecordInit(m_session, m_view.hwnd(), 4410, 0);
+    ASSERT_NE(track, nullptr);
+    const uint32_t id = track->m_trackId;
+    int started = 0;
+    const Call start = Timed([&] { started = Kestrum_RecordStart(m_session, id); });
+    ASSERT_EQ(started, 1);
+    std::this_thread::sleep_for(4s); // the real time being recorded
+    int stopped = 0;
+    const Call stop = Timed([&] { stopped = Kestrum_RecordStop(m_session, id); });
+    ASSERT_EQ(stopped, 1);
+
+    const double recorded = double(track->m_length) / kSecond;
+    // Capture ran when the start returned and kept everything up to the stop.
+    EXPECT_GE(recorded, Seconds(stop.before - start.after) - kTolerance);
+    EXPECT_LE(recorded, Seconds(stop.before - start.before) + kTolerance);
+    EXPECT_TRUE(isEndMarker(peaks().back()));
+}
+
+TEST_F(PacedRecording, PauseAndResumeBehindASlowViewLoseNothing)
+{
+    // A view that takes 12 ms for each of the ten peak messages of a buffer,
+    // as a busy window thread may: the buffers fall behind the device, so
+    // pause and stop land while the device still holds sound for us.
+    CTrack* track = Kestrum_RecordInit(m_session, m_view.hwnd(), 441, 0);
+    ASSERT_NE(track, nullptr);
+    const uint32_t id = track->m_trackId;
+    m_onPeaks = [](const RecordPeaks& left) {
+        if (left.minIndex >= 0)
+            std::this_thread::sleep_for(12ms);
+    };
+    int ok = 0;
+    const Call start = Timed([&] { ok = Kestrum_RecordStart(m_session, id); });
+    ASSERT_EQ(ok, 1);
+    std::this_thread::sleep_for(2500ms);
+    const double shownAtPause = double(Kestrum_GetTrackTime(m_session, id)) / kSecond;
+    const Call pause = Timed([&] { ok = Kestrum_RecordPause(m_session, id); });
+    ASSERT_EQ(ok, 1);
+    std::this_thread::sleep_for(1500ms);
+    const Call resume = Timed([&] { ok = Kestrum_RecordContinue(m_session, id); });
+    ASSERT_EQ(ok, 1);
+    std::this_thread::sleep_for(2500ms);
+    const Call stop = Timed([&] { ok = Kestrum_RecordStop(m_session, id); });
+    ASSERT_EQ(ok, 1);
+
+    const double recorded = double(track->m_length) / kSecond;
+    const double shortest =
+        Seconds(stop.before - start.after) - Seconds(resume.after - pause.before);
+    const double longest =
+        Seconds(stop.before - start.before) - Seconds(resume.before - pause.after);
+    EXPECT_GE(recorded, shortest - kTolerance) << "shown at the pause: " << shownAtPause;
+    EXPECT_LE(recorded, longest + kTolerance) << "shown at the pause: " << shownAtPause;
+    EXPECT_TRUE(isEndMarker(peaks().back()));
 }
