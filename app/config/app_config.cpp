@@ -1,6 +1,15 @@
 #include "config/app_config.h"
 
+#include "config/language.h"
+
 #include "vorlain/platform.h"
+
+#include <QFile>
+
+#include <cstdlib>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace app {
 
@@ -35,7 +44,7 @@ QString CapturoIniPath()
     return InConfigFolder("Capturo.ini");
 }
 
-QString ReadTmpPath()
+QString ConfiguredTmpPath()
 {
     const QByteArray file = ConfigIniPath().toUtf8();
     if (file.isEmpty())
@@ -43,6 +52,57 @@ QString ReadTmpPath()
     char value[VORLAIN_MAX_PATH];
     VorlainGetProfileString("Option", "TmpPath", "", value, sizeof value, file.constData());
     return QString::fromUtf8(value);
+}
+
+QString ReadTmpPath()
+{
+    const QString configured = ConfiguredTmpPath();
+    return CheckWritableFolder(configured) == FolderProblem::kNone ? configured : QString();
+}
+
+QString DefaultTmpPath()
+{
+    char base[VORLAIN_MAX_PATH];
+    if (!VorlainGetTempBase(base, sizeof base))
+        return {};
+    QString folder = QString::fromUtf8(base);
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder;
+}
+
+QString TmpPathInForce()
+{
+    const QString configured = ReadTmpPath();
+    return configured.isEmpty() ? DefaultTmpPath() : configured;
+}
+
+FolderProblem CheckWritableFolder(const QString& folder)
+{
+    if (folder.isEmpty())
+        return FolderProblem::kMissing;
+    const QByteArray path = QFile::encodeName(folder);
+    struct stat info {};
+    if (::stat(path.constData(), &info) != 0)
+        return FolderProblem::kMissing;
+    if (!S_ISDIR(info.st_mode))
+        return FolderProblem::kNotAFolder;
+    // The mode bits do not tell it for root nor on a read-only mount: a
+    // folder is made and taken away again, as a session makes its own.
+    QByteArray probe = path + "/.vorlain-probe-XXXXXX";
+    if (!::mkdtemp(probe.data()))
+        return FolderProblem::kNotWritable;
+    ::rmdir(probe.constData());
+    return FolderProblem::kNone;
+}
+
+QString FolderProblemText(FolderProblem problem, const QString& folder)
+{
+    const char* key = problem == FolderProblem::kMissing       ? "00000020"
+                      : problem == FolderProblem::kNotAFolder  ? "00000021"
+                      : problem == FolderProblem::kNotWritable ? "00000022"
+                                                               : nullptr;
+    return key ? LanguageText("main", key).arg(folder) : QString();
 }
 
 bool WriteTmpPath(const QString& path)

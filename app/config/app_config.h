@@ -17,9 +17,32 @@ QString RecentIniPath();
 /** ConfigFolder() + "/Capturo.ini". */
 QString CapturoIniPath();
 
-/** Config.ini [Option] "TmpPath", at most 259 characters; empty when missing. */
+/** Config.ini [Option] "TmpPath" as stored, at most 259 characters; empty
+ *  when missing. */
+QString ConfiguredTmpPath();
+/** The temporary folder a new editor session is to use: the configured one
+ *  when it is usable (CheckWritableFolder), else empty, which gives the
+ *  default (DefaultTmpPath). */
 QString ReadTmpPath();
+/** The folder used when none is configured (or the configured one cannot be
+ *  used): $TMPDIR, else /tmp, ... as the platform's temp base; no trailing '/'. */
+QString DefaultTmpPath();
+/** The folder a new session would put its files in: ReadTmpPath(), or
+ *  DefaultTmpPath() when that is empty. */
+QString TmpPathInForce();
 /** Writes Config.ini [Option] "TmpPath" (the file replaced atomically). */
 bool WriteTmpPath(const QString& path);
+
+/** Why a folder cannot take the editor's files. */
+enum class FolderProblem {
+    kNone,
+    kMissing,    // nothing of that name exists
+    kNotAFolder, // a file or something else is there
+    kNotWritable // a folder, but files cannot be made in it
+};
+/** Whether the editor can make its files in folder. An empty path is kMissing. */
+FolderProblem CheckWritableFolder(const QString& folder);
+/** The sentence that tells the user the problem with folder; empty for kNone. */
+QString FolderProblemText(FolderProblem problem, const QString& folder);
 
 } // namespace app

@@ -4,6 +4,7 @@
 
 #include <QBoxLayout>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -72,6 +73,39 @@ QDialogButtonBox* OkCancelButtons(QDialog* dialog, const char* section, const ch
     QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return box;
+}
+
+QLabel* MakeProblemLabel(const QString& name)
+{
+    auto* label = new QLabel;
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    // Dark red: it reads on light and on mid-grey dialog backgrounds alike.
+    label->setStyleSheet(QStringLiteral("color: #b00020;"));
+    label->hide();
+    return label;
+}
+
+void ShowProblem(QLabel* label, const QString& text)
+{
+    label->setText(text);
+    label->show();
+}
+
+QString DialogTitle(const QString& caption)
+{
+    QString title = caption;
+    // "&&" is a literal ampersand; a single "&" marks the mnemonic.
+    title.replace(QLatin1String("&&"), QString(QChar(0xE000)));
+    title.remove(QLatin1Char('&'));
+    title.replace(QChar(0xE000), QLatin1Char('&'));
+    for (const QString& ellipsis : {QStringLiteral("…"), QStringLiteral("...")})
+        if (title.endsWith(ellipsis)) {
+            title.chop(ellipsis.size());
+            break;
+        }
+    return title.trimmed();
 }
 
 } // namespace app

@@ -7,6 +7,7 @@
 #include <QString>
 
 class QBoxLayout;
+class QLabel;
 class QLayout;
 class QLineEdit;
 class QPushButton;
@@ -44,5 +45,15 @@ void AddButtonRow(QBoxLayout* layout, QLayout* buttons);
  *  the dialog connects them otherwise. */
 QDialogButtonBox* OkCancelButtons(QDialog* dialog, const char* section, const char* okKey,
                                   const char* cancelKey);
+
+/** A word-wrapped label, hidden until ShowProblem, that tells in the dialog
+ *  why what was entered cannot be taken; named name. */
+QLabel* MakeProblemLabel(const QString& name);
+/** Shows text in a label made by MakeProblemLabel. */
+void ShowProblem(QLabel* label, const QString& text);
+
+/** A menu caption as a dialog title: without its "&" mnemonic and without
+ *  the "…" (or "...") that tells in a menu that a dialog follows. */
+QString DialogTitle(const QString& caption);
 
 } // namespace app

@@ -79,7 +79,7 @@ CDlgCaptureDevices::CDlgCaptureDevices(QWidget* parent) : QDialog(parent)
     layout->addWidget(hint);
     layout->addLayout(form);
     app::AddButtonRow(layout, app::OkCancelButtons(this, kSection, "0000000B", "0000000C"));
-    layout->setSizeConstraint(QLayout::SetMinimumSize);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void CDlgCaptureDevices::accept()

@@ -43,7 +43,7 @@ CDlgEffectEcho::CDlgEffectEcho(QWidget* parent) : QDialog(parent)
 
 void CDlgEffectEcho::SetCaption(const QString& caption)
 {
-    setWindowTitle(caption);
+    setWindowTitle(app::DialogTitle(caption));
 }
 
 void CDlgEffectEcho::SetLabelText(const QString& text)

@@ -18,7 +18,9 @@ class CDlgEffectEcho : public QDialog {
 public:
     explicit CDlgEffectEcho(QWidget* parent = nullptr);
 
-    /** The caption; without one the dialog shows its own ("pl06" "00000000"). */
+    /** The caption, given as the menu names the command: shown without its
+     *  mnemonic and trailing ellipsis. Without one the dialog shows its own
+     *  ("pl06" "00000000"). */
     void SetCaption(const QString& caption);
     /** Text of label 1064; without one, or with an empty one, it shows
      *  "pl06" "00000003". */

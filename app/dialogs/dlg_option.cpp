@@ -24,9 +24,10 @@ CDlgOption::CDlgOption(QWidget* parent) : QDialog(parent)
 
     auto* label = new QLabel(app::LanguageText(kSection, "00000001"));
     app::SetControlId(label, 1076);
-    m_path = new QLineEdit(app::ReadTmpPath());
+    m_path = new QLineEdit(app::ConfiguredTmpPath());
     app::SetControlId(m_path, 1039);
     m_path->setMinimumWidth(m_path->fontMetrics().averageCharWidth() * 48);
+    m_path->setPlaceholderText(app::DefaultTmpPath());
     label->setBuddy(m_path);
     auto* browse = new QPushButton(app::LanguageText(kSection, "00000002"));
     app::SetControlId(browse, 1025);
@@ -36,13 +37,26 @@ CDlgOption::CDlgOption(QWidget* parent) : QDialog(parent)
     row->addWidget(m_path, 1);
     row->addWidget(browse);
 
+    m_problem = app::MakeProblemLabel(QStringLiteral("folderProblem"));
+    auto* inUse = new QLabel(app::LanguageText(kSection, "00000007").arg(app::TmpPathInForce()));
+    inUse->setObjectName(QStringLiteral("folderInUse"));
+    inUse->setTextFormat(Qt::PlainText);
+    inUse->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* whenApplied = new QLabel(app::LanguageText(kSection, "00000008"));
+    whenApplied->setObjectName(QStringLiteral("whenApplied"));
+    whenApplied->setWordWrap(true);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
     layout->addLayout(row);
+    layout->addWidget(m_problem);
+    layout->addWidget(inUse);
+    layout->addWidget(whenApplied);
     app::AddButtonRow(layout, app::OkCancelButtons(this, kSection, "00000003", "00000004"));
-    layout->setSizeConstraint(QLayout::SetMinimumSize);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(browse, &QPushButton::clicked, this, &CDlgOption::OnBrowse);
+    connect(m_path, &QLineEdit::textChanged, m_problem, &QLabel::hide);
 }
 
 void CDlgOption::OnBrowse()
@@ -64,6 +78,14 @@ void CDlgOption::accept()
     if (path.toUtf8().size() >= VORLAIN_MAX_PATH) {
         app::ShowMessage(this, QString(), app::LanguageText(kSection, "00000005"),
                          QMessageBox::Critical);
+        return;
+    }
+    // A folder the next session could not make its files in would fail
+    // every Add File then; it is refused here, where it can be corrected.
+    if (const app::FolderProblem problem = app::CheckWritableFolder(path);
+        problem != app::FolderProblem::kNone) {
+        app::ShowProblem(m_problem, app::FolderProblemText(problem, path));
+        m_path->setFocus();
         return;
     }
     if (!app::WriteTmpPath(path)) {

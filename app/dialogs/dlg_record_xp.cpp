@@ -11,9 +11,12 @@
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 constexpr const char* kSection = "pl08";
@@ -58,8 +61,13 @@ CDlgRecordXp::CDlgRecordXp(QWidget* parent) : QDialog(parent)
     buttonRow->addStretch(1);
     buttonRow->addWidget(app::OkCancelButtons(this, kSection, "00000005", "00000006"));
 
+    m_problem = app::MakeProblemLabel(QStringLiteral("recordProblem"));
+    // As wide as the choices, so that the reason wraps below them.
+    m_problem->setMaximumWidth(std::max(group->sizeHint().width(), buttonRow->sizeHint().width()));
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
+    layout->addWidget(m_problem);
     app::AddButtonRow(layout, buttonRow);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -88,6 +96,12 @@ void CDlgRecordXp::ShowOption(int option)
                                                           : nullptr;
     for (QRadioButton* button : {m_both, m_option1, m_option2})
         button->setEnabled(checked != nullptr);
+    if (!m_settingsLoaded)
+        app::ShowProblem(m_problem, app::LanguageText(kSection, "00000010"));
+    else if (!checked)
+        app::ShowProblem(m_problem, app::LanguageText(kSection, "0000000F"));
+    else
+        m_problem->hide();
     if (checked) {
         checked->setChecked(true);
     } else {

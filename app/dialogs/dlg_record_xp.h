@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QRadioButton;
 
 /**
@@ -12,10 +13,10 @@ class QRadioButton;
  * then option 1, then option 2, and remembers what is in force as the value
  * at opening. The buttons show it: 1083 option 3 (both), 1084 option 1,
  * 1085 option 2; with no option (or no settings file to keep one in) they are
- * disabled. A click chooses and saves at once; a choice the library refuses
- * leaves the buttons showing what is in force. Button 1086 opens the device
- * list (CDlgCaptureDevices). OK closes; Cancel first brings back and saves
- * the value at opening.
+ * disabled, and "recordProblem" below them says why: no capture device
+ * opens, or the settings cannot be kept. A click chooses and saves at once; a choice the library
+ * refuses leaves the buttons showing what is in force. Button 1086 opens the device list
+ * (CDlgCaptureDevices). OK closes; Cancel first brings back and saves the value at opening.
  */
 class CDlgRecordXp : public QDialog {
     Q_OBJECT
@@ -35,6 +36,7 @@ private:
     QRadioButton* m_both;
     QRadioButton* m_option1;
     QRadioButton* m_option2;
+    QLabel* m_problem;
     bool m_settingsLoaded = false;
     int m_openingOption = -1;
 };

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 #include <cstring>
@@ -90,22 +91,28 @@ CDlgTAG::CDlgTAG(const TagInfo& tag, const TrackBaseInfo& track, QWidget* parent
     grid->addWidget(m_year, 4, 1);
     grid->addWidget(FieldLabel("00000006", 1070, m_genre), 4, 2);
     grid->addWidget(m_genre, 4, 3);
-    grid->addWidget(FieldLabel("00000007", 1071, m_comment), 5, 0, Qt::AlignTop);
-    grid->addWidget(m_comment, 5, 1, 1, 3);
+    m_yearProblem = app::MakeProblemLabel(QStringLiteral("yearProblem"));
+    grid->addWidget(m_yearProblem, 5, 1, 1, 3);
+    grid->addWidget(FieldLabel("00000007", 1071, m_comment), 6, 0, Qt::AlignTop);
+    grid->addWidget(m_comment, 6, 1, 1, 3);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 2);
-    grid->setRowStretch(5, 1);
+    grid->setRowStretch(6, 1);
 
     QDialogButtonBox* box = app::OkCancelButtons(this, kSection, "00000009", "0000000A");
     QPushButton* reset = app::AddDialogButton(box, QDialogButtonBox::ResetRole, 1062,
                                               app::LanguageText(kSection, "00000008"));
     reset->setAutoDefault(false);
     connect(reset, &QPushButton::clicked, this, &CDlgTAG::FillFromCopies);
+    connect(m_year, &QLineEdit::textChanged, this, &CDlgTAG::CheckYear);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid, 1);
     layout->addSpacing(fontMetrics().height() / 2);
     layout->addWidget(box);
+    // A fixed size, as every operation dialog has: a resizable one gets the
+    // window manager's resize handle along its bottom edge.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     FillFromCopies();
 }
@@ -121,8 +128,25 @@ void CDlgTAG::FillFromCopies()
     m_trackName->setText(FieldText(m_track.name));
 }
 
+bool CDlgTAG::CheckYear()
+{
+    // What the exported tags keep of a year: up to four digits, or none.
+    static const QRegularExpression year(QStringLiteral("^[0-9]{0,4}$"));
+    if (year.match(m_year->text()).hasMatch()) {
+        m_yearProblem->hide();
+        return true;
+    }
+    app::ShowProblem(m_yearProblem, app::LanguageText(kSection, "0000000B"));
+    return false;
+}
+
 void CDlgTAG::accept()
 {
+    if (!CheckYear()) {
+        m_year->setFocus();
+        m_year->selectAll();
+        return;
+    }
     m_result = m_tag;
     SetField(m_result.title, m_title->text());
     SetField(m_result.artist, m_artist->text());

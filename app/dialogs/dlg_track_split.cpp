@@ -1,5 +1,6 @@
 #include "dialogs/dlg_track_split.h"
 
+#include "config/app_config.h"
 #include "config/language.h"
 #include "dialogs/dialog_support.h"
 #include "dialogs/dialog_values.h"
@@ -43,15 +44,14 @@ CDlgTrackSplit::CDlgTrackSplit(QWidget* parent) : QDialog(parent)
 
     auto* folderLabel = new QLabel(app::LanguageText(kSection, "00000002"));
     app::SetControlId(folderLabel, 1081);
-    // Only Browse sets the folder, so the edit only shows it.
     m_folder = new QLineEdit;
     app::SetControlId(m_folder, 1024);
-    m_folder->setReadOnly(true);
     m_folder->setMinimumWidth(m_folder->fontMetrics().averageCharWidth() * 40);
     auto* browse = new QPushButton(app::LanguageText(kSection, "00000003"));
     app::SetControlId(browse, 1025);
     browse->setAutoDefault(false);
-    folderLabel->setBuddy(browse);
+    folderLabel->setBuddy(m_folder);
+    m_problem = app::MakeProblemLabel(QStringLiteral("folderProblem"));
 
     auto* countRow = new QHBoxLayout;
     countRow->setSpacing(0);
@@ -65,6 +65,7 @@ CDlgTrackSplit::CDlgTrackSplit(QWidget* parent) : QDialog(parent)
     grid->addWidget(folderLabel, 1, 0);
     grid->addWidget(m_folder, 1, 1);
     grid->addWidget(browse, 1, 2);
+    grid->addWidget(m_problem, 2, 1, 1, 2);
     grid->setColumnStretch(1, 1);
 
     auto* box = new QDialogButtonBox;
@@ -79,7 +80,7 @@ CDlgTrackSplit::CDlgTrackSplit(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     app::AddButtonRow(layout, box);
-    layout->setSizeConstraint(QLayout::SetMinimumSize);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(m_count, &QLineEdit::textEdited, this, [this](const QString& text) {
         if (const int count = text.toInt(); count != 0)
@@ -88,6 +89,10 @@ CDlgTrackSplit::CDlgTrackSplit(QWidget* parent) : QDialog(parent)
     connect(m_upDown, &CUpDown::Stepped, this,
             [this](int count) { m_count->setText(QString::number(count)); });
     connect(browse, &QPushButton::clicked, this, &CDlgTrackSplit::OnBrowse);
+    connect(m_folder, &QLineEdit::textEdited, this, [this](const QString& text) {
+        app::Values().splitFolder = text.trimmed();
+        m_problem->hide();
+    });
 
     app::Values().splitCount = kStartCount;
     m_count->selectAll();
@@ -112,6 +117,7 @@ void CDlgTrackSplit::OnBrowse()
         app::Prompts().BrowseFolder(this, QStringLiteral("Please select the output path"));
     m_folder->setText(folder);
     app::Values().splitFolder = folder;
+    m_problem->hide();
 }
 
 void CDlgTrackSplit::accept()
@@ -119,6 +125,13 @@ void CDlgTrackSplit::accept()
     if (app::Values().splitFolder.isEmpty()) {
         app::ShowMessage(this, QString(), QStringLiteral("Please set the output path!"),
                          QMessageBox::Warning);
+        return;
+    }
+    const QString folder = app::Values().splitFolder;
+    if (const app::FolderProblem problem = app::CheckWritableFolder(folder);
+        problem != app::FolderProblem::kNone) {
+        app::ShowProblem(m_problem, app::FolderProblemText(problem, folder));
+        m_folder->setFocus();
         return;
     }
     app::Values().splitCount = m_count->text().toInt();

@@ -4,6 +4,7 @@
 #include <QDialog>
 
 class CUpDown;
+class QLabel;
 class QLineEdit;
 
 /**
@@ -11,10 +12,13 @@ class QLineEdit;
  * the number of files; the arrows 1023 step it within 1 to 100, and a
  * non-zero number typed moves them to it. Browse 1025 asks for a folder,
  * shows it in edit 1024 and makes it app::Values().splitFolder (a cancelled
- * browser empties both). The folder of an earlier split is kept, although
- * edit 1024 opens empty. Split 1026 without a folder warns "Please set the
- * output path!" and stays open; otherwise the number is taken as typed (0
- * and more than 100 included) and the dialog accepts. Cancel 1019 rejects.
+ * browser empties both); a folder typed into edit 1024 becomes it as well.
+ * The folder of an earlier split is kept, although edit 1024 opens empty.
+ * Split 1026 without a folder warns "Please set the output path!" and stays
+ * open; a folder that is missing, not a folder or not writable is refused
+ * with the reason in "folderProblem" below the edit. Otherwise the number
+ * is taken as typed (0 and more than 100 included) and the dialog accepts.
+ * Cancel 1019 rejects.
  */
 class CDlgTrackSplit : public QDialog {
     Q_OBJECT
@@ -32,4 +36,5 @@ private:
     QLineEdit* m_count;
     CUpDown* m_upDown;
     QLineEdit* m_folder;
+    QLabel* m_problem;
 };

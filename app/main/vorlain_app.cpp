@@ -3,6 +3,7 @@
 #include "config/language.h"
 #include "main/command_line.h"
 #include "main/prompts.h"
+#include "main/startup_checks.h"
 #include "widgets/tool_icons.h"
 #include "window/vorlain_dlg.h"
 
@@ -56,6 +57,8 @@ int CVorlainApp::Run(int& argc, char** argv)
     if (QScreen* screen = QGuiApplication::primaryScreen())
         window.setGeometry(screen->availableGeometry());
     window.showMaximized();
+    // Told over the shown window, before anything is opened in it.
+    QTimer::singleShot(0, &window, [&window] { app::WarnOfUnusableTmpPath(&window); });
     QTimer::singleShot(0, &window, &CVorlainDlg::OpenStartupPaths);
     return QApplication::exec();
 }

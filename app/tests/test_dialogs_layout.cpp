@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSlider>
 
 #include <gtest/gtest.h>
@@ -147,6 +148,18 @@ TEST_F(DialogLayout, NothingOverlapsOrIsCutAtTwiceTheFont)
     ExpectTidy(2.0);
 }
 
+TEST_F(DialogLayout, NoDialogCanBeResizedSoNoneGetsAResizeHandle)
+{
+    // A window manager draws a resizable window's handle along its bottom
+    // edge, a strip that belongs to none of the dialog's controls.
+    for (const DialogEntry& entry : AllDialogs()) {
+        std::unique_ptr<QDialog> dialog = MakeDialog(entry.kind);
+        ShowLaidOut(dialog.get());
+        EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize()) << entry.name;
+        EXPECT_EQ(dialog->size(), dialog->minimumSize()) << entry.name;
+    }
+}
+
 TEST_F(DialogLayout, SavesPicturesWhenAsked)
 {
     const char* folder = std::getenv("VORLAIN_DIALOG_PICTURES");
@@ -163,6 +176,16 @@ TEST_F(DialogLayout, SavesPicturesWhenAsked)
                                      .arg(QString::fromLocal8Bit(folder), QLatin1String(entry.name),
                                           factor > 1.0 ? QStringLiteral("-2x") : QString());
             EXPECT_TRUE(dialog->grab().save(file)) << file.toStdString();
+            // On a real display, also the screen under the window with its
+            // frame, as the window manager shows it.
+            if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+                const QString screenFile =
+                    QString(file).replace(QStringLiteral(".png"), QStringLiteral("-screen.png"));
+                const QRect frame = dialog->frameGeometry().adjusted(-8, -8, 8, 8);
+                EXPECT_TRUE(QGuiApplication::primaryScreen()
+                                ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
+                                .save(screenFile));
+            }
         }
     }
 }

@@ -2,6 +2,8 @@
 // level, and the volume gain, each worked through its real controls.
 #include "dialog_fixture.h"
 
+#include "config/language.h"
+
 #include "dialogs/dialog_values.h"
 #include "dialogs/dlg_add_silence.h"
 #include "dialogs/dlg_effect_echo.h"
@@ -151,6 +153,17 @@ TEST_F(EchoDialog, TheCallerSetsCaptionAndLabel)
     Work<CDlgEffectEcho>([](CDlgEffectEcho* dialog) { Click(Control<QPushButton>(dialog, 1)); });
     EXPECT_EQ(mix.exec(), QDialog::Accepted);
     EXPECT_FLOAT_EQ(Values().factor, 0.5f);
+}
+
+TEST_F(EchoDialog, AMenuCaptionIsShownWithoutItsEllipsisAndMnemonic)
+{
+    CDlgEffectEcho mix;
+    mix.SetCaption(LanguageText("menu", "01000114"));
+    EXPECT_EQ(mix.windowTitle(), QStringLiteral("Mix with File"));
+    mix.SetCaption(QStringLiteral("Mix with &Copy..."));
+    EXPECT_EQ(mix.windowTitle(), QStringLiteral("Mix with Copy"));
+    mix.SetCaption(QStringLiteral("Fade && Echo…"));
+    EXPECT_EQ(mix.windowTitle(), QStringLiteral("Fade & Echo"));
 }
 
 TEST_F(VolumeDialog, StartPositionGivesTheUnchangedGain)

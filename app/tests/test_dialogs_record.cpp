@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -259,6 +260,61 @@ TEST_F(CaptureDevicesDialog, ARefusedNameIsReportedAndTheDialogStays)
     CDlgCaptureDevices dialog;
     EXPECT_EQ(dialog.exec(), QDialog::Rejected);
     EXPECT_EQ(CapturoSetting("ComputerSoundDevice"), "tapin2");
+}
+
+TEST_F(RecordSourceDialog, WithoutACaptureDeviceTheDialogSaysWhyNothingCanBeChosen)
+{
+    setenv("VORLAIN_CAPTURE_PCM", "vorlain_no_such_pcm", 1);
+    Store("ComputerSoundDevice", "vorlain_no_such_pcm");
+    bool enabled = true;
+    bool told = false;
+    QString reason;
+    Work<CDlgRecordXp>([&](CDlgRecordXp* dialog) {
+        EXPECT_EQ(Checked(dialog, &enabled), 0);
+        auto* why = dialog->findChild<QLabel*>(QStringLiteral("recordProblem"));
+        ASSERT_TRUE(why);
+        told = why->isVisible();
+        reason = why->text();
+        // Inside the dialog, below the choices.
+        EXPECT_TRUE(dialog->rect().contains(why->geometry()));
+        Click(Control<QPushButton>(dialog, 2));
+    });
+    CDlgRecordXp dialog;
+    dialog.exec();
+    EXPECT_FALSE(enabled);
+    EXPECT_TRUE(told);
+    EXPECT_EQ(reason, LanguageText("pl08", "0000000F"));
+    EXPECT_FALSE(reason.isEmpty());
+}
+
+TEST_F(RecordSourceDialog, WithADeviceNothingIsExplained)
+{
+    bool told = true;
+    Work<CDlgRecordXp>([&](CDlgRecordXp* dialog) {
+        told = dialog->findChild<QLabel*>(QStringLiteral("recordProblem"))->isVisible();
+        Click(Control<QPushButton>(dialog, 1));
+    });
+    CDlgRecordXp dialog;
+    dialog.exec();
+    EXPECT_FALSE(told);
+}
+
+TEST_F(RecordSourceDialog, WithoutASettingsFileTheDialogSaysWhy)
+{
+    const std::string blocker = env().path("not-a-folder");
+    std::ofstream(blocker) << "x";
+    setenv("XDG_CONFIG_HOME", blocker.c_str(), 1);
+    QString reason;
+    Work<CDlgRecordXp>([&](CDlgRecordXp* dialog) {
+        auto* why = dialog->findChild<QLabel*>(QStringLiteral("recordProblem"));
+        ASSERT_TRUE(why);
+        if (why->isVisible())
+            reason = why->text();
+        Click(Control<QPushButton>(dialog, 2));
+    });
+    CDlgRecordXp dialog;
+    dialog.exec();
+    EXPECT_EQ(reason, LanguageText("pl08", "00000010"));
 }
 
 } // namespace

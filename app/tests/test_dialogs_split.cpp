@@ -2,10 +2,12 @@
 // that outlives the dialog, and the warning when there is none.
 #include "dialog_fixture.h"
 
+#include "config/language.h"
 #include "dialogs/dialog_values.h"
 #include "dialogs/dlg_track_split.h"
 #include "dialogs/up_down.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -155,6 +157,50 @@ TEST_F(SplitDialog, TheNumberIsTakenAsTypedAndTheArrowsStayInRange)
     CDlgTrackSplit cancelled;
     EXPECT_EQ(cancelled.exec(), QDialog::Rejected);
     EXPECT_EQ(Values().splitCount, 2); // as set at opening
+}
+
+TEST_F(SplitDialog, ATypedFolderIsTakenAndOneThatCannotBeUsedIsRefusedVisibly)
+{
+    const QString folder = QString::fromStdString(env().makeDir("typed parts"));
+    bool editable = false;
+    QString reason;
+    bool hiddenAgain = false;
+    Work<CDlgTrackSplit>([&](CDlgTrackSplit* dialog) {
+        auto* edit = Control<QLineEdit>(dialog, 1024);
+        auto* why = dialog->findChild<QLabel*>(QStringLiteral("folderProblem"));
+        ASSERT_TRUE(edit && why);
+        editable = !edit->isReadOnly();
+        Type(edit, QStringLiteral("/nonexistent/dir"));
+        Click(Control<QPushButton>(dialog, 1026));
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_TRUE(why->isVisible());
+        reason = why->text();
+        Type(edit, folder);
+        hiddenAgain = !why->isVisible();
+        Click(Control<QPushButton>(dialog, 1026));
+    });
+    CDlgTrackSplit dialog;
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_TRUE(editable);
+    EXPECT_EQ(reason, LanguageText("main", "00000020").arg(QStringLiteral("/nonexistent/dir")));
+    EXPECT_TRUE(hiddenAgain);
+    EXPECT_EQ(Values().splitFolder, folder);
+    EXPECT_TRUE(m_prompts->Calls().empty()); // neither a warning box nor a browser
+}
+
+TEST_F(SplitDialog, AKeptFolderThatIsGoneIsRefused)
+{
+    Values().splitFolder = QStringLiteral("/nonexistent/earlier");
+    bool refused = false;
+    Work<CDlgTrackSplit>([&](CDlgTrackSplit* dialog) {
+        Click(Control<QPushButton>(dialog, 1026));
+        refused = dialog->isVisible() &&
+                  dialog->findChild<QLabel*>(QStringLiteral("folderProblem"))->isVisible();
+        Click(Control<QPushButton>(dialog, 1019));
+    });
+    CDlgTrackSplit dialog;
+    EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+    EXPECT_TRUE(refused);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // handed back after OK, byte by byte.
 #include "dialog_fixture.h"
 
+#include "config/language.h"
 #include "dialogs/dialog_values.h"
 #include "dialogs/dlg_tag.h"
 
@@ -153,6 +154,48 @@ TEST_F(TagDialog, DefaultRefillsTheEditsFromTheRecords)
     EXPECT_EQ(Text(result.title), title.substr(0, 510));
     EXPECT_EQ(Text(result.album), "Weather");
     EXPECT_EQ(Text(result.comment), "Recorded live.\nSecond line.");
+}
+
+TEST_F(TagDialog, AYearOtherThanUpToFourDigitsIsRefusedWithTheReason)
+{
+    const Records r = SampleRecords();
+    QStringList reasons;
+    bool stayed = true;
+    Work<CDlgTAG>([&](CDlgTAG* dialog) {
+        auto* year = Control<QLineEdit>(dialog, 1056);
+        auto* why = dialog->findChild<QLabel*>(QStringLiteral("yearProblem"));
+        ASSERT_TRUE(why);
+        EXPECT_FALSE(why->isVisible());
+        for (const char* typed : {"abcd", "19a1", "20190"}) {
+            Type(year, QString::fromLatin1(typed));
+            EXPECT_TRUE(why->isVisible()) << typed; // said while typing
+            Click(Control<QPushButton>(dialog, 1));
+            stayed = stayed && dialog->isVisible();
+            reasons << why->text();
+        }
+        EXPECT_EQ(dialog->focusWidget(), year);
+        Type(year, QStringLiteral("1999"));
+        EXPECT_FALSE(why->isVisible());
+        Click(Control<QPushButton>(dialog, 1));
+    });
+    CDlgTAG dialog(r.tag, r.track);
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(reasons, QStringList(3, LanguageText("pl02", "0000000B")));
+    EXPECT_FALSE(reasons[0].isEmpty());
+    EXPECT_EQ(Text(dialog.Result().year), "1999");
+}
+
+TEST_F(TagDialog, AnEmptyYearIsTaken)
+{
+    const Records r = SampleRecords();
+    Work<CDlgTAG>([&](CDlgTAG* dialog) {
+        Type(Control<QLineEdit>(dialog, 1056), QString());
+        Click(Control<QPushButton>(dialog, 1));
+    });
+    CDlgTAG dialog(r.tag, r.track);
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_EQ(Text(dialog.Result().year), "");
 }
 
 } // namespace
