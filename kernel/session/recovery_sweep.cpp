@@ -55,6 +55,14 @@ void sweepTrackFolder(const std::string& folder, uint32_t own, const std::set<st
     ::rmdir(folder.c_str()); // only when empty
 }
 
+// A track folder is a child of the data root: a damaged document's "." or
+// ".." would sweep the data root itself or the folder above it.
+bool isTrackFolderName(const char* name)
+{
+    return *name && !std::strchr(name, '/') && std::strcmp(name, ".") != 0 &&
+           std::strcmp(name, "..") != 0;
+}
+
 } // namespace
 
 std::string FindOrphanedRecovery(const std::string& tempBase)
@@ -147,7 +155,7 @@ bool DiscardRecovery(const std::string& document)
         if (!dataRoot.empty()) {
             for (const pugi::xml_node& track : root.children(project::kTrack)) {
                 const char* name = track.child_value(project::kFolder);
-                if (!*name || std::strchr(name, '/'))
+                if (!isTrackFolderName(name))
                     continue;
                 sweepTrackFolder(dataRoot + "/" + name, track.attribute("own").as_uint(), keep);
             }

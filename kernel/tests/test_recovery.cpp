@@ -176,6 +176,32 @@ TEST_F(Recovery, DiscardingAnUnsavedSessionLeavesNothing)
     EXPECT_TRUE(ListDir(tempBase()).empty());
 }
 
+// A damaged document may name "." or ".." as a track's folder: the discard
+// then removes no data file of the data root itself or of the folder above.
+TEST_F(Recovery, DiscardingADamagedDocumentLeavesFilesOutsideItsTrackFolders)
+{
+    const std::string folder = tempBase() + "/Vorlain_TmpDamaged";
+    const std::string dataRoot = env().path("data");
+    ASSERT_EQ(::mkdir(dataRoot.c_str(), 0755), 0);
+    const std::vector<uint8_t> bytes = {1, 2, 3, 4};
+    const std::vector<std::string> outside = {
+        tempBase() + "/00000001.dat", dataRoot + "/00000001.dat", env().path("00000002.dat")};
+    for (const std::string& path : outside)
+        ASSERT_TRUE(WriteBytes(path, bytes));
+    for (const auto& [root, name] :
+         {std::pair{folder, ".."}, std::pair{dataRoot, "."}, std::pair{dataRoot, ".."}}) {
+        ::mkdir(folder.c_str(), 0755); // the discard before removed it
+        const std::string text = "<?xml version='1.0'?>\n<AudioProject>\n\t<TmpPath>" + root +
+                                 "</TmpPath>\n\t<Track id=\"0\" own=\"0\" v=\"0\">\n\t\t<Folder>" +
+                                 name + "</Folder>\n\t</Track>\n</AudioProject>\n";
+        const std::string document = folder + "/" + kRecoveryName;
+        ASSERT_TRUE(WriteBytes(document, std::vector<uint8_t>(text.begin(), text.end())));
+        ASSERT_EQ(Kestrum_DiscardRecovery(document.c_str()), 1) << root << " " << name;
+        for (const std::string& path : outside)
+            EXPECT_EQ(::access(path.c_str(), F_OK), 0) << path << " after " << root << "/" << name;
+    }
+}
+
 // Two projects plainly saved over one data folder: each close would keep
 // only its own files. The second save gathers its files instead.
 TEST_F(Recovery, NoCloseDeletesFilesAnotherSavedProjectNames)
