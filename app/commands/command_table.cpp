@@ -67,11 +67,6 @@ bool PlayingOrPaused(S s)
 {
     return s.playState == CEditorState::kPlaying || s.playState == CEditorState::kPaused;
 }
-bool ScrollAble(S s)
-{
-    return (s.playState == CEditorState::kStopped || s.playState == CEditorState::kPlayable) &&
-           s.scrollable;
-}
 
 // The Undo and Redo captions are the action's label and the key; with
 // nothing to undo the item reads as the language file names it.
@@ -105,12 +100,12 @@ const CommandRow kRows[] = {
     // File
     {kAddFile, "01000003", "Ctrl+N", Menu::File, false, Tool(Bar::Main, 1, kAddFile, "02000001"),
      Always, [](C c, int) { c.file.AddFile(); }},
-    {kOpenProject, "01000004", nullptr, Menu::File, true, kNoTool, Always,
+    {kOpenProject, "01000004", "Ctrl+O", Menu::File, true, kNoTool, Always,
      [](C c, int) { c.file.OpenProject(); }},
     {kSaveProject, "01000005", "Ctrl+S", Menu::File, false,
      Tool(Bar::Main, 2, kSaveProject, "02000002"), [](S s) { return s.Idle() && s.modified; },
      [](C c, int) { c.file.SaveProject(); }},
-    {kSaveProjectAs, "01000006", nullptr, Menu::File, false, kNoTool, [](S s) { return s.Idle(); },
+    {kSaveProjectAs, "01000006", "Ctrl+Shift+S", Menu::File, false, kNoTool, [](S s) { return s.Idle(); },
      [](C c, int) { c.file.SaveProjectAs(); }},
     {kCloseProject, "01000007", "Ctrl+W", Menu::File, false, kNoTool,
      [](S s) { return s.Idle() && (s.modified || s.visibleTracks > 0); },
@@ -138,7 +133,7 @@ const CommandRow kRows[] = {
      [](C c, int) { c.edit.Trim(); }},
     {kDelete, "01000109", "Ctrl+D", Menu::Edit, false, kNoTool, IdleSelection,
      [](C c, int) { c.edit.Delete(); }},
-    {kSelectAll, "0100010A", nullptr, Menu::Edit, true, kNoTool, IdleTrack,
+    {kSelectAll, "0100010A", "Ctrl+A", Menu::Edit, true, kNoTool, IdleTrack,
      [](C c, int id) { c.edit.Select(id); }},
     {kSelectNone, "0100010B", nullptr, Menu::Edit, false, kNoTool, IdleTrack,
      [](C c, int id) { c.edit.Select(id); }},
@@ -171,6 +166,8 @@ const CommandRow kRows[] = {
      [](C c, int) { c.tracks.Zoom(true); }},
     {kZoomOut, "01000202", nullptr, Menu::View, false, Tool(Bar::Main, 9, kTbZoomOut, "02000009"),
      IdleTrack, [](C c, int) { c.tracks.Zoom(false); }},
+    {kZoomFit, "01000205", "Ctrl+F", Menu::View, false, kNoTool, IdleTrack,
+     [](C c, int) { c.tracks.FitCurrent(); }},
     {kScrollToBegin, "01000203", nullptr, Menu::View, true, kNoTool, IdleTrack,
      [](C c, int) { c.tracks.Scroll(false); }},
     {kScrollToEnd, "01000204", nullptr, Menu::View, false, kNoTool, IdleTrack,
@@ -228,7 +225,7 @@ const CommandRow kRows[] = {
     // The play toolbar: buttons with no menu item, and its own scroll
     // buttons, which follow the play state rather than the View menu.
     {kTbScrollToBegin, nullptr, nullptr, Menu::None, false,
-     Tool(Bar::Play, 1, kTbScrollToBegin, "0200000A", true), ScrollAble,
+     Tool(Bar::Play, 1, kTbScrollToBegin, "0200000A", true), IdleTrack,
      [](C c, int) { c.tracks.Scroll(false); }},
     {kTbPlay, nullptr, nullptr, Menu::None, false, Tool(Bar::Play, 2, kTbPlay, "0200000B"),
      PlayAble, [](C c, int) { c.play.Play(); }},
@@ -237,7 +234,7 @@ const CommandRow kRows[] = {
     {kTbStop, nullptr, nullptr, Menu::None, false, Tool(Bar::Play, 4, kTbStop, "0200000D"),
      PlayingOrPaused, [](C c, int) { c.play.Stop(); }},
     {kTbScrollToEnd, nullptr, nullptr, Menu::None, false,
-     Tool(Bar::Play, 5, kTbScrollToEnd, "0200000E"), ScrollAble,
+     Tool(Bar::Play, 5, kTbScrollToEnd, "0200000E"), IdleTrack,
      [](C c, int) { c.tracks.Scroll(true); }},
 };
 

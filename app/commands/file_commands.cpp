@@ -82,7 +82,7 @@ void CFileCommands::OpenRecent(const char* section, int n)
 
 void CFileCommands::OpenProject()
 {
-    if (m_c.Editor() && !AskAndSave(false))
+    if (m_c.Editor() && !AskAndSave())
         return;
     // The file first: cancelling the dialog leaves the open project as it is.
     const QString path = Prompts().OpenFileName(m_c.window, LanguageText("main", "00000012"));
@@ -94,7 +94,7 @@ void CFileCommands::OpenProject()
 
 void CFileCommands::OpenProjectAfterAsking(const QString& path)
 {
-    if (m_c.Editor() && !AskAndSave(false))
+    if (m_c.Editor() && !AskAndSave())
         return;
     CloseSession();
     m_c.state.SetPlayState(CEditorState::kNoTrack);
@@ -235,23 +235,20 @@ void CFileCommands::SaveProjectAs()
 
 void CFileCommands::CloseProject()
 {
-    if (!AskAndSave(false))
+    if (!AskAndSave())
         return;
     CloseSession();
     m_c.state.SetModified(false);
     m_c.state.SetPlayState(CEditorState::kNoTrack);
 }
 
-bool CFileCommands::AskAndSave(bool withCancel)
+bool CFileCommands::AskAndSave()
 {
     if (!m_c.state.IsModified())
         return true;
-    QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
-    if (withCancel)
-        buttons |= QMessageBox::Cancel;
-    const QMessageBox::StandardButton answer =
-        Prompts().MessageBox(m_c.window, m_c.Caption(), LanguageText("main", "00000011"),
-                             QMessageBox::Question, buttons);
+    const QMessageBox::StandardButton answer = Prompts().MessageBox(
+        m_c.window, m_c.Caption(), LanguageText("main", "00000011"), QMessageBox::Question,
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::No)
         return true;
     if (answer != QMessageBox::Yes)
@@ -283,7 +280,7 @@ bool CFileCommands::Exit()
 {
     if (m_c.state.IsBusy())
         return false;
-    if (!AskAndSave(true))
+    if (!AskAndSave())
         return false;
     // A running recording ends on its own thread first, so that the window
     // keeps taking the recording's last peaks while it stops.

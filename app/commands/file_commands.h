@@ -35,9 +35,10 @@ public:
     bool SaveProject();
     void SaveProjectAs();
     void CloseProject();
-    /** The ask-and-save step before a project is closed. False when the
-     *  user cancelled or the save failed: the project must then stay open. */
-    bool AskAndSave(bool withCancel);
+    /** The ask-and-save step before a project is closed: Yes, No or
+     *  Cancel (Escape is Cancel, never No). False when the user cancelled
+     *  or the save failed: the project must then stay open. */
+    bool AskAndSave();
     /** Closes the player, the view's rows and the session. */
     void CloseSession();
     /** The way out: false when the program must stay. */

@@ -73,9 +73,11 @@ void CTrackCommands::DeleteTrack(int trackId)
         m_c.ShowKernelFailure(requested ? "Failed! Error:0x%.8x" : "Failed! ErrorCode=0x%.8x");
         return;
     }
-    s.ClearSelection();
     m_c.view.EnableTrack(id, false);
-    s.SetCurrentTrack(0);
+    if (id == s.CurrentTrack()) {
+        s.ClearSelection();
+        s.SetCurrentTrack(0);
+    }
     s.Edited();
     m_c.CheckPlayback();
 }
@@ -157,7 +159,7 @@ void CTrackCommands::Zoom(bool in)
         m_c.view.ZoomIn();
     else
         m_c.view.ZoomOut();
-    m_c.state.Invalidate(); // scrollability follows the zoom
+    m_c.state.Invalidate(); // the zoom is the view's, not the state's
 }
 
 void CTrackCommands::FitToWindow(int trackId)
@@ -178,6 +180,12 @@ void CTrackCommands::FitToWindow(int trackId)
     if (view.IsScrollable(trackId))
         view.ZoomOut();
     view.ScrollH(0);
+}
+
+void CTrackCommands::FitCurrent()
+{
+    FitToWindow(m_c.state.CurrentTrack());
+    m_c.state.Invalidate(); // the zoom is the view's, not the state's
 }
 
 void CTrackCommands::Scroll(bool toEnd)

@@ -11,7 +11,8 @@ public:
     explicit CTrackCommands(CommandContext& context) : m_c(context) {}
 
     void AddBlankTrack();
-    /** Deletes the current track, or the one the control's row asked for. */
+    /** Deletes the current track, or the one whose row asked for it: the
+     *  current track and its selection stay when another one goes. */
     void DeleteTrack(int trackId = 0);
     /** 1 keeps the left channel, 2 the right. */
     void ToMono(int channel);
@@ -22,6 +23,8 @@ public:
     void Scroll(bool toEnd);
     /** Zooms so that the whole track fills the view's width. */
     void FitToWindow(int trackId);
+    /** Zoom To Fit: the current track, whole. */
+    void FitCurrent();
 
 private:
     CommandContext& m_c;

@@ -237,7 +237,6 @@ TEST_F(CommandSetTest, PlayingAndRecordingTurnEditingOffAndTheirOwnButtonsOn)
 {
     CommandState s = Editing();
     s.selEnd = 5'000'000;
-    s.scrollable = true;
     EXPECT_EQ(EnabledOf(s, {kTbPlay, kTbPause, kTbStop, kTbScrollToBegin, kTbScrollToEnd}),
               (std::set<int>{kTbPlay, kTbScrollToBegin, kTbScrollToEnd}));
     s.playerStatus = 1;

@@ -348,3 +348,123 @@ TEST_F(WindowCommands, AFileTheConverterCannotReadIsReportedWithItsCode)
 
 } // namespace
 } // namespace app::test
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QMessageBox>
+
+namespace app::test {
+namespace {
+
+TEST_F(WindowCommands, DeletingAnotherTracksRowKeepsTheCurrentTrackAndItsSelection)
+{
+    Start();
+    const int one = AddFile(MakeWave("one.wav", 4, 2));
+    const int two = AddFile(MakeWave("two.wav", 6, 2));
+    WaitForPeaks();
+    ClickRow(one, 0);
+    Select(kSecond, 2 * kSecond);
+    // The red X of the other row, clicked as a person does.
+    QWidget* info = Row(two)->findChild<QWidget*>(QStringLiteral("CDlgTrackInfo"));
+    ASSERT_NE(info, nullptr);
+    const QList<QAbstractButton*> buttons = info->findChildren<QAbstractButton*>();
+    ASSERT_EQ(buttons.size(), 4);
+    QTest::mouseClick(buttons.at(3), Qt::LeftButton);
+    Pump();
+    EXPECT_EQ(Window().Control().VisibleTracks(), QList<int>{one});
+    EXPECT_EQ(Window().CurrentTrack(), one);
+    EXPECT_EQ(Window().SelectionStart(), kSecond);
+    EXPECT_EQ(Window().SelectionEnd(), 2 * kSecond);
+    // The strip, the drawing and the rules agree with it.
+    EXPECT_EQ(Window().findChild<QLabel*>(QStringLiteral("id%1").arg(kTrackName))->text(),
+              "one.wav");
+    EXPECT_TRUE(Enabled(kTbPlay));
+    EXPECT_TRUE(Enabled(kCut));
+    EXPECT_TRUE(Row(one)->property("selected").toBool());
+    // The current track's own X leaves no current track.
+    ASSERT_TRUE(Window().RunCommand(kDeleteTrack));
+    EXPECT_EQ(Window().CurrentTrack(), 0);
+    EXPECT_FALSE(Enabled(kTbPlay));
+}
+
+TEST_F(WindowCommands, TheScrollCommandsOfMenuAndToolbarFollowOneRule)
+{
+    Start();
+    auto agree = [this](const char* where) {
+        EXPECT_EQ(Enabled(kScrollToBegin), Enabled(kTbScrollToBegin)) << where;
+        EXPECT_EQ(Enabled(kScrollToEnd), Enabled(kTbScrollToEnd)) << where;
+        return Enabled(kScrollToBegin);
+    };
+    EXPECT_FALSE(agree("no track"));
+    ASSERT_TRUE(Window().RunCommand(kAddBlankTrack)); // a track that does not scroll
+    Pump();                                           // the new row makes itself current
+    EXPECT_TRUE(agree("blank track"));
+    const int id = AddFile(MakeWave("long.wav", 120, 2));
+    ClickRow(id, 0);
+    EXPECT_TRUE(agree("long track"));
+    ASSERT_TRUE(Window().RunCommand(kTbScrollToEnd));
+    EXPECT_TRUE(agree("scrolled"));
+}
+
+TEST_F(WindowCommands, ClosingOrOpeningOverChangedWorkAsksWithCancelAndCancelKeepsIt)
+{
+    const int id = TenSecondTrack();
+    Select(kSecond, 2 * kSecond);
+    ASSERT_TRUE(Window().RunCommand(kCut));
+    for (int command : {kCloseProject, kOpenProject}) {
+        Prompts().Clear();
+        Prompts().AnswerMessage(QMessageBox::Cancel);
+        ASSERT_TRUE(Window().RunCommand(command));
+        ASSERT_EQ(Prompts().Calls().size(), 1u) << command; // no file dialog after Cancel
+        EXPECT_EQ(Prompts().Calls().front().buttons,
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        EXPECT_EQ(Window().Control().VisibleTracks(), QList<int>{id});
+        EXPECT_TRUE(Window().IsModified());
+        EXPECT_EQ(Kestrum_GetTrackTime(Window().Editor(), 1), 9 * kSecond);
+    }
+}
+
+TEST_F(WindowCommands, EscapeOnTheDesktopsSaveQuestionIsCancelNeverNo)
+{
+    const int id = TenSecondTrack();
+    Select(kSecond, 2 * kSecond);
+    ASSERT_TRUE(Window().RunCommand(kCut));
+    SetPrompts(nullptr); // the real message box
+    bool asked = false;
+    WhenModal<QMessageBox>([&asked](QMessageBox* box) {
+        asked = true;
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    ASSERT_TRUE(Window().RunCommand(kCloseProject));
+    SetPrompts(&Prompts());
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(Window().Control().VisibleTracks(), QList<int>{id});
+    EXPECT_TRUE(Window().IsModified());
+}
+
+TEST_F(WindowCommands, TheUsualShortcutsOpenSaveAsSelectAllAndZoomToFit)
+{
+    const int id = TenSecondTrack();
+    EXPECT_EQ(Window().Action(kOpenProject)->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    EXPECT_EQ(Window().Action(kSaveProjectAs)->shortcut(),
+              QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+    Key(Qt::Key_A);
+    EXPECT_EQ(Window().SelectionStart(), 0);
+    EXPECT_EQ(Window().SelectionEnd(), 10 * kSecond);
+    // Zoomed in far, Ctrl+F shows the whole track again.
+    for (int i = 0; i < 6; ++i)
+        ASSERT_TRUE(Window().RunCommand(kZoomIn));
+    ASSERT_TRUE(Window().Control().IsScrollable(id));
+    Key(Qt::Key_F);
+    EXPECT_FALSE(Window().Control().IsScrollable(id));
+    // The fit is the closest: one zoom step in would not show it whole.
+    ASSERT_TRUE(Window().RunCommand(kZoomIn));
+    EXPECT_TRUE(Window().Control().IsScrollable(id));
+    const std::string path = env().path("as.zvp");
+    Prompts().AnswerFile(QString::fromStdString(path));
+    Key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(std::filesystem::exists(path));
+}
+
+} // namespace
+} // namespace app::test

@@ -47,6 +47,8 @@ inline constexpr int kZoomIn = 32842;
 inline constexpr int kZoomOut = 32843;
 inline constexpr int kScrollToBegin = 32866;
 inline constexpr int kScrollToEnd = 32867;
+inline constexpr int kZoomFit = 32871;
+inline constexpr int kZoomSelection = 32872;
 
 // Track
 inline constexpr int kAddBlankTrack = 32824;
