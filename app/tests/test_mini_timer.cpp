@@ -101,11 +101,25 @@ TEST_F(MiniTimerTest, DigitThatWouldPassTheMaximumIsRefused)
     Type("2");
     EXPECT_EQ(timer.Text(), "00:00:00.000");
     EXPECT_TRUE(notes.empty());
-    EXPECT_EQ(timer.CaretDigit(), 2) << "a refused digit leaves the caret where it was";
+    // The caret moves on, so that the digits after it keep their places.
+    EXPECT_EQ(timer.CaretDigit(), 1);
 
+    Click(kSeconds);
     Type("1");
     EXPECT_EQ(timer.Value(), 10 * kSecond);
     EXPECT_EQ(notes.size(), 1u);
+}
+
+TEST_F(MiniTimerTest, WithClampingATimePastTheMaximumGivesTheMaximum)
+{
+    timer.SetClampToMaximum(true);
+    timer.SetMax(21500 * 1000);
+    Click(kHours);
+    Type("000030000");
+    EXPECT_EQ(timer.Value(), 21500 * 1000);
+    EXPECT_EQ(notes.back().second, 21500 * 1000);
+    QTest::keyClick(&timer, Qt::Key_Return);
+    EXPECT_EQ(timer.Text(), "00:00:21.500");
 }
 
 TEST_F(MiniTimerTest, DigitThatWouldFallBelowTheMinimumIsRefused)

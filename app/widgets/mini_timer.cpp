@@ -62,6 +62,10 @@ CMiniTimer::CMiniTimer(QWidget* parent) : QWidget(parent), m_maximum(kLargestSho
 
 void CMiniTimer::SetValue(qint64 us)
 {
+    // The echo of a clamped time being typed leaves the typed digits shown.
+    if (m_typing && us / 1000 == m_value)
+        return;
+    m_typing = false;
     const qint64 seconds = us / 1000000;
     m_field[0] = int(seconds / kWeightSeconds[0]);
     m_field[1] = int(seconds % kWeightSeconds[0] / kWeightSeconds[1]);
@@ -149,8 +153,17 @@ QSize CMiniTimer::sizeHint() const
 void CMiniTimer::Accept(const int (&fields)[kFields])
 {
     std::copy(std::begin(fields), std::end(fields), std::begin(m_field));
-    m_value = Total(m_field);
+    m_value = std::min(Total(m_field), m_maximum);
+    m_typing = m_value != Total(m_field);
     emit Notify(kNotifyChanged, m_value * 1000);
+}
+
+void CMiniTimer::EndTyping()
+{
+    if (!m_typing)
+        return;
+    m_typing = false;
+    SetValue(m_value * 1000);
 }
 
 void CMiniTimer::TypeDigit(int digit)
@@ -167,9 +180,14 @@ void CMiniTimer::TypeDigit(int digit)
     // The field's own limit is deliberately not applied here: a typed 75
     // minutes stays 75 minutes and counts as 4500 s.
     const qint64 total = Total(fields);
-    if (total < m_minimum || total > m_maximum)
+    if (total < m_minimum)
         return;
-    Accept(fields);
+    // A refused digit still moves the caret on: the digits typed after it
+    // keep their places instead of landing in the refused one.
+    if (total > m_maximum && !m_clampToMaximum)
+        emit Refused(total * 1000);
+    else
+        Accept(fields);
     if (--m_caretDigit < 1) {
         m_focusedField = (field + 1) % kFields;
         m_caretDigit = kDigits[m_focusedField];
@@ -180,6 +198,7 @@ void CMiniTimer::TypeDigit(int digit)
 void CMiniTimer::Step(int step)
 {
     setFocus(Qt::OtherFocusReason);
+    EndTyping();
     if (m_focusedField < 0)
         return;
     const int field = m_focusedField;
@@ -254,6 +273,7 @@ void CMiniTimer::mousePressEvent(QMouseEvent* event)
     const QPoint at = event->position().toPoint();
     for (int i = 0; i < kFields; ++i) {
         if (FieldRect(i).contains(at)) {
+            EndTyping();
             m_focusedField = i;
             m_caretDigit = kDigits[i];
             break;
@@ -284,6 +304,8 @@ void CMiniTimer::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        EndTyping();
     QWidget::keyPressEvent(event);
 }
 
@@ -295,6 +317,7 @@ void CMiniTimer::focusInEvent(QFocusEvent* event)
 
 void CMiniTimer::focusOutEvent(QFocusEvent* event)
 {
+    EndTyping();
     update();
     QWidget::focusOutEvent(event);
 }

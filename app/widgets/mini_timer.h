@@ -26,6 +26,10 @@ public:
     /** Lower and upper bound, in microseconds, stored as milliseconds. */
     void SetMin(qint64 us);
     void SetMax(qint64 us);
+    /** With clamping on, a typed time past the maximum gives the maximum
+     *  (the digits typed stay shown until Enter, Tab or the focus leaves);
+     *  off, such a digit is refused and Refused is raised. Off at first. */
+    void SetClampToMaximum(bool clamp) { m_clampToMaximum = clamp; }
 
     /** The time shown, in microseconds (a whole number of milliseconds). */
     qint64 Value() const { return m_value * 1000; }
@@ -53,6 +57,9 @@ signals:
     /** Raised after every accepted typed digit or step, with kNotifyChanged
      *  and the new time in microseconds. */
     void Notify(int code, qint64 us);
+    /** A typed digit was refused because it would pass the maximum; us is
+     *  the time it would have given. */
+    void Refused(qint64 us);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -75,6 +82,8 @@ private:
     static qint64 Total(const int (&fields)[kFields]);
     void Accept(const int (&fields)[kFields]);
     QString FieldText(int field) const;
+    /** Ends typing: the fields show the value taken again. */
+    void EndTyping();
 
     int m_field[kFields] = {0, 0, 0, 0};
     int m_focusedField = -1;
@@ -82,6 +91,10 @@ private:
     qint64 m_value = 0;   // milliseconds
     qint64 m_minimum = 0; // milliseconds
     qint64 m_maximum;     // milliseconds
+    bool m_clampToMaximum = false;
+    // While digits are typed past the maximum, the fields show them and
+    // m_value holds the maximum taken.
+    bool m_typing = false;
     QWidget* m_upDown = nullptr;
     QToolButton* m_up = nullptr;
     QToolButton* m_down = nullptr;

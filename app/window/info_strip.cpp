@@ -63,8 +63,23 @@ CInfoStrip::CInfoStrip(QWidget* parent) : QWidget(parent)
     m_exit->setObjectName(QStringLiteral("id%1").arg(kExitButton));
     m_exit->installEventFilter(this);
 
-    connect(m_startEditor, &app::CMiniTimer::Notify, this,
-            [this](int, qint64 t) { emit TimeEdited(kStartEditor, t); });
+    m_endEditor->SetClampToMaximum(true);
+    m_timeProblem = new QLabel(this);
+    m_timeProblem->setObjectName(QStringLiteral("timeProblem"));
+    m_timeProblem->setStyleSheet(QStringLiteral("color: #b00020;"));
+    m_timeProblem->hide();
+
+    connect(m_startEditor, &app::CMiniTimer::Notify, this, [this](int, qint64 t) {
+        // Without a selection End is only the cursor: it goes along.
+        const bool cursorOnly = m_shownEnd <= m_shownStart;
+        emit TimeEdited(kStartEditor, t);
+        if (cursorOnly && t > m_shownEnd)
+            emit TimeEdited(kEndEditor, t);
+    });
+    connect(m_startEditor, &app::CMiniTimer::Refused, this, [this] {
+        m_timeProblem->setText(app::LanguageText("main", "00000024"));
+        m_timeProblem->show();
+    });
     connect(m_endEditor, &app::CMiniTimer::Notify, this,
             [this](int, qint64 t) { emit TimeEdited(kEndEditor, t); });
     connect(m_exit, &QAbstractButton::clicked, this, &CInfoStrip::ExitClicked);
@@ -82,6 +97,7 @@ CInfoStrip::CInfoStrip(QWidget* parent) : QWidget(parent)
     pair(m_startCaption, m_startEditor, 16);
     pair(m_endCaption, m_endEditor, 16);
     pair(m_lengthCaption, m_lengthValue, 16);
+    layout->addWidget(m_timeProblem);
     layout->addStretch(1);
     layout->addWidget(m_exit);
 }
@@ -130,9 +146,13 @@ void CInfoStrip::LoadTexts()
 
 void CInfoStrip::ShowSelection(int64_t start, int64_t end, int64_t trackLength)
 {
+    if (start != m_shownStart)
+        m_timeProblem->hide();
+    m_shownStart = start;
+    m_shownEnd = end;
     // Bounds first, so that a value is never refused by a stale bound.
     m_startEditor->SetMin(0);
-    m_startEditor->SetMax(end);
+    m_startEditor->SetMax(end > start ? end : std::max(trackLength, end));
     m_startEditor->SetValue(start);
     m_endEditor->SetMax(std::max(trackLength, end));
     m_endEditor->SetMin(start);

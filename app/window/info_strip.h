@@ -25,8 +25,12 @@ public:
     /** Captions from section "main" of the language file. */
     void LoadTexts();
 
-    /** The start editor shows start with end as its upper bound, the end
-     *  editor end within start .. trackLength, the length label end - start. */
+    /** The start editor shows start with end as its upper bound (the
+     *  track's end when nothing is selected: a Start typed then takes End
+     *  along), the end editor end within start .. trackLength (a time typed
+     *  past it gives the track's end), the length label end - start. A
+     *  Start typed after a selection's End is refused, and "timeProblem"
+     *  says why until the start changes. */
     void ShowSelection(int64_t start, int64_t end, int64_t trackLength);
     /** The track's name and length; without a track the "no track" text. */
     void ShowTrack(const QString& name, int64_t length);
@@ -62,6 +66,9 @@ private:
     QLabel* m_endCaption;
     QLabel* m_lengthCaption;
     QLabel* m_lengthValue;
+    QLabel* m_timeProblem;
+    int64_t m_shownStart = 0;
+    int64_t m_shownEnd = 0;
     app::CMiniTimer* m_startEditor;
     app::CMiniTimer* m_endEditor;
     app::CHotBtn* m_exit;
