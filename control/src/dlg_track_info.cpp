@@ -46,6 +46,9 @@ CDlgTrackInfo::CDlgTrackInfo(QWidget* parent) : QWidget(parent)
     setFont(small);
 
     m_name = MakeLabel(206, QStringLiteral("Name"), QRect(2, 6, 116, 16), Qt::AlignHCenter);
+    // The name's tooltip needs the pointer; a label takes no click, so
+    // clicks still travel on to the view.
+    m_name->setAttribute(Qt::WA_TransparentForMouseEvents, false);
     m_time = MakeLabel(209, QStringLiteral("Time"), QRect(4, 34, 114, 16), Qt::AlignLeft);
     m_channel = MakeLabel(210, QStringLiteral("Channel:"), QRect(4, 56, 114, 16), Qt::AlignLeft);
     m_sample = MakeLabel(211, QStringLiteral("Sample:"), QRect(4, 78, 114, 16), Qt::AlignLeft);
@@ -80,7 +83,15 @@ QLabel* CDlgTrackInfo::MakeLabel(int id, const QString& text, const QRect& rect,
 
 void CDlgTrackInfo::SetName(const QString& name)
 {
-    m_name->setText(name);
+    // A long name keeps its start and ends in an ellipsis; the whole of it is the tooltip.
+    const int room = m_name->contentsRect().width();
+    m_name->setText(m_name->fontMetrics().elidedText(name, Qt::ElideRight, room));
+    m_name->setToolTip(name);
+}
+
+QString CDlgTrackInfo::Name() const
+{
+    return m_name->toolTip();
 }
 
 void CDlgTrackInfo::SetTime(int64_t length)

@@ -20,7 +20,10 @@ public:
     /** The receiver of the button commands: the owning view's window. */
     void SetViewHwnd(HWND view) { m_view = view; }
 
+    /** Shows name, cut at the end with an ellipsis when it is too wide. */
     void SetName(const QString& name);
+    /** The whole name, as the name's tooltip shows it. */
+    QString Name() const;
     void SetTime(int64_t length);
     void SetChannels(int channels);
     void SetSampleRate(int sampleRate);

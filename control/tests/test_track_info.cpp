@@ -1,6 +1,7 @@
 // The track-info panel: its texts, its buttons and what they post to the
 // program's main window.
 #include "control_fixture.h"
+#include "track/track.h"
 #include "vorlain/messages.h"
 
 #include <QAbstractButton>
@@ -149,6 +150,33 @@ TEST_F(TrackInfo, RangesBeyondThirtyTwoBitsArriveWhole)
     ASSERT_EQ(range.size(), 1u);
     EXPECT_EQ(range[0].wParam, WPARAM(late));
     EXPECT_EQ(range[0].lParam, late + kSecond);
+}
+
+TEST_F(TrackInfo, ALongNameKeepsItsStartAndShowsWholeAsTheTooltip)
+{
+    CTrack* track = LoadSine(1, 44100, 2);
+    const QString name = QStringLiteral("Record Track(00:36:07) of the long evening session");
+    track->m_name = name.toStdString();
+    ASSERT_TRUE(AddTrack(track));
+    WaitForPeaks();
+    auto* label = qobject_cast<QLabel*>(Child(Child(View(IdOf(track)), "CDlgTrackInfo"), "id206"));
+    ASSERT_NE(label, nullptr);
+    const QString shown = label->text();
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+    EXPECT_TRUE(name.startsWith(shown.left(shown.size() - 1))) << shown.toStdString();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Record"))) << shown.toStdString();
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(shown), label->contentsRect().width());
+    EXPECT_EQ(label->toolTip(), name);
+    // The pointer over the name finds the label, whose tooltip it is.
+    QWidget* info = label->parentWidget();
+    EXPECT_EQ(info->childAt(label->geometry().center()), label);
+
+    // A short name stands whole.
+    CTrack* other = LoadSine(1, 44100, 1, 8000, "short.wav");
+    other->m_name = "Voice";
+    ASSERT_TRUE(AddTrack(other));
+    WaitForPeaks();
+    EXPECT_EQ(Text(View(IdOf(other)), "id206"), "Voice");
 }
 
 } // namespace
