@@ -90,6 +90,11 @@ bool CBrimsel::ZoomOut()
     return m_view && m_view->ZoomOut();
 }
 
+bool CBrimsel::CanZoomOut()
+{
+    return m_view && m_view->CanZoomOut();
+}
+
 bool CBrimsel::CloseProject()
 {
     return m_view && m_view->CloseProject();

@@ -41,6 +41,8 @@ public:
     bool MoveSelectArea(int trackId, int64_t from, int64_t to);
     bool ZoomIn();
     bool ZoomOut();
+    /** Whether ZoomOut would zoom out (false once the longest track fits). */
+    bool CanZoomOut();
     bool CloseProject();
     bool ScrollH(int64_t time);
     bool IsScrollable(int trackId);

@@ -111,6 +111,11 @@ bool CBrimselCtrl::ZoomOut()
     return m_panel->ZoomOut();
 }
 
+bool CBrimselCtrl::CanZoomOut()
+{
+    return m_panel->State()->CanZoomOut();
+}
+
 bool CBrimselCtrl::CloseProject()
 {
     return m_panel->CloseProject();

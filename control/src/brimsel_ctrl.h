@@ -46,6 +46,7 @@ public:
     /** pTrack is a track id here. */
     Q_INVOKABLE bool IsScrollable(int pTrack) override;
     void SetEvents(IBrimselEvents* events) override;
+    bool CanZoomOut() override;
 
     // ---- the same by name ----
     /** pTrack is a CTrack*. False for 0. */

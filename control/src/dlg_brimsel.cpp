@@ -36,6 +36,9 @@ CDlgBrimsel::CDlgBrimsel(CViewState* state, QWidget* parent)
 {
     setObjectName(QStringLiteral("CDlgBrimsel"));
     setMouseTracking(true);
+    // Tab reaches the row (a click leaves the focus where it is): the keys
+    // then go to the program as they do from anywhere in its window.
+    setFocusPolicy(Qt::TabFocus);
     m_window = std::make_unique<vorlain::CRegistryWindow>(
         [this](UINT msg, WPARAM w, LPARAM l) { return OnMessage(msg, w, l); });
     const HWND hwnd = m_window->hwnd();
@@ -277,7 +280,8 @@ LRESULT CDlgBrimsel::OnRecordPeaks(WPARAM wParam, LPARAM lParam)
 
 void CDlgBrimsel::OnRangeCommand(LPARAM command)
 {
-    const bool lineShown = m_playingLine->isVisible();
+    // The program's playing line, on screen or scrolled out of view.
+    const bool lineShown = m_playShown;
     switch (command) {
     case 1:
         m_rangeStart = 0;
@@ -363,6 +367,7 @@ void CDlgBrimsel::SelectRange(int64_t from, int64_t to)
 void CDlgBrimsel::ScrollH(int d)
 {
     m_selection->ScrollBy(d);
+    PlacePlayingLine();
     Repaint();
     EnsureWindow();
 }
@@ -386,15 +391,24 @@ void CDlgBrimsel::SetPlayingLine(int64_t time, bool show)
         m_selection->PlaceClickLine();
         x = m_state->XAt(time);
     }
-    m_playingLine->setGeometry(x, 0, 1, kRowHeight);
-    m_playingLine->setVisible(show);
+    m_playShown = show;
+    PlacePlayingLine();
     VorlainOutputDebugString("SetPlayingLine  time:%lld pos:%lld OUT", static_cast<long long>(time),
                              static_cast<long long>(x));
+}
+
+void CDlgBrimsel::PlacePlayingLine()
+{
+    // The line stands on its time; scrolled or zoomed out of the wave area it hides.
+    const int x = m_state->XAt(m_playTime);
+    m_playingLine->setGeometry(x, 0, 1, kRowHeight);
+    m_playingLine->setVisible(m_playShown && x >= kWaveLeft && x < width());
 }
 
 void CDlgBrimsel::Rescale(bool zoomIn)
 {
     m_selection->Rescale(zoomIn);
+    PlacePlayingLine();
     StartPeaks();
     Repaint();
     m_infoPanel->update();
@@ -442,6 +456,10 @@ void CDlgBrimsel::wheelEvent(QWheelEvent* event)
         m_state->ZoomAt(notches, std::max(static_cast<int>(event->position().x()), kWaveLeft));
         return;
     }
+    if (!(event->modifiers() & Qt::ShiftModifier)) {
+        m_state->WheelRows(notches); // the container scrolls the rows
+        return;
+    }
     // A notch moves a tenth of the view; wheeling down goes later in time.
     const int step = std::max((width() - kWaveLeft) / 10, 1);
     m_state->HScroll(-notches * step, 0);
@@ -485,10 +503,28 @@ void CDlgBrimsel::paintEvent(QPaintEvent*)
     } else {
         p.drawImage(0, 0, m_picture);
     }
+    if (hasFocus()) {
+        // The focus frame around the wave area, clear of the wave's own colours.
+        p.setPen(QPen(QColor(0, 120, 255), 2));
+        p.drawRect(QRectF(kWaveLeft + 1, 1, width() - kWaveLeft - 2, height() - 2));
+    }
+}
+
+void CDlgBrimsel::focusInEvent(QFocusEvent* event)
+{
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void CDlgBrimsel::focusOutEvent(QFocusEvent* event)
+{
+    update();
+    QWidget::focusOutEvent(event);
 }
 
 void CDlgBrimsel::resizeEvent(QResizeEvent*)
 {
     m_pictureDirty = true;
+    PlacePlayingLine();
     EnsureWindow();
 }

@@ -85,10 +85,14 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    /** The wheel scrolls the rows; with Ctrl it zooms around the pointer. */
+    /** With Shift the wheel scrolls the rows in time, with Ctrl it zooms
+     *  around the pointer; the plain wheel asks the state to move the rows. */
     void wheelEvent(QWheelEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    /** A row reached by Tab shows a frame around its wave area. */
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     // ---- ISelectionHost ----
@@ -111,6 +115,8 @@ private:
     LRESULT OnRecordPeaks(WPARAM wParam, LPARAM lParam);
     void OnRangeCommand(LPARAM command);
     void OnRButtonDown(QMouseEvent* event);
+    /** Puts the playing line on its time at the present zoom and scroll. */
+    void PlacePlayingLine();
     void Repaint();
 
     CViewState* m_state;
@@ -144,7 +150,8 @@ private:
     int64_t m_rangeStart = 0; // the range buttons' start and end
     int64_t m_rangeEnd = 0;
     int64_t m_playTime = 0;
-    int m_wheelRest = 0; // wheel units short of a whole notch
+    bool m_playShown = false; // shown by the program; drawn only while in view
+    int m_wheelRest = 0;      // wheel units short of a whole notch
 
     QImage m_picture; // the row without selection: redrawn only when the wave changes
     bool m_pictureDirty = true;

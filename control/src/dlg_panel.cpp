@@ -10,6 +10,7 @@
 #include "win_messages.h"
 
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -34,6 +35,14 @@ CDlgPanel::CDlgPanel(QWidget* parent) : QWidget(parent)
     m_hBar->setObjectName(QStringLiteral("id100"));
     m_vBar = new QScrollBar(Qt::Vertical, this);
     m_vBar->setObjectName(QStringLiteral("id101"));
+    // The style draws the thumb in the button colour and the groove in the
+    // window colour: a mid grey thumb on a light groove stands out.
+    for (QScrollBar* bar : {m_hBar, m_vBar}) {
+        QPalette palette = bar->palette();
+        palette.setColor(QPalette::Button, QColor(150, 150, 150));
+        palette.setColor(QPalette::Window, QColor(232, 232, 232));
+        bar->setPalette(palette);
+    }
     SyncBar(m_hBar, m_state->HBar());
     SyncBar(m_vBar, m_vInfo);
     connect(m_hBar, &QAbstractSlider::actionTriggered, this, &CDlgPanel::OnHBarAction);
@@ -43,6 +52,14 @@ CDlgPanel::CDlgPanel(QWidget* parent) : QWidget(parent)
     connect(m_state, &CViewState::zoomed, this, &CDlgPanel::OnZoomed);
     connect(m_state, &CViewState::rowSelected, this, &CDlgPanel::DeselectOthers);
     connect(m_state, &CViewState::columnsChanged, this, &CDlgPanel::RecomputeHRange);
+    connect(m_state, &CViewState::rowsWheeled, this, &CDlgPanel::OnRowsWheeled);
+    m_state->SetLongestSource([this] {
+        int64_t longest = 0;
+        for (CDlgBrimsel* view : m_views)
+            if (view->IsVisibleRow())
+                longest = std::max(longest, view->Length());
+        return longest;
+    });
     Layout();
 }
 
@@ -203,6 +220,32 @@ void CDlgPanel::VScroll(int d)
     m_vInfo.nPos = next;
     SyncBar(m_vBar, m_vInfo);
     PlaceRows();
+}
+
+void CDlgPanel::wheelEvent(QWheelEvent* event)
+{
+    // Below the last row; over a row the row turns the wheel into notches.
+    const QPoint angle = event->angleDelta();
+    m_wheelRest += angle.y() != 0 ? angle.y() : angle.x();
+    const int notches = m_wheelRest / 120;
+    m_wheelRest -= notches * 120;
+    event->accept();
+    if (notches != 0)
+        OnRowsWheeled(notches);
+}
+
+void CDlgPanel::OnRowsWheeled(int notches)
+{
+    if (m_vBar->isEnabled()) {
+        // Half a row a notch, never past the last page; wheeling down shows later rows.
+        const int last = std::max(m_vInfo.nMax - m_vInfo.nPage + 1, 0);
+        const int next = std::clamp(m_vScrollPos - notches * kRowPitch / 2, 0, last);
+        VScroll(next - m_vScrollPos);
+        return;
+    }
+    // A notch moves a tenth of the view; wheeling down goes later in time.
+    const int step = std::max((m_trackArea->width() - kWaveLeft) / 10, 1);
+    m_state->HScroll(-notches * step, 0);
 }
 
 void CDlgPanel::OnHScrolled(int d, std::optional<int> exceptTrackId)
@@ -384,6 +427,8 @@ bool CDlgPanel::CloseProject()
     }
     m_state->SetHBar(ScrollInfo::Empty());
     SetVBar(ScrollInfo::Empty());
+    // The ruler keeps nothing of the closed project: no range, no start marker.
+    m_state->ClearMarks();
     m_scale->update();
     return true;
 }

@@ -66,6 +66,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    /** The plain wheel over the rows: up and down through the rows when they
+     *  do not all fit, else along the time as Shift+wheel does. */
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void Layout();
@@ -84,6 +87,8 @@ private:
     void OnZoomed(bool zoomIn);
     void OnHScrolled(int d, std::optional<int> exceptTrackId);
     void DeselectOthers(const QWidget* keep);
+    /** The plain wheel: through the rows when they do not all fit, else along the time. */
+    void OnRowsWheeled(int notches);
 
     CViewState* m_state;
     CDlgScale* m_scale;
@@ -92,5 +97,6 @@ private:
     QScrollBar* m_vBar;
     ScrollInfo m_vInfo;
     int m_vScrollPos = 0;
+    int m_wheelRest = 0; // wheel units short of a whole notch
     std::vector<CDlgBrimsel*> m_views;
 };

@@ -1,5 +1,5 @@
-// An owner-drawn button with four bitmaps (normal, pressed, hover, disabled)
-// and a tooltip.
+// An owner-drawn button with four bitmaps (normal, pressed, hover, disabled),
+// a tooltip and a focus frame; Space and Enter click it when it has the focus.
 #pragma once
 
 #include <QAbstractButton>
@@ -20,6 +20,10 @@ protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     QSize sizeHint() const override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    /** Space and Enter click the focused button, before the program's keys see them. */
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QPixmap m_bmpNormal, m_bmpPressed, m_bmpHover, m_bmpDisabled;

@@ -27,13 +27,20 @@ bool CViewState::ZoomIn()
     return true;
 }
 
+bool CViewState::CanZoomOut() const
+{
+    if (m_zoomFactor > uint32_t(INT32_MAX) / 2)
+        return false; // a 32-bit factor would wrap
+    const int64_t longest = m_longest ? m_longest() : 0;
+    // The rows are the container's width less the vertical bar's 20 pixels.
+    const int64_t wave = std::max(m_scrollArea->width() - 20 - kWaveLeft, 1);
+    return ColumnOfTime(longest, m_zoomFactor) > wave;
+}
+
 bool CViewState::ZoomOut()
 {
-    // The factor doubles without a ceiling of its own, but a 32-bit factor
-    // would wrap to 0 after 25 doublings: it stops where it still fits, and
-    // a refused doubling leaves everything as it is.
-    if (m_zoomFactor > uint32_t(INT32_MAX) / 2)
-        return true;
+    if (!CanZoomOut())
+        return false;
     m_zoomFactor *= 2;
     m_marks.ZoomOut();
     emit zoomed(false);
@@ -116,6 +123,12 @@ void CViewState::MarkRange(int a, int b)
         emit marksChanged();
 }
 
+void CViewState::ClearMarks()
+{
+    m_marks.SetRange(kNone, kNone, 0);
+    emit marksChanged();
+}
+
 void CViewState::MarkStart(int a)
 {
     if (m_playing)
@@ -134,6 +147,11 @@ void CViewState::SelectRow(const QWidget* row)
 void CViewState::ReportColumnsChanged()
 {
     emit columnsChanged();
+}
+
+void CViewState::WheelRows(int notches)
+{
+    emit rowsWheeled(notches);
 }
 
 void CViewState::FireSelectTrack(int trackId)

@@ -11,6 +11,7 @@
 #include <QObject>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -31,9 +32,15 @@ public:
     /** Halves the factor, the markers staying on their times; emits zoomed(true).
      *  @returns false (and changes nothing) below 32. */
     bool ZoomIn();
-    /** Doubles the factor; emits zoomed(false). A doubling past 31 bits is
-     *  refused quietly: @returns true and changes nothing. */
+    /** Doubles the factor; emits zoomed(false). @returns false (and changes
+     *  nothing) when CanZoomOut() does not hold. */
     bool ZoomOut();
+    /** Whether the longest visible track is wider than the wave area at
+     *  this zoom (and a doubling still fits 31 bits): zooming out stops at
+     *  the first zoom where the whole of it shows. */
+    bool CanZoomOut() const;
+    /** Who knows the length (microseconds) of the longest visible track. */
+    void SetLongestSource(std::function<int64_t()> longest) { m_longest = std::move(longest); }
     /** Zooms in (notches > 0) or out by that many steps, as far as it can,
      *  keeping the time under view x under it. */
     void ZoomAt(int notches, int x);
@@ -57,6 +64,8 @@ public:
     bool ScrollToTime(int64_t time);
     /** Back to position 0 with no row to follow (the rows are gone). */
     void ResetHScroll() { m_hScrollPos = 0; }
+    /** Removes both markers, playing or not; emits marksChanged(). */
+    void ClearMarks();
 
     // ---- the ruler's markers; left as they are while playing ----
     const brimsel::CRangeMarks& Marks() const { return m_marks; }
@@ -81,6 +90,8 @@ public:
     /** The control's events, as the rows raise them. */
     void FireSelectTrack(int trackId);
     void FireSelectingTime(int64_t from, int64_t to);
+    /** The plain wheel turned by notches (> 0: up) over a row; emits rowsWheeled. */
+    void WheelRows(int notches);
 
 signals:
     /** The factor halved (zoomIn) or doubled; the markers have followed. */
@@ -93,11 +104,13 @@ signals:
     /** The other rows drop their selections. */
     void rowSelected(const QWidget* row);
     void columnsChanged();
+    void rowsWheeled(int notches);
     void selectTrack(int trackId);
     void selectingTime(int64_t from, int64_t to);
 
 private:
     const QWidget* m_scrollArea;
+    std::function<int64_t()> m_longest;
     uint32_t m_zoomFactor = kInitialZoom;
     int m_hScrollPos = 0;
     brimsel::ScrollInfo m_hBar;

@@ -101,9 +101,12 @@ QImage CWavePainter::Render(const CDisplayList& display, int channels, int width
     frame.LineTo(0, kRowHeight - 1);
     frame.LineTo(0, 0);
 
+    // The red line at the first wave column marks time 0: only while it is in view.
     PixelPen mark(image, colors.mark.rgb());
-    mark.MoveTo(kWaveLeft, 0);
-    mark.LineTo(kWaveLeft, kRowHeight);
+    if (scrollPos <= 0) {
+        mark.MoveTo(kWaveLeft, 0);
+        mark.LineTo(kWaveLeft, kRowHeight);
+    }
     const bool stereo = channels == 2;
     if (stereo) {
         mark.MoveTo(120, kHalfBand);

@@ -111,10 +111,13 @@ TEST_F(ControlShell, TheControlIsATypedViewWhoseCallsDoWhatTheNamedCallsDo)
     // Zoom and scroll through the view, read by name.
     EXPECT_TRUE(view->ZoomIn());
     EXPECT_EQ(GetZoomfactor(), 2624);
-    EXPECT_TRUE(view->ZoomOut());
-    EXPECT_EQ(GetZoomfactor(), 5248);
+    EXPECT_FALSE(view->ZoomOut()); // 10 s fit the wave area here already
+    EXPECT_EQ(GetZoomfactor(), 2624);
     while (view->GetZoomfactor() > 41)
         ASSERT_TRUE(view->ZoomIn());
+    EXPECT_TRUE(view->ZoomOut());
+    EXPECT_EQ(GetZoomfactor(), 82);
+    EXPECT_TRUE(view->ZoomIn());
     WaitForPeaks();
     EXPECT_TRUE(view->IsScrollable(ia));
     EXPECT_TRUE(view->ScrollH(kSecond));
@@ -322,15 +325,18 @@ TEST_F(ControlShell, EachRowIsAWindowOfTheRegistryUntilTheProjectCloses)
     EXPECT_EQ(SendMessage(ha, vorlain::WM_RECORD_PEAKS, 0, 0), 0);
 }
 
-TEST_F(ControlShell, ZoomHalvesDownToTheLimitAndDoublesWithoutWrapping)
+TEST_F(ControlShell, ZoomHalvesDownToTheLimitAndDoublesUntilTheTrackFits)
 {
     CTrack* track = LoadSine(3, 44100, 2);
     ASSERT_TRUE(AddTrack(track));
     WaitForPeaks();
+    auto* view = qobject_cast<IBrimselView*>(m_control);
+    ASSERT_NE(view, nullptr);
     EXPECT_EQ(GetZoomfactor(), 5248);
-    EXPECT_TRUE(ZoomOut());
-    EXPECT_EQ(GetZoomfactor(), 10496);
-    EXPECT_TRUE(ZoomIn());
+    // 3 s are 25 columns of the 640 of the wave area: nothing to zoom out to.
+    EXPECT_FALSE(view->CanZoomOut());
+    EXPECT_FALSE(ZoomOut());
+    EXPECT_EQ(GetZoomfactor(), 5248);
     const int expected[] = {2624, 1312, 656, 328, 164, 82, 41, 20};
     for (int z : expected) {
         EXPECT_TRUE(ZoomIn());
@@ -339,19 +345,54 @@ TEST_F(ControlShell, ZoomHalvesDownToTheLimitAndDoublesWithoutWrapping)
     EXPECT_FALSE(ZoomIn()); // 20 is below 32
     EXPECT_EQ(GetZoomfactor(), 20);
     WaitForPeaks();
-    QWidget* view = View(IdOf(track));
-    EXPECT_EQ(view->property("columns").toInt(), 3 * 44100 / 20);
+    QWidget* row = View(IdOf(track));
+    EXPECT_EQ(row->property("columns").toInt(), 3 * 44100 / 20);
 
-    for (int i = 0; i < 40; ++i)
-        EXPECT_TRUE(ZoomOut());
-    EXPECT_EQ(GetZoomfactor(), 20 << 26); // the last doubling that fits 31 bits
+    // Out while the track is wider than the wave area: 3 s fit from zoom
+    // 320 on (413 columns), and there it stops.
+    int outs = 0;
+    while (view->CanZoomOut()) {
+        ASSERT_TRUE(ZoomOut());
+        ASSERT_LT(++outs, 40);
+    }
+    EXPECT_EQ(GetZoomfactor(), 320);
     const int markStart = Scale()->property("markStart").toInt();
-    EXPECT_TRUE(ZoomOut()); // refused quietly: nothing moves
-    EXPECT_EQ(GetZoomfactor(), 20 << 26);
+    EXPECT_FALSE(ZoomOut()); // refused: nothing moves
+    EXPECT_EQ(GetZoomfactor(), 320);
     EXPECT_EQ(Scale()->property("markStart").toInt(), markStart);
     WaitForPeaks();
-    EXPECT_EQ(view->property("columns").toInt(), 0);
-    EXPECT_FALSE(Grab(view).isNull());
+    EXPECT_EQ(row->property("columns").toInt(), 3 * 44100 / 320);
+    EXPECT_LE(row->property("columns").toInt(), row->width() - 140);
+}
+
+TEST_F(ControlShell, ZoomOutStopsWhereTheLongestVisibleTrackFits)
+{
+    // 30 s fit 640 columns from zoom 2100 on: the starting zoom shows them.
+    CTrack* shortTrack = LoadSine(3, 44100, 1, 8000, "short.wav");
+    CTrack* longTrack = LoadSine(30, 22050, 1, 8000, "long.wav");
+    ASSERT_TRUE(AddTrack(shortTrack));
+    ASSERT_TRUE(AddTrack(longTrack));
+    WaitForPeaks();
+    auto* view = qobject_cast<IBrimselView*>(m_control);
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(ZoomIn()); // 328: 4033 columns
+    EXPECT_TRUE(view->CanZoomOut());
+    while (ZoomOut()) {
+    }
+    EXPECT_EQ(GetZoomfactor(), 2624); // 504 columns; at 1312 they were 1008
+    EXPECT_FALSE(view->CanZoomOut());
+    // With the long row hidden the short one rules: it fits already.
+    ASSERT_TRUE(EnableTrack(IdOf(longTrack), 0));
+    EXPECT_FALSE(view->CanZoomOut());
+    ASSERT_TRUE(ZoomIn());
+    ASSERT_TRUE(ZoomIn());
+    ASSERT_TRUE(ZoomIn()); // 328: 3 s are 403 columns
+    EXPECT_FALSE(view->CanZoomOut());
+    EXPECT_FALSE(ZoomOut());
+    // No rows at all: nothing to zoom out to.
+    ASSERT_TRUE(CloseProject());
+    EXPECT_FALSE(view->CanZoomOut());
+    EXPECT_FALSE(ZoomOut());
 }
 
 TEST(ControlZoom, ZoomInAt32Gives16AndThenRefuses)
@@ -363,8 +404,8 @@ TEST(ControlZoom, ZoomInAt32Gives16AndThenRefuses)
     EXPECT_EQ(control.GetZoomfactor(), 16);
     EXPECT_FALSE(control.ZoomIn());
     EXPECT_EQ(control.GetZoomfactor(), 16);
-    EXPECT_TRUE(control.ZoomOut());
-    EXPECT_EQ(control.GetZoomfactor(), 32);
+    EXPECT_FALSE(control.ZoomOut()); // no track to fit
+    EXPECT_EQ(control.GetZoomfactor(), 16);
 }
 
 TEST_F(ControlShell, IsScrollableWhenTheDrawnWidthExceedsTheWaveArea)

@@ -71,4 +71,32 @@ TEST_F(Ruler, LabelsNameTheTimeUnderTheirTicksAtEveryZoomAndScroll)
     }
 }
 
+TEST_F(Ruler, ClosingTheProjectClearsTheRangeAndTheStartMarker)
+{
+    CTrack* track = LoadSine(10, 44100, 2);
+    ASSERT_TRUE(AddTrack(track));
+    WaitForPeaks();
+    const int id = IdOf(track);
+    auto markerBand = [&] {
+        const QImage ruler = Grab(Scale());
+        int marked = 0;
+        for (int x = 0; x < ruler.width(); ++x)
+            for (int y = 16; y < 22; ++y)
+                marked += (ruler.pixel(x, y) | 0xFF000000u) != qRgb(192, 192, 192);
+        return marked;
+    };
+    ASSERT_TRUE(MoveSelectArea(id, QVariant::fromValue<qint64>(kSecond),
+                               QVariant::fromValue<qint64>(5 * kSecond)));
+    ASSERT_TRUE(MovePlayingLine(id, QVariant::fromValue<qint64>(2 * kSecond), 1));
+    Pump();
+    EXPECT_GT(markerBand(), 50);
+    EXPECT_NE(Scale()->property("markStart").toInt(), INT_MAX);
+
+    ASSERT_TRUE(CloseProject());
+    Pump();
+    EXPECT_EQ(Scale()->property("markStart").toInt(), INT_MAX);
+    EXPECT_EQ(Scale()->property("markEnd").toInt(), INT_MAX);
+    EXPECT_EQ(markerBand(), 0);
+}
+
 } // namespace

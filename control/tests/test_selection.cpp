@@ -208,9 +208,16 @@ TEST_F(Selection, ZoomKeepsTheSelectionOnItsTimes)
     EXPECT_EQ(Scale()->property("markEnd").toInt(), 2 * 156 - 140);
     const QImage image = Grab(m_view);
     EXPECT_EQ(At(image, 2 * 148 - 140 + 1, 5), qRgb(255, 255, 255));
+    // Zooming out stops where the 10 s fit (zoom 1312): in to 328 and out to there.
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(ZoomIn());
+    EXPECT_EQ(Scale()->property("markStart").toInt(), 16 * 148 - 15 * 140);
     EXPECT_TRUE(ZoomOut());
-    EXPECT_EQ(Scale()->property("markStart").toInt(), 148);
-    EXPECT_EQ(Scale()->property("markEnd").toInt(), 156);
+    EXPECT_TRUE(ZoomOut());
+    EXPECT_FALSE(ZoomOut());
+    EXPECT_EQ(GetZoomfactor(), 1312);
+    EXPECT_EQ(Scale()->property("markStart").toInt(), 4 * 148 - 3 * 140);
+    EXPECT_EQ(Scale()->property("markEnd").toInt(), 4 * 156 - 3 * 140);
 }
 
 TEST_F(Selection, DraggingOutOfAScrollableRowScrollsItAndExtendsTheSelection)

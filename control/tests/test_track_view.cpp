@@ -171,7 +171,7 @@ TEST_F(TrackView, ABlankTrackDrawsTheRowWithoutAWave)
     EXPECT_TRUE(ForceRedrawTrackEx(IdOf(blank), 1, QVariant::fromValue<qint64>(0),
                                    QVariant::fromValue<qint64>(0)));
     EXPECT_TRUE(ZoomIn());
-    EXPECT_TRUE(ZoomOut());
+    EXPECT_FALSE(ZoomOut()); // nothing wider than the wave area to zoom out to
 }
 
 TEST_F(TrackView, ARedrawAfterACutShowsTheShorterTrack)
@@ -272,6 +272,75 @@ TEST_F(TrackView, LivePeaksOfTheFirstColumnsAreDrawnWhereTheBandsPutThem)
                           (y >= 75 + HalfBandY(20000) && y <= 75 + HalfBandY(40000));
         EXPECT_EQ(At(image, x, y) == kGreen, wave) << y;
     }
+}
+
+TEST_F(TrackView, ThePlayingLineStaysOnItsTimeThroughZoomAndScroll)
+{
+    CTrack* track = LoadSine(10, 44100, 2);
+    ASSERT_TRUE(AddTrack(track));
+    WaitForPeaks();
+    const int id = IdOf(track);
+    QWidget* view = View(id);
+    QWidget* line = Child(view, "id203");
+    ASSERT_NE(line, nullptr);
+    ASSERT_TRUE(MovePlayingLine(id, QVariant::fromValue<qint64>(3 * kSecond), 1));
+    EXPECT_EQ(line->x(), XAtTime(3 * kSecond));
+    EXPECT_TRUE(line->isVisible());
+
+    for (int i = 0; i < 6; ++i) { // down to 82: 5378 columns
+        ASSERT_TRUE(ZoomIn());
+        WaitForPeaks();
+        SCOPED_TRACE(testing::Message() << "zoom " << GetZoomfactor());
+        const int x = XAtTime(3 * kSecond);
+        EXPECT_EQ(line->x(), x);
+        EXPECT_EQ(line->isVisible(), x >= 140 && x < view->width());
+    }
+    ASSERT_TRUE(IsScrollable(id));
+
+    // Scrolled past: hidden; scrolled back: on its time again, in the pixels too.
+    ASSERT_TRUE(ScrollH(QVariant::fromValue<qint64>(5 * kSecond)));
+    WaitForPeaks();
+    ASSERT_GT(HScrollPos(), 0);
+    EXPECT_LT(XAtTime(3 * kSecond), 140);
+    EXPECT_FALSE(line->isVisible());
+    ASSERT_TRUE(ScrollH(QVariant::fromValue<qint64>(2 * kSecond)));
+    WaitForPeaks();
+    const int x = XAtTime(3 * kSecond);
+    ASSERT_GT(x, 140);
+    EXPECT_EQ(line->x(), x);
+    EXPECT_TRUE(line->isVisible());
+    EXPECT_EQ(At(Grab(view), x, 5), kRed);
+
+    // Zoomed out again to the start: the line is where 3 s is, not where it was.
+    while (ZoomOut()) {
+    }
+    ASSERT_TRUE(ScrollH(QVariant::fromValue<qint64>(0)));
+    WaitForPeaks();
+    EXPECT_EQ(line->x(), XAtTime(3 * kSecond));
+    EXPECT_EQ(At(Grab(view), XAtTime(3 * kSecond), 5), kRed);
+
+    // A hidden line stays hidden whatever the scroll.
+    ASSERT_TRUE(MovePlayingLine(id, QVariant::fromValue<qint64>(3 * kSecond), 0));
+    ASSERT_TRUE(ZoomIn());
+    EXPECT_FALSE(line->isVisible());
+}
+
+TEST_F(TrackView, TheRedLineOfTimeZeroLeavesWithTimeZero)
+{
+    CTrack* track = LoadSine(10, 44100, 2);
+    ASSERT_TRUE(AddTrack(track));
+    WaitForPeaks();
+    QWidget* view = View(IdOf(track));
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(ZoomIn());
+    ASSERT_TRUE(ScrollH(QVariant::fromValue<qint64>(2 * kSecond)));
+    WaitForPeaks();
+    ASSERT_GT(HScrollPos(), 0);
+    const QImage row = Grab(view);
+    for (int y = 1; y < 149; ++y)
+        if (y != 75) { // the divider between the channels
+            ASSERT_NE(At(row, 140, y), kRed) << y;
+        }
 }
 
 } // namespace

@@ -119,6 +119,23 @@ TEST(WavePainter, TheSelectedRowIsBlackAndScrollingSkipsColumns)
     EXPECT_EQ(At(image, 150, 40), qRgb(0, 0, 0));
 }
 
+TEST(WavePainter, TheRedLineOfTimeZeroIsDrawnOnlyWhileTimeZeroIsInView)
+{
+    CDisplayList list;
+    for (int c = 0; c < 50; ++c) {
+        list.channel[0].push_back({30, 40});
+        list.channel[1].push_back({100, 110});
+    }
+    const QImage start = Render(list, 2, 200, 0, true);
+    EXPECT_EQ(At(start, 140, 5), kRed);
+    const QImage scrolled = Render(list, 2, 200, 5, true);
+    for (int y = 1; y < 149; ++y)
+        if (y != 75) { // the divider between the channels
+            ASSERT_NE(At(scrolled, 140, y), kRed) << y;
+        }
+    EXPECT_EQ(At(scrolled, 140, 5), qRgb(0, 0, 0));
+}
+
 TEST(WavePainter, InvertingTwiceRestoresThePicture)
 {
     QImage image = Render(Flat(40, {60, 20}, {130, 90}), 2, 300);

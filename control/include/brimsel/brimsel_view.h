@@ -55,7 +55,8 @@ public:
     virtual bool MoveSelectArea(int trackId, int64_t from, int64_t to) = 0;
     /** Halves the zoom factor. @returns false at the finest zoom. */
     virtual bool ZoomIn() = 0;
-    /** Doubles the zoom factor (as far as it fits). */
+    /** Doubles the zoom factor. @returns false (and changes nothing) once
+     *  the longest visible track fits the wave area, or with no track. */
     virtual bool ZoomOut() = 0;
     /** Removes every row. */
     virtual bool CloseProject() = 0;
@@ -66,5 +67,7 @@ public:
     /** Tells events (not owned; null for none) of every selection, after
      *  the control's signals. */
     virtual void SetEvents(IBrimselEvents* events) = 0;
+    /** Whether ZoomOut would zoom out: the rule for enabling Zoom Out. */
+    virtual bool CanZoomOut() = 0;
 };
 Q_DECLARE_INTERFACE(IBrimselView, BRIMSEL_VIEW_IID)
