@@ -7,32 +7,32 @@
 #include "common/progress.h"
 #include "edits/channel_extraction.h"
 #include "edits/clipboard.h"
-#include "edits/insertion.h"
 #include "edits/file_insertion.h"
-#include "effects/effect_engine.h"
+#include "edits/insertion.h"
 #include "edits/range_edits.h"
+#include "effects/effect_engine.h"
 #include "history/action_type.h"
 #include "history/history.h"
-#include "mix/mixing.h"
-#include "project/project_reader.h"
-#include "project/project_writer.h"
 #include "import/track_export.h"
 #include "import/track_import.h"
-#include "store/free_space.h"
+#include "mix/mixing.h"
+#include "playback/audo_play_mgr.h"
+#include "project/project_reader.h"
+#include "project/project_writer.h"
+#include "record/track_recorder.h"
 #include "session/edit_session.h"
 #include "session/edit_transaction.h"
 #include "session/recovery_journal.h"
+#include "store/free_space.h"
 #include "track/track.h"
-#include "playback/audo_play_mgr.h"
-#include "record/track_recorder.h"
 #include "track/track_registry.h"
 #include "vorlain/platform.h"
 
 #include <atomic>
 #include <bit>
-#include <memory>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <new>
 
 using namespace kernel;
@@ -109,7 +109,10 @@ KESTRUM_API int Kestrum_Close(CEditSession* session)
     return 1;
 }
 
-KESTRUM_API uint32_t Kestrum_GetLastError(void) { return LastError(); }
+KESTRUM_API uint32_t Kestrum_GetLastError(void)
+{
+    return LastError();
+}
 
 KESTRUM_API int Kestrum_SetProressNotifyHwnd(HWND hwnd)
 {
@@ -119,7 +122,10 @@ KESTRUM_API int Kestrum_SetProressNotifyHwnd(HWND hwnd)
     return 1;
 }
 
-KESTRUM_API int Kestrum_GetNotifyProgress(void) { return 0; }
+KESTRUM_API int Kestrum_GetNotifyProgress(void)
+{
+    return 0;
+}
 
 KESTRUM_API uint32_t Kestrum_GetProgress(CEditSession* session)
 {
@@ -212,7 +218,8 @@ KESTRUM_API int Kestrum_GetTrackName(CEditSession* session, uint32_t trackId, ch
     return 1;
 }
 
-KESTRUM_API int Kestrum_GetTrackBaseInfo(CEditSession* session, uint32_t trackId, TrackBaseInfo* info)
+KESTRUM_API int Kestrum_GetTrackBaseInfo(CEditSession* session, uint32_t trackId,
+                                         TrackBaseInfo* info)
 {
     if (!session || !info)
         return 0;
@@ -240,7 +247,8 @@ KESTRUM_API int Kestrum_SaveTrackToFile(CEditSession* session, uint32_t trackId,
     if (!track)
         return 0;
     if (!path || !*path)
-        return track->SaveRangeToWave(from, to, nullptr); // sets the no-path code, releases the dialog
+        return track->SaveRangeToWave(from, to,
+                                      nullptr); // sets the no-path code, releases the dialog
     CEditTransaction txn(*session);
     return txn.Finish(ExportTrack(*session, *track, from, to, path) ? 1 : 0);
 }
@@ -311,6 +319,20 @@ KESTRUM_API int Kestrum_FindRecovery(const char* tempBase, char* path)
     if (found.empty() || found.size() >= vorlain::kPathChars)
         return 0;
     std::memcpy(path, found.c_str(), found.size() + 1);
+    return 1;
+}
+
+KESTRUM_API int Kestrum_GetProjectPath(CEditSession* session, char* path)
+{
+    if (!session || !path)
+        return 0;
+    path[0] = '\0';
+    const std::string& project =
+        session->m_projectPath.empty() ? session->m_recoveredProjectPath : session->m_projectPath;
+    // A cut path would name another file: none rather than a wrong one.
+    if (project.empty() || project.size() >= vorlain::kPathChars)
+        return 0;
+    std::memcpy(path, project.c_str(), project.size() + 1);
     return 1;
 }
 
@@ -406,7 +428,8 @@ KESTRUM_API int Kestrum_GetCopyAttr(CEditSession* session, ClipboardEntry* entry
     return 1;
 }
 
-KESTRUM_API CTrack* Kestrum_CopyToNew(CEditSession* session, uint32_t trackId, int64_t from, int64_t to)
+KESTRUM_API CTrack* Kestrum_CopyToNew(CEditSession* session, uint32_t trackId, int64_t from,
+                                      int64_t to)
 {
     if (!session)
         return nullptr;
@@ -457,9 +480,15 @@ static int stepHistory(CEditSession* session, bool back)
     return txn.Finish(1);
 }
 
-KESTRUM_API int Kestrum_GoBack(CEditSession* session) { return stepHistory(session, true); }
+KESTRUM_API int Kestrum_GoBack(CEditSession* session)
+{
+    return stepHistory(session, true);
+}
 
-KESTRUM_API int Kestrum_GoNext(CEditSession* session) { return stepHistory(session, false); }
+KESTRUM_API int Kestrum_GoNext(CEditSession* session)
+{
+    return stepHistory(session, false);
+}
 
 // Callers pass room for both texts and 4 more characters; labels are cut to
 // the longest texts the language file can hold so no caller buffer overflows.
@@ -518,13 +547,15 @@ static int runEffect(CEditSession* session, uint32_t trackId, EffectType type, u
 KESTRUM_API int Kestrum_FadeIn(CEditSession* session, uint32_t trackId, int64_t from, int64_t to,
                                uint32_t curve)
 {
-    return runEffect(session, trackId, EffectType::FadeIn, kActionFadeIn, 0x0273B007, from, to, curve);
+    return runEffect(session, trackId, EffectType::FadeIn, kActionFadeIn, 0x0273B007, from, to,
+                     curve);
 }
 
 KESTRUM_API int Kestrum_FadeOut(CEditSession* session, uint32_t trackId, int64_t from, int64_t to,
                                 uint32_t curve)
 {
-    return runEffect(session, trackId, EffectType::FadeOut, kActionFadeOut, 0x028AB007, from, to, curve);
+    return runEffect(session, trackId, EffectType::FadeOut, kActionFadeOut, 0x028AB007, from, to,
+                     curve);
 }
 
 KESTRUM_API int Kestrum_Echo(CEditSession* session, uint32_t trackId, int64_t from, int64_t to,
@@ -537,14 +568,15 @@ KESTRUM_API int Kestrum_Echo(CEditSession* session, uint32_t trackId, int64_t fr
 
 KESTRUM_API int Kestrum_Silence(CEditSession* session, uint32_t trackId, int64_t from, int64_t to)
 {
-    return runEffect(session, trackId, EffectType::Silence, kActionSilence, 0x02B5B007, from, to, 0);
+    return runEffect(session, trackId, EffectType::Silence, kActionSilence, 0x02B5B007, from, to,
+                     0);
 }
 
 KESTRUM_API int Kestrum_AdjustVolumn(CEditSession* session, uint32_t trackId, int64_t from,
                                      int64_t to, uint32_t volume)
 {
-    return runEffect(session, trackId, EffectType::Volume, kActionAdjustVolume, 0x02CCB007, from, to,
-                     volume);
+    return runEffect(session, trackId, EffectType::Volume, kActionAdjustVolume, 0x02CCB007, from,
+                     to, volume);
 }
 
 // ---- insertion, extraction ---------------------------------------------------
@@ -566,9 +598,11 @@ KESTRUM_API int Kestrum_AddSlience(CEditSession* session, uint32_t trackId, int6
     return txn.Finish(1);
 }
 
-KESTRUM_API int Kestrum_AddFile(CEditSession* session, uint32_t trackId, const char* path, int64_t at)
+KESTRUM_API int Kestrum_AddFile(CEditSession* session, uint32_t trackId, const char* path,
+                                int64_t at)
 {
-    return inTransaction(session, [&] { return InsertFile(*session, trackId, path ? path : "", at); });
+    return inTransaction(session,
+                         [&] { return InsertFile(*session, trackId, path ? path : "", at); });
 }
 
 // ---- mixing --------------------------------------------------------------------
@@ -594,7 +628,8 @@ KESTRUM_API int Kestrum_MixTrackFromFile(CEditSession* session, uint32_t trackId
                                          const char* path, uint32_t levelBits)
 {
     return inTransaction(session, [&] {
-        return MixFromFile(*session, trackId, at, path ? path : "", std::bit_cast<float>(levelBits));
+        return MixFromFile(*session, trackId, at, path ? path : "",
+                           std::bit_cast<float>(levelBits));
     });
 }
 

@@ -167,11 +167,15 @@ void CFileCommands::OfferRecovery()
             continue;
         }
         // The Open Project flow; the work was never saved as it is, so it
-        // has no project path and counts as changed.
+        // counts as changed.
         if (!OpenDocument(QString::fromUtf8(document), LanguageText("main", "0000001F")))
             return;
+        // The work of a saved project comes back as that project, changed:
+        // Save writes it back there.
         CEditorState& s = m_c.state;
-        s.SetProjectPath(QString());
+        char project[vorlain::kPathChars] = {};
+        s.SetProjectPath(Kestrum_GetProjectPath(s.Editor(), project) ? QString::fromUtf8(project)
+                                                                     : QString());
         s.Edited();
         s.SetPlayState(CEditorState::kStopped);
         // Like a first file, the recovered work opens fitted to the view:

@@ -27,6 +27,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 
+#include <filesystem>
+
 using namespace cmd;
 
 namespace app::test {
@@ -198,6 +200,7 @@ TEST_F(Startup, TheTemporaryPathOfConfigIniIsHandedToTheKernel)
 constexpr const char* kCrashBase = "VORLAIN_CRASH_BASE";
 constexpr const char* kCrashWave = "VORLAIN_CRASH_WAVE";
 constexpr const char* kCrashExpected = "VORLAIN_CRASH_EXPECTED";
+constexpr const char* kCrashProject = "VORLAIN_CRASH_PROJECT"; // saved after the file, if set
 
 TEST_F(Startup, DISABLED_ChildRunKilledAfterThreeEdits)
 {
@@ -208,6 +211,11 @@ TEST_F(Startup, DISABLED_ChildRunKilledAfterThreeEdits)
     ASSERT_TRUE(WriteTmpPath(QString::fromUtf8(base)));
     Start();
     ASSERT_EQ(AddFile(wav), 1);
+    if (const char* project = std::getenv(kCrashProject)) {
+        Prompts().AnswerFile(QString::fromUtf8(project));
+        ASSERT_TRUE(Window().RunCommand(kSaveProject));
+        ASSERT_FALSE(Window().IsModified());
+    }
     Select(kSecond, 2 * kSecond);
     ASSERT_TRUE(Window().RunCommand(kCut));
     Select(0, kSecond);
@@ -222,7 +230,8 @@ TEST_F(Startup, DISABLED_ChildRunKilledAfterThreeEdits)
 
 /** Runs the child above with a 6-second stereo file; returns the path of
  *  the track's bytes as the child last saw them. */
-std::string crashedRun(const std::string& wav, const std::string& expected)
+std::string crashedRun(const std::string& wav, const std::string& expected,
+                       const std::string& project = {})
 {
     const std::string self = QCoreApplication::applicationFilePath().toStdString();
     std::vector<std::string> args = {
@@ -234,6 +243,8 @@ std::string crashedRun(const std::string& wav, const std::string& expected)
     vars.push_back(std::string(kCrashBase) + "=" + std::getenv("TMPDIR"));
     vars.push_back(std::string(kCrashWave) + "=" + wav);
     vars.push_back(std::string(kCrashExpected) + "=" + expected);
+    if (!project.empty())
+        vars.push_back(std::string(kCrashProject) + "=" + project);
     std::vector<char*> argv, envp;
     for (std::string& a : args)
         argv.push_back(a.data());
@@ -282,6 +293,36 @@ TEST_F(Startup, TheWorkOfARunThatDiedIsOfferedAndRecoveredByteForByte)
     Prompts().AnswerMessage(QMessageBox::No);
     ASSERT_TRUE(CloseWindow());
     EXPECT_EQ(sessionFolders(), std::vector<std::string>{});
+}
+
+TEST_F(Startup, RecoveredWorkOfASavedProjectReopensAsThatProjectAndSavesBackToIt)
+{
+    const std::string project = env().path("saved/trio.zvp");
+    std::filesystem::create_directories(env().path("saved"));
+    const std::string expected =
+        crashedRun(MakeWave("work.wav", 6, 2), env().path("expected.wav"), project);
+    Prompts().AnswerMessage(QMessageBox::Yes);
+    Start();
+    ASSERT_NE(Window().Editor(), nullptr);
+    EXPECT_EQ(Window().CurrentProjectPath(), QString::fromStdString(project));
+    EXPECT_TRUE(Window().IsModified());
+    EXPECT_EQ(Window().windowTitle(), "trio.zvp[*] \u2014 " + Window().Caption());
+    // Ctrl+S saves back to it without asking for a name.
+    Prompts().Clear();
+    ASSERT_TRUE(Window().RunCommand(kSaveProject));
+    for (const PromptCall& call : Prompts().Calls())
+        EXPECT_NE(call.kind, PromptCall::SaveFile);
+    EXPECT_FALSE(Window().IsModified());
+    ASSERT_TRUE(Window().RunCommand(kCloseProject));
+    // The project holds the recovered work.
+    CEditSession* session = Kestrum_Open(env().makeDir("check").c_str());
+    ASSERT_NE(session, nullptr);
+    ASSERT_EQ(Kestrum_OpenProject(session, project.c_str()), 1)
+        << std::hex << Kestrum_GetLastError();
+    const std::string saved = env().path("saved.wav");
+    ASSERT_EQ(Kestrum_SaveTrackToFile(session, 1, 0, 0, saved.c_str()), 1);
+    EXPECT_EQ(vorlain::test::ReadBytes(saved), vorlain::test::ReadBytes(expected));
+    Kestrum_Close(session);
 }
 
 TEST_F(Startup, DecliningRecoveryLeavesNoSessionFolderBehind)

@@ -370,6 +370,7 @@ bool CProjectReader::Open(const std::string& path)
         m_session.AppendTrack(makeTrack(plan, m_session.TrackCount() + 1, tempFolder));
     m_session.m_tempFolder = tempFolder;
     m_session.m_projectPath = projectPath;
+    m_session.m_recoveredProjectPath = recovery ? root.child_value(kRecoveryProject) : "";
     if (recovery) {
         const std::string folder = adopted->Folder();
         m_session.AdoptJournal(std::move(adopted), NormalizePath(tempFolder) == NormalizePath(folder));
@@ -384,6 +385,7 @@ bool CProjectReader::Open(const std::string& path)
             m_session.PopTrack();
         m_session.m_tempFolder = oldFolder;
         m_session.m_projectPath = oldProject;
+        m_session.m_recoveredProjectPath.clear();
         return false;
     }
     if (recovery) {

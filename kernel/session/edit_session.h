@@ -65,6 +65,9 @@ public:
     std::atomic<uint32_t> m_progress{0}; // 0..100 of the running operation
     std::vector<std::unique_ptr<CTrack>> m_tracks;
     std::string m_projectPath;
+    // Recovered work: the project the dead session belonged to, whether or
+    // not that project names files of the data root taken over.
+    std::string m_recoveredProjectPath;
     std::string m_savingProjectPath; // the project a save in progress writes, named by the recovery document too
     std::string m_tempFolder; // the temp base until the first track, then the session folder
     std::string m_tempBase;   // where the session's own locked folder is made

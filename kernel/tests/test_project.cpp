@@ -110,6 +110,28 @@ protected:
     }
 };
 
+TEST_F(Project, TheProjectPathIsTheOneOpenedOrLastSavedAndNoneBefore)
+{
+    char path[vorlain::kPathChars] = "x";
+    EXPECT_EQ(Kestrum_GetProjectPath(nullptr, path), 0);
+    EXPECT_EQ(Kestrum_GetProjectPath(m_session, nullptr), 0);
+    EXPECT_EQ(Kestrum_GetProjectPath(m_session, path), 0);
+    EXPECT_STREQ(path, "");
+    loadThree();
+    const std::string saved = env().path("song.zvp");
+    ASSERT_EQ(Kestrum_SaveProject(m_session, saved.c_str(), 1), 1);
+    ASSERT_EQ(Kestrum_GetProjectPath(m_session, path), 1);
+    EXPECT_EQ(std::string(path), saved);
+    Session other = openSession();
+    ASSERT_EQ(Kestrum_OpenProject(other.get(), saved.c_str()), 1);
+    ASSERT_EQ(Kestrum_GetProjectPath(other.get(), path), 1);
+    EXPECT_EQ(std::string(path), saved);
+    // A path that does not fit is not handed out cut.
+    other->m_projectPath = std::string(vorlain::kPathChars, 'a');
+    EXPECT_EQ(Kestrum_GetProjectPath(other.get(), path), 0);
+    EXPECT_STREQ(path, "");
+}
+
 TEST_F(Project, SaveThenOpenInANewSessionGivesTheSameAudioFormatsAndTags)
 {
     loadThree();
@@ -180,11 +202,13 @@ TEST_F(Project, TheDocumentHasTheElementsInOrderAndSkipsDeletedTracksAndHeaders)
     std::vector<std::string> ids;
     for (pugi::xml_node t : root.children("Track")) {
         ids.emplace_back(t.attribute("id").value());
-        EXPECT_EQ(childNames(t), (std::vector<std::string>{"Folder", "BaseInfo", "TAG", "TimeLine"}));
+        EXPECT_EQ(childNames(t),
+                  (std::vector<std::string>{"Folder", "BaseInfo", "TAG", "TimeLine"}));
         EXPECT_EQ(childNames(t.child("BaseInfo")),
                   (std::vector<std::string>{"Name", "Time", "Sample", "Channel", "BitPerSample"}));
-        EXPECT_EQ(childNames(t.child("TAG")),
-                  (std::vector<std::string>{"Title", "Artist", "Album", "Genre", "Year", "Comment"}));
+        EXPECT_EQ(
+            childNames(t.child("TAG")),
+            (std::vector<std::string>{"Title", "Artist", "Album", "Genre", "Year", "Comment"}));
         EXPECT_STREQ(t.child("BaseInfo").child_value("BitPerSample"), "2");
         for (pugi::xml_node s : t.child("TimeLine").children())
             EXPECT_EQ(childNames(s), (std::vector<std::string>{"TimeFrom", "TimeTo", "Path"}));
@@ -201,11 +225,11 @@ TEST_F(Project, TheDocumentHasTheElementsInOrderAndSkipsDeletedTracksAndHeaders)
     // Only the audio segments, keys in order: the cut head and tail, then the rest.
     std::vector<std::string> segs;
     for (pugi::xml_node s : first.child("TimeLine").children("Segment"))
-        segs.push_back(std::string(s.child_value("TimeFrom")) + "-" + s.child_value("TimeTo") + ":" +
-                       s.child_value("Path"));
-    EXPECT_EQ(segs, (std::vector<std::string>{"0-1500000:00000004.dat", "1500000-4250000:00000005.dat",
-                                              "4250000-9250000:00000002.dat",
-                                              "9250000-11250000:00000003.dat"}));
+        segs.push_back(std::string(s.child_value("TimeFrom")) + "-" + s.child_value("TimeTo") +
+                       ":" + s.child_value("Path"));
+    EXPECT_EQ(segs, (std::vector<std::string>{
+                        "0-1500000:00000004.dat", "1500000-4250000:00000005.dat",
+                        "4250000-9250000:00000002.dat", "9250000-11250000:00000003.dat"}));
     pugi::xml_node third = first.next_sibling("Track");
     EXPECT_STREQ(third.child_value("Folder"), "Track02");
     EXPECT_STREQ(third.child("BaseInfo").child_value("Sample"), "22050");
@@ -228,8 +252,9 @@ TEST_F(Project, ACopyingSaveOpensFromAnotherFolderAfterBothMoved)
     ASSERT_TRUE(doc.load_file(path.c_str()));
     EXPECT_STREQ(doc.child("AudioProject").child_value("TmpPath"), "proj.zvp.data");
     EXPECT_EQ(filesUnder(path + ".data"),
-              (std::set<std::string>{"Track00/00000002.dat", "Track00/00000003.dat", "Track00/00000004.dat",
-                                     "Track00/00000005.dat", "Track01/00000001.dat", "Track02/00000001.dat"}));
+              (std::set<std::string>{"Track00/00000002.dat", "Track00/00000003.dat",
+                                     "Track00/00000004.dat", "Track00/00000005.dat",
+                                     "Track01/00000001.dat", "Track02/00000001.dat"}));
 
     // The session's own files go when it closes; the project's stay.
     Kestrum_Close(m_session);
@@ -417,7 +442,8 @@ TEST_F(Project, BlankTracksAndLongNamesRoundTrip)
     loaded->m_name = std::string(300, 'n');
     CTrack* odd = loadRamp(441);
     odd->m_name = "\xC3\x9Cn\x01 \r\n]]> & <x> \"'";
-    ASSERT_EQ(Kestrum_SetTrackTagInfo(m_session, odd->m_trackId, tagsOf("\t<\xE2\x82\xAC>\r", "")), 1);
+    ASSERT_EQ(Kestrum_SetTrackTagInfo(m_session, odd->m_trackId, tagsOf("\t<\xE2\x82\xAC>\r", "")),
+              1);
     const std::string path = env().path("blank.zvp");
     ASSERT_EQ(Kestrum_SaveProject(m_session, path.c_str(), 1), 1);
     ASSERT_NE(blank, nullptr);
@@ -484,8 +510,8 @@ TEST_F(Project, DegenerateSegmentsBecomeHeadersAndUnnamedFilesAreNotReused)
     // Closing keeps the named files only.
     Kestrum_Close(m_session);
     m_session = Kestrum_Open(nullptr);
-    EXPECT_EQ(filesUnder(folder),
-              (std::set<std::string>{"00000000.dat", "00000001.dat", "00000002.dat", "00000009.dat"}));
+    EXPECT_EQ(filesUnder(folder), (std::set<std::string>{"00000000.dat", "00000001.dat",
+                                                         "00000002.dat", "00000009.dat"}));
 }
 
 TEST_F(Project, OpeningAppendsTracksAndTheSameFoldersCannotBeClaimedTwice)
@@ -529,7 +555,8 @@ protected:
     /** Writes a changed copy of the good project and opens it in a fresh
      *  session, which is closed again afterwards. Returns the open's result;
      *  the session must have no track afterwards on failure. */
-    int openChanged(const std::function<void(pugi::xml_node root)>& change, const char* name = "bad.zvp")
+    int openChanged(const std::function<void(pugi::xml_node root)>& change,
+                    const char* name = "bad.zvp")
     {
         pugi::xml_document doc;
         EXPECT_TRUE(doc.load_file(m_path.c_str()));
@@ -579,7 +606,8 @@ TEST_F(BadProject, DocumentsThatCannotBeReadFailWithTheirCodes)
     EXPECT_EQ(openPath(env().path("missing.zvp")), 0);
     EXPECT_EQ(Kestrum_GetLastError(), 0x02CAB002u);
     std::string text = readText(m_path);
-    ASSERT_TRUE(WriteBytes(env().path("cut.zvp"), std::vector<uint8_t>(text.begin(), text.begin() + text.size() / 2)));
+    ASSERT_TRUE(WriteBytes(env().path("cut.zvp"),
+                           std::vector<uint8_t>(text.begin(), text.begin() + text.size() / 2)));
     EXPECT_EQ(openPath(env().path("cut.zvp")), 0);
     EXPECT_EQ(Kestrum_GetLastError(), 0x02CAB002u);
     ASSERT_TRUE(WriteBytes(env().path("empty.zvp"), {}));
@@ -608,26 +636,39 @@ TEST_F(BadProject, MissingElementsAndBadNumbersFailAsMalformed)
         {"no TimeLine", [](pugi::xml_node r) { track(r).remove_child("TimeLine"); }},
         {"no TimeTo", [](pugi::xml_node r) { segment(r, 1).remove_child("TimeTo"); }},
         {"no Path", [](pugi::xml_node r) { segment(r, 0).remove_child("Path"); }},
-        {"text Time", [](pugi::xml_node r) { setText(track(r).child("BaseInfo").child("Time"), "six"); }},
-        {"empty Sample", [](pugi::xml_node r) { setText(track(r).child("BaseInfo").child("Sample"), ""); }},
-        {"negative Time", [](pugi::xml_node r) { setText(track(r).child("BaseInfo").child("Time"), "-6000000"); }},
+        {"text Time",
+         [](pugi::xml_node r) { setText(track(r).child("BaseInfo").child("Time"), "six"); }},
+        {"empty Sample",
+         [](pugi::xml_node r) { setText(track(r).child("BaseInfo").child("Sample"), ""); }},
+        {"negative Time",
+         [](pugi::xml_node r) { setText(track(r).child("BaseInfo").child("Time"), "-6000000"); }},
         {"huge Time",
-         [](pugi::xml_node r) { setText(track(r).child("BaseInfo").child("Time"), "99999999999999999999999"); }},
+         [](pugi::xml_node r) {
+             setText(track(r).child("BaseInfo").child("Time"), "99999999999999999999999");
+         }},
         {"huge segment",
          [](pugi::xml_node r) {
              setText(segment(r, 1).child("TimeTo"), "9000000000000000000");
              setText(track(r).child("BaseInfo").child("Time"), "9000000000000000000");
          }},
-        {"zero rate", [](pugi::xml_node r) { setText(track(r).child("BaseInfo").child("Sample"), "0"); }},
-        {"huge rate", [](pugi::xml_node r) { setText(track(r).child("BaseInfo").child("Sample"), "4294967297"); }},
-        {"3 channels", [](pugi::xml_node r) { setText(track(r).child("BaseInfo").child("Channel"), "3"); }},
-        {"8-bit", [](pugi::xml_node r) { setText(track(r).child("BaseInfo").child("BitPerSample"), "1"); }},
+        {"zero rate",
+         [](pugi::xml_node r) { setText(track(r).child("BaseInfo").child("Sample"), "0"); }},
+        {"huge rate",
+         [](pugi::xml_node r) {
+             setText(track(r).child("BaseInfo").child("Sample"), "4294967297");
+         }},
+        {"3 channels",
+         [](pugi::xml_node r) { setText(track(r).child("BaseInfo").child("Channel"), "3"); }},
+        {"8-bit",
+         [](pugi::xml_node r) { setText(track(r).child("BaseInfo").child("BitPerSample"), "1"); }},
         {"gap", [](pugi::xml_node r) { setText(segment(r, 1).child("TimeFrom"), "5000001"); }},
         {"overlap", [](pugi::xml_node r) { setText(segment(r, 1).child("TimeFrom"), "4000000"); }},
-        {"not a number", [](pugi::xml_node r) { setText(segment(r, 0).child("TimeTo"), "5000000x"); }},
+        {"not a number",
+         [](pugi::xml_node r) { setText(segment(r, 0).child("TimeTo"), "5000000x"); }},
         {"backwards", [](pugi::xml_node r) { setText(segment(r, 1).child("TimeTo"), "4999999"); }},
         {"not from 0", [](pugi::xml_node r) { setText(segment(r, 0).child("TimeFrom"), "2"); }},
-        {"length", [](pugi::xml_node r) { setText(track(r).child("BaseInfo").child("Time"), "6000001"); }},
+        {"length",
+         [](pugi::xml_node r) { setText(track(r).child("BaseInfo").child("Time"), "6000001"); }},
         {"signed", [](pugi::xml_node r) { setText(segment(r, 0).child("TimeFrom"), "+0"); }},
     };
     for (const auto& [name, change] : cases) {
@@ -644,7 +685,9 @@ TEST_F(BadProject, MissingElementsAndBadNumbersFailAsMalformed)
     EXPECT_EQ(Kestrum_GetLastError(), 0x0300B002u);
     EXPECT_EQ(filesUnder(m_folder), m_files);
     // White space around numbers, as a hand-edited document may have, is fine.
-    EXPECT_EQ(openChanged([](pugi::xml_node r) { setText(track(r).child("BaseInfo").child("Time"), " 6000000\n"); }),
+    EXPECT_EQ(openChanged([](pugi::xml_node r) {
+                  setText(track(r).child("BaseInfo").child("Time"), " 6000000\n");
+              }),
               1);
 }
 
@@ -654,36 +697,51 @@ TEST_F(BadProject, PathsThatLeaveTheDataFolderAreRefusedAndNothingOutsideIsTouch
     ASSERT_TRUE(WriteBytes(outside + "/00000001.dat", {1, 2, 3, 4}));
     ASSERT_TRUE(WriteBytes(outside + "/secret.txt", {5}));
     ASSERT_TRUE(WriteBytes(env().path("00000001.dat"), {6, 7, 8, 9}));
-    const std::string relative = std::filesystem::relative(outside, m_session->m_tempFolder).string();
+    const std::string relative =
+        std::filesystem::relative(outside, m_session->m_tempFolder).string();
 
-    const std::vector<std::tuple<std::string, uint32_t, std::function<void(pugi::xml_node)>>> cases = {
-        {"path up", 0x0308B002, [](pugi::xml_node r) { setText(segment(r, 0).child("Path"), "../00000001.dat"); }},
-        {"path dot-dot", 0x0308B002, [](pugi::xml_node r) { setText(segment(r, 0).child("Path"), ".."); }},
-        {"path absolute", 0x0308B002,
-         [&](pugi::xml_node r) { setText(segment(r, 0).child("Path"), (outside + "/00000001.dat").c_str()); }},
-        {"path into", 0x0308B002,
-         [&](pugi::xml_node r) { setText(segment(r, 0).child("Path"), (relative + "/00000001.dat").c_str()); }},
-        {"path not data", 0x0308B002, [](pugi::xml_node r) { setText(segment(r, 0).child("Path"), "secret.txt"); }},
-        {"path huge number", 0x0308B002,
-         [](pugi::xml_node r) { setText(segment(r, 0).child("Path"), "4294967295.dat"); }},
-        {"folder dot-dot", 0x0308B002, [](pugi::xml_node r) { setText(track(r).child("Folder"), ".."); }},
-        {"folder dot", 0x0308B002, [](pugi::xml_node r) { setText(track(r).child("Folder"), "."); }},
-        {"folder empty", 0x0308B002, [](pugi::xml_node r) { setText(track(r).child("Folder"), ""); }},
-        {"folder path", 0x0308B002,
-         [&](pugi::xml_node r) { setText(track(r).child("Folder"), relative.c_str()); }},
-        // A folder that holds other files than data files is no data folder.
-        {"foreign folder", 0x0310B002,
-         [&](pugi::xml_node r) {
-             setText(r.child("TmpPath"), std::filesystem::path(outside).parent_path().c_str());
-             setText(track(r).child("Folder"), "outside");
-         }},
-        {"missing data file", 0x031AB004,
-         [](pugi::xml_node r) { setText(segment(r, 1).child("Path"), "00000077.dat"); }},
-        {"missing folder", 0x031AB004, [](pugi::xml_node r) { setText(track(r).child("Folder"), "Track77"); }},
-        {"same file twice", 0x030CB002,
-         [](pugi::xml_node r) { setText(segment(r, 1).child("Path"), segment(r, 0).child_value("Path")); }},
-        {"same folder twice", 0x030CB002, [](pugi::xml_node r) { r.append_copy(track(r)); }},
-    };
+    const std::vector<std::tuple<std::string, uint32_t, std::function<void(pugi::xml_node)>>>
+        cases = {
+            {"path up", 0x0308B002,
+             [](pugi::xml_node r) { setText(segment(r, 0).child("Path"), "../00000001.dat"); }},
+            {"path dot-dot", 0x0308B002,
+             [](pugi::xml_node r) { setText(segment(r, 0).child("Path"), ".."); }},
+            {"path absolute", 0x0308B002,
+             [&](pugi::xml_node r) {
+                 setText(segment(r, 0).child("Path"), (outside + "/00000001.dat").c_str());
+             }},
+            {"path into", 0x0308B002,
+             [&](pugi::xml_node r) {
+                 setText(segment(r, 0).child("Path"), (relative + "/00000001.dat").c_str());
+             }},
+            {"path not data", 0x0308B002,
+             [](pugi::xml_node r) { setText(segment(r, 0).child("Path"), "secret.txt"); }},
+            {"path huge number", 0x0308B002,
+             [](pugi::xml_node r) { setText(segment(r, 0).child("Path"), "4294967295.dat"); }},
+            {"folder dot-dot", 0x0308B002,
+             [](pugi::xml_node r) { setText(track(r).child("Folder"), ".."); }},
+            {"folder dot", 0x0308B002,
+             [](pugi::xml_node r) { setText(track(r).child("Folder"), "."); }},
+            {"folder empty", 0x0308B002,
+             [](pugi::xml_node r) { setText(track(r).child("Folder"), ""); }},
+            {"folder path", 0x0308B002,
+             [&](pugi::xml_node r) { setText(track(r).child("Folder"), relative.c_str()); }},
+            // A folder that holds other files than data files is no data folder.
+            {"foreign folder", 0x0310B002,
+             [&](pugi::xml_node r) {
+                 setText(r.child("TmpPath"), std::filesystem::path(outside).parent_path().c_str());
+                 setText(track(r).child("Folder"), "outside");
+             }},
+            {"missing data file", 0x031AB004,
+             [](pugi::xml_node r) { setText(segment(r, 1).child("Path"), "00000077.dat"); }},
+            {"missing folder", 0x031AB004,
+             [](pugi::xml_node r) { setText(track(r).child("Folder"), "Track77"); }},
+            {"same file twice", 0x030CB002,
+             [](pugi::xml_node r) {
+                 setText(segment(r, 1).child("Path"), segment(r, 0).child_value("Path"));
+             }},
+            {"same folder twice", 0x030CB002, [](pugi::xml_node r) { r.append_copy(track(r)); }},
+        };
     for (const auto& [name, code, change] : cases) {
         SCOPED_TRACE(name);
         EXPECT_EQ(openChanged(change), 0);
@@ -694,7 +752,9 @@ TEST_F(BadProject, PathsThatLeaveTheDataFolderAreRefusedAndNothingOutsideIsTouch
     }
     // A linked data file is no file of the data folder either.
     std::filesystem::create_symlink(outside + "/00000001.dat", m_folder + "/00000050.dat");
-    EXPECT_EQ(openChanged([](pugi::xml_node r) { setText(segment(r, 1).child("Path"), "00000050.dat"); }), 0);
+    EXPECT_EQ(
+        openChanged([](pugi::xml_node r) { setText(segment(r, 1).child("Path"), "00000050.dat"); }),
+        0);
     EXPECT_EQ(Kestrum_GetLastError(), 0x0310B002u);
     EXPECT_TRUE(Exists(outside + "/00000001.dat"));
 }
@@ -702,12 +762,14 @@ TEST_F(BadProject, PathsThatLeaveTheDataFolderAreRefusedAndNothingOutsideIsTouch
 TEST_F(BadProject, ARelativeTmpPathIsResolvedAgainstTheProjectsFolder)
 {
     // good.zvp sits in the test root; the session folder is tmp/Vorlain_Tmp...
-    const std::string relative = std::filesystem::relative(m_session->m_tempFolder, env().root()).string();
+    const std::string relative =
+        std::filesystem::relative(m_session->m_tempFolder, env().root()).string();
     ASSERT_EQ(relative.rfind("tmp/Vorlain_Tmp", 0), 0u);
     env().makeDir("elsewhere");
     const std::string cwd = std::filesystem::current_path().string();
     std::filesystem::current_path(env().path("elsewhere")); // must not matter
-    const int ok = openChanged([&](pugi::xml_node r) { setText(r.child("TmpPath"), relative.c_str()); });
+    const int ok =
+        openChanged([&](pugi::xml_node r) { setText(r.child("TmpPath"), relative.c_str()); });
     std::filesystem::current_path(cwd);
     EXPECT_EQ(ok, 1);
 }

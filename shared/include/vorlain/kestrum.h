@@ -57,6 +57,11 @@ KESTRUM_API int Kestrum_FindRecovery(const char* tempBase, char* path);
  *  those a saved project names) and its folder. 1/0; 0 when a live session
  *  holds the folder. */
 KESTRUM_API int Kestrum_DiscardRecovery(const char* path);
+/** The project the session belongs to: the one it opened or last saved,
+ *  or for recovered work the one the dead session had. Copies it to path
+ *  (260 characters). 1 when there is one, 0 when there is none,
+ *  it does not fit, or for a null session or path. */
+KESTRUM_API int Kestrum_GetProjectPath(CEditSession* session, char* path);
 
 // ---- range edits and the clipboard -----------------------------------------
 KESTRUM_API int Kestrum_Copy(CEditSession* session, uint32_t trackId, int64_t from, int64_t to);
