@@ -35,14 +35,29 @@ CDlgPanel::CDlgPanel(QWidget* parent) : QWidget(parent)
     m_hBar->setObjectName(QStringLiteral("id100"));
     m_vBar = new QScrollBar(Qt::Vertical, this);
     m_vBar->setObjectName(QStringLiteral("id101"));
-    // The style draws the thumb in the button colour and the groove in the
-    // window colour: a mid grey thumb on a light groove stands out.
-    for (QScrollBar* bar : {m_hBar, m_vBar}) {
-        QPalette palette = bar->palette();
-        palette.setColor(QPalette::Button, QColor(150, 150, 150));
-        palette.setColor(QPalette::Window, QColor(232, 232, 232));
-        bar->setPalette(palette);
-    }
+    // The platform style draws thumb and groove in shades of one colour:
+    // a dark thumb on a light groove is told apart at a glance.
+    const QString bars = QStringLiteral(
+        "QScrollBar { background: #e6e6e6; border: 1px solid #b4b4b4; }"
+        "QScrollBar:horizontal { margin: 0 18px; }"
+        "QScrollBar:vertical { margin: 18px 0; }"
+        "QScrollBar::handle { background: #6a6a6a; border-radius: 3px; }"
+        "QScrollBar::handle:hover { background: #4a4a4a; }"
+        "QScrollBar::handle:horizontal { min-width: 24px; margin: 3px 0; }"
+        "QScrollBar::handle:vertical { min-height: 24px; margin: 0 3px; }"
+        "QScrollBar::add-line, QScrollBar::sub-line { background: #d2d2d2;"
+        " border: 1px solid #b4b4b4; subcontrol-origin: margin; }"
+        "QScrollBar::add-line:horizontal { width: 17px; subcontrol-position: right; }"
+        "QScrollBar::sub-line:horizontal { width: 17px; subcontrol-position: left; }"
+        "QScrollBar::add-line:vertical { height: 17px; subcontrol-position: bottom; }"
+        "QScrollBar::sub-line:vertical { height: 17px; subcontrol-position: top; }"
+        "QScrollBar::left-arrow, QScrollBar::right-arrow, QScrollBar::up-arrow,"
+        " QScrollBar::down-arrow { width: 5px; height: 5px; background: #505050; }"
+        "QScrollBar::add-page, QScrollBar::sub-page { background: none; }"
+        "QScrollBar:disabled { background: #f0f0f0; }"
+        "QScrollBar::handle:disabled { background: none; }");
+    m_hBar->setStyleSheet(bars);
+    m_vBar->setStyleSheet(bars);
     SyncBar(m_hBar, m_state->HBar());
     SyncBar(m_vBar, m_vInfo);
     connect(m_hBar, &QAbstractSlider::actionTriggered, this, &CDlgPanel::OnHBarAction);

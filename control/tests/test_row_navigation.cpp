@@ -182,4 +182,24 @@ TEST_F(RowNavigation, SpaceAndEnterPressTheFocusedButton)
     EXPECT_EQ(posted(vorlain::WM_TRACK_RANGE_REQUEST), 2);
 }
 
+TEST_F(RowNavigation, TheHorizontalBarsThumbStandsOutFromItsGroove)
+{
+    const std::vector<int> ids = AddRows(1, 10);
+    while (GetZoomfactor() > 328)
+        ASSERT_TRUE(ZoomIn());
+    WaitForPeaks();
+    auto* bar = qobject_cast<QWidget*>(Child(m_control, "id100"));
+    ASSERT_TRUE(bar->isEnabled());
+    const QImage image = Grab(bar);
+    // Along the middle, between the arrows: a dark run (the thumb) and a light groove.
+    int dark = 0, light = 0;
+    for (int x = 20; x < image.width() - 20; ++x) {
+        const int gray = qGray(image.pixel(x, image.height() / 2));
+        dark += gray < 128;
+        light += gray > 200;
+    }
+    EXPECT_GE(dark, 24);
+    EXPECT_GE(light, image.width() / 2);
+}
+
 } // namespace
