@@ -159,7 +159,7 @@ void CTrackCommands::Zoom(bool in)
         m_c.view.ZoomIn();
     else
         m_c.view.ZoomOut();
-    m_c.state.Invalidate(); // the zoom is the view's, not the state's
+    m_c.state.Invalidate(); // Zoom Out follows the zoom
 }
 
 void CTrackCommands::FitToWindow(int trackId)
@@ -185,7 +185,7 @@ void CTrackCommands::FitToWindow(int trackId)
 void CTrackCommands::FitCurrent()
 {
     FitToWindow(m_c.state.CurrentTrack());
-    m_c.state.Invalidate(); // the zoom is the view's, not the state's
+    m_c.state.Invalidate(); // Zoom Out follows the zoom
 }
 
 void CTrackCommands::Scroll(bool toEnd)

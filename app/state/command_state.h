@@ -27,8 +27,9 @@ struct CommandState {
     int playState = -1;    // CEditorState::PlayState
     int playerStatus = -1; // AudioPlay_QueryStauts, -1 without a player
     // From the display control.
-    int visibleTracks = 0;   // rows the control shows
-    bool scrollable = false; // the current track is wider than the view
+    int visibleTracks = 0;    // rows the control shows
+    bool zoomOutAble = false; // the longest track does not fit the view yet
+    bool scrollable = false;  // the current track is wider than the view
 
     // From the kernel (ReadKernel).
     bool canUndo = false;

@@ -91,6 +91,7 @@ protected:
         s.playerStatus = -1;
         s.playState = CEditorState::kStopped;
         s.visibleTracks = 1;
+        s.zoomOutAble = true;
         s.emptyTrack = false;
         s.blankTrack = false;
         s.channels = 2;
@@ -231,6 +232,10 @@ TEST_F(CommandSetTest, ASelectionEnablesTheRangeEditsAndEffectsAndTheHistoryName
               (std::set<int>{kExportTrack, kSplit}));
     s.visibleTracks = 2;
     EXPECT_EQ(EnabledOf(s, {kJoinAllTrack}), std::set<int>{kJoinAllTrack});
+    // Zoom Out ends where the longest track fits the view.
+    EXPECT_EQ(EnabledOf(s, {kZoomIn, kZoomOut}), (std::set<int>{kZoomIn, kZoomOut}));
+    s.zoomOutAble = false;
+    EXPECT_EQ(EnabledOf(s, {kZoomIn, kZoomOut}), std::set<int>{kZoomIn});
 }
 
 TEST_F(CommandSetTest, PlayingAndRecordingTurnEditingOffAndTheirOwnButtonsOn)

@@ -457,9 +457,12 @@ TEST_F(WindowCommands, TheUsualShortcutsOpenSaveAsSelectAllAndZoomToFit)
     ASSERT_TRUE(Window().Control().IsScrollable(id));
     Key(Qt::Key_F);
     EXPECT_FALSE(Window().Control().IsScrollable(id));
-    // The fit is the closest: one zoom step in would not show it whole.
+    // The fit is the closest: one zoom step in would not show it whole,
+    // and Zoom Out has nothing more to show.
+    EXPECT_FALSE(Enabled(kZoomOut));
     ASSERT_TRUE(Window().RunCommand(kZoomIn));
     EXPECT_TRUE(Window().Control().IsScrollable(id));
+    EXPECT_TRUE(Enabled(kZoomOut));
     const std::string path = env().path("as.zvp");
     Prompts().AnswerFile(QString::fromStdString(path));
     Key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);

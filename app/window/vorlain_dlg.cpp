@@ -257,8 +257,10 @@ void CVorlainDlg::Refresh()
 {
     app::CommandState s = app::CommandState::Of(m_state);
     const int track = m_state.CurrentTrack();
-    if (m_control->IsValid())
+    if (m_control->IsValid()) {
         s.visibleTracks = static_cast<int>(m_control->VisibleTracks().size());
+        s.zoomOutAble = m_control->CanZoomOut();
+    }
     // With no rows left there is nothing to save; without a track there is
     // no selection.
     if (s.visibleTracks == 0 && m_state.IsModified())
