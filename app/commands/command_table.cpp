@@ -169,6 +169,8 @@ const CommandRow kRows[] = {
      [](S s) { return IdleTrack(s) && s.zoomOutAble; }, [](C c, int) { c.tracks.Zoom(false); }},
     {kZoomFit, "01000205", "Ctrl+F", Menu::View, false, kNoTool, IdleTrack,
      [](C c, int) { c.tracks.FitCurrent(); }},
+    {kZoomSelection, "01000206", "Ctrl+E", Menu::View, false, kNoTool, IdleSelection,
+     [](C c, int) { c.tracks.FitSelection(); }},
     {kScrollToBegin, "01000203", nullptr, Menu::View, true, kNoTool, IdleTrack,
      [](C c, int) { c.tracks.Scroll(false); }},
     {kScrollToEnd, "01000204", nullptr, Menu::View, false, kNoTool, IdleTrack,

@@ -188,6 +188,22 @@ void CTrackCommands::FitCurrent()
     m_c.state.Invalidate(); // Zoom Out follows the zoom
 }
 
+void CTrackCommands::FitSelection()
+{
+    CBrimsel& view = m_c.view;
+    const int64_t length = m_c.state.SelectionEnd() - m_c.state.SelectionStart();
+    // Each step halves or doubles the span: in while half of it still
+    // holds the selection, out while the whole does not.
+    for (int step = 0; step < 32 && view.ViewSpan() / 2 >= length; ++step)
+        if (!view.ZoomIn())
+            break;
+    for (int step = 0; step < 32 && view.ViewSpan() < length; ++step)
+        if (!view.ZoomOut())
+            break;
+    view.ScrollH(m_c.state.SelectionStart());
+    m_c.state.Invalidate(); // Zoom Out follows the zoom
+}
+
 void CTrackCommands::Scroll(bool toEnd)
 {
     m_c.view.ScrollH(toEnd ? m_c.state.TrackLength() : 0);

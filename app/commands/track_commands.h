@@ -25,6 +25,9 @@ public:
     void FitToWindow(int trackId);
     /** Zoom To Fit: the current track, whole. */
     void FitCurrent();
+    /** Zoom To Selection: the closest zoom that shows the selection whole,
+     *  scrolled to its start. */
+    void FitSelection();
 
 private:
     CommandContext& m_c;

@@ -471,3 +471,32 @@ TEST_F(WindowCommands, TheUsualShortcutsOpenSaveAsSelectAllAndZoomToFit)
 
 } // namespace
 } // namespace app::test
+
+namespace app::test {
+namespace {
+
+TEST_F(WindowCommands, ZoomToSelectionShowsTheSelectionWholeAtTheClosestZoom)
+{
+    // A 9 s clip beside ten minutes: fitted to those, the clip is a sliver.
+    Start();
+    AddFile(MakeWave("long.wav", 600, 1, 8000));
+    const int clip = AddFile(MakeWave("clip.wav", 9, 2));
+    WaitForPeaks();
+    ClickRow(clip, 0);
+    EXPECT_FALSE(Enabled(kZoomSelection)); // nothing selected yet
+    Select(2 * kSecond, 5 * kSecond);
+    QApplication::setActiveWindow(&Window());
+    QTest::keyClick(&Window(), Qt::Key_E, Qt::ControlModifier);
+    Pump();
+    const int64_t span = Window().Control().ViewSpan();
+    EXPECT_GE(span, 3 * kSecond);
+    EXPECT_LT(span / 2, 3 * kSecond);
+    // Scrolled to its start: both ends of the selection are in the row.
+    EXPECT_GE(XOfTime(2 * kSecond), 140);
+    EXPECT_LE(XOfTime(5 * kSecond), Row(clip)->width());
+    EXPECT_EQ(Window().SelectionStart(), 2 * kSecond);
+    EXPECT_EQ(Window().SelectionEnd(), 5 * kSecond);
+}
+
+} // namespace
+} // namespace app::test

@@ -95,6 +95,11 @@ bool CBrimsel::CanZoomOut()
     return m_view && m_view->CanZoomOut();
 }
 
+int64_t CBrimsel::ViewSpan()
+{
+    return m_view ? m_view->ViewSpan() : 0;
+}
+
 bool CBrimsel::CloseProject()
 {
     return m_view && m_view->CloseProject();

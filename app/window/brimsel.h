@@ -43,6 +43,8 @@ public:
     bool ZoomOut();
     /** Whether ZoomOut would zoom out (false once the longest track fits). */
     bool CanZoomOut();
+    /** The time (microseconds) the view's width spans at the present zoom. */
+    int64_t ViewSpan();
     bool CloseProject();
     bool ScrollH(int64_t time);
     bool IsScrollable(int trackId);

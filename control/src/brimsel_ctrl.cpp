@@ -116,6 +116,11 @@ bool CBrimselCtrl::CanZoomOut()
     return m_panel->State()->CanZoomOut();
 }
 
+int64_t CBrimselCtrl::ViewSpan()
+{
+    return m_panel->State()->ViewSpan();
+}
+
 bool CBrimselCtrl::CloseProject()
 {
     return m_panel->CloseProject();

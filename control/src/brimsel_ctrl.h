@@ -47,6 +47,7 @@ public:
     Q_INVOKABLE bool IsScrollable(int pTrack) override;
     void SetEvents(IBrimselEvents* events) override;
     bool CanZoomOut() override;
+    int64_t ViewSpan() override;
 
     // ---- the same by name ----
     /** pTrack is a CTrack*. False for 0. */

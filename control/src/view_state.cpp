@@ -27,14 +27,25 @@ bool CViewState::ZoomIn()
     return true;
 }
 
+namespace {
+// The rows are the container's width less the vertical bar's 20 pixels.
+int64_t WaveWidth(const QWidget* scrollArea)
+{
+    return std::max(scrollArea->width() - 20 - kWaveLeft, 1);
+}
+} // namespace
+
 bool CViewState::CanZoomOut() const
 {
     if (m_zoomFactor > uint32_t(INT32_MAX) / 2)
         return false; // a 32-bit factor would wrap
     const int64_t longest = m_longest ? m_longest() : 0;
-    // The rows are the container's width less the vertical bar's 20 pixels.
-    const int64_t wave = std::max(m_scrollArea->width() - 20 - kWaveLeft, 1);
-    return ColumnOfTime(longest, m_zoomFactor) > wave;
+    return ColumnOfTime(longest, m_zoomFactor) > WaveWidth(m_scrollArea);
+}
+
+int64_t CViewState::ViewSpan() const
+{
+    return TimeOfX(kWaveLeft + WaveWidth(m_scrollArea), m_zoomFactor, 0);
 }
 
 bool CViewState::ZoomOut()

@@ -39,6 +39,8 @@ public:
      *  this zoom (and a doubling still fits 31 bits): zooming out stops at
      *  the first zoom where the whole of it shows. */
     bool CanZoomOut() const;
+    /** The time the wave area spans at this zoom, in microseconds. */
+    int64_t ViewSpan() const;
     /** Who knows the length (microseconds) of the longest visible track. */
     void SetLongestSource(std::function<int64_t()> longest) { m_longest = std::move(longest); }
     /** Zooms in (notches > 0) or out by that many steps, as far as it can,

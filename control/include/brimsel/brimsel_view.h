@@ -69,5 +69,7 @@ public:
     virtual void SetEvents(IBrimselEvents* events) = 0;
     /** Whether ZoomOut would zoom out: the rule for enabling Zoom Out. */
     virtual bool CanZoomOut() = 0;
+    /** The time (microseconds) the wave area spans at the present zoom. */
+    virtual int64_t ViewSpan() = 0;
 };
 Q_DECLARE_INTERFACE(IBrimselView, BRIMSEL_VIEW_IID)
