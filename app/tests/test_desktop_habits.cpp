@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QMimeData>
 #include <QTest>
+#include <QToolButton>
 #include <QUrl>
 #include <QWheelEvent>
 
@@ -261,6 +262,41 @@ TEST_F(DesktopHabits, TheFirstFileOpensFittedToTheView)
         Prompts().AnswerMessage(QMessageBox::No);
         ASSERT_TRUE(Window().RunCommand(kCloseProject));
     }
+}
+
+} // namespace
+} // namespace app::test
+
+namespace app::test {
+namespace {
+
+TEST_F(DesktopHabits, TabReachesTheToolbarsAndSpaceActsOnTheFocusedButton)
+{
+    Start();
+    const int id = AddFile(MakeWave("t.wav", 10, 2));
+    WaitForPeaks();
+    ClickRow(id, 0);
+    QApplication::setActiveWindow(&Window());
+    // Every toolbar button takes focus by Tab, none by a click.
+    auto* zoomIn = Window().findChild<QToolButton*>(QStringLiteral("id%1").arg(kTbZoomIn));
+    ASSERT_NE(zoomIn, nullptr);
+    for (QToolButton* button : Window().findChildren<QToolButton*>()) {
+        if (button->property("commandId").isValid()) {
+            EXPECT_EQ(button->focusPolicy(), Qt::TabFocus) << button->objectName().toStdString();
+        }
+    }
+    // Space on a focused button presses it instead of starting playback.
+    zoomIn->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(QApplication::focusWidget(), zoomIn);
+    const int before = Window().Control().GetZoomfactor();
+    QTest::keyClick(zoomIn, Qt::Key_Space);
+    Pump();
+    EXPECT_EQ(Window().Control().GetZoomfactor(), before / 2);
+    EXPECT_EQ(Window().Player(), nullptr);
+    // Tab moves on from there, through the window.
+    QTest::keyClick(zoomIn, Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), zoomIn);
+    EXPECT_EQ(QApplication::focusWidget()->window(), &Window());
 }
 
 } // namespace

@@ -108,6 +108,8 @@ QToolBar* CCommandSet::BuildToolBar(Bar which, QWidget* parent, QWidget* extra)
             button->setObjectName(QStringLiteral("id%1").arg(row->tool.buttonId));
             button->setProperty("commandId", row->id);
             button->setAutoRaise(true);
+            // Tab reaches the toolbars too; a click leaves the focus where it is.
+            button->setFocusPolicy(Qt::TabFocus);
         }
     }
     bar->addSeparator();

@@ -4,6 +4,7 @@
 #include "window/command_ids.h"
 #include "window/command_set.h"
 
+#include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
@@ -52,6 +53,11 @@ void CEditorInput::Run(int commandId)
 bool CEditorInput::OnKey(QKeyEvent* key)
 {
     QWidget* focus = QApplication::focusWidget();
+    // A button reached by Tab takes Space and Enter itself.
+    if (qobject_cast<QAbstractButton*>(focus) &&
+        (key->key() == Qt::Key_Space || key->key() == Qt::Key_Return ||
+         key->key() == Qt::Key_Enter))
+        return false;
     if (focus && (qobject_cast<app::CMiniTimer*>(focus) || qobject_cast<QLineEdit*>(focus) ||
                   qobject_cast<QAbstractSpinBox*>(focus) || focus->inherits("QTextEdit") ||
                   focus->inherits("QPlainTextEdit")))
