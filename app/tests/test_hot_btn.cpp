@@ -117,6 +117,24 @@ TEST_F(HotBtnTest, MousePressShowsThePressedBitmapAndReleaseClicks)
     EXPECT_NE(Shown(), kPressed);
 }
 
+TEST_F(HotBtnTest, TabFocusShowsAFrameAndSpaceOrEnterClicks)
+{
+    EXPECT_EQ(button->focusPolicy(), Qt::TabFocus);
+    button->clearFocus();
+    const QImage before = Grab(*button);
+    button->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(button->hasFocus());
+    const QImage focused = Grab(*button);
+    // The frame sits inside the edge; the middle is the bitmap as before.
+    EXPECT_NE(focused.pixel(2, 12), before.pixel(2, 12));
+    EXPECT_EQ(focused.pixel(45, 12), before.pixel(45, 12));
+    QSignalSpy clicks(button, &QAbstractButton::clicked);
+    QTest::keyClick(button, Qt::Key_Space);
+    QTest::keyClick(button, Qt::Key_Return);
+    QTest::keyClick(button, Qt::Key_Enter);
+    EXPECT_EQ(clicks.count(), 3);
+}
+
 TEST_F(HotBtnTest, CaptionIsWhiteAndStartsLowerOnTallButtons)
 {
     const QRgb white = qRgb(255, 255, 255);

@@ -1,13 +1,26 @@
 #include "widgets/hot_btn.h"
 
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QPainter>
 
 namespace app {
 
 CHotBtn::CHotBtn(QWidget* parent) : QAbstractButton(parent)
 {
-    setFocusPolicy(Qt::NoFocus);
+    // Tab reaches it (a click leaves the focus where it is).
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void CHotBtn::keyPressEvent(QKeyEvent* event)
+{
+    // Space presses it as any button; Enter too, as people expect.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        !event->isAutoRepeat()) {
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 bool CHotBtn::SetBitmaps(const QPixmap& normal, const QPixmap& pressed, const QPixmap& hover,
@@ -58,6 +71,13 @@ void CHotBtn::paintEvent(QPaintEvent*)
         p.setPen(Qt::white);
         p.drawText(rect().adjusted(0, top, 0, 0),
                    Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, text());
+    }
+    if (hasFocus()) {
+        // The keyboard's place: a frame inside the edge.
+        QPen pen(palette().color(QPalette::Highlight), 1);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect().adjusted(2, 2, -3, -3));
     }
 }
 
