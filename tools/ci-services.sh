@@ -2,7 +2,9 @@
 # Starts the services the tests use: a PulseAudio server with a null sink
 # ("nullsink", whose monitor is "nullsink.monitor") and a null source
 # ("nullsrc"), both 44100 Hz stereo and the server's defaults, so that ALSA's
-# "default" device plays and records in real time without a sound card.
+# "default" device plays and records in real time without a sound card. As a
+# desktop's server does, it suspends a sink or source idle for 5 s: the paced
+# recording tests start on a source that has to wake up first.
 #
 # The server listens on the fixed socket /tmp/vorlain-pulse/native and accepts
 # anonymous clients (no cookie), so tests find it whatever their HOME is: they
@@ -47,7 +49,8 @@ env -u PULSE_SERVER pulseaudio --start -n --exit-idle-time=-1 --disallow-exit \
     --use-pid-file=yes --log-target="file:$base/pulseaudio.log" \
     -L "module-native-protocol-unix auth-anonymous=1 socket=$socket" \
     -L "module-null-sink sink_name=nullsink rate=44100 channels=2" \
-    -L "module-null-source source_name=nullsrc rate=44100 channels=2"
+    -L "module-null-source source_name=nullsrc rate=44100 channels=2" \
+    -L "module-suspend-on-idle timeout=5"
 
 # The daemon forks before it listens: wait for it to answer.
 for _ in $(seq 1 50); do
