@@ -88,17 +88,25 @@ void CFileCommands::OpenProject()
     const QString path = Prompts().OpenFileName(m_c.window, LanguageText("main", "00000012"));
     if (path.isEmpty())
         return;
-    CloseSession();
-    OpenProjectPath(path);
+    SwitchProject(path);
 }
 
 void CFileCommands::OpenProjectAfterAsking(const QString& path)
 {
     if (m_c.Editor() && !AskAndSave())
         return;
+    SwitchProject(path);
+}
+
+void CFileCommands::SwitchProject(const QString& path)
+{
+    // The project in use goes first (one session holds one project); when
+    // the new one cannot be opened, the one in use comes back as saved.
+    const QString previous = m_c.state.ProjectPath();
     CloseSession();
     m_c.state.SetPlayState(CEditorState::kNoTrack);
-    OpenProjectPath(path);
+    if (!OpenProjectPath(path) && !previous.isEmpty() && previous != path)
+        OpenProjectPath(previous);
 }
 
 bool CFileCommands::OpenDocument(const QString& path, const QString& hint)
@@ -139,18 +147,19 @@ bool CFileCommands::OpenDocument(const QString& path, const QString& hint)
     return ok;
 }
 
-void CFileCommands::OpenProjectPath(const QString& path)
+bool CFileCommands::OpenProjectPath(const QString& path)
 {
     CEditorState& s = m_c.state;
     s.SetProjectPath(path);
     if (!OpenDocument(path, LanguageText("main", "00000014"))) {
         s.SetProjectPath(QString());
-        return;
+        return false;
     }
     s.SetModified(false);
     s.SetPlayState(CEditorState::kStopped);
     AddRecent(kRecentProjectSection, path);
     m_c.recentChanged(kRecentProjectSection);
+    return true;
 }
 
 void CFileCommands::OfferRecovery()

@@ -28,7 +28,9 @@ public:
     void OpenProject();
     /** Closes what is open (after asking) and opens the project at path. */
     void OpenProjectAfterAsking(const QString& path);
-    void OpenProjectPath(const QString& path);
+    /** Opens the project at path into the (closed) session; false when it
+     *  could not be opened (the failure shown). */
+    bool OpenProjectPath(const QString& path);
     /** Offers the work of a session that died (an earlier run that crashed):
      *  opens it like a project, or on decline removes what it left. */
     void OfferRecovery();
@@ -47,6 +49,9 @@ public:
     void RequestExit();
 
 private:
+    /** Closes the project in use and opens the one at path; when that
+     *  fails, the one in use opens again. */
+    void SwitchProject(const QString& path);
     /** Opens a project document into a fresh session; false (and the
      *  session closed) when it failed. */
     bool OpenDocument(const QString& path, const QString& hint);

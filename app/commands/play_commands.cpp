@@ -66,8 +66,16 @@ void CPlayCommands::Pause()
 
 void CPlayCommands::Stop()
 {
-    if (AudioPlay_Stop(m_c.state.Player()))
-        m_c.state.SetPlayState(CEditorState::kStopped);
+    CEditorState& s = m_c.state;
+    if (!AudioPlay_Stop(s.Player()))
+        return;
+    // Playback goes back to where it started, in the time shown too; the
+    // line goes until the next play (a pause had stopped the timer that
+    // would otherwise take it away).
+    m_timer->stop();
+    m_c.view.MovePlayingLine(s.PlayingTrack(), m_playFrom, false);
+    emit PlayingTime(m_playFrom);
+    s.SetPlayState(CEditorState::kStopped);
 }
 
 void CPlayCommands::OnTimer()

@@ -11,7 +11,9 @@
 #include "vorlain/messages.h"
 #include "vorlain/test/pulse_server.h"
 
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 
 #include <alsa/asoundlib.h>
 
@@ -189,6 +191,73 @@ TEST_F(WindowFlows, ASessionFromTheCommandLineToExit)
     Prompts().AnswerMessage(QMessageBox::No);
     ASSERT_TRUE(CloseWindow());
     EXPECT_FALSE(SessionFoldersLeft());
+}
+
+} // namespace
+} // namespace app::test
+
+namespace app::test {
+namespace {
+
+TEST_F(WindowFlows, StopAfterPauseTakesThePlayingTimeBackToWhereItStartedAndTheLineAway)
+{
+    AlsaTap tap(env().path("played.raw"));
+    Start();
+    const int id = AddFile(MakeWave("long.wav", 30, 2));
+    ClickRow(id, 0);
+    Select(2 * kSecond, 20 * kSecond);
+    ASSERT_TRUE(Window().RunCommand(kTbPlay));
+    ASSERT_TRUE(Window().RunCommand(kTbPause));
+    ASSERT_TRUE(Window().RunCommand(kTbStop));
+    auto* time = Window().findChild<QLabel*>(QStringLiteral("id%1").arg(kPlayingValue));
+    ASSERT_NE(time, nullptr);
+    EXPECT_EQ(time->text(), "00:00:02.000");
+    QWidget* line = Row(id)->findChild<QWidget*>(QStringLiteral("id203"));
+    ASSERT_NE(line, nullptr);
+    EXPECT_FALSE(line->isVisible());
+    EXPECT_FALSE(Window().IsPlayTimerActive());
+    EXPECT_EQ(Window().PlayButtonState(), CVorlainDlg::kStopped);
+}
+
+TEST_F(WindowFlows, AProjectThatCannotBeOpenedLeavesTheOneInUseOpen)
+{
+    Start();
+    AddFile(MakeWave("kept.wav", 3, 2));
+    const std::string kept = env().path("kept.zvp");
+    Prompts().AnswerFile(QString::fromStdString(kept));
+    ASSERT_TRUE(Window().RunCommand(kSaveProject));
+    const std::string garbage = env().path("garbage.zvp");
+    ASSERT_TRUE(vorlain::test::WriteBytes(garbage, {'n', 'o', 't', ' ', 'x', 'm', 'l'}));
+    Prompts().AnswerFile(QString::fromStdString(garbage));
+    ASSERT_TRUE(Window().RunCommand(kOpenProject));
+    // The failure is said once, and the window tells the truth after it:
+    // the project in use is open again, named in the title, its track shown.
+    ASSERT_EQ(Prompts().Messages().size(), 1);
+    EXPECT_TRUE(Prompts().Messages().first().startsWith("Failed! ErrorCode=0x"));
+    EXPECT_EQ(Window().CurrentProjectPath(), QString::fromStdString(kept));
+    EXPECT_EQ(Window().windowTitle(), "kept.zvp[*] \u2014 " + Window().Caption());
+    EXPECT_FALSE(Window().IsModified());
+    ASSERT_EQ(Window().Control().VisibleTracks(), QList<int>{1});
+    EXPECT_EQ(Kestrum_GetTrackTime(Window().Editor(), 1), 3 * kSecond);
+    ClickRow(1, 0);
+    EXPECT_EQ(Window().findChild<QLabel*>(QStringLiteral("id%1").arg(kTrackName))->text(),
+              "kept.wav");
+}
+
+TEST_F(WindowFlows, AFailedOpenWithNothingToGoBackToLeavesAnEmptyWindowThatSaysSo)
+{
+    Start();
+    AddFile(MakeWave("unsaved.wav", 2, 2));
+    Prompts().AnswerMessage(QMessageBox::No); // the changes are not kept
+    const std::string garbage = env().path("garbage.zvp");
+    ASSERT_TRUE(vorlain::test::WriteBytes(garbage, {'<', 'x', '/', '>'}));
+    Prompts().AnswerFile(QString::fromStdString(garbage));
+    ASSERT_TRUE(Window().RunCommand(kOpenProject));
+    EXPECT_TRUE(Window().Control().VisibleTracks().isEmpty());
+    EXPECT_TRUE(Window().CurrentProjectPath().isEmpty());
+    EXPECT_EQ(Window().windowTitle(), Window().Caption() + "[*]");
+    EXPECT_EQ(Window().CurrentTrack(), 0);
+    EXPECT_FALSE(Enabled(kTbPlay));
 }
 
 } // namespace
