@@ -19,8 +19,9 @@ namespace app {
 
 void CFileCommands::AddFile()
 {
-    const QString path = Prompts().OpenFileName(m_c.window, LanguageText("main", "00000005"));
-    if (!path.isEmpty())
+    // Several files may be chosen at once; each becomes a track, in order.
+    const QStringList paths = Prompts().OpenFileNames(m_c.window, LanguageText("main", "00000005"));
+    for (const QString& path : paths)
         AddFile(path);
 }
 

@@ -17,7 +17,7 @@ public:
     {
     }
 
-    /** Asks for a file and adds it as a track. */
+    /** Asks for files and adds each as a track, in the order chosen. */
     void AddFile();
     void AddFile(const QString& path);
     /** Dropped files: a project opens (after asking), audio files are

@@ -24,6 +24,11 @@ public:
         return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
     }
 
+    QStringList OpenFileNames(QWidget* parent, const QString& filter) override
+    {
+        return QFileDialog::getOpenFileNames(parent, QString(), QString(), filter);
+    }
+
     QString SaveFileName(QWidget* parent, const QString& filter,
                          const QString& defaultSuffix) override
     {

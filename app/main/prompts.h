@@ -24,6 +24,8 @@ public:
     /** A file to open, or empty when cancelled. filter is a Qt name filter
      *  ("Audio files (*.wav *.mp3);;All files (*)"). */
     virtual QString OpenFileName(QWidget* parent, const QString& filter) = 0;
+    /** Files to open, in the order chosen; empty when cancelled. */
+    virtual QStringList OpenFileNames(QWidget* parent, const QString& filter) = 0;
     /** A file to write, or empty when cancelled; defaultSuffix ("wav",
      *  "zvp") is appended when the name typed has none. Asks before an
      *  existing file is replaced. */

@@ -500,3 +500,33 @@ TEST_F(WindowCommands, ZoomToSelectionShowsTheSelectionWholeAtTheClosestZoom)
 
 } // namespace
 } // namespace app::test
+
+namespace app::test {
+namespace {
+
+TEST_F(WindowCommands, AddFileTakesSeveralFilesAndAddsThemInTheOrderChosen)
+{
+    Start();
+    const std::string a = MakeWave("a.wav", 1, 2), b = MakeWave("b.wav", 2, 1),
+                      c = MakeWave("c.wav", 3, 2);
+    Prompts().AnswerFiles(
+        {QString::fromStdString(b), QString::fromStdString(c), QString::fromStdString(a)});
+    ASSERT_TRUE(Window().RunCommand(kAddFile));
+    Pump();
+    ASSERT_EQ(Window().Control().VisibleTracks(), (QList<int>{1, 2, 3}));
+    char name[260];
+    const char* expected[] = {"b.wav", "c.wav", "a.wav"};
+    for (int id = 1; id <= 3; ++id) {
+        ASSERT_EQ(Kestrum_GetTrackName(Window().Editor(), id, name), 1);
+        EXPECT_STREQ(name, expected[id - 1]);
+    }
+    EXPECT_EQ(Kestrum_GetTrackTime(Window().Editor(), 3), 1 * kSecond);
+    // One dialog for all of them.
+    int dialogs = 0;
+    for (const PromptCall& call : Prompts().Calls())
+        dialogs += call.kind == PromptCall::OpenFile;
+    EXPECT_EQ(dialogs, 1);
+}
+
+} // namespace
+} // namespace app::test

@@ -52,9 +52,19 @@ QString ScriptedPrompts::OpenFileName(QWidget*, const QString& filter)
     m_calls.push_back({PromptCall::OpenFile, {}, filter, QMessageBox::NoIcon, {}, {}});
     if (m_files.empty())
         return {};
-    QString path = m_files.front();
+    QString path = m_files.front().value(0);
     m_files.pop_front();
     return path;
+}
+
+QStringList ScriptedPrompts::OpenFileNames(QWidget*, const QString& filter)
+{
+    m_calls.push_back({PromptCall::OpenFile, {}, filter, QMessageBox::NoIcon, {}, {}});
+    if (m_files.empty())
+        return {};
+    QStringList paths = m_files.front();
+    m_files.pop_front();
+    return paths;
 }
 
 QString ScriptedPrompts::SaveFileName(QWidget*, const QString& filter, const QString& defaultSuffix)
@@ -62,7 +72,7 @@ QString ScriptedPrompts::SaveFileName(QWidget*, const QString& filter, const QSt
     m_calls.push_back({PromptCall::SaveFile, {}, filter, QMessageBox::NoIcon, {}, defaultSuffix});
     if (m_files.empty())
         return {};
-    QString path = m_files.front();
+    QString path = m_files.front().value(0);
     m_files.pop_front();
     return path;
 }

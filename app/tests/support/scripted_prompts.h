@@ -11,7 +11,10 @@
 #include <vector>
 
 // Readable failures: gtest prints Qt's texts as text, not as bytes.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 inline void PrintTo(const QStringList& list, std::ostream* os)
 {
     *os << '{';
@@ -42,7 +45,9 @@ public:
     ScriptedPrompts& operator=(const ScriptedPrompts&) = delete;
 
     void AnswerMessage(QMessageBox::StandardButton button) { m_messages.push_back(button); }
-    void AnswerFile(const QString& path) { m_files.push_back(path); }
+    void AnswerFile(const QString& path) { m_files.push_back({path}); }
+    /** The next file dialog that takes several files chooses these. */
+    void AnswerFiles(const QStringList& paths) { m_files.push_back(paths); }
     void AnswerFolder(const QString& path) { m_folders.push_back(path); }
 
     const std::vector<PromptCall>& Calls() const { return m_calls; }
@@ -56,6 +61,7 @@ public:
                                            const QString& text, QMessageBox::Icon icon,
                                            QMessageBox::StandardButtons buttons) override;
     QString OpenFileName(QWidget* parent, const QString& filter) override;
+    QStringList OpenFileNames(QWidget* parent, const QString& filter) override;
     QString SaveFileName(QWidget* parent, const QString& filter,
                          const QString& defaultSuffix) override;
     QString BrowseFolder(QWidget* parent, const QString& title) override;
@@ -64,7 +70,7 @@ public:
 private:
     std::vector<PromptCall> m_calls;
     std::deque<QMessageBox::StandardButton> m_messages;
-    std::deque<QString> m_files;
+    std::deque<QStringList> m_files; // one answer per file dialog
     std::deque<QString> m_folders;
 };
 
