@@ -713,7 +713,25 @@ KESTRUM_API int Kestrum_RecordSetDeviceIndex(CEditSession* session, uint32_t tra
 KESTRUM_API int Kestrum_RecordStart(CEditSession* session, uint32_t trackId)
 {
     CTrack* track = recordTrack(session, trackId);
-    return track && CTrackRecorder::Instance().Start(*track) ? 1 : 0;
+    if (!track)
+        return 0;
+    if (CTrackRecorder::Instance().Start(*track))
+        return 1;
+    // A record track that never held a sound goes with the start that
+    // failed: hidden, and its creation taken out of the history, so that no
+    // empty track is left behind and Undo has nothing of it to take back.
+    const ActionRecord& current = session->History().Current();
+    if (track->CurrentLength() != 0 || current.type != kActionRecord || current.trackId != trackId)
+        return 0;
+    const uint32_t code = LastError();
+    {
+        CEditTransaction txn(*session);
+        track->m_present = 0;
+        if (journalOrUndo(txn, [&] { track->m_present = 1; }))
+            session->History().Forget();
+    }
+    SetLastError(code);
+    return 0;
 }
 
 KESTRUM_API int Kestrum_RecordPause(CEditSession* session, uint32_t trackId)

@@ -51,9 +51,21 @@ void CRecordCommands::Start()
                          Kestrum_RecordSetZoomfactor(s.Editor(), id, zoom) &&
                          Kestrum_RecordStart(s.Editor(), id);
     if (!started) {
-        // The track's id stays the record track's, as the kernel made it.
+        // The kernel takes back the empty record track of a failed start;
+        // its row goes too. The id stays the record track's, as the kernel
+        // made it.
+        CEditorState::Batch batch(s);
+        TrackBaseInfo info{};
+        if (Kestrum_GetTrackBaseInfo(s.Editor(), id, &info) && info.deleted) {
+            m_c.view.EnableTrack(static_cast<int>(id), false);
+            if (s.CurrentTrack() == static_cast<int>(id)) {
+                s.SetCurrentTrack(0);
+                s.ClearSelection();
+            }
+        }
         s.SetRecording(false, static_cast<int>(id));
-        m_c.ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+        s.Edited();
+        m_c.ShowKernelFailure();
         return;
     }
     s.SetRecording(true, static_cast<int>(id));

@@ -72,8 +72,8 @@ TEST_F(WindowStates, ASelectionTurnsOnTheRangeEditsAndEffects)
     ASSERT_EQ(id, 1);
     WaitForPeaks();
     ClickRow(id, 3 * kSecond);
-    ExpectEnabled({kCut, kCopy, kCopyToNew, kTrim, kDelete, kFadeIn, kExportSelection}, false);
-    ExpectEnabled({kSplit, kExportTrack, kToMonoLeft, kToMonoRight, kTbPlay}, true);
+    ExpectEnabled({kCut, kCopy, kCopyToNew, kTrim, kDelete, kExportSelection}, false);
+    ExpectEnabled({kSplit, kExportTrack, kToMonoLeft, kToMonoRight, kTbPlay, kFadeIn, kEcho}, true);
 
     DragRow(id, 2 * kSecond, 5 * kSecond);
     ASSERT_GT(Window().SelectionEnd(), Window().SelectionStart());
@@ -189,6 +189,56 @@ TEST_F(RecordingWindow, StopReturnsAtOnceAndKeepsEveryRecordedByte)
     const vorlain::test::Samples source = vorlain::test::Ramp(44100 * 4, 2);
     ASSERT_GE(recorded.size(), source.size());
     EXPECT_TRUE(std::equal(source.begin(), source.end(), recorded.begin()));
+}
+
+TEST_F(RecordingWindow, AStartWithoutACaptureDeviceLeavesNoTrack)
+{
+    Start();
+    ASSERT_TRUE(Window().RunCommand(kAddBlankTrack));
+    const int blank = 1;
+    ASSERT_TRUE(Row(blank)->isVisible());
+    setenv("VORLAIN_CAPTURE_PCM", "vorlain_no_such_pcm", 1);
+    Prompts().Clear();
+    ASSERT_TRUE(Window().RunCommand(kStartRecord));
+    setenv("VORLAIN_CAPTURE_PCM", "tapin", 1);
+    ASSERT_EQ(Prompts().Messages().size(), 1);
+    EXPECT_TRUE(Prompts().Messages().first().contains("0x0b3bb001"))
+        << Prompts().Messages().first().toStdString();
+    EXPECT_FALSE(Window().IsRecording());
+    const int recordId = Window().RecordTrackId();
+    ASSERT_EQ(recordId, 2);
+    QWidget* row = Row(recordId);
+    EXPECT_TRUE(row == nullptr || !row->isVisible()) << "no empty record row stays";
+    TrackBaseInfo info{};
+    ASSERT_TRUE(Kestrum_GetTrackBaseInfo(Window().Editor(), recordId, &info));
+    EXPECT_EQ(info.deleted, 1u);
+    // Undo takes back the blank track, the last thing done, and nothing of
+    // the recording is left to redo.
+    ASSERT_TRUE(Enabled(kUndo));
+    ASSERT_TRUE(Window().RunCommand(kUndo));
+    EXPECT_FALSE(Row(blank)->isVisible());
+    ASSERT_TRUE(Window().RunCommand(kRedo));
+    EXPECT_TRUE(Row(blank)->isVisible());
+    EXPECT_FALSE(Enabled(kRedo));
+    EXPECT_TRUE(Enabled(kStartRecord));
+}
+
+TEST_F(RecordingWindow, UndoOfARecordingTakesItsRowAwayAndRedoBringsItBack)
+{
+    Start();
+    ASSERT_TRUE(Window().RunCommand(kStartRecord));
+    const int id = Window().RecordTrackId();
+    ASSERT_TRUE(WaitFor([&] {
+        return Kestrum_GetTrackTime(Window().Editor(), static_cast<uint32_t>(id)) >= kSecond;
+    }));
+    ASSERT_TRUE(Window().RunCommand(kStopRecord));
+    ASSERT_TRUE(WaitFor([&] { return !Window().IsRecording(); }));
+    ASSERT_TRUE(Row(id)->isVisible());
+    ASSERT_TRUE(Window().RunCommand(kUndo));
+    EXPECT_FALSE(Row(id)->isVisible());
+    EXPECT_EQ(Window().CurrentTrack(), 0);
+    ASSERT_TRUE(Window().RunCommand(kRedo));
+    EXPECT_TRUE(Row(id)->isVisible());
 }
 
 } // namespace

@@ -81,6 +81,16 @@ bool CHistory::Append(uint32_t trackId, uint32_t type, int64_t undoFrom, int64_t
     return true;
 }
 
+bool CHistory::Forget()
+{
+    ActionRecord* action = m_current;
+    if (action->type == kActionNone || !action->previous)
+        return false;
+    m_current = action->previous;
+    freeAfter(m_current);
+    return true;
+}
+
 bool CHistory::GoBack(CEditSession& session)
 {
     ActionRecord& action = *m_current;

@@ -22,6 +22,11 @@ public:
     bool Append(uint32_t trackId, uint32_t type, int64_t undoFrom, int64_t undoTo,
                 uint32_t redoTrackId, int64_t redoFrom, int64_t redoTo);
 
+    /** Takes back the current action as if it had never been appended (a
+     *  track creation whose first step failed): nothing is undone, and the
+     *  action goes with its redo part. false when there is none. */
+    bool Forget();
+
     /** Undo and redo; false (with the last error set where there is a code). */
     bool GoBack(CEditSession& session);
     bool GoNext(CEditSession& session);

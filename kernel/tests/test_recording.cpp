@@ -4,6 +4,7 @@
 // The paced tests record the PulseAudio test server's null source in real time.
 #include "kernel_fixture.h"
 
+#include "history/action_type.h"
 #include "record/live_peaks.h"
 #include "record/track_recorder.h"
 #include "vorlain/capturo.h"
@@ -386,7 +387,7 @@ TEST_F(Recording, BadInputFailsCleanly)
     EXPECT_EQ(Kestrum_RecordInit(nullptr, nullptr, 0, 0), nullptr);
     CTrack* track = Kestrum_RecordInit(m_session, m_view.hwnd(), 100, 0);
     ASSERT_NE(track, nullptr);
-    const uint32_t id = track->m_trackId;
+    uint32_t id = track->m_trackId;
     for (uint32_t bad : {0u, 99u}) {
         EXPECT_EQ(Kestrum_RecordSetBrimselHwnd(m_session, bad, m_view.hwnd()), 0);
         EXPECT_EQ(Kestrum_RecordSetZoomfactor(m_session, bad, 10), 0);
@@ -428,7 +429,11 @@ TEST_F(Recording, BadInputFailsCleanly)
     EXPECT_TRUE(track->IsBlank());
     EXPECT_FALSE(CTrackRecorder::Instance().IsRecording(track));
     EXPECT_EQ(ListDir(track->m_trackFolder), std::vector<std::string>{}) << "the header file stays";
+    EXPECT_EQ(track->m_present, 0u) << "the empty record track goes with the failed start";
     setenv("VORLAIN_CAPTURE_PCM", "tapin", 1);
+    track = Kestrum_RecordInit(m_session, m_view.hwnd(), 100, 0);
+    ASSERT_NE(track, nullptr);
+    id = track->m_trackId;
 
     // The settings file cannot be had: its folder cannot be created.
     const std::string blocker = env().path("not_a_folder");
@@ -465,6 +470,54 @@ TEST_F(Recording, BadInputFailsCleanly)
     EXPECT_GT(track->m_length, 0);
     EXPECT_TRUE(second->IsBlank());
     EXPECT_TRUE(second->m_trackFolder.empty()) << "nothing was made for the refused recording";
+}
+
+TEST_F(Recording, AStartThatFailsLeavesNoTrackAndNothingToUndo)
+{
+    CTrack* blank = Kestrum_AddTrack(m_session, nullptr);
+    ASSERT_NE(blank, nullptr);
+    CTrack* track = Kestrum_RecordInit(m_session, m_view.hwnd(), 100, 0);
+    ASSERT_NE(track, nullptr);
+    EXPECT_EQ(track->m_present, 1u);
+    ActionRecord last{};
+    ASSERT_EQ(Kestrum_GetLastActionAttr(m_session, &last), 1);
+    EXPECT_EQ(last.type, uint32_t(kActionRecord));
+
+    setenv("VORLAIN_CAPTURE_PCM", "vorlain_no_such_pcm", 1);
+    EXPECT_EQ(Kestrum_RecordStart(m_session, track->m_trackId), 0);
+    EXPECT_EQ(Kestrum_GetLastError(), 0x0B3BB001u) << "the capture's code, not a later one";
+    setenv("VORLAIN_CAPTURE_PCM", "tapin", 1);
+    EXPECT_EQ(track->m_present, 0u);
+    EXPECT_FALSE(CTrackRecorder::Instance().IsRecording(track));
+
+    // The history is as it was before the record track: its last action is
+    // the blank track's, and no redo brings the record track back.
+    ASSERT_EQ(Kestrum_GetLastActionAttr(m_session, &last), 1);
+    EXPECT_EQ(last.type, uint32_t(kActionAddTrack));
+    EXPECT_EQ(last.trackId, blank->m_trackId);
+    ActionRecord next{};
+    ASSERT_EQ(Kestrum_GetNextActionAttr(m_session, &next), 1);
+    EXPECT_EQ(next.type, 0u) << "nothing to redo";
+    ASSERT_EQ(Kestrum_GoBack(m_session), 1);
+    EXPECT_EQ(blank->m_present, 0u);
+    ASSERT_EQ(Kestrum_GoNext(m_session), 1);
+    EXPECT_EQ(blank->m_present, 1u);
+    EXPECT_EQ(track->m_present, 0u);
+
+    // A record track that already took a sound keeps it when a later start
+    // fails.
+    ASSERT_TRUE(WriteBytes(m_capture, PcmBytes(Ramp(44100, 2))));
+    CTrack* kept = Kestrum_RecordInit(m_session, m_view.hwnd(), 100, 0);
+    ASSERT_EQ(Kestrum_RecordStart(m_session, kept->m_trackId), 1);
+    auto end = std::chrono::steady_clock::now() + 20s;
+    while (peaks().size() < 2 && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_EQ(Kestrum_RecordStop(m_session, kept->m_trackId), 1);
+    ASSERT_GT(kept->m_length, 0);
+    setenv("VORLAIN_CAPTURE_PCM", "vorlain_no_such_pcm", 1);
+    EXPECT_EQ(Kestrum_RecordStart(m_session, kept->m_trackId), 0);
+    setenv("VORLAIN_CAPTURE_PCM", "tapin", 1);
+    EXPECT_EQ(kept->m_present, 1u);
 }
 
 TEST_F(Recording, ClosingTheSessionStopsARunningRecording)
