@@ -23,6 +23,13 @@ void NoteWriteFailure(int error);
 uint64_t WriteFailureSerial();
 int LastWriteFailure();
 
+/** The same for a file the call reads: a data file gone or unreadable. A
+ *  call that fails on it without a code of its own says so by the kind
+ *  "missing data file" (ENOENT) or as a failed read. */
+void NoteReadFailure(int error);
+uint64_t ReadFailureSerial();
+int LastReadFailure();
+
 // Failure places, by the operation that sets them.
 namespace err {
 // track creation

@@ -1,5 +1,6 @@
 #include "effects/effect_engine.h"
 
+#include "common/last_error.h"
 #include "common/progress.h"
 #include "edits/timeline_builder.h"
 #include "effects/echo_effect.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cinttypes>
 #include <memory>
 
@@ -24,7 +26,8 @@ namespace {
 
 // The effect list: each effect is configured here in one place. The setters'
 // results are not checked: a refused value leaves the effect's default in force.
-std::unique_ptr<CAudioEffect> makeEffect(EffectType type, const CTrack& track, const EffectParams& p)
+std::unique_ptr<CAudioEffect> makeEffect(EffectType type, const CTrack& track,
+                                         const EffectParams& p)
 {
     std::unique_ptr<CAudioEffect> effect;
     auto common = [&](CAudioEffect& e) {
@@ -82,15 +85,19 @@ std::unique_ptr<CAudioEffect> makeEffect(EffectType type, const CTrack& track, c
 class EffectStreamer {
 public:
     EffectStreamer(CAudioEffect& effect, int64_t rangeBytes, int64_t& processed)
-        : m_effect(effect), m_rangeBytes(rangeBytes), m_processed(processed) {}
+        : m_effect(effect), m_rangeBytes(rangeBytes), m_processed(processed)
+    {
+    }
 
     bool rewrite(const std::string& source, const std::string& target, int64_t a, int64_t b)
     {
         CBlockReader& reader = CBlockReader::Instance();
         CBlockWriter& writer = CBlockWriter::Instance();
         const int64_t size = FileSize(source);
-        if (size < 0)
+        if (size < 0) {
+            NoteReadFailure(errno);
             return false;
+        }
         a = std::clamp<int64_t>(a, 0, size);
         b = std::clamp<int64_t>(b, a, size);
         reader.Close();
@@ -123,7 +130,8 @@ private:
                 m_effect.Process(block, n);
                 m_processed += n;
                 if (m_rangeBytes > 0) {
-                    auto percent = static_cast<uint32_t>((m_processed * 100 / m_rangeBytes) & 0x0FFFFFFF);
+                    auto percent =
+                        static_cast<uint32_t>((m_processed * 100 / m_rangeBytes) & 0x0FFFFFFF);
                     m_effect.m_progress = percent;
                     m_progress.Post(std::min<uint32_t>(percent, 99));
                 }

@@ -3,6 +3,7 @@
 #include "common/last_error.h"
 #include "common/paths.h"
 #include "common/progress.h"
+#include "common/stop.h"
 #include "import/converter_job.h"
 #include "session/edit_session.h"
 #include "store/free_space.h"
@@ -120,7 +121,9 @@ bool ExportTrack(CEditSession& session, CTrack& track, int64_t from, int64_t to,
         SetLastError(kNoThread);
         return false;
     }
-    job.Wait([](int p) { PostProgress(static_cast<unsigned>(std::min(p, 99))); }, {});
+    if (!job.Wait([](int p) { PostProgress(static_cast<unsigned>(std::min(p, 99))); },
+                  [] { return StopRequested(); }))
+        return false; // stopped: the staging file goes, the destination stays
     if (job.ExitCode() != 0) {
         // The converter failed (a full disk, a folder that went away): the
         // caller still needs a code to tell the user; no final 100.

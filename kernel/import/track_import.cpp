@@ -3,6 +3,7 @@
 #include "common/last_error.h"
 #include "common/paths.h"
 #include "common/progress.h"
+#include "common/stop.h"
 #include "history/action_type.h"
 #include "import/converter_job.h"
 #include "session/edit_session.h"
@@ -69,6 +70,8 @@ uint32_t writeFailure(const CPieceWriter& pieces)
 std::unique_ptr<CTrack> ImportDetached(CEditSession& session, const std::string& path,
                                        uint32_t sampleRate)
 {
+    // Inside a call's transaction this goes on under its stop scope.
+    CStopScope stop(session.m_stop);
     if (!session.BeginTrackCreation()) {
         PostFinalProgress();
         return nullptr;

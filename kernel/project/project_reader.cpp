@@ -2,6 +2,7 @@
 
 #include "common/last_error.h"
 #include "common/paths.h"
+#include "common/stop.h"
 #include "project/project_document.h"
 #include "project/project_files.h"
 #include "session/edit_session.h"
@@ -40,7 +41,8 @@ constexpr uint32_t kUnsafeName = 0x0308B002;    // a Folder or Path that is not 
 constexpr uint32_t kDuplicate = 0x030CB002;     // a folder or a data file claimed twice
 constexpr uint32_t kForeignFolder = 0x0310B002; // a track folder that holds more than data files
 constexpr uint32_t kMissingDataFile = 0x031AB004;
-constexpr uint32_t kRecoveryTaken = 0x0320B002; // a live session holds the recovery document's folder
+constexpr uint32_t kRecoveryTaken =
+    0x0320B002; // a live session holds the recovery document's folder
 
 // The longest time a project may give: byte offsets of it stay far inside
 // 64 bits at every sample rate the kernel accepts.
@@ -61,7 +63,10 @@ struct TrackPlan {
     uint32_t nextFileNumber = 0;
 };
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 // A decimal number of 0 up to max, with white space around it allowed. Signs
 // are not: no value of a project is negative.
@@ -98,7 +103,8 @@ bool isPartLeftover(const std::string& name)
 {
     const std::string suffix = project::kPartSuffix;
     uint32_t number = 0;
-    return name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0 &&
+    return name.size() > suffix.size() &&
+           name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0 &&
            dataFileNumber(name.substr(0, name.size() - suffix.size()), number);
 }
 
@@ -204,9 +210,10 @@ uint32_t readTrack(const pugi::xml_node& node, const std::string& tempFolder,
         size_t size;
     };
     TagInfo& tag = plan.tag;
-    const Field fields[] = {{kTitle, tag.title, sizeof tag.title},   {kArtist, tag.artist, sizeof tag.artist},
-                            {kAlbum, tag.album, sizeof tag.album},   {kGenre, tag.genre, sizeof tag.genre},
-                            {kYear, tag.year, sizeof tag.year},      {kComment, tag.comment, sizeof tag.comment}};
+    const Field fields[] = {
+        {kTitle, tag.title, sizeof tag.title}, {kArtist, tag.artist, sizeof tag.artist},
+        {kAlbum, tag.album, sizeof tag.album}, {kGenre, tag.genre, sizeof tag.genre},
+        {kYear, tag.year, sizeof tag.year},    {kComment, tag.comment, sizeof tag.comment}};
     for (const Field& f : fields) {
         const char* text = textOf(tags, f.element);
         if (!text)
@@ -333,8 +340,7 @@ bool CProjectReader::Open(const std::string& path)
         return fail(kNoTmpPath);
     // An absolute folder, or one named relative to the project file's folder.
     const std::string tempFolder = withoutTrailingSeparator(
-        tmpPath[0] == '/' ? std::string(tmpPath)
-                          : absolute.parent_path().string() + "/" + tmpPath);
+        tmpPath[0] == '/' ? std::string(tmpPath) : absolute.parent_path().string() + "/" + tmpPath);
     if (!root.child(project::kTrack))
         return fail(kNoTracks);
 
@@ -345,6 +351,8 @@ bool CProjectReader::Open(const std::string& path)
     std::vector<TrackPlan> plans;
     std::vector<uint32_t> own; // a recovery document's first numbers of the dead session
     for (const pugi::xml_node& node : root.children(project::kTrack)) {
+        if (StopRequested())
+            return false; // nothing of the project has joined the session yet
         plans.emplace_back();
         if (const uint32_t code = readTrack(node, tempFolder, claimed, plans.back()))
             return fail(code);
@@ -364,6 +372,8 @@ bool CProjectReader::Open(const std::string& path)
         projectPath = RecoveredProjectPath(absolute.string());
     }
 
+    if (StopRequested())
+        return false;
     const size_t first = m_session.m_tracks.size();
     const std::string oldFolder = m_session.m_tempFolder, oldProject = m_session.m_projectPath;
     for (TrackPlan& plan : plans)
@@ -373,7 +383,8 @@ bool CProjectReader::Open(const std::string& path)
     m_session.m_recoveredProjectPath = recovery ? root.child_value(kRecoveryProject) : "";
     if (recovery) {
         const std::string folder = adopted->Folder();
-        m_session.AdoptJournal(std::move(adopted), NormalizePath(tempFolder) == NormalizePath(folder));
+        m_session.AdoptJournal(std::move(adopted),
+                               NormalizePath(tempFolder) == NormalizePath(folder));
     }
     // The tracks keep every file they read until the document is written:
     // a failed open must not delete what it was opening.

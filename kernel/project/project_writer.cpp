@@ -3,6 +3,7 @@
 #include "common/last_error.h"
 #include "common/paths.h"
 #include "common/progress.h"
+#include "common/stop.h"
 #include "project/project_document.h"
 #include "project/project_files.h"
 #include "session/edit_session.h"
@@ -29,15 +30,15 @@ namespace kernel {
 namespace {
 
 constexpr uint32_t kNoPath = 0x0120B002;
-constexpr uint32_t kDocument = 0x0125B001;         // the document could not be built
-constexpr uint32_t kDataFolder = 0x0190B001;       // the ".data" folder could not be created
-constexpr uint32_t kTrackFolderName = 0x01C0B001;  // the document cannot name a track's folder
-constexpr uint32_t kTrackDataFolder = 0x01CCB001;  // a track folder in ".data" could not be created
-constexpr uint32_t kSegmentName = 0x0259B001;      // two segments of one track share a file name
-constexpr uint32_t kCopyPath = 0x0268B001;         // a copy's destination does not fit a segment
-constexpr uint32_t kCopy = 0x0271B001;             // a data file could not be copied
-constexpr uint32_t kWrite = 0x02A2B001;            // the document could not be written
-constexpr uint32_t kRename = 0x02B9B001;           // the document could not be put in place
+constexpr uint32_t kDocument = 0x0125B001;        // the document could not be built
+constexpr uint32_t kDataFolder = 0x0190B001;      // the ".data" folder could not be created
+constexpr uint32_t kTrackFolderName = 0x01C0B001; // the document cannot name a track's folder
+constexpr uint32_t kTrackDataFolder = 0x01CCB001; // a track folder in ".data" could not be created
+constexpr uint32_t kSegmentName = 0x0259B001;     // two segments of one track share a file name
+constexpr uint32_t kCopyPath = 0x0268B001;        // a copy's destination does not fit a segment
+constexpr uint32_t kCopy = 0x0271B001;            // a data file could not be copied
+constexpr uint32_t kWrite = 0x02A2B001;           // the document could not be written
+constexpr uint32_t kRename = 0x02B9B001;          // the document could not be put in place
 
 std::string withoutTrailingSeparator(std::string path)
 {
@@ -50,9 +51,9 @@ std::string withoutTrailingSeparator(std::string path)
 std::string folderOf(const std::string& path)
 {
     const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : withoutTrailingSeparator(path.substr(0, slash + 1));
+    return slash == std::string::npos ? std::string()
+                                      : withoutTrailingSeparator(path.substr(0, slash + 1));
 }
-
 
 // One file or folder, however the two paths spell it (a link on the way,
 // a doubled separator).
@@ -62,13 +63,22 @@ bool samePlace(const std::string& a, const std::string& b)
     return NormalizePath(a) == NormalizePath(b) || std::filesystem::equivalent(a, b, ec);
 }
 
-std::string fieldText(const char* field, size_t size) { return std::string(field, strnlen(field, size)); }
+std::string fieldText(const char* field, size_t size)
+{
+    return std::string(field, strnlen(field, size));
+}
 
-bool isAudio(const TrackSegment& s) { return !(s.state & vorlain::kHeaderSegment); }
+bool isAudio(const TrackSegment& s)
+{
+    return !(s.state & vorlain::kHeaderSegment);
+}
 
 class StringWriter : public pugi::xml_writer {
 public:
-    void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
+    void write(const void* data, size_t size) override
+    {
+        text.append(static_cast<const char*>(data), size);
+    }
     std::string text;
 };
 
@@ -100,8 +110,9 @@ bool CProjectWriter::placeTracks()
     for (const auto& owned : m_session.m_tracks) {
         CTrack* track = owned.get();
         Place place{track, {}, m_dataFolder, false};
-        const std::string own = track->m_trackFolder.empty() ? std::string()
-                                                             : withoutTrailingSeparator(track->m_trackFolder);
+        const std::string own = track->m_trackFolder.empty()
+                                    ? std::string()
+                                    : withoutTrailingSeparator(track->m_trackFolder);
         place.folderName = FileNamePart(own);
         if (!place.folderName.empty())
             place.folder = JoinPath(m_dataFolder, place.folderName);
@@ -148,7 +159,7 @@ bool CProjectWriter::makeFolder(const std::string& path)
         m_createdFolders.push_back(path);
         return true;
     }
-    struct stat st{};
+    struct stat st {};
     return errno == EEXIST && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -254,7 +265,8 @@ bool CProjectWriter::save()
         if (ec || !samePlace(NormalizePath(owner.string()), m_path))
             m_copy = true;
     }
-    m_dataFolder = m_copy ? m_path + project::kDataSuffix : withoutTrailingSeparator(m_session.m_tempFolder);
+    m_dataFolder =
+        m_copy ? m_path + project::kDataSuffix : withoutTrailingSeparator(m_session.m_tempFolder);
     if (!placeTracks())
         return false;
 
@@ -285,7 +297,8 @@ bool CProjectWriter::save()
         if (!track.m_present)
             continue;
         pugi::xml_node node = add(root, kTrack);
-        built = built && node.append_attribute(kTrackId).set_value(static_cast<unsigned long long>(i));
+        built =
+            built && node.append_attribute(kTrackId).set_value(static_cast<unsigned long long>(i));
         addText(node, kFolder, place.folderName);
         if (m_copy && !place.folderName.empty() && !makeFolder(place.folder)) {
             SetLastError(kTrackDataFolder);
@@ -330,6 +343,8 @@ bool CProjectWriter::save()
                 SetLastError(kCopyPath);
                 return false;
             }
+            if (StopRequested())
+                return false;
             if (!samePlace(destination, s.path) && !copySegment(s.path, destination))
                 return false;
             ++m_written;
@@ -361,7 +376,9 @@ void CProjectWriter::keepNamedFiles()
     // files were copied elsewhere keep what they kept before.
     for (const Place& place : m_places)
         if (place.inPlace)
-            SetProjectFiles(*place.track, place.track->m_present ? NamedSegments(place.track->Timeline()) : nullptr);
+            SetProjectFiles(*place.track, place.track->m_present
+                                              ? NamedSegments(place.track->Timeline())
+                                              : nullptr);
 }
 
 } // namespace kernel

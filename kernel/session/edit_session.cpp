@@ -17,7 +17,8 @@
 using namespace kernel;
 
 CEditSession::CEditSession(std::string tempFolder)
-    : m_tempFolder(std::move(tempFolder)), m_tempBase(m_tempFolder), m_history(std::make_unique<kernel::CHistory>()),
+    : m_tempFolder(std::move(tempFolder)), m_tempBase(m_tempFolder),
+      m_history(std::make_unique<kernel::CHistory>()),
       m_clipboard(std::make_unique<kernel::CClipboard>())
 {
 }
@@ -95,7 +96,8 @@ bool CEditSession::WriteJournal(const kernel::JournalChange& change)
     return m_journal->Write(*this, change);
 }
 
-void CEditSession::AdoptJournal(std::unique_ptr<kernel::CRecoveryJournal> journal, bool ownsDataRoot)
+void CEditSession::AdoptJournal(std::unique_ptr<kernel::CRecoveryJournal> journal,
+                                bool ownsDataRoot)
 {
     m_journal = std::move(journal);
     if (ownsDataRoot) {
@@ -139,7 +141,10 @@ CTrack* CEditSession::FindTrack(uint32_t trackId) const
     return nullptr;
 }
 
-void CEditSession::AppendTrack(std::unique_ptr<CTrack> track) { m_tracks.push_back(std::move(track)); }
+void CEditSession::AppendTrack(std::unique_ptr<CTrack> track)
+{
+    m_tracks.push_back(std::move(track));
+}
 
 bool CEditSession::Owns(const CTrack* track) const
 {
@@ -151,7 +156,6 @@ bool CEditSession::Owns(const CTrack* track) const
 
 bool CEditSession::BeginTrackCreation()
 {
-    m_stop = 0;
     if (!m_tracks.empty() || m_tempFolderMade)
         return true;
     if (m_tempFolder.empty()) {

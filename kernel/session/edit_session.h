@@ -32,8 +32,9 @@ public:
     /** The position of a track in the list + 1, or 0 when it is not ours. */
     bool Owns(const CTrack* track) const;
 
-    /** The common start of every track creation: clears the stop flag and,
-     *  for the first track, creates the session temp folder. */
+    /** The common start of every track creation: for the first track,
+     *  creates the session temp folder. (The call's transaction clears the
+     *  stop flag.) */
     bool BeginTrackCreation();
     /** A blank track (no audio) with the given name ("Blank Track" when
      *  empty), appended to the list. */
@@ -68,9 +69,10 @@ public:
     // Recovered work: the project the dead session belonged to, whether or
     // not that project names files of the data root taken over.
     std::string m_recoveredProjectPath;
-    std::string m_savingProjectPath; // the project a save in progress writes, named by the recovery document too
-    std::string m_tempFolder; // the temp base until the first track, then the session folder
-    std::string m_tempBase;   // where the session's own locked folder is made
+    std::string m_savingProjectPath; // the project a save in progress writes, named by the recovery
+                                     // document too
+    std::string m_tempFolder;        // the temp base until the first track, then the session folder
+    std::string m_tempBase;          // where the session's own locked folder is made
 
 private:
     std::unique_ptr<kernel::CHistory> m_history;

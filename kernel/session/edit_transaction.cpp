@@ -18,16 +18,19 @@ namespace kernel {
 namespace {
 thread_local CEditTransaction* t_current = nullptr;
 
-constexpr uint32_t kJournalWrite = 0x0D84B001;    // the recovery document could not be written
-constexpr uint32_t kJournalNoSpace = 0x0D84B007;  // ... because the disk is full
-constexpr uint32_t kWriteFailed = 0x0D85B001;     // a file of the call could not be written
-constexpr uint32_t kWriteNoSpace = 0x0D85B007;    // ... because the disk is full
+constexpr uint32_t kJournalWrite = 0x0D84B001;   // the recovery document could not be written
+constexpr uint32_t kJournalNoSpace = 0x0D84B007; // ... because the disk is full
+constexpr uint32_t kWriteFailed = 0x0D85B001;    // a file of the call could not be written
+constexpr uint32_t kWriteNoSpace = 0x0D85B007;   // ... because the disk is full
+constexpr uint32_t kReadFailed = 0x0D86B001;     // a data file of the call could not be read
+constexpr uint32_t kReadMissing = 0x0D86B004;    // ... because it is gone
 } // namespace
 
 CEditTransaction::CEditTransaction(CEditSession& session)
-    : m_session(session), m_outer(t_current), m_trackCount(session.m_tracks.size()),
-      m_hadJournal(session.HasJournal()), m_errorSerial(LastErrorSerial()),
-      m_writeSerial(WriteFailureSerial())
+    : m_stop(session.m_stop), m_session(session), m_outer(t_current),
+      m_trackCount(session.m_tracks.size()), m_hadJournal(session.HasJournal()),
+      m_errorSerial(LastErrorSerial()), m_writeSerial(WriteFailureSerial()),
+      m_readSerial(ReadFailureSerial())
 {
     m_marks.reserve(session.m_tracks.size());
     for (const auto& track : session.m_tracks)
@@ -46,10 +49,15 @@ CEditTransaction::~CEditTransaction()
     if (WriteFailureSerial() != m_writeSerial && LastErrorSerial() == m_errorSerial) {
         const int why = LastWriteFailure();
         SetLastError(why == ENOSPC || why == EDQUOT ? kWriteNoSpace : kWriteFailed);
+    } else if (ReadFailureSerial() != m_readSerial && LastErrorSerial() == m_errorSerial) {
+        SetLastError(LastReadFailure() == ENOENT ? kReadMissing : kReadFailed);
     }
 }
 
-CEditTransaction* CEditTransaction::Current() { return t_current; }
+CEditTransaction* CEditTransaction::Current()
+{
+    return t_current;
+}
 
 void CEditTransaction::Adding(const CTrack& track)
 {

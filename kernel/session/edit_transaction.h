@@ -4,6 +4,7 @@
 // CTrack::Commit finds it there.
 #pragma once
 
+#include "common/stop.h"
 #include "session/recovery_journal.h"
 
 #include <cstdint>
@@ -58,6 +59,9 @@ private:
     bool write(const JournalChange& change);
     void rollBack();
 
+    // First in, last out: a stopped call's last error is put back after the
+    // roll-back has said what it says.
+    CStopScope m_stop;
     CEditSession& m_session;
     CEditTransaction* m_outer;
     std::vector<TrackMark> m_marks;
@@ -66,6 +70,7 @@ private:
     bool m_hadJournal;
     uint64_t m_errorSerial;
     uint64_t m_writeSerial;
+    uint64_t m_readSerial;
     bool m_succeeded = false;
     bool m_keepFiles = false;
 };

@@ -1,8 +1,8 @@
 #include "store/block_io.h"
 
 #include "common/last_error.h"
-
 #include "common/paths.h"
+#include "common/stop.h"
 #include "vorlain/platform.h"
 
 #include <fcntl.h>
@@ -31,6 +31,12 @@ void CBlockReader::Close()
 bool CBlockReader::Read(const std::string& path, uint8_t* buffer, uint32_t& count, int64_t seek,
                         int origin)
 {
+    // Every long call reads its audio through here: a stop ends the call's
+    // loop as a failed read would.
+    if (StopRequested()) {
+        Close();
+        return false;
+    }
     count = 0;
     if (!buffer)
         return false;
@@ -44,8 +50,10 @@ bool CBlockReader::Read(const std::string& path, uint8_t* buffer, uint32_t& coun
     }
     if (!m_file) {
         m_file = std::fopen(wanted.c_str(), "rb");
-        if (!m_file)
+        if (!m_file) {
+            NoteReadFailure(errno);
             return false;
+        }
         // The caller takes 1024 bytes at a time; the file is read in larger
         // pieces underneath, a data file in a few reads.
         std::setvbuf(m_file, nullptr, _IOFBF, kStreamBuffer);

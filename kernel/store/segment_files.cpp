@@ -1,6 +1,7 @@
 #include "store/segment_files.h"
 
 #include "common/last_error.h"
+#include "common/stop.h"
 #include "vorlain/platform.h"
 
 #include <fcntl.h>
@@ -90,11 +91,17 @@ bool CopyRange(const std::string& source, const std::string& destination, int64_
                int64_t end, CopyLayout layout)
 {
     int64_t size = FileSize(source);
-    if (size < 0 || begin < 0 || begin > size)
+    if (size < 0) {
+        NoteReadFailure(errno);
+        return false;
+    }
+    if (begin < 0 || begin > size)
         return false;
     File in = open(source, "rb");
-    if (!in)
+    if (!in) {
+        NoteReadFailure(errno);
         return false;
+    }
     File out = open(destination, "wb");
     if (!out) {
         NoteWriteFailure(errno);
@@ -106,6 +113,8 @@ bool CopyRange(const std::string& source, const std::string& destination, int64_
     uint8_t block[1024];
     uint8_t widened[2048];
     while (remaining > 0) {
+        if (StopRequested())
+            return false; // the caller removes what was written
         size_t want = remaining < 1024 ? static_cast<size_t>(remaining) : sizeof block;
         size_t got = std::fread(block, 1, want, in.get());
         if (got == 0)
@@ -133,8 +142,10 @@ ShareMethod ShareFile(const std::string& source, const std::string& destination)
     if (errno == EEXIST)
         return ShareMethod::Failed;
     const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
+    if (in < 0) {
+        NoteReadFailure(errno);
         return ShareMethod::Failed;
+    }
     struct stat st {};
     const int out = ::fstat(in, &st) == 0 && S_ISREG(st.st_mode)
                         ? ::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644)

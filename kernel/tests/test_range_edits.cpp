@@ -3,8 +3,8 @@
 #include "kernel_fixture.h"
 
 #include "common/last_error.h"
-#include "store/byte_offset.h"
 #include "edits/range_edits.h"
+#include "store/byte_offset.h"
 #include "store/free_space.h"
 
 #include <gtest/gtest.h>
@@ -126,8 +126,9 @@ TEST_F(RangeEdits, TrimInsideOneSegmentLeavesOneSegment)
 TEST_F(RangeEdits, TrimAcrossSegmentsReusesTheMiddle)
 {
     ASSERT_EQ(Kestrum_Trim(m_session, 1, 3 * kSecond, 11 * kSecond), 1);
-    EXPECT_EQ(Describe(segments(m_track)),
-              "H [0,2000000)00000004.dat [2000000,7000000)00000002.dat [7000000,8000000)00000005.dat ");
+    EXPECT_EQ(
+        Describe(segments(m_track)),
+        "H [0,2000000)00000004.dat [2000000,7000000)00000002.dat [7000000,8000000)00000005.dat ");
     EXPECT_EQ(pcm(m_track), source(3 * kSecond, 11 * kSecond));
 }
 
@@ -148,9 +149,10 @@ TEST_F(RangeEdits, PasteInsideASegmentSplitsIt)
     ASSERT_EQ(Kestrum_Copy(m_session, 1, 10 * kSecond, 12 * kSecond), 1);
     m_window->clear();
     ASSERT_EQ(Kestrum_Paste(m_session, 1, 2 * kSecond), 1);
-    EXPECT_EQ(Describe(segments(m_track)),
-              "H [0,2000000)00000004.dat [2000000,4000000)00000005.dat [4000000,7000000)00000006.dat "
-              "[7000000,12000000)00000002.dat [12000000,14000000)00000003.dat ");
+    EXPECT_EQ(
+        Describe(segments(m_track)),
+        "H [0,2000000)00000004.dat [2000000,4000000)00000005.dat [4000000,7000000)00000006.dat "
+        "[7000000,12000000)00000002.dat [12000000,14000000)00000003.dat ");
     auto posted = progress();
     EXPECT_EQ(posted.front(), 2u * 100 / 14);
     EXPECT_EQ(posted.back(), 100u);
@@ -268,7 +270,8 @@ TEST_F(RangeEdits, AFailingFileCopyLeavesTheTrackOnItsTimeline)
     EXPECT_EQ(Kestrum_Paste(m_session, 1, 7 * kSecond), 0);
     EXPECT_EQ(m_track->Timeline(), before);
     EXPECT_EQ(m_track->m_length, 12 * kSecond);
-    EXPECT_EQ(Kestrum_GetLastError(), 0x11110000u);
+    // Each failure says why: a data file it reads is gone.
+    EXPECT_EQ(Kestrum_GetLastError(), 0x0D86B004u);
     ActionRecord action{};
     Kestrum_GetLastActionAttr(m_session, &action);
     EXPECT_EQ(action.type, 9u); // only the Copy was recorded
