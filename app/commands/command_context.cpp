@@ -13,13 +13,14 @@ QString CommandContext::Caption() const
     return LanguageText("main", "00000000");
 }
 
-void CommandContext::ShowKernelFailure(const char* format) const
+void CommandContext::ShowKernelFailure(const FailureSubject& subject) const
 {
-    ShowMessage(window, Caption(), QString::asprintf(format, Kestrum_GetLastError()),
+    ShowMessage(window, Caption(), FailureMessage(Kestrum_GetLastError(), subject),
                 QMessageBox::Critical);
 }
 
-bool CommandContext::RunLong(CLongOperation::Job job, const QStringList& phases, int parts) const
+bool CommandContext::RunLong(CLongOperation::Job job, const QStringList& phases, int parts,
+                             const FailureSubject& subject) const
 {
     state.SetBusy(true);
     CLongOperation operation(window);
@@ -27,9 +28,11 @@ bool CommandContext::RunLong(CLongOperation::Job job, const QStringList& phases,
         operation.AddPhase(phase);
     if (parts > 0)
         operation.SetParts(parts);
-    operation.SetFailureMessage(Caption(), [] {
-        return QString::asprintf("Failed! ErrorCode=0x%.8x", Kestrum_GetLastError());
-    });
+    // Every long operation of the session can be stopped; a stopped one
+    // leaves everything as it was and says nothing.
+    operation.SetStop([editor = Editor()] { Kestrum_Stop(editor); });
+    operation.SetFailureMessage(
+        Caption(), [subject] { return FailureMessage(Kestrum_GetLastError(), subject); });
     const int result = operation.Run(std::move(job));
     state.SetBusy(false);
     return result != 0;
@@ -39,7 +42,7 @@ void CommandContext::AfterRangeEdit() const
 {
     ActionRecord action{};
     if (!Kestrum_GetLastActionAttr(Editor(), &action)) {
-        ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+        ShowKernelFailure();
         return;
     }
     state.SetSelection(action.redoFrom, action.redoTo);

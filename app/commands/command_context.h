@@ -4,6 +4,7 @@
 #pragma once
 
 #include "longops/long_operation.h"
+#include "main/failure_text.h"
 #include "state/editor_state.h"
 #include "window/brimsel.h"
 
@@ -29,20 +30,24 @@ struct CommandContext {
     std::function<void(const char* section)> recentChanged;
     /** Playback, which edits that add or remove rows check. */
     CPlayCommands* play = nullptr;
+    /** Tells the user a file was written: text, and the folder a button of
+     *  the notice opens. */
+    std::function<void(const QString& text, const QString& folder)> notice;
 
     CEditSession* Editor() const { return state.Editor(); }
     uint32_t Track() const { return static_cast<uint32_t>(state.CurrentTrack()); }
     /** The program's name: the caption of its message boxes. */
     QString Caption() const;
-    /** Shows a kernel failure: format is one of the three message formats
-     *  ("Failed! ErrorCode=0x%.8x", ...), filled with Kestrum_GetLastError. */
-    void ShowKernelFailure(const char* format) const;
+    /** Shows the kernel's last error: what happened in a sentence, and
+     *  its code (FailureMessage). subject: the file the call read or wrote. */
+    void ShowKernelFailure(const FailureSubject& subject = {}) const;
 
     /** Runs a long operation with one dialog per phase text (none: one
      *  dialog without a hint); the state is busy meanwhile. A failure is
-     *  shown as "Failed! ErrorCode=0x%.8x". Returns whether the job
-     *  succeeded. */
-    bool RunLong(CLongOperation::Job job, const QStringList& phases = {}, int parts = 0) const;
+     *  shown as ShowKernelFailure shows it, of subject. Returns whether the
+     *  job succeeded. */
+    bool RunLong(CLongOperation::Job job, const QStringList& phases = {}, int parts = 0,
+                 const FailureSubject& subject = {}) const;
 
     /** After a range edit: the action's redo selection becomes the
      *  selection, and the track is redrawn with it. */

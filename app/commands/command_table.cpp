@@ -37,10 +37,11 @@ bool WithAudio(S s)
 {
     return Deletable(s) && !s.emptyTrack;
 }
+// An effect works on the selection, or on the whole track when none is
+// made.
 bool Effect(S s)
 {
-    return s.editor && s.NotPlaying() && !s.recording && s.currentTrack != 0 && s.selEnd >= 0 &&
-           s.selEnd != 0 && s.selEnd > s.selStart;
+    return s.editor && s.NotPlaying() && !s.recording && s.currentTrack != 0 && !s.emptyTrack;
 }
 bool NotRecording(S s)
 {

@@ -14,18 +14,27 @@ using namespace cmd;
 
 namespace app {
 
+namespace {
+// The track an action made: its own track for Add Track and Record (whose
+// redo track is 0), the redo track for Extract Track and Copy To New.
+int CreatedTrack(const ActionRecord& action)
+{
+    return static_cast<int>(action.redoTrackId != 0 ? action.redoTrackId : action.trackId);
+}
+} // namespace
+
 void CEditCommands::Undo()
 {
     CEditorState& s = m_c.state;
     ActionRecord action{};
     if (!Kestrum_GetLastActionAttr(s.Editor(), &action) || !Kestrum_GoBack(s.Editor())) {
-        m_c.ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+        m_c.ShowKernelFailure();
         return;
     }
     if (action.trackFlags & 1) {
         // The action made a track: it goes away again.
-        m_c.view.EnableTrack(static_cast<int>(action.redoTrackId), false);
-        if (s.CurrentTrack() == static_cast<int>(action.redoTrackId)) {
+        m_c.view.EnableTrack(CreatedTrack(action), false);
+        if (s.CurrentTrack() == CreatedTrack(action)) {
             s.SetCurrentTrack(0);
             s.ClearSelection();
         }
@@ -50,7 +59,7 @@ void CEditCommands::Redo()
     CEditorState& s = m_c.state;
     ActionRecord action{};
     if (!Kestrum_GetNextActionAttr(s.Editor(), &action) || !Kestrum_GoNext(s.Editor())) {
-        m_c.ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+        m_c.ShowKernelFailure();
         return;
     }
     if (action.trackFlags & 2) {
@@ -60,7 +69,7 @@ void CEditCommands::Redo()
             s.ClearSelection();
         }
     } else if (action.trackFlags & 1) {
-        m_c.view.EnableTrack(static_cast<int>(action.redoTrackId), true);
+        m_c.view.EnableTrack(CreatedTrack(action), true);
     } else if (action.redoTrackId != 0) {
         s.SetCurrentTrack(static_cast<int>(action.redoTrackId));
         s.SetSelection(action.redoFrom, action.redoTo);
@@ -70,12 +79,11 @@ void CEditCommands::Redo()
     m_c.CheckPlayback();
 }
 
-void CEditCommands::RangeEdit(int (*edit)(CEditSession*, uint32_t, int64_t, int64_t),
-                              const char* failure)
+void CEditCommands::RangeEdit(int (*edit)(CEditSession*, uint32_t, int64_t, int64_t))
 {
     const CEditorState& s = m_c.state;
     if (!edit(s.Editor(), m_c.Track(), s.SelectionStart(), s.SelectionEnd())) {
-        m_c.ShowKernelFailure(failure);
+        m_c.ShowKernelFailure();
         return;
     }
     m_c.AfterRangeEdit();
@@ -83,14 +91,14 @@ void CEditCommands::RangeEdit(int (*edit)(CEditSession*, uint32_t, int64_t, int6
 
 void CEditCommands::Cut()
 {
-    RangeEdit(Kestrum_Cut, "Failed! Errorcode:0x%.8x");
+    RangeEdit(Kestrum_Cut);
 }
 
 void CEditCommands::Copy()
 {
     const CEditorState& s = m_c.state;
     if (!Kestrum_Copy(s.Editor(), m_c.Track(), s.SelectionStart(), s.SelectionEnd())) {
-        m_c.ShowKernelFailure("Failed! Errorcode:0x%.8x");
+        m_c.ShowKernelFailure();
         return;
     }
     m_c.state.Invalidate();
@@ -102,7 +110,7 @@ void CEditCommands::CopyToNew()
     CTrack* track =
         Kestrum_CopyToNew(s.Editor(), m_c.Track(), s.SelectionStart(), s.SelectionEnd());
     if (!track) {
-        m_c.ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+        m_c.ShowKernelFailure();
         return;
     }
     m_c.view.AddTrack(track);
@@ -112,12 +120,12 @@ void CEditCommands::CopyToNew()
 
 void CEditCommands::Trim()
 {
-    RangeEdit(Kestrum_Trim, "Failed! ErrorCode=0x%.8x");
+    RangeEdit(Kestrum_Trim);
 }
 
 void CEditCommands::Delete()
 {
-    RangeEdit(Kestrum_Delete, "Failed! ErrorCode=0x%.8x");
+    RangeEdit(Kestrum_Delete);
 }
 
 void CEditCommands::Select(int commandId)
@@ -172,7 +180,7 @@ void CEditCommands::InsertSilence(int commandId)
         return;
     const int64_t at = InsertPoint(commandId, kInsertSilenceBegin, kInsertSilenceCurrent);
     if (!Kestrum_AddSlience(m_c.Editor(), m_c.Track(), at, *Values().silenceLength)) {
-        m_c.ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+        m_c.ShowKernelFailure();
         return;
     }
     m_c.AfterRangeEdit();
@@ -181,7 +189,8 @@ void CEditCommands::InsertSilence(int commandId)
 
 void CEditCommands::InsertFile(int commandId)
 {
-    const QString path = Prompts().OpenFileName(m_c.window, LanguageText("main", "00000005"));
+    const QString path =
+        ChooseFileToOpen(m_c.window, kAudioFiles, LanguageText("main", "00000005"));
     if (path.isEmpty())
         return;
     const QByteArray file = path.toUtf8();
@@ -192,7 +201,7 @@ void CEditCommands::InsertFile(int commandId)
             [editor = m_c.Editor(), track = m_c.Track(), file, at](const CJobProgress&) {
                 return Kestrum_AddFile(editor, track, file.constData(), at);
             },
-            {reading, LanguageText("main", "00000018")}))
+            {reading, LanguageText("main", "00000018")}, 0, {path}))
         m_c.AfterRangeEdit();
 }
 
@@ -233,7 +242,8 @@ void CEditCommands::MixWithCopy()
 
 void CEditCommands::MixWithFile()
 {
-    const QString path = Prompts().OpenFileName(m_c.window, LanguageText("main", "00000005"));
+    const QString path =
+        ChooseFileToOpen(m_c.window, kAudioFiles, LanguageText("main", "00000005"));
     if (path.isEmpty())
         return;
     CDlgEffectEcho dialog(m_c.window);
@@ -247,7 +257,7 @@ void CEditCommands::MixWithFile()
              file = path.toUtf8(), level](const CJobProgress&) {
                 return Kestrum_MixTrackFromFile(editor, track, at, file.constData(), level);
             },
-            {LanguageText("main", "00000016"), LanguageText("main", "00000017")}))
+            {LanguageText("main", "00000016"), LanguageText("main", "00000017")}, 0, {path}))
         m_c.AfterRangeEdit();
 }
 
@@ -257,14 +267,14 @@ void CEditCommands::Tag()
     TrackBaseInfo info{};
     if (!Kestrum_GetTrackTagInfo(m_c.Editor(), m_c.Track(), &tag) ||
         !Kestrum_GetTrackBaseInfo(m_c.Editor(), m_c.Track(), &info)) {
-        m_c.ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+        m_c.ShowKernelFailure();
         return;
     }
     CDlgTAG dialog(tag, info, m_c.window);
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (!Kestrum_SetTrackTagInfo(m_c.Editor(), m_c.Track(), dialog.Result())) {
-        m_c.ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+        m_c.ShowKernelFailure();
         return;
     }
     m_c.state.Edited();

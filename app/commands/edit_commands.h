@@ -32,7 +32,7 @@ public:
 private:
     /** Cut, trim and delete: one kernel call on the selection; a failure is
      *  shown with its code in that command's spelling. */
-    void RangeEdit(int (*edit)(CEditSession*, uint32_t, int64_t, int64_t), const char* failure);
+    void RangeEdit(int (*edit)(CEditSession*, uint32_t, int64_t, int64_t));
     /** Where an insert command puts its audio: the start, the cursor, the end. */
     int64_t InsertPoint(int commandId, int beginId, int currentId) const;
 

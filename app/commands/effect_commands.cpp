@@ -11,6 +11,32 @@
 using namespace cmd;
 
 namespace app {
+namespace {
+
+const char* EffectKey(int commandId)
+{
+    switch (commandId) {
+    case kFadeIn:
+        return "01000401";
+    case kFadeOut:
+        return "01000402";
+    case kEcho:
+        return "01000403";
+    case kAdjustVolume:
+        return "01000404";
+    case kSilence:
+        return "01000405";
+    default:
+        return "";
+    }
+}
+
+QString EffectName(int commandId)
+{
+    return LanguageText("menu", EffectKey(commandId));
+}
+
+} // namespace
 
 void CEffectCommands::Apply(int commandId)
 {
@@ -61,12 +87,26 @@ void CEffectCommands::Apply(int commandId)
     default:
         return;
     }
+    // Without a selection the effect takes the whole track, as the notice
+    // then says.
     const CEditorState& s = m_c.state;
-    if (m_c.RunLong([effect, editor = s.Editor(), track = m_c.Track(), from = s.SelectionStart(),
-                     to = s.SelectionEnd()](
-                        const CJobProgress&) { return effect(editor, track, from, to); },
-                    {LanguageText("main", hint)}))
+    const bool whole = !(s.SelectionEnd() > s.SelectionStart() && s.SelectionEnd() > 0);
+    const int64_t from = whole ? 0 : s.SelectionStart();
+    const int64_t to = whole ? Kestrum_GetTrackTime(s.Editor(), m_c.Track()) : s.SelectionEnd();
+    if (to <= from)
+        return;
+    if (!m_c.RunLong([effect, editor = s.Editor(), track = m_c.Track(), from,
+                      to](const CJobProgress&) { return effect(editor, track, from, to); },
+                     {LanguageText("main", hint)}))
+        return;
+    if (!whole) {
         m_c.AfterSampleEdit();
+        return;
+    }
+    m_c.view.ForceRedrawTrackEx(m_c.state.CurrentTrack(), true, from, to);
+    m_c.state.Edited();
+    if (m_c.notice)
+        m_c.notice(LanguageText("main", "00000045").arg(EffectName(commandId)), QString());
 }
 
 } // namespace app

@@ -20,7 +20,8 @@ namespace app {
 void CFileCommands::AddFile()
 {
     // Several files may be chosen at once; each becomes a track, in order.
-    const QStringList paths = Prompts().OpenFileNames(m_c.window, LanguageText("main", "00000005"));
+    const QStringList paths =
+        ChooseFilesToOpen(m_c.window, kAudioFiles, LanguageText("main", "00000005"));
     for (const QString& path : paths)
         AddFile(path);
 }
@@ -29,7 +30,7 @@ void CFileCommands::AddFile(const QString& path)
 {
     CEditorState& s = m_c.state;
     if (!s.EnsureEditor()) {
-        m_c.ShowKernelFailure("Failed! Errorcode:0x%.8x");
+        m_c.ShowKernelFailure();
         return;
     }
     s.SetBusy(true);
@@ -46,8 +47,8 @@ void CFileCommands::AddFile(const QString& path)
         AddRecent(kRecentFileSection, path);
         m_c.recentChanged(kRecentFileSection);
     } else if (result == 0) {
-        VorlainOutputDebugString("Failed! Errorcode:0x%.8x", Kestrum_GetLastError());
-        m_c.ShowKernelFailure("Failed! Errorcode:0x%.8x");
+        VorlainOutputDebugString("Failed! ErrorCode=0x%.8x", Kestrum_GetLastError());
+        m_c.ShowKernelFailure({path});
     }
 }
 
@@ -86,7 +87,8 @@ void CFileCommands::OpenProject()
     if (m_c.Editor() && !AskAndSave())
         return;
     // The file first: cancelling the dialog leaves the open project as it is.
-    const QString path = Prompts().OpenFileName(m_c.window, LanguageText("main", "00000012"));
+    const QString path =
+        ChooseFileToOpen(m_c.window, kProjectFiles, LanguageText("main", "00000012"));
     if (path.isEmpty())
         return;
     SwitchProject(path);
@@ -114,7 +116,7 @@ bool CFileCommands::OpenDocument(const QString& path, const QString& hint)
 {
     CEditorState& s = m_c.state;
     if (!s.EnsureEditor()) {
-        m_c.ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+        m_c.ShowKernelFailure();
         return false;
     }
     // The tracks reach the view through the window as they are read.
@@ -142,7 +144,7 @@ bool CFileCommands::OpenDocument(const QString& path, const QString& hint)
             progress.Post(100);
             return 1;
         },
-        {hint});
+        {hint}, 0, {path});
     if (!ok)
         s.CloseEditor();
     return ok;
@@ -158,9 +160,28 @@ bool CFileCommands::OpenProjectPath(const QString& path)
     }
     s.SetModified(false);
     s.SetPlayState(CEditorState::kStopped);
+    FitLongestTrack();
     AddRecent(kRecentProjectSection, path);
     m_c.recentChanged(kRecentProjectSection);
     return true;
+}
+
+void CFileCommands::FitLongestTrack()
+{
+    // Like a first file, an opened project shows fitted to the view: its
+    // longest track whole, at every length.
+    int longest = 0;
+    int64_t most = -1;
+    for (int id : m_c.view.VisibleTracks()) {
+        const int64_t length = Kestrum_GetTrackTime(m_c.Editor(), static_cast<uint32_t>(id));
+        if (length > most) {
+            most = length;
+            longest = id;
+        }
+    }
+    if (longest > 0)
+        m_tracks.FitToWindow(longest);
+    m_c.state.Invalidate(); // Zoom Out follows the zoom
 }
 
 void CFileCommands::OfferRecovery()
@@ -188,19 +209,7 @@ void CFileCommands::OfferRecovery()
                                                                      : QString());
         s.Edited();
         s.SetPlayState(CEditorState::kStopped);
-        // Like a first file, the recovered work opens fitted to the view:
-        // the longest track whole.
-        int longest = 0;
-        int64_t most = -1;
-        for (int id : m_c.view.VisibleTracks()) {
-            const int64_t length = Kestrum_GetTrackTime(s.Editor(), static_cast<uint32_t>(id));
-            if (length > most) {
-                most = length;
-                longest = id;
-            }
-        }
-        if (longest > 0)
-            m_tracks.FitToWindow(longest);
+        FitLongestTrack();
         return;
     }
 }
@@ -211,8 +220,8 @@ bool CFileCommands::SaveProject()
     QString path = s.ProjectPath();
     if (path.isEmpty()) {
         // A path chosen now is the project's only once the save has worked.
-        path = Prompts().SaveFileName(m_c.window, LanguageText("main", "00000012"),
-                                      QStringLiteral("zvp"));
+        path = ChooseFileToSave(m_c.window, kProjectFiles, LanguageText("main", "00000012"),
+                                QStringLiteral("zvp"));
         if (path.isEmpty())
             return false;
     }
@@ -220,7 +229,7 @@ bool CFileCommands::SaveProject()
             [editor = s.Editor(), file = path.toUtf8()](const CJobProgress&) {
                 return Kestrum_SaveProject(editor, file.constData(), 1);
             },
-            {LanguageText("main", "00000013")}))
+            {LanguageText("main", "00000013")}, 0, {path, true}))
         return false;
     s.SetProjectPath(path);
     s.SetModified(false);
@@ -231,15 +240,15 @@ bool CFileCommands::SaveProject()
 
 void CFileCommands::SaveProjectAs()
 {
-    const QString path =
-        Prompts().SaveFileName(m_c.window, LanguageText("main", "00000012"), QStringLiteral("zvp"));
+    const QString path = ChooseFileToSave(m_c.window, kProjectFiles,
+                                          LanguageText("main", "00000012"), QStringLiteral("zvp"));
     if (path.isEmpty())
         return;
     if (!m_c.RunLong(
             [editor = m_c.Editor(), file = path.toUtf8()](const CJobProgress&) {
                 return Kestrum_SaveProject(editor, file.constData(), 1);
             },
-            {LanguageText("main", "00000013")}))
+            {LanguageText("main", "00000013")}, 0, {path, true}))
         return;
     // A copy was written; the project in use stays the one it was.
     AddRecent(kRecentProjectSection, path);

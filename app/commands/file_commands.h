@@ -55,6 +55,8 @@ private:
     /** Opens a project document into a fresh session; false (and the
      *  session closed) when it failed. */
     bool OpenDocument(const QString& path, const QString& hint);
+    /** Fits the view to the longest row, as a first file is fitted. */
+    void FitLongestTrack();
 
     CommandContext& m_c;
     CTrackCommands& m_tracks;

@@ -44,7 +44,7 @@ void CPlayCommands::Play()
             CAudoPlayMgr* player = AudioPlay_Open(s.Editor(), m_c.Track());
             if (!player) {
                 m_timer->stop();
-                m_c.ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+                m_c.ShowKernelFailure();
                 return;
             }
             s.SetPlayer(player, s.CurrentTrack());
@@ -57,7 +57,7 @@ void CPlayCommands::Play()
 void CPlayCommands::Pause()
 {
     if (!AudioPlay_Pause(m_c.state.Player())) {
-        m_c.ShowKernelFailure("Failed! ErrorCode=0x%.8x");
+        m_c.ShowKernelFailure();
         return;
     }
     m_timer->stop();

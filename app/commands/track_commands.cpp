@@ -7,7 +7,9 @@
 
 #include "vorlain/kestrum.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -15,11 +17,6 @@
 
 namespace app {
 namespace {
-
-void OpenFolder(const QString& folder)
-{
-    Prompts().OpenExternal(QUrl::fromLocalFile(folder));
-}
 
 // Writes the track [0, length) as count wave files named after the track:
 // "song.mp3" splits into "song01.wav"...; a name that only starts with a
@@ -37,15 +34,48 @@ int SplitTrack(CEditSession* editor, uint32_t track, int count, const QString& f
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     if (dot > 0)
         name.truncate(dot);
+    // A split that fails or is stopped part way leaves the folder as it
+    // was: the parts written go, and files they replaced come back.
+    struct Written {
+        QString file;
+        bool existed = false;
+        QString kept; // the file it replaced, set aside; empty when it could not be
+    };
+    std::vector<Written> written;
+    auto undo = [&written] {
+        for (auto it = written.rbegin(); it != written.rend(); ++it) {
+            if (!it->existed) {
+                QFile::remove(it->file);
+            } else if (!it->kept.isEmpty()) {
+                QFile::remove(it->file);
+                QFile::rename(it->kept, it->file);
+            }
+        }
+    };
     for (int i = 0; i < count; ++i) {
         progress.SetPart(i);
         const int64_t from = i * length / count;
         const int64_t to = (i + 1) * length / count;
         const QString file = QDir(folder).filePath(
             QStringLiteral("%1%2.wav").arg(name).arg(i + 1, 2, 10, QLatin1Char('0')));
-        if (!Kestrum_SaveTrackToFile(editor, track, from, to, file.toUtf8().constData()))
+        Written part{file, QFileInfo::exists(file), {}};
+        if (part.existed) {
+            part.kept = QDir(folder).filePath(QStringLiteral(".vorlain-kept-%1-%2")
+                                                  .arg(QCoreApplication::applicationPid())
+                                                  .arg(QFileInfo(file).fileName()));
+            if (!QFile::rename(file, part.kept))
+                part.kept.clear();
+        }
+        const bool ok = Kestrum_SaveTrackToFile(editor, track, from, to, file.toUtf8().constData());
+        written.push_back(part);
+        if (!ok) {
+            undo();
             return 0;
+        }
     }
+    for (const Written& part : written)
+        if (!part.kept.isEmpty())
+            QFile::remove(part.kept);
     return 1;
 }
 
@@ -70,7 +100,7 @@ void CTrackCommands::DeleteTrack(int trackId)
     const bool requested = trackId != 0;
     const int id = requested ? trackId : s.CurrentTrack();
     if (!Kestrum_DeleteTrack(s.Editor(), static_cast<uint32_t>(id))) {
-        m_c.ShowKernelFailure(requested ? "Failed! Error:0x%.8x" : "Failed! ErrorCode=0x%.8x");
+        m_c.ShowKernelFailure();
         return;
     }
     m_c.view.EnableTrack(id, false);
@@ -109,14 +139,17 @@ void CTrackCommands::Split()
              folder](const CJobProgress& progress) {
                 return SplitTrack(editor, track, count, folder, progress);
             },
-            {}, count))
-        OpenFolder(folder);
+            {}, count, {QDir(folder).filePath(QStringLiteral("part.wav")), true}) &&
+        count > 0 && m_c.notice)
+        m_c.notice(
+            LanguageText("main", "00000041").arg(count).arg(QDir::toNativeSeparators(folder)),
+            folder);
 }
 
 void CTrackCommands::JoinAll()
 {
-    const QString path =
-        Prompts().SaveFileName(m_c.window, LanguageText("main", "0000000C"), QStringLiteral("wav"));
+    const QString path = ChooseFileToSave(m_c.window, kExportFiles,
+                                          LanguageText("main", "0000000C"), QStringLiteral("wav"));
     if (path.isEmpty())
         return;
     // Every row the control shows, in row order. All of them: a join that
@@ -124,18 +157,22 @@ void CTrackCommands::JoinAll()
     std::vector<uint32_t> ids;
     for (int id : m_c.view.VisibleTracks())
         ids.push_back(static_cast<uint32_t>(id));
-    if (m_c.RunLong([editor = m_c.Editor(), ids, file = path.toUtf8()](const CJobProgress&) {
-            return ids.empty() ? 0
-                               : Kestrum_JoinTrack(editor, static_cast<uint32_t>(ids.size()),
-                                                   ids.data(), file.constData());
-        }))
-        OpenFolder(QFileInfo(path).absolutePath());
+    if (m_c.RunLong(
+            [editor = m_c.Editor(), ids, file = path.toUtf8()](const CJobProgress&) {
+                return ids.empty() ? 0
+                                   : Kestrum_JoinTrack(editor, static_cast<uint32_t>(ids.size()),
+                                                       ids.data(), file.constData());
+            },
+            {}, 0, {path, true}) &&
+        m_c.notice)
+        m_c.notice(LanguageText("main", "00000042").arg(QFileInfo(path).fileName()),
+                   QFileInfo(path).absolutePath());
 }
 
 void CTrackCommands::Export(bool selection)
 {
-    const QString path =
-        Prompts().SaveFileName(m_c.window, LanguageText("main", "0000000C"), QStringLiteral("wav"));
+    const QString path = ChooseFileToSave(m_c.window, kExportFiles,
+                                          LanguageText("main", "0000000C"), QStringLiteral("wav"));
     if (path.isEmpty())
         return;
     const int64_t from = selection ? m_c.state.SelectionStart() : 0;
@@ -149,8 +186,10 @@ void CTrackCommands::Export(bool selection)
              file = path.toUtf8()](const CJobProgress&) {
                 return Kestrum_SaveTrackToFile(editor, track, from, to, file.constData());
             },
-            phases))
-        OpenFolder(QFileInfo(path).absolutePath());
+            phases, 0, {path, true}) &&
+        m_c.notice)
+        m_c.notice(LanguageText("main", "00000040").arg(QFileInfo(path).fileName()),
+                   QFileInfo(path).absolutePath());
 }
 
 void CTrackCommands::Zoom(bool in)

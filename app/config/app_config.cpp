@@ -105,6 +105,24 @@ QString FolderProblemText(FolderProblem problem, const QString& folder)
     return key ? LanguageText("main", key).arg(folder) : QString();
 }
 
+QString LastFolder(const char* kind)
+{
+    const QByteArray file = ConfigIniPath().toUtf8();
+    if (file.isEmpty())
+        return {};
+    char value[VORLAIN_MAX_PATH];
+    VorlainGetProfileString("Folders", kind, "", value, sizeof value, file.constData());
+    return QString::fromUtf8(value);
+}
+
+bool RememberFolder(const char* kind, const QString& folder)
+{
+    const QByteArray file = ConfigIniPath().toUtf8();
+    const QByteArray value = folder.toUtf8();
+    return !file.isEmpty() && value.size() < VORLAIN_MAX_PATH &&
+           VorlainWriteProfileString("Folders", kind, value.constData(), file.constData()) != 0;
+}
+
 bool WriteTmpPath(const QString& path)
 {
     const QByteArray file = ConfigIniPath().toUtf8();

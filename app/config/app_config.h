@@ -33,6 +33,11 @@ QString TmpPathInForce();
 /** Writes Config.ini [Option] "TmpPath" (the file replaced atomically). */
 bool WriteTmpPath(const QString& path);
 
+/** Config.ini [Folders] kind: the folder a file dialog of that kind last
+ *  chose from; empty when none was. */
+QString LastFolder(const char* kind);
+bool RememberFolder(const char* kind, const QString& folder);
+
 /** Why a folder cannot take the editor's files. */
 enum class FolderProblem {
     kNone,

@@ -61,8 +61,8 @@ CDlgOption::CDlgOption(QWidget* parent) : QDialog(parent)
 
 void CDlgOption::OnBrowse()
 {
-    m_path->setText(
-        app::Prompts().BrowseFolder(this, QStringLiteral("Please select the output path")));
+    m_path->setText(app::ChooseFolder(
+        this, app::kTempFolders, QStringLiteral("Please select the output path"), m_path->text()));
 }
 
 void CDlgOption::accept()

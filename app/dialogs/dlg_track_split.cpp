@@ -114,7 +114,8 @@ bool CDlgTrackSplit::eventFilter(QObject* watched, QEvent* event)
 void CDlgTrackSplit::OnBrowse()
 {
     const QString folder =
-        app::Prompts().BrowseFolder(this, QStringLiteral("Please select the output path"));
+        app::ChooseFolder(this, app::kSplitFolders, QStringLiteral("Please select the output path"),
+                          m_folder->text());
     m_folder->setText(folder);
     app::Values().splitFolder = folder;
     m_problem->hide();

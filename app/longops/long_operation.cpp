@@ -144,6 +144,7 @@ void CLongOperation::RunPhase(int index)
     if (!view) {
         own = std::make_unique<CDlgProgress>(m_parent);
         own->SetText(m_phases.at(index));
+        own->SetCancelable(static_cast<bool>(m_stop));
         view = own.get();
     }
     connect(view, &CProgressView::StopRequested, this, &CLongOperation::RequestStop,

@@ -1,7 +1,12 @@
 #include "main/prompts.h"
 
+#include "config/app_config.h"
+#include "config/language.h"
+
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QWidget>
 
 namespace app {
@@ -14,25 +19,25 @@ public:
                                            QMessageBox::StandardButtons buttons) override
     {
         QMessageBox box(icon, caption, text, buttons, parent);
-        // A box without a caption would otherwise show the program's name.
-        box.setWindowTitle(caption.isEmpty() ? QStringLiteral(" ") : caption);
+        box.setWindowTitle(caption.isEmpty() ? LanguageText("main", "00000000") : caption);
         return static_cast<QMessageBox::StandardButton>(box.exec());
     }
 
-    QString OpenFileName(QWidget* parent, const QString& filter) override
+    QString OpenFileName(QWidget* parent, const QString& filter, const QString& folder) override
     {
-        return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+        return QFileDialog::getOpenFileName(parent, QString(), folder, filter);
     }
 
-    QStringList OpenFileNames(QWidget* parent, const QString& filter) override
+    QStringList OpenFileNames(QWidget* parent, const QString& filter,
+                              const QString& folder) override
     {
-        return QFileDialog::getOpenFileNames(parent, QString(), QString(), filter);
+        return QFileDialog::getOpenFileNames(parent, QString(), folder, filter);
     }
 
-    QString SaveFileName(QWidget* parent, const QString& filter,
-                         const QString& defaultSuffix) override
+    QString SaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                         const QString& folder) override
     {
-        QFileDialog dialog(parent, QString(), QString(), filter);
+        QFileDialog dialog(parent, QString(), folder, filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setDefaultSuffix(defaultSuffix);
@@ -41,10 +46,9 @@ public:
         return dialog.selectedFiles().first();
     }
 
-    QString BrowseFolder(QWidget* parent, const QString& title) override
+    QString BrowseFolder(QWidget* parent, const QString& title, const QString& folder) override
     {
-        return QFileDialog::getExistingDirectory(parent, title, QString(),
-                                                 QFileDialog::ShowDirsOnly);
+        return QFileDialog::getExistingDirectory(parent, title, folder, QFileDialog::ShowDirsOnly);
     }
 
     bool OpenExternal(const QUrl& url) override { return QDesktopServices::openUrl(url); }
@@ -67,6 +71,63 @@ IUserPrompts& Prompts()
 void SetPrompts(IUserPrompts* prompts)
 {
     Installed() = prompts;
+}
+
+void ShowMessage(QWidget* parent, const QString& caption, const QString& text,
+                 QMessageBox::Icon icon)
+{
+    Prompts().MessageBox(parent, caption.isEmpty() ? LanguageText("main", "00000000") : caption,
+                         text, icon, QMessageBox::Ok);
+}
+
+namespace {
+
+// The folder a dialog of this kind starts in: the last one used while it
+// still exists, else the home folder.
+QString StartFolder(const char* kind)
+{
+    const QString last = LastFolder(kind);
+    return !last.isEmpty() && QFileInfo(last).isDir() ? last : QDir::homePath();
+}
+
+void RememberFileFolder(const char* kind, const QString& path)
+{
+    if (!path.isEmpty())
+        RememberFolder(kind, QFileInfo(path).absolutePath());
+}
+
+} // namespace
+
+QString ChooseFileToOpen(QWidget* parent, const char* kind, const QString& filter)
+{
+    const QString path = Prompts().OpenFileName(parent, filter, StartFolder(kind));
+    RememberFileFolder(kind, path);
+    return path;
+}
+
+QStringList ChooseFilesToOpen(QWidget* parent, const char* kind, const QString& filter)
+{
+    const QStringList paths = Prompts().OpenFileNames(parent, filter, StartFolder(kind));
+    if (!paths.isEmpty())
+        RememberFileFolder(kind, paths.first());
+    return paths;
+}
+
+QString ChooseFileToSave(QWidget* parent, const char* kind, const QString& filter,
+                         const QString& defaultSuffix)
+{
+    const QString path = Prompts().SaveFileName(parent, filter, defaultSuffix, StartFolder(kind));
+    RememberFileFolder(kind, path);
+    return path;
+}
+
+QString ChooseFolder(QWidget* parent, const char* kind, const QString& title, const QString& start)
+{
+    const QString folder = Prompts().BrowseFolder(
+        parent, title, !start.isEmpty() && QFileInfo(start).isDir() ? start : StartFolder(kind));
+    if (!folder.isEmpty())
+        RememberFolder(kind, QFileInfo(folder).absoluteFilePath());
+    return folder;
 }
 
 } // namespace app

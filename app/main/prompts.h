@@ -22,17 +22,19 @@ public:
                                                    const QString& text, QMessageBox::Icon icon,
                                                    QMessageBox::StandardButtons buttons) = 0;
     /** A file to open, or empty when cancelled. filter is a Qt name filter
-     *  ("Audio files (*.wav *.mp3);;All files (*)"). */
-    virtual QString OpenFileName(QWidget* parent, const QString& filter) = 0;
+     *  ("Audio files (*.wav *.mp3);;All files (*)"); the dialog starts in
+     *  folder. */
+    virtual QString OpenFileName(QWidget* parent, const QString& filter, const QString& folder) = 0;
     /** Files to open, in the order chosen; empty when cancelled. */
-    virtual QStringList OpenFileNames(QWidget* parent, const QString& filter) = 0;
+    virtual QStringList OpenFileNames(QWidget* parent, const QString& filter,
+                                      const QString& folder) = 0;
     /** A file to write, or empty when cancelled; defaultSuffix ("wav",
      *  "zvp") is appended when the name typed has none. Asks before an
      *  existing file is replaced. */
     virtual QString SaveFileName(QWidget* parent, const QString& filter,
-                                 const QString& defaultSuffix) = 0;
-    /** A folder, or empty when cancelled. */
-    virtual QString BrowseFolder(QWidget* parent, const QString& title) = 0;
+                                 const QString& defaultSuffix, const QString& folder) = 0;
+    /** A folder, or empty when cancelled; the browser starts in folder. */
+    virtual QString BrowseFolder(QWidget* parent, const QString& title, const QString& folder) = 0;
     /** Opens a folder in the file manager or a page in the web browser. */
     virtual bool OpenExternal(const QUrl& url) = 0;
 };
@@ -42,11 +44,27 @@ IUserPrompts& Prompts();
 /** Installs prompts (not owned); null goes back to the desktop's. */
 void SetPrompts(IUserPrompts* prompts);
 
-/** A message box with the program's usual look: OK only. */
-inline void ShowMessage(QWidget* parent, const QString& caption, const QString& text,
-                        QMessageBox::Icon icon)
-{
-    Prompts().MessageBox(parent, caption, text, icon, QMessageBox::Ok);
-}
+/** A message box with the program's usual look: OK only; an empty caption
+ *  gives the program's name. */
+void ShowMessage(QWidget* parent, const QString& caption, const QString& text,
+                 QMessageBox::Icon icon);
+
+/** The kinds of file whose dialogs each remember their own last folder. */
+inline constexpr const char* kAudioFiles = "Audio";     // Add File, Insert File, Mix
+inline constexpr const char* kProjectFiles = "Project"; // open and save projects
+inline constexpr const char* kExportFiles = "Export";   // export, join
+inline constexpr const char* kSplitFolders = "Split";   // split's output folder
+inline constexpr const char* kTempFolders = "Temp";     // the temporary folder in Options
+
+/** The file dialogs as the commands use them: each starts in the folder
+ *  last used for its kind (the home folder the first time) and remembers
+ *  the folder of what was chosen. */
+QString ChooseFileToOpen(QWidget* parent, const char* kind, const QString& filter);
+QStringList ChooseFilesToOpen(QWidget* parent, const char* kind, const QString& filter);
+QString ChooseFileToSave(QWidget* parent, const char* kind, const QString& filter,
+                         const QString& defaultSuffix);
+/** start: the folder to start in when it exists (the one in force). */
+QString ChooseFolder(QWidget* parent, const char* kind, const QString& title,
+                     const QString& start = {});
 
 } // namespace app

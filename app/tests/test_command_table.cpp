@@ -201,13 +201,21 @@ TEST_F(CommandSetTest, NothingOpenLeavesOnlyTheCommandsThatNeedNoSession)
 TEST_F(CommandSetTest, ASelectionEnablesTheRangeEditsAndEffectsAndTheHistoryNamesItsAction)
 {
     CommandState s = Editing();
-    const std::initializer_list<int> range = {kCut,    kCopy, kCopyToNew, kTrim,           kDelete,
-                                              kFadeIn, kEcho, kSilence,   kExportSelection};
+    const std::initializer_list<int> range = {kCut,  kCopy,   kCopyToNew,
+                                              kTrim, kDelete, kExportSelection};
+    const std::initializer_list<int> effects = {kFadeIn, kFadeOut, kEcho, kAdjustVolume, kSilence};
     EXPECT_TRUE(EnabledOf(s, range).empty());
+    // The effects take the whole track when nothing is selected; an empty
+    // track has nothing for them.
+    EXPECT_EQ(EnabledOf(s, effects), std::set<int>(effects));
+    s.emptyTrack = true;
+    EXPECT_TRUE(EnabledOf(s, effects).empty());
+    s.emptyTrack = false;
     EXPECT_TRUE(commands->InsertFileMenu()->menuAction()->isEnabled());
     s.selStart = 1'000'000;
     s.selEnd = 2'000'000;
     EXPECT_EQ(EnabledOf(s, range), std::set<int>(range));
+    EXPECT_EQ(EnabledOf(s, effects), std::set<int>(effects));
     EXPECT_EQ(EnabledOf(s, {kPaste, kPasteToEnd, kMixWithCopy}), std::set<int>{});
     s.pasteAble = true;
     EXPECT_EQ(EnabledOf(s, {kPaste, kPasteToEnd, kMixWithCopy}),

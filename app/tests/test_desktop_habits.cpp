@@ -4,7 +4,10 @@
 // kernel's or the control's state afterwards.
 #include "window_fixture.h"
 
+#include "config/app_config.h"
+#include "config/language.h"
 #include "widgets/mini_timer.h"
+#include "widgets/notice_bar.h"
 #include "window/command_ids.h"
 #include "window/info_strip.h"
 
@@ -12,6 +15,7 @@
 #include "vorlain/test/pulse_server.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QMimeData>
 #include <QTest>
 #include <QToolButton>
@@ -19,6 +23,8 @@
 #include <QWheelEvent>
 
 #include <alsa/asoundlib.h>
+
+#include <filesystem>
 
 using namespace cmd;
 
@@ -262,6 +268,99 @@ TEST_F(DesktopHabits, TheFirstFileOpensFittedToTheView)
         Prompts().AnswerMessage(QMessageBox::No);
         ASSERT_TRUE(Window().RunCommand(kCloseProject));
     }
+}
+
+TEST_F(DesktopHabits, EveryOpenedProjectIsFittedAsTheFirstFileIs)
+{
+    Start();
+    Window().resize(1200, 700);
+    Pump();
+    // A short and a long project, opened from the menu and from the command
+    // line's path: each comes in whole, over most of the width.
+    for (double seconds : {10.0, 20.0, 600.0}) {
+        const std::string zvp = env().path("p" + std::to_string(int(seconds)) + ".zvp");
+        SaveProjectOfWaves(
+            {MakeWave("w" + std::to_string(int(seconds)) + ".wav", seconds, 1, 8000)}, zvp);
+        Prompts().AnswerFile(QString::fromStdString(zvp));
+        ASSERT_TRUE(Window().RunCommand(kOpenProject));
+        Pump();
+        const QList<int> rows = Window().Control().VisibleTracks();
+        ASSERT_EQ(rows.size(), 1) << seconds;
+        EXPECT_FALSE(Window().Control().IsScrollable(rows.first())) << seconds;
+        const int end = XOfTime(static_cast<int64_t>(seconds * 1e6));
+        EXPECT_GT(end, Row(rows.first())->width() / 3) << seconds;
+        EXPECT_LE(end, Row(rows.first())->width()) << seconds;
+    }
+}
+
+TEST_F(DesktopHabits, FileDialogsStartWhereTheirKindWasLastChosen)
+{
+    Start();
+    const std::string music = env().makeDir("music");
+    const std::string exports = env().makeDir("exports");
+    const QString home = QDir::homePath();
+    auto lastFolder = [&](PromptCall::Kind kind) {
+        for (auto call = Prompts().Calls().rbegin(); call != Prompts().Calls().rend(); ++call)
+            if (call->kind == kind)
+                return call->folder;
+        return QString();
+    };
+    // Nothing chosen yet: the home folder, not the working folder.
+    ASSERT_TRUE(Window().RunCommand(kAddFile));
+    EXPECT_EQ(lastFolder(PromptCall::OpenFile), home);
+    // A file from music/: the next audio dialog starts there, Insert File too.
+    const std::string wave = MakeWave("take.wav", 2, 2);
+    const std::string moved = music + "/take.wav";
+    std::filesystem::rename(wave, moved);
+    const int id = AddFile(moved);
+    ASSERT_GT(id, 0);
+    ClickRow(id, 0);
+    ASSERT_TRUE(Window().RunCommand(kAddFile));
+    EXPECT_EQ(lastFolder(PromptCall::OpenFile), QString::fromStdString(music));
+    ASSERT_TRUE(Window().RunCommand(kInsertFileBegin));
+    EXPECT_EQ(lastFolder(PromptCall::OpenFile), QString::fromStdString(music));
+    // Exports keep their own folder; projects theirs.
+    ASSERT_TRUE(Window().RunCommand(kExportTrack));
+    EXPECT_EQ(lastFolder(PromptCall::SaveFile), home);
+    Prompts().AnswerFile(QString::fromStdString(exports + "/take.wav"));
+    ASSERT_TRUE(Window().RunCommand(kExportTrack));
+    ASSERT_TRUE(std::filesystem::exists(exports + "/take.wav"));
+    ASSERT_TRUE(Window().RunCommand(kExportTrack));
+    EXPECT_EQ(lastFolder(PromptCall::SaveFile), QString::fromStdString(exports));
+    ASSERT_TRUE(Window().RunCommand(kSaveProjectAs));
+    EXPECT_EQ(lastFolder(PromptCall::SaveFile), home);
+    // Remembered in the configuration, for the next start.
+    EXPECT_EQ(LastFolder(kAudioFiles), QString::fromStdString(music));
+    EXPECT_EQ(LastFolder(kExportFiles), QString::fromStdString(exports));
+    // A folder that is gone falls back to home.
+    std::filesystem::remove_all(exports);
+    ASSERT_TRUE(Window().RunCommand(kExportTrack));
+    EXPECT_EQ(lastFolder(PromptCall::SaveFile), home);
+}
+
+TEST_F(DesktopHabits, AnEffectWithoutASelectionTakesTheWholeTrackAndSaysSo)
+{
+    Start();
+    const vorlain::test::Samples level(44100 * 2 * 2, 10000);
+    const int id = AddFile(MakeWave("level.wav", level, 44100, 2));
+    ASSERT_GT(id, 0);
+    ClickRow(id, kSecond);
+    ASSERT_EQ(Window().SelectionStart(), Window().SelectionEnd());
+    ASSERT_TRUE(Window().RunCommand(kFadeIn));
+    const vorlain::test::Samples faded = TrackSamples(id);
+    ASSERT_EQ(faded.size(), level.size());
+    // The ramp runs over the whole two seconds: silence at the start, half
+    // way at one second, the full level at the end.
+    EXPECT_EQ(faded[0], 0);
+    EXPECT_NEAR(faded[44100 * 2], 5000, 60);
+    EXPECT_NEAR(faded[faded.size() - 1], 10000, 60);
+    ASSERT_TRUE(Window().Notice()->isVisible());
+    EXPECT_EQ(Window().Notice()->Text(),
+              LanguageText("main", "00000045").arg(LanguageText("menu", "01000401")));
+    EXPECT_FALSE(Window().Notice()->findChild<QWidget*>("openFolder")->isVisible());
+    // One action: undo gives the level back.
+    ASSERT_TRUE(Window().RunCommand(kUndo));
+    EXPECT_EQ(TrackSamples(id), level);
 }
 
 } // namespace

@@ -76,7 +76,7 @@ TEST_F(OptionDialog, EmptyPathIsRefusedWithAnErrorAndTheDialogStays)
         EXPECT_EQ(box.kind, PromptCall::Message);
         EXPECT_EQ(box.text, QStringLiteral("The temporary path is empty!"));
         EXPECT_EQ(box.icon, QMessageBox::Critical);
-        EXPECT_EQ(box.caption, QString());
+        EXPECT_EQ(box.caption, QStringLiteral("Vorlain")); // the program's name
         EXPECT_EQ(StoredTmpPath(), "/old");
 
         Type(edit, fresh);
@@ -160,7 +160,7 @@ TEST_F(OptionDialog, AFailedWriteIsReportedAndTheDialogStays)
         ASSERT_EQ(m_prompts->Calls().size(), 1u);
         EXPECT_EQ(m_prompts->Calls()[0].text, LanguageText("pl09", "00000006"));
         EXPECT_EQ(m_prompts->Calls()[0].icon, QMessageBox::Critical);
-        EXPECT_EQ(m_prompts->Calls()[0].caption, QString());
+        EXPECT_EQ(m_prompts->Calls()[0].caption, QStringLiteral("Vorlain"));
         Click(Control<QPushButton>(dialog, 2));
     });
     CDlgOption dialog;

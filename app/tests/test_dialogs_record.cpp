@@ -178,7 +178,7 @@ TEST_F(RecordSourceDialog, AFailedSaveIsReported)
         ASSERT_EQ(m_prompts->Calls().size(), 1u);
         EXPECT_EQ(m_prompts->Calls()[0].text, LanguageText("pl08", "0000000D"));
         EXPECT_EQ(m_prompts->Calls()[0].icon, QMessageBox::Critical);
-        EXPECT_EQ(m_prompts->Calls()[0].caption, QString());
+        EXPECT_EQ(m_prompts->Calls()[0].caption, QStringLiteral("Vorlain"));
         Click(Control<QPushButton>(dialog, 2));
     });
     CDlgRecordXp dialog;

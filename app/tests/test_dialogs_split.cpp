@@ -39,7 +39,7 @@ TEST_F(SplitDialog, SplitWithoutAFolderWarnsAndStays)
         EXPECT_EQ(box.kind, PromptCall::Message);
         EXPECT_EQ(box.text, QStringLiteral("Please set the output path!"));
         EXPECT_EQ(box.icon, QMessageBox::Warning);
-        EXPECT_EQ(box.caption, QString());
+        EXPECT_EQ(box.caption, QStringLiteral("Vorlain")); // the program's name
 
         m_prompts->AnswerFolder(folder);
         Click(Control<QPushButton>(dialog, 1025));

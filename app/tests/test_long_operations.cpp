@@ -10,6 +10,7 @@
 #include "dialogs/dlg_track_split.h"
 #include "longops/dlg_progress.h"
 #include "modal_driver.h"
+#include "widgets/notice_bar.h"
 #include "window/command_ids.h"
 #include "window/command_set.h"
 
@@ -18,10 +19,12 @@
 #include "vorlain/tagorix.h"
 
 #include <QAbstractButton>
-#include <QMenu>
+#include <QDir>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSlider>
 #include <QTest>
+#include <QUrl>
 
 #include <cmath>
 #include <cstring>
@@ -67,6 +70,22 @@ protected:
         AV_Close(h);
         return ok;
     }
+    /** The notice shows text; its Open folder button hands folder to the
+     *  desktop, once, and the notice goes. */
+    void ExpectNotice(const QString& text, const std::string& folder)
+    {
+        CNoticeBar* notice = Window().Notice();
+        ASSERT_TRUE(notice->isVisible());
+        EXPECT_EQ(notice->Text(), text);
+        Prompts().Clear();
+        auto* open = notice->findChild<QAbstractButton*>(QStringLiteral("openFolder"));
+        ASSERT_NE(open, nullptr);
+        open->click();
+        ASSERT_EQ(Prompts().Externals().size(), 1);
+        EXPECT_EQ(QDir::cleanPath(QUrl(Prompts().Externals().first()).toLocalFile()),
+                  QDir::cleanPath(QString::fromStdString(folder)));
+        EXPECT_FALSE(notice->isVisible());
+    }
 };
 
 TEST_F(LongOperations, ExportingAWaveShowsOneProgressDialogAndWritesTheTrack)
@@ -86,10 +105,10 @@ TEST_F(LongOperations, ExportingAWaveShowsOneProgressDialogAndWritesTheTrack)
     ASSERT_GE(header.size(), 44u);
     EXPECT_EQ(std::vector<uint8_t>(header.begin(), header.begin() + 44),
               vorlain::test::WaveHeader(kRate, 2, static_cast<uint32_t>(ramp.size() * 2)));
-    // The folder opens in the file manager.
-    ASSERT_EQ(Prompts().Externals().size(), 1);
-    EXPECT_EQ(QUrl(Prompts().Externals().first()).toLocalFile(),
-              QString::fromStdString(env().path("out")));
+    // A notice says what was written; no file manager opens unless its
+    // button is pressed, and then on the file's folder.
+    EXPECT_TRUE(Prompts().Externals().isEmpty());
+    ExpectNotice(QStringLiteral("Exported “Export.WAV”."), env().path("out"));
 }
 
 TEST_F(LongOperations, ExportingM4aShowsTwoDialogsAndCarriesTheTags)
@@ -163,8 +182,9 @@ TEST_F(LongOperations, SplittingTenSecondsIntoThreeFilesCutsWhereTheDialogSays)
         const int64_t a = frame(bounds[i]), b = frame(bounds[i + 1]);
         EXPECT_EQ(part, Samples(ramp.begin() + a * 2, ramp.begin() + b * 2)) << i;
     }
-    ASSERT_EQ(Prompts().Externals().size(), 1);
-    EXPECT_EQ(QUrl(Prompts().Externals().first()).toLocalFile(), QString::fromStdString(folder));
+    EXPECT_TRUE(Prompts().Externals().isEmpty());
+    ExpectNotice(QStringLiteral("Split into 3 files in “%1”.").arg(QString::fromStdString(folder)),
+                 folder);
 }
 
 TEST_F(LongOperations, SplittingIntoNoFilesSucceedsAndWritesNothing)
@@ -180,6 +200,7 @@ TEST_F(LongOperations, SplittingIntoNoFilesSucceedsAndWritesNothing)
     ASSERT_TRUE(Window().RunCommand(kSplit));
     EXPECT_TRUE(vorlain::test::ListDir(folder).empty());
     EXPECT_TRUE(Prompts().Messages().isEmpty());
+    EXPECT_FALSE(Window().Notice()->isVisible()) << "nothing was written to tell of";
 }
 
 TEST_F(LongOperations, JoiningAMonoAndAStereoTrackWritesOneFile)
@@ -194,7 +215,7 @@ TEST_F(LongOperations, JoiningAMonoAndAStereoTrackWritesOneFile)
     EXPECT_EQ(vorlain::test::U16(bytes, 22), 2u); // stereo
     EXPECT_EQ(vorlain::test::U32(bytes, 24), 44100u);
     EXPECT_EQ(bytes.size() - 44, static_cast<size_t>(5 * 176400));
-    EXPECT_EQ(Prompts().Externals().size(), 1);
+    ExpectNotice(QStringLiteral("Joined the tracks into “joined.wav”."), env().path(""));
 }
 
 TEST_F(LongOperations, JoiningMoreThanAHundredTracksKeepsThemAll)
@@ -231,8 +252,9 @@ TEST_F(LongOperations, AFailingEffectClosesItsDialogAtOnceAndKeepsTheSelection)
     ASSERT_TRUE(Window().RunCommand(kFadeIn));
     EXPECT_EQ(watch.Opened(), 1);
     ASSERT_EQ(Prompts().Messages().size(), 1);
-    EXPECT_EQ(Prompts().Messages().first(),
-              QString::asprintf("Failed! ErrorCode=0x%.8x", Kestrum_GetLastError()));
+    EXPECT_EQ(Kestrum_GetLastError(), 0x0D86B004u) << "a data file gone";
+    EXPECT_EQ(Prompts().Messages().first(), LanguageText("errors", "00000002") +
+                                                QStringLiteral("\n\nFailed! ErrorCode=0x0d86b004"));
     EXPECT_EQ(Window().CurrentTrack(), id);
     EXPECT_EQ(Window().SelectionStart(), 2 * kSecond + 5);
     EXPECT_EQ(Window().SelectionEnd(), 4 * kSecond + 9);

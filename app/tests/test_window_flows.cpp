@@ -3,6 +3,7 @@
 // ends, and a session from the command line to Exit.
 #include "window_fixture.h"
 
+#include "config/language.h"
 #include "dialogs/dlg_add_silence.h"
 #include "dialogs/dlg_tag.h"
 #include "modal_driver.h"
@@ -107,7 +108,10 @@ TEST_F(WindowFlows, AFailedSaveKeepsTheProjectOpenOnCloseAndOnExit)
     Prompts().AnswerFile(QString::fromStdString(locked + "/p.zvp"));
     ASSERT_TRUE(Window().RunCommand(kCloseProject));
     ASSERT_GE(Prompts().Messages().size(), 2);
-    EXPECT_TRUE(Prompts().Messages().last().startsWith("Failed! ErrorCode=0x"));
+    // The folder named is not one: the message says a place is missing.
+    EXPECT_TRUE(Prompts().Messages().last().startsWith(LanguageText("errors", "00000002")))
+        << Prompts().Messages().last().toStdString();
+    EXPECT_TRUE(Prompts().Messages().last().contains("\n\nFailed! ErrorCode=0x"));
     EXPECT_NE(Window().Editor(), nullptr);
     EXPECT_EQ(Window().Control().VisibleTracks(), QList<int>{id});
     EXPECT_TRUE(Window().IsModified());
@@ -233,7 +237,9 @@ TEST_F(WindowFlows, AProjectThatCannotBeOpenedLeavesTheOneInUseOpen)
     // The failure is said once, and the window tells the truth after it:
     // the project in use is open again, named in the title, its track shown.
     ASSERT_EQ(Prompts().Messages().size(), 1);
-    EXPECT_TRUE(Prompts().Messages().first().startsWith("Failed! ErrorCode=0x"));
+    EXPECT_EQ(Prompts().Messages().first(),
+              LanguageText("errors", "00000006") +
+                  QString::asprintf("\n\nFailed! ErrorCode=0x%.8x", Kestrum_GetLastError()));
     EXPECT_EQ(Window().CurrentProjectPath(), QString::fromStdString(kept));
     EXPECT_EQ(Window().windowTitle(), "kept.zvp[*] \u2014 " + Window().Caption());
     EXPECT_FALSE(Window().IsModified());

@@ -4,6 +4,7 @@
 #include "config/language.h"
 #include "config/recent_files.h"
 #include "main/prompts.h"
+#include "widgets/notice_bar.h"
 #include "widgets/tool_icons.h"
 #include "window/command_ids.h"
 #include "window/command_set.h"
@@ -133,6 +134,11 @@ void CVorlainDlg::BuildWindow()
         m_control->OnEvents([this](int id) { m_state.SetCurrentTrack(id); },
                             [this](int64_t from, int64_t to) { m_state.SetSelection(from, to); });
     }
+    m_notice = new CNoticeBar(central);
+    layout->addWidget(m_notice);
+    m_context->notice = [this](const QString& text, const QString& folder) {
+        m_notice->Show(text, folder);
+    };
     m_strip = new CInfoStrip(central);
     layout->addWidget(m_strip);
     connect(m_strip, &CInfoStrip::TimeEdited, this, &CVorlainDlg::OnTimeEditor);

@@ -21,6 +21,7 @@
 class CCommandSet;
 class CInfoStrip;
 class CLinkBar;
+class CNoticeBar;
 class CPlayingTime;
 class QMenu;
 class QToolBar;
@@ -73,6 +74,8 @@ public:
     QString TempPath() const { return m_state.TempPath(); }
     int PlayButtonState() const { return m_state.PlayState(); }
     bool IsPlayTimerActive() const { return m_families->play.IsTimerActive(); }
+    /** The notice shown after a file was written (hidden when none is). */
+    CNoticeBar* Notice() const { return m_notice; }
     /** The context menu last shown (null before the first). */
     QMenu* ContextMenu() const { return m_contextMenu; }
     HWND Hwnd() const;
@@ -104,6 +107,7 @@ private:
     std::unique_ptr<app::CCommands> m_families;
     CCommandSet* m_commands = nullptr;
     CInfoStrip* m_strip = nullptr;
+    CNoticeBar* m_notice = nullptr;
     CPlayingTime* m_playingTime = nullptr;
     CLinkBar* m_links = nullptr;
     QPointer<QMenu> m_contextMenu;

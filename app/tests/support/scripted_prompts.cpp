@@ -47,9 +47,9 @@ QMessageBox::StandardButton ScriptedPrompts::MessageBox(QWidget*, const QString&
     return QMessageBox::NoButton;
 }
 
-QString ScriptedPrompts::OpenFileName(QWidget*, const QString& filter)
+QString ScriptedPrompts::OpenFileName(QWidget*, const QString& filter, const QString& folder)
 {
-    m_calls.push_back({PromptCall::OpenFile, {}, filter, QMessageBox::NoIcon, {}, {}});
+    m_calls.push_back({PromptCall::OpenFile, {}, filter, QMessageBox::NoIcon, {}, {}, folder});
     if (m_files.empty())
         return {};
     QString path = m_files.front().value(0);
@@ -57,9 +57,9 @@ QString ScriptedPrompts::OpenFileName(QWidget*, const QString& filter)
     return path;
 }
 
-QStringList ScriptedPrompts::OpenFileNames(QWidget*, const QString& filter)
+QStringList ScriptedPrompts::OpenFileNames(QWidget*, const QString& filter, const QString& folder)
 {
-    m_calls.push_back({PromptCall::OpenFile, {}, filter, QMessageBox::NoIcon, {}, {}});
+    m_calls.push_back({PromptCall::OpenFile, {}, filter, QMessageBox::NoIcon, {}, {}, folder});
     if (m_files.empty())
         return {};
     QStringList paths = m_files.front();
@@ -67,9 +67,11 @@ QStringList ScriptedPrompts::OpenFileNames(QWidget*, const QString& filter)
     return paths;
 }
 
-QString ScriptedPrompts::SaveFileName(QWidget*, const QString& filter, const QString& defaultSuffix)
+QString ScriptedPrompts::SaveFileName(QWidget*, const QString& filter, const QString& defaultSuffix,
+                                      const QString& folder)
 {
-    m_calls.push_back({PromptCall::SaveFile, {}, filter, QMessageBox::NoIcon, {}, defaultSuffix});
+    m_calls.push_back(
+        {PromptCall::SaveFile, {}, filter, QMessageBox::NoIcon, {}, defaultSuffix, folder});
     if (m_files.empty())
         return {};
     QString path = m_files.front().value(0);
@@ -77,9 +79,9 @@ QString ScriptedPrompts::SaveFileName(QWidget*, const QString& filter, const QSt
     return path;
 }
 
-QString ScriptedPrompts::BrowseFolder(QWidget*, const QString& title)
+QString ScriptedPrompts::BrowseFolder(QWidget*, const QString& title, const QString& folder)
 {
-    m_calls.push_back({PromptCall::Folder, title, {}, QMessageBox::NoIcon, {}, {}});
+    m_calls.push_back({PromptCall::Folder, title, {}, QMessageBox::NoIcon, {}, {}, folder});
     if (m_folders.empty())
         return {};
     QString path = m_folders.front();

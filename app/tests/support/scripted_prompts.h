@@ -32,6 +32,7 @@ struct PromptCall {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
     QString suffix; // default suffix of a save dialog
+    QString folder; // the folder a file dialog or browser starts in
 };
 
 /** Installed while alive. Unscripted questions get: a message box its
@@ -60,11 +61,12 @@ public:
     QMessageBox::StandardButton MessageBox(QWidget* parent, const QString& caption,
                                            const QString& text, QMessageBox::Icon icon,
                                            QMessageBox::StandardButtons buttons) override;
-    QString OpenFileName(QWidget* parent, const QString& filter) override;
-    QStringList OpenFileNames(QWidget* parent, const QString& filter) override;
-    QString SaveFileName(QWidget* parent, const QString& filter,
-                         const QString& defaultSuffix) override;
-    QString BrowseFolder(QWidget* parent, const QString& title) override;
+    QString OpenFileName(QWidget* parent, const QString& filter, const QString& folder) override;
+    QStringList OpenFileNames(QWidget* parent, const QString& filter,
+                              const QString& folder) override;
+    QString SaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                         const QString& folder) override;
+    QString BrowseFolder(QWidget* parent, const QString& title, const QString& folder) override;
     bool OpenExternal(const QUrl& url) override;
 
 private:
