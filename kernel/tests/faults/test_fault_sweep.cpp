@@ -209,6 +209,99 @@ protected:
         EXPECT_EQ(written, expected) << where;
     }
 
+    // Everything as it was before a call that failed or was stopped: the
+    // tracks, the history, the clipboard, every file and the recovery
+    // document; and undo and redo still step as before.
+    void expectAsBefore(const SessionState& before, const std::string& where, bool undoable)
+    {
+        const SessionState after = state();
+        EXPECT_EQ(after.tracks, before.tracks) << where;
+        EXPECT_EQ(after.undo, before.undo) << where;
+        EXPECT_EQ(after.redo, before.redo) << where;
+        EXPECT_EQ(after.lastAction, before.lastAction) << where;
+        EXPECT_EQ(after.nextAction, before.nextAction) << where;
+        EXPECT_EQ(after.clipboard, before.clipboard) << where;
+        if (after.disk != before.disk) {
+            std::string diff;
+            for (const auto& [path, st] : after.disk)
+                if ((!before.disk.count(path) || !(before.disk.at(path) == st)) &&
+                    (m_keptFolder.empty() || path.rfind(m_keptFolder, 0) != 0))
+                    diff += " +" + path;
+            for (const auto& [path, st] : before.disk)
+                if (!after.disk.count(path))
+                    diff += " -" + path;
+            if (!diff.empty())
+                ADD_FAILURE() << where << ": files changed:" << diff;
+        }
+        expectDocumentMatches(where);
+        if (undoable && Kestrum_GoBack(m_session)) {
+            EXPECT_EQ(Kestrum_GoNext(m_session), 1) << where << ": redo after the failure";
+            EXPECT_EQ(trackLines(), before.tracks) << where << ": undo and redo";
+        }
+    }
+
+    // The N the sweeps try of calls counted calls: all of them (full), or
+    // the first twelve, a widening sample and the last four.
+    std::vector<uint64_t> sample(uint64_t calls) const
+    {
+        std::vector<uint64_t> ns;
+        for (uint64_t n = 1; n <= calls; n = m_full || n < 12 ? n + 1 : n + n / 6)
+            ns.push_back(n);
+        for (uint64_t n = calls > 4 ? calls - 3 : 1; n <= calls; ++n)
+            if (ns.empty() || n > ns.back())
+                ns.push_back(n);
+        return ns;
+    }
+
+    // Runs op with Kestrum_Stop asked at its N-th write, create, rename or
+    // sync, for the N that sample gives. A stopped call returns 0, leaves
+    // the last error as it was and everything else as a failed write does;
+    // a stop asked after the call's last look at it lets the call end well.
+    void stopSweep(const std::string& name, const std::function<bool()>& op, bool undoable = true)
+    {
+        FaultIoArm(0, 0, kSkip);
+        const bool done = op();
+        const uint64_t calls = FaultIoDisarm();
+        ASSERT_TRUE(done) << name << " fails without a stop";
+        if (undoable) {
+            ASSERT_EQ(Kestrum_GoBack(m_session), 1) << name;
+        }
+        constexpr uint32_t kEarlier = 0x5A5AB001; // an earlier call's code
+        int stopped = 0, late = 0;
+        for (const uint64_t n : sample(calls)) {
+            const int failuresBefore = ::testing::UnitTest::GetInstance()
+                                           ->current_test_info()
+                                           ->result()
+                                           ->total_part_count();
+            const SessionState before = state();
+            SetLastError(kEarlier);
+            FaultIoArmAction(
+                n, [this] { Kestrum_Stop(m_session); }, kSkip);
+            const bool ok = op();
+            FaultIoDisarm();
+            const std::string where =
+                name + " stopped at N=" + std::to_string(n) + " (" + FaultIoFiredCall() + ")";
+            if (ok) {
+                ++late;
+                if (undoable)
+                    Kestrum_GoBack(m_session);
+                continue;
+            }
+            ++stopped;
+            EXPECT_EQ(Kestrum_GetLastError(), kEarlier) << where << ": a stop sets no code";
+            expectAsBefore(before, where, undoable);
+            if (::testing::UnitTest::GetInstance()
+                    ->current_test_info()
+                    ->result()
+                    ->total_part_count() != failuresBefore)
+                break;
+        }
+        EXPECT_GT(stopped, 0) << name << " never stops";
+        // The next call runs to its end: the flag of the stop is not left over.
+        std::printf("[ stops  ] %-18s %4d stopped, %3d after the last look, of %4llu calls\n",
+                    name.c_str(), stopped, late, static_cast<unsigned long long>(calls));
+    }
+
     // Runs op with its N-th call failing. A first run counts the calls (and
     // is undone); then N runs over all of them (full sweep) or over the first
     // twelve, a widening sample and the last four. Without counting first
@@ -226,11 +319,7 @@ protected:
             if (undoable) {
                 ASSERT_EQ(Kestrum_GoBack(m_session), 1) << name;
             }
-            for (uint64_t n = 1; n <= calls; n = m_full || n < 12 ? n + 1 : n + n / 6)
-                ns.push_back(n);
-            for (uint64_t n = calls > 4 ? calls - 3 : 1; n <= calls; ++n)
-                if (ns.empty() || n > ns.back())
-                    ns.push_back(n);
+            ns = sample(calls);
         }
         int cases = 0;
         for (size_t i = 0;; ++i) {
@@ -263,30 +352,7 @@ protected:
                 break;
             EXPECT_NE(LastErrorSerial(), serial) << where << ": no error code";
             EXPECT_NE(Kestrum_GetLastError() & 0xFFFF, 0u) << where;
-            const SessionState after = state();
-            EXPECT_EQ(after.tracks, before.tracks) << where;
-            EXPECT_EQ(after.undo, before.undo) << where;
-            EXPECT_EQ(after.redo, before.redo) << where;
-            EXPECT_EQ(after.lastAction, before.lastAction) << where;
-            EXPECT_EQ(after.nextAction, before.nextAction) << where;
-            EXPECT_EQ(after.clipboard, before.clipboard) << where;
-            if (after.disk != before.disk) {
-                std::string diff;
-                for (const auto& [path, st] : after.disk)
-                    if ((!before.disk.count(path) || !(before.disk.at(path) == st)) &&
-                        (m_keptFolder.empty() || path.rfind(m_keptFolder, 0) != 0))
-                        diff += " +" + path;
-                for (const auto& [path, st] : before.disk)
-                    if (!after.disk.count(path))
-                        diff += " -" + path;
-                if (!diff.empty())
-                    ADD_FAILURE() << where << ": files changed:" << diff;
-            }
-            expectDocumentMatches(where);
-            if (undoable && Kestrum_GoBack(m_session)) {
-                EXPECT_EQ(Kestrum_GoNext(m_session), 1) << where << ": redo after the failure";
-                EXPECT_EQ(trackLines(), before.tracks) << where << ": undo and redo";
-            }
+            expectAsBefore(before, where, undoable);
             if (::testing::UnitTest::GetInstance()
                     ->current_test_info()
                     ->result()
@@ -418,6 +484,58 @@ TEST_F(FaultSweep, RecordingStop)
     sweep(
         "recording stop", [&] { return Kestrum_RecordStop(m_session, id) == 1; }, true, false);
     EXPECT_EQ(track->m_length, 6 * kSecond);
+}
+
+// Every long operation stopped at points through its run: nothing changes.
+TEST_F(FaultSweep, StoppedEditsEffectsAndMixes)
+{
+    const uint32_t half = std::bit_cast<uint32_t>(0.5f);
+    stopSweep("paste", [&] { return Kestrum_Paste(m_session, 1, 300'000) == 1; });
+    stopSweep("copy to new",
+              [&] { return Kestrum_CopyToNew(m_session, 1, 200'000, 5'200'000) != nullptr; });
+    stopSweep("fade in", [&] { return Kestrum_FadeIn(m_session, 1, 0, 6'000'000, 0) == 1; });
+    stopSweep("echo", [&] {
+        return Kestrum_Echo(m_session, 1, 0, 6'000'000, 0, 0, std::bit_cast<uint32_t>(0.5f)) == 1;
+    });
+    stopSweep("volume", [&] {
+        return Kestrum_AdjustVolumn(m_session, 1, 0, 7'000'000, std::bit_cast<uint32_t>(0.5f)) == 1;
+    });
+    stopSweep("insert file",
+              [&] { return Kestrum_AddFile(m_session, 1, m_input.c_str(), 1'000'000) == 1; });
+    stopSweep("extract", [&] { return Kestrum_ExtractTrack(m_session, 1, 1) != nullptr; });
+    stopSweep("mix clipboard",
+              [&] { return Kestrum_MixTrackFromPaste(m_session, 1, 500'000, half) == 1; });
+    stopSweep("mix file", [&] {
+        return Kestrum_MixTrackFromFile(m_session, 1, 0, m_input.c_str(), half) == 1;
+    });
+    // After all those stops an edit runs to its end.
+    EXPECT_EQ(Kestrum_FadeOut(m_session, 1, 0, 1'000'000, 0), 1);
+}
+
+TEST_F(FaultSweep, StoppedImportsExportsJoinsAndSaves)
+{
+    stopSweep("import", [&] { return Kestrum_AddTrack(m_session, m_input.c_str()) != nullptr; });
+    stopSweep(
+        "export wav",
+        [&] {
+            return Kestrum_SaveTrackToFile(m_session, 1, 0, 0, (m_user + "/out.wav").c_str()) == 1;
+        },
+        false);
+    stopSweep(
+        "export mp3",
+        [&] {
+            return Kestrum_SaveTrackToFile(m_session, 1, 0, 0, (m_user + "/out.mp3").c_str()) == 1;
+        },
+        false);
+    const uint32_t ids[] = {1, 2};
+    stopSweep(
+        "join",
+        [&] { return Kestrum_JoinTrack(m_session, 2, ids, (m_user + "/joined.wav").c_str()) == 1; },
+        false);
+    stopSweep(
+        "save project",
+        [&] { return Kestrum_SaveProject(m_session, (m_user + "/older.zvp").c_str(), 1) == 1; },
+        false);
 }
 
 // A summary that cannot be written fails nothing and leaves no part behind.

@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -50,6 +51,13 @@ std::string& onlyText()
     static auto* text = new std::string;
     return *text;
 }
+// Run at the armed call instead of failing it (FaultIoArmAction).
+std::function<void()>& action()
+{
+    static std::function<void()> a;
+    return a;
+}
+
 std::string& firedCall()
 {
     static auto* text = new std::string;
@@ -107,18 +115,35 @@ bool shouldFail(const char* what, const std::string& path)
         return false;
     bool expected = false;
     if (g_fired.compare_exchange_strong(expected, true)) {
-        std::lock_guard g(lock());
-        firedCall() = std::string(what) + " " + path;
+        std::function<void()> run;
+        {
+            std::lock_guard g(lock());
+            firedCall() = std::string(what) + " " + path;
+            run = action();
+        }
+        if (run) {
+            run(); // and the call goes through
+            return false;
+        }
     }
     errno = g_error.load();
     return true;
 }
 
-bool writesFd(int fd) { return fd > 2; }
+bool writesFd(int fd)
+{
+    return fd > 2;
+}
 
-bool createsFile(int flags) { return (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE; }
+bool createsFile(int flags)
+{
+    return (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE;
+}
 
-bool modeWrites(const char* mode) { return mode && (std::strchr(mode, 'w') || std::strchr(mode, 'a')); }
+bool modeWrites(const char* mode)
+{
+    return mode && (std::strchr(mode, 'w') || std::strchr(mode, 'a'));
+}
 
 using OpenFn = int (*)(const char*, int, ...);
 using OpenAtFn = int (*)(int, const char*, int, ...);
@@ -170,12 +195,23 @@ void FaultIoArm(uint64_t failAt, int error, const std::string& skip)
         onlyText().clear();
         firedCall().clear();
     }
+    {
+        std::lock_guard g(lock());
+        action() = nullptr;
+    }
     g_count = 0;
     g_failAt = failAt;
     g_error = error;
     g_sticky = false;
     g_fired = false;
     g_armed = true;
+}
+
+void FaultIoArmAction(uint64_t at, std::function<void()> run, const std::string& skip)
+{
+    FaultIoArm(at, 0, skip);
+    std::lock_guard g(lock());
+    action() = std::move(run);
 }
 
 void FaultIoFailMatching(const std::string& only, int error)
@@ -194,7 +230,10 @@ uint64_t FaultIoDisarm()
     return g_count.load();
 }
 
-bool FaultIoFired() { return g_fired.load(); }
+bool FaultIoFired()
+{
+    return g_fired.load();
+}
 
 std::string FaultIoFiredCall()
 {
@@ -286,7 +325,8 @@ __attribute__((visibility("default"))) ssize_t write(int fd, const void* buffer,
     return real(fd, buffer, count);
 }
 
-__attribute__((visibility("default"))) ssize_t pwrite(int fd, const void* buffer, size_t count, off_t at)
+__attribute__((visibility("default"))) ssize_t pwrite(int fd, const void* buffer, size_t count,
+                                                      off_t at)
 {
     Reentry r;
     if (writesFd(fd) && shouldFail("pwrite", pathOf(fd)))
@@ -296,7 +336,8 @@ __attribute__((visibility("default"))) ssize_t pwrite(int fd, const void* buffer
     return real(fd, buffer, count, at);
 }
 
-__attribute__((visibility("default"))) ssize_t pwrite64(int fd, const void* buffer, size_t count, off_t at)
+__attribute__((visibility("default"))) ssize_t pwrite64(int fd, const void* buffer, size_t count,
+                                                        off_t at)
 {
     return pwrite(fd, buffer, count, at);
 }
@@ -311,7 +352,8 @@ __attribute__((visibility("default"))) ssize_t writev(int fd, const struct iovec
     return real(fd, iov, count);
 }
 
-__attribute__((visibility("default"))) size_t fwrite(const void* buffer, size_t size, size_t count, FILE* f)
+__attribute__((visibility("default"))) size_t fwrite(const void* buffer, size_t size, size_t count,
+                                                     FILE* f)
 {
     Reentry r;
     if (f && writesFd(fileno(f)) && size * count > 0 && shouldFail("fwrite", pathOf(fileno(f)))) {
@@ -332,7 +374,10 @@ __attribute__((visibility("default"))) int ftruncate(int fd, off_t length)
     return real(fd, length);
 }
 
-__attribute__((visibility("default"))) int ftruncate64(int fd, off_t length) { return ftruncate(fd, length); }
+__attribute__((visibility("default"))) int ftruncate64(int fd, off_t length)
+{
+    return ftruncate(fd, length);
+}
 
 __attribute__((visibility("default"))) int fallocate(int fd, int mode, off_t offset, off_t length)
 {
@@ -344,8 +389,8 @@ __attribute__((visibility("default"))) int fallocate(int fd, int mode, off_t off
     return real(fd, mode, offset, length);
 }
 
-__attribute__((visibility("default"))) ssize_t copy_file_range(int in, off_t* inAt, int out, off_t* outAt,
-                                                              size_t count, unsigned flags)
+__attribute__((visibility("default"))) ssize_t
+copy_file_range(int in, off_t* inAt, int out, off_t* outAt, size_t count, unsigned flags)
 {
     Reentry r;
     if (shouldFail("copy_file_range", pathOf(out)))
@@ -400,7 +445,8 @@ __attribute__((visibility("default"))) int rename(const char* from, const char* 
     return real(from, to);
 }
 
-__attribute__((visibility("default"))) int renameat(int fromDir, const char* from, int toDir, const char* to)
+__attribute__((visibility("default"))) int renameat(int fromDir, const char* from, int toDir,
+                                                    const char* to)
 {
     Reentry r;
     if (shouldFail("renameat", to ? to : ""))
@@ -410,8 +456,8 @@ __attribute__((visibility("default"))) int renameat(int fromDir, const char* fro
     return real(fromDir, from, toDir, to);
 }
 
-__attribute__((visibility("default"))) int renameat2(int fromDir, const char* from, int toDir, const char* to,
-                                                    unsigned flags)
+__attribute__((visibility("default"))) int renameat2(int fromDir, const char* from, int toDir,
+                                                     const char* to, unsigned flags)
 {
     Reentry r;
     if (shouldFail("renameat2", to ? to : ""))
@@ -431,7 +477,8 @@ __attribute__((visibility("default"))) int link(const char* from, const char* to
     return real(from, to);
 }
 
-__attribute__((visibility("default"))) int linkat(int fromDir, const char* from, int toDir, const char* to, int flags)
+__attribute__((visibility("default"))) int linkat(int fromDir, const char* from, int toDir,
+                                                  const char* to, int flags)
 {
     Reentry r;
     if (shouldFail("linkat", to ? to : ""))

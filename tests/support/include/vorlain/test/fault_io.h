@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace vorlain::test {
@@ -15,6 +16,10 @@ namespace vorlain::test {
  *  Calls on paths containing skip (when not empty) are neither counted nor
  *  failed (files whose loss fails nothing, such as peak summaries). */
 void FaultIoArm(uint64_t failAt, int error, const std::string& skip = {});
+/** Counts as FaultIoArm does, but at the at-th counted call runs run (on
+ *  the calling thread) and lets the call go through: a way to act at a
+ *  known point inside a kernel call, such as asking it to stop. */
+void FaultIoArmAction(uint64_t at, std::function<void()> run, const std::string& skip = {});
 /** Stops counting; returns the number of calls counted. */
 uint64_t FaultIoDisarm();
 /** Whether the armed fault has fired, and on what ("write /path"). */
