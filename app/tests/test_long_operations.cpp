@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QSlider>
 #include <QTest>
 #include <QUrl>
@@ -584,6 +585,54 @@ TEST(LanguageFile, HoldsEveryTextTheWindowAndItsLongOperationsUse)
 
 namespace app::test {
 namespace {
+
+TEST_F(LongOperations, CancelStopsAnEffectAndAnExportAndLeavesEverythingAsItWas)
+{
+    // Five minutes: long enough that the effect is still running when its
+    // dialog shows.
+    const Samples sine = vorlain::test::Sine(kRate * 300, kRate, 2, 441.0, 16000);
+    Track(sine);
+    Select(0, 300 * kSecond);
+    ASSERT_TRUE(Window().RunCommand(kCopy));
+    const bool modified = Window().IsModified();
+    ActionRecord before{};
+    ASSERT_EQ(Kestrum_GetLastActionAttr(Window().Editor(), &before), 1);
+    auto cancel = [](CDlgProgress* dialog) {
+        auto* button = dialog->findChild<QPushButton*>(QStringLiteral("cancel"));
+        ASSERT_NE(button, nullptr);
+        ASSERT_TRUE(button->isVisible());
+        button->click();
+        EXPECT_FALSE(button->isEnabled()) << "asked once";
+    };
+    for (int command : {kSilence, kPaste, kMixWithCopy}) {
+        WhenModal<CDlgProgress>(cancel);
+        if (command == kMixWithCopy)
+            WhenModal<CDlgEffectEcho>([](CDlgEffectEcho* dialog) { dialog->accept(); });
+        Prompts().Clear();
+        ASSERT_TRUE(Window().RunCommand(command));
+        // Stopped: nothing said, nothing done, the selection kept.
+        EXPECT_TRUE(Prompts().Messages().isEmpty()) << command;
+        ActionRecord after{};
+        ASSERT_EQ(Kestrum_GetLastActionAttr(Window().Editor(), &after), 1);
+        EXPECT_EQ(after.type, before.type) << command;
+        EXPECT_EQ(Kestrum_GetTrackTime(Window().Editor(), 1), 300 * kSecond) << command;
+        EXPECT_EQ(Window().IsModified(), modified) << command;
+        EXPECT_EQ(Window().SelectionEnd(), 300 * kSecond) << command;
+        EXPECT_TRUE(Window().isEnabled());
+    }
+    EXPECT_EQ(TrackSamples(1), sine);
+    // An export stopped leaves no file and no notice.
+    const std::string out = env().path("stopped.mp3");
+    Prompts().AnswerFile(QString::fromStdString(out));
+    WhenModal<CDlgProgress>(cancel);
+    ASSERT_TRUE(Window().RunCommand(kExportTrack));
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_TRUE(vorlain::test::ListDir(env().path("")).size() > 0);
+    for (const std::string& name : vorlain::test::ListDir(env().path("")))
+        EXPECT_EQ(name.find(".vorlain-"), std::string::npos) << name;
+    EXPECT_FALSE(Window().Notice()->isVisible());
+    EXPECT_TRUE(Prompts().Messages().isEmpty());
+}
 
 TEST_F(LongOperations, AProgressDialogClosedEarlyStillLetsTheCommandWaitForItsWorker)
 {
