@@ -103,8 +103,9 @@ void CEffectCommands::Apply(int commandId)
         m_c.AfterSampleEdit();
         return;
     }
-    m_c.view.ForceRedrawTrackEx(m_c.state.CurrentTrack(), true, from, to);
-    m_c.state.Edited();
+    // What the effect took is shown selected, as the notice says.
+    m_c.state.SetSelection(from, to);
+    m_c.AfterSampleEdit();
     if (m_c.notice)
         m_c.notice(LanguageText("main", "00000045").arg(EffectName(commandId)), QString());
 }

@@ -3,6 +3,7 @@
 #include "commands/play_commands.h"
 #include "commands/record_commands.h"
 #include "commands/track_commands.h"
+#include "config/app_config.h"
 #include "config/language.h"
 #include "config/recent_files.h"
 #include "longops/dlg_import_file.h"
@@ -46,6 +47,9 @@ void CFileCommands::AddFile(const QString& path)
         m_c.CheckPlayback();
         AddRecent(kRecentFileSection, path);
         m_c.recentChanged(kRecentFileSection);
+        // A file dropped or named on the command line counts as chosen: the
+        // next audio dialog starts beside it.
+        RememberFolder(kAudioFiles, QFileInfo(path).absolutePath());
     } else if (result == 0) {
         VorlainOutputDebugString("Failed! ErrorCode=0x%.8x", Kestrum_GetLastError());
         m_c.ShowKernelFailure({path});
@@ -161,6 +165,7 @@ bool CFileCommands::OpenProjectPath(const QString& path)
     s.SetModified(false);
     s.SetPlayState(CEditorState::kStopped);
     FitLongestTrack();
+    RememberFolder(kProjectFiles, QFileInfo(path).absolutePath());
     AddRecent(kRecentProjectSection, path);
     m_c.recentChanged(kRecentProjectSection);
     return true;

@@ -165,7 +165,9 @@ void CTrackCommands::JoinAll()
             },
             {}, 0, {path, true}) &&
         m_c.notice)
-        m_c.notice(LanguageText("main", "00000042").arg(QFileInfo(path).fileName()),
+        m_c.notice(LanguageText("main", "00000042")
+                       .arg(QFileInfo(path).fileName(),
+                            QDir::toNativeSeparators(QFileInfo(path).absolutePath())),
                    QFileInfo(path).absolutePath());
 }
 
@@ -188,7 +190,9 @@ void CTrackCommands::Export(bool selection)
             },
             phases, 0, {path, true}) &&
         m_c.notice)
-        m_c.notice(LanguageText("main", "00000040").arg(QFileInfo(path).fileName()),
+        m_c.notice(LanguageText("main", "00000040")
+                       .arg(QFileInfo(path).fileName(),
+                            QDir::toNativeSeparators(QFileInfo(path).absolutePath())),
                    QFileInfo(path).absolutePath());
 }
 

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 CDlgImportFile::CDlgImportFile(const QString& path, QWidget* parent)
@@ -21,10 +22,20 @@ CDlgImportFile::CDlgImportFile(const QString& path, QWidget* parent)
     const int width = fontMetrics().averageCharWidth() * 60;
     Bar()->setMinimumWidth(width);
     m_pathText->setMaximumWidth(width);
+    // Cancel, as the close box and Escape: the import stops.
+    auto* cancel = new QPushButton(app::LanguageText("pl03", "00000001"), this);
+    cancel->setObjectName(QStringLiteral("cancel"));
+    cancel->setAutoDefault(false);
+    connect(cancel, &QPushButton::clicked, this, [this, cancel] {
+        cancel->setEnabled(false);
+        cancel->setText(app::LanguageText("pl03", "00000002"));
+        emit StopRequested();
+    });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_label);
     layout->addWidget(m_pathText);
     layout->addWidget(Bar());
+    layout->addWidget(cancel, 0, Qt::AlignRight);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

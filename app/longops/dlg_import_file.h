@@ -1,6 +1,6 @@
 // The import dialog of Add File: the file's path and a progress bar while
-// a long operation has the kernel import the file. Closing it stops the
-// import; then no track is added.
+// a long operation has the kernel import the file. Cancel (or closing it,
+// or Escape) stops the import; then no track is added.
 #pragma once
 
 #include "longops/long_operation.h"

@@ -358,6 +358,9 @@ TEST_F(DesktopHabits, AnEffectWithoutASelectionTakesTheWholeTrackAndSaysSo)
     EXPECT_EQ(Window().Notice()->Text(),
               LanguageText("main", "00000045").arg(LanguageText("menu", "01000401")));
     EXPECT_FALSE(Window().Notice()->findChild<QWidget*>("openFolder")->isVisible());
+    // The whole track shows selected, in the strip's times too.
+    EXPECT_EQ(Window().SelectionStart(), 0);
+    EXPECT_EQ(Window().SelectionEnd(), 2 * kSecond);
     // One action: undo gives the level back.
     ASSERT_TRUE(Window().RunCommand(kUndo));
     EXPECT_EQ(TrackSamples(id), level);

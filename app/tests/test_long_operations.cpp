@@ -109,7 +109,9 @@ TEST_F(LongOperations, ExportingAWaveShowsOneProgressDialogAndWritesTheTrack)
     // A notice says what was written; no file manager opens unless its
     // button is pressed, and then on the file's folder.
     EXPECT_TRUE(Prompts().Externals().isEmpty());
-    ExpectNotice(QStringLiteral("Exported “Export.WAV”."), env().path("out"));
+    ExpectNotice(QStringLiteral("Exported “Export.WAV” to the folder “%1”.")
+                     .arg(QDir::cleanPath(QString::fromStdString(env().path("out")))),
+                 env().path("out"));
 }
 
 TEST_F(LongOperations, ExportingM4aShowsTwoDialogsAndCarriesTheTags)
@@ -216,7 +218,9 @@ TEST_F(LongOperations, JoiningAMonoAndAStereoTrackWritesOneFile)
     EXPECT_EQ(vorlain::test::U16(bytes, 22), 2u); // stereo
     EXPECT_EQ(vorlain::test::U32(bytes, 24), 44100u);
     EXPECT_EQ(bytes.size() - 44, static_cast<size_t>(5 * 176400));
-    ExpectNotice(QStringLiteral("Joined the tracks into “joined.wav”."), env().path(""));
+    ExpectNotice(QStringLiteral("Joined the tracks into “joined.wav” in the folder “%1”.")
+                     .arg(QDir::cleanPath(QString::fromStdString(env().path("")))),
+                 env().path(""));
 }
 
 TEST_F(LongOperations, JoiningMoreThanAHundredTracksKeepsThemAll)

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 
 #include <filesystem>
@@ -333,6 +334,20 @@ TEST_F(WindowCommands, ClosingTheImportDialogStopsTheImportAndAddsNothing)
     EXPECT_FALSE(Window().IsModified());
     // The session is still good for the next file.
     EXPECT_EQ(AddFile(MakeWave("short.wav", 1, 2)), 1);
+    // Its Cancel button stops the import the same way.
+    bool cancelled = false;
+    WhenModal<CDlgImportFile>([&cancelled](CDlgImportFile* dialog) {
+        auto* cancel = dialog->findChild<QPushButton*>(QStringLiteral("cancel"));
+        ASSERT_NE(cancel, nullptr);
+        cancel->click();
+        cancelled = true;
+    });
+    Prompts().AnswerFile(QString::fromStdString(wav));
+    ASSERT_TRUE(Window().RunCommand(kAddFile));
+    Pump();
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(Window().Control().VisibleTracks(), QList<int>{1});
+    EXPECT_TRUE(Prompts().Messages().isEmpty());
 }
 
 TEST_F(WindowCommands, AFileTheConverterCannotReadIsReportedWithItsCode)
