@@ -59,7 +59,7 @@ int SplitTrack(CEditSession* editor, uint32_t track, int count, const QString& f
         const QString file = QDir(folder).filePath(
             QStringLiteral("%1%2.wav").arg(name).arg(i + 1, 2, 10, QLatin1Char('0')));
         Written part{file, QFileInfo::exists(file), {}};
-        if (part.existed) {
+        if (part.existed && QFileInfo(file).isFile()) {
             part.kept = QDir(folder).filePath(QStringLiteral(".vorlain-kept-%1-%2")
                                                   .arg(QCoreApplication::applicationPid())
                                                   .arg(QFileInfo(file).fileName()));

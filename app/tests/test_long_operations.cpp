@@ -190,6 +190,30 @@ TEST_F(LongOperations, SplittingTenSecondsIntoThreeFilesCutsWhereTheDialogSays)
                  folder);
 }
 
+TEST_F(LongOperations, ASplitThatFailsPartWayLeavesTheFolderAsItWas)
+{
+    Track(vorlain::test::Ramp(kRate * 6, 2), 2, "take.wav");
+    const std::string folder = env().makeDir("parts");
+    // The user's own first part stays; the second cannot be written (a
+    // folder holds its name).
+    ASSERT_TRUE(vorlain::test::WriteBytes(folder + "/take01.wav", {'m', 'i', 'n', 'e'}));
+    std::filesystem::create_directory(folder + "/take02.wav");
+    Prompts().AnswerFolder(QString::fromStdString(folder));
+    WhenModal<CDlgTrackSplit>([](CDlgTrackSplit* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("id1022"))->setText(QStringLiteral("3"));
+        dialog->findChild<QAbstractButton*>(QStringLiteral("id1025"))->click();
+        dialog->findChild<QAbstractButton*>(QStringLiteral("id1026"))->click();
+    });
+    ASSERT_TRUE(Window().RunCommand(kSplit));
+    EXPECT_EQ(vorlain::test::ListDir(folder),
+              (std::vector<std::string>{"take01.wav", "take02.wav"}));
+    EXPECT_EQ(vorlain::test::ReadBytes(folder + "/take01.wav"),
+              (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+    ASSERT_EQ(Prompts().Messages().size(), 1);
+    EXPECT_TRUE(Prompts().Messages().first().contains("Failed! ErrorCode=0x"));
+    EXPECT_FALSE(Window().Notice()->isVisible());
+}
+
 TEST_F(LongOperations, SplittingIntoNoFilesSucceedsAndWritesNothing)
 {
     Track(vorlain::test::Ramp(kRate * 2, 2));
