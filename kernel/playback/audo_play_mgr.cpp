@@ -43,8 +43,7 @@ constexpr int kDrainIdleTurns = 50; // of 100 ms
 } // namespace
 
 CAudoPlayMgr::CAudoPlayMgr(CTrack* track)
-    : m_track(track),
-      m_blocks(new uint8_t[kBlockCount * (sizeof(VorlainWaveHeader) + kBlockBytes)])
+    : m_track(track), m_blocks(new uint8_t[kBlockCount * (sizeof(VorlainWaveHeader) + kBlockBytes)])
 {
     m_headers = reinterpret_cast<VorlainWaveHeader*>(m_blocks.get());
     uint8_t* buffers = m_blocks.get() + kBlockCount * sizeof(VorlainWaveHeader);
@@ -256,6 +255,7 @@ void CAudoPlayMgr::waitWhilePaused()
 bool CAudoPlayMgr::walkSegments(int64_t& bytes)
 {
     uint8_t buffer[kReadBytes];
+    int64_t skippedTo = 0; // the end of the last segment passed over
     for (const TrackSegment& segment : m_segments) {
         waitWhilePaused();
         if (m_status.load() == kStopRequested)
@@ -264,10 +264,16 @@ bool CAudoPlayMgr::walkSegments(int64_t& bytes)
             continue;
         int64_t offset = 0;
         if (m_playFrom > 0) {
+            // The segments before the start are passed over by their times
+            // alone: no file of them is opened or measured, so a start near
+            // the end of a long track costs what one near its start does.
             if (segment.end <= m_playFrom) {
-                bytes += std::max<int64_t>(kernel::FileSize(segment.path), 0);
+                skippedTo = segment.end;
                 continue;
             }
+            if (bytes == 0)
+                bytes =
+                    kernel::ByteLength(segment.start, m_bytesPerSample, m_sampleRate, m_channels);
             if (segment.start < m_playFrom)
                 offset = kernel::ByteOffset(m_playFrom - segment.start, m_bytesPerSample,
                                             m_sampleRate, m_channels);
@@ -295,6 +301,9 @@ bool CAudoPlayMgr::walkSegments(int64_t& bytes)
                 break;
         }
     }
+    // A start at or past the end plays nothing and ends at the track's end.
+    if (bytes == 0 && skippedTo > 0)
+        bytes = kernel::ByteLength(skippedTo, m_bytesPerSample, m_sampleRate, m_channels);
     return true;
 }
 

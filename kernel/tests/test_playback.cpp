@@ -221,9 +221,8 @@ TEST_F(Playback, SeekInsideTheSecondSegmentStartsThereOnAFrameBoundary)
     CTrack* track = loadRamp(frames);
     ASSERT_NE(track, nullptr);
     const std::vector<uint8_t> all = PcmBytes(Ramp(frames, 2));
-    ASSERT_EQ(Describe(segments(track)),
-              "H [0,5000000)00000001.dat [5000000,10000000)00000002.dat "
-              "[10000000,12300000)00000003.dat ");
+    ASSERT_EQ(Describe(segments(track)), "H [0,5000000)00000001.dat [5000000,10000000)00000002.dat "
+                                         "[10000000,12300000)00000003.dat ");
 
     // 7.123457 s lies 2.123457 s into the second file: 374577.8 bytes, so
     // 374576 after rounding down to a whole frame.
@@ -242,9 +241,9 @@ TEST_F(Playback, SeekInsideTheSecondSegmentStartsThereOnAFrameBoundary)
         ASSERT_GE(t, seek) << "the position fell below the seek time";
     expectNonDecreasing(times);
     EXPECT_EQ(times.back(), track->m_length);
-    EXPECT_TRUE(std::any_of(times.begin(), times.end(),
-                            [&](int64_t t) { return t > seek && t < track->m_length; }))
-        << "no position between the seek time and the end was ever reported";
+    EXPECT_TRUE(std::any_of(times.begin(), times.end(), [&](int64_t t) {
+        return t > seek && t < track->m_length;
+    })) << "no position between the seek time and the end was ever reported";
     ASSERT_TRUE(sink.waitFor(all.size() - offset));
     std::this_thread::sleep_for(50ms);
     EXPECT_EQ(sink.bytes(), std::vector<uint8_t>(all.begin() + offset, all.end()));
@@ -257,7 +256,8 @@ TEST_F(Playback, SeekInsideTheSecondSegmentStartsThereOnAFrameBoundary)
     ASSERT_TRUE(sink.waitFor(all.size() - offset + all.size() - 2 * 882000));
     std::this_thread::sleep_for(50ms);
     std::vector<uint8_t> got = sink.bytes();
-    EXPECT_TRUE(std::equal(all.begin() + 2 * 882000, all.end(), got.begin() + (all.size() - offset)));
+    EXPECT_TRUE(
+        std::equal(all.begin() + 2 * 882000, all.end(), got.begin() + (all.size() - offset)));
     EXPECT_EQ(got.size(), all.size() - offset + all.size() - 2 * 882000);
     EXPECT_EQ(AudioPlay_Close(second), 1);
     EXPECT_EQ(AudioPlay_Close(player), 1);
@@ -445,6 +445,28 @@ TEST_F(Playback, MissingDataFilesEndPlaybackWhereTheyStart)
     EXPECT_EQ(AudioPlay_Close(player), 1);
 }
 
+TEST_F(Playback, AStartLateInTheTrackOpensNoFileBeforeIt)
+{
+    const int64_t frames = 44100 * 12;
+    CTrack* track = loadRamp(frames);
+    ASSERT_NE(track, nullptr);
+    const std::vector<uint8_t> all = PcmBytes(Ramp(frames, 2));
+    std::vector<TrackSegment> s = segments(track);
+    ASSERT_EQ(s.size(), 4u);
+    // The files before the start are gone: a start at 11 s needs none of
+    // them, neither to play nor to tell the time.
+    ASSERT_EQ(std::remove(s[1].path), 0);
+    ASSERT_EQ(std::remove(s[2].path), 0);
+    CAudoPlayMgr* player = AudioPlay_Open(m_session, track->m_trackId);
+    ASSERT_EQ(AudioPlay_PlaySeekTime(player, 11 * kSecond), 1);
+    std::vector<int64_t> times = followUntilStopped(player);
+    for (int64_t t : times)
+        ASSERT_GE(t, 11 * kSecond);
+    EXPECT_EQ(times.back(), track->m_length);
+    EXPECT_EQ(ReadBytes(m_played), std::vector<uint8_t>(all.begin() + 11 * 176400, all.end()));
+    EXPECT_EQ(AudioPlay_Close(player), 1);
+}
+
 TEST_F(Playback, PacedThroughPulseAudioPausesContinuesAndStopsInRealTime)
 {
     if (!PulseServerAnswers())
@@ -486,7 +508,8 @@ TEST_F(Playback, PacedThroughPulseAudioPausesContinuesAndStopsInRealTime)
     std::this_thread::sleep_for(500ms);
     int64_t paused = AudioPlay_GetPlayingTime(player);
     std::this_thread::sleep_for(1s);
-    EXPECT_LE(AudioPlay_GetPlayingTime(player) - paused, 300'000) << "the position ran on while paused";
+    EXPECT_LE(AudioPlay_GetPlayingTime(player) - paused, 300'000)
+        << "the position ran on while paused";
 
     ASSERT_EQ(AudioPlay_Continue(player), 1);
     EXPECT_EQ(AudioPlay_QueryStauts(player), 1);
