@@ -10,10 +10,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 namespace kernel {
 
@@ -204,6 +206,91 @@ ShareMethod ShareFile(const std::string& source, const std::string& destination)
         ::unlink(destination.c_str());
     }
     return method;
+}
+
+RangeCopy AppendRange(const std::string& source, int64_t begin, int64_t count, int out,
+                      int64_t outOffset, int64_t& copied,
+                      const std::function<void(int64_t)>& onProgress)
+{
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        NoteReadFailure(errno);
+        return RangeCopy::ReadFailed;
+    }
+    struct stat st {};
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        NoteReadFailure(errno ? errno : EIO);
+        ::close(in);
+        return RangeCopy::ReadFailed;
+    }
+    const int64_t available = std::max<int64_t>(int64_t(st.st_size) - begin, 0);
+    int64_t left = count < 0 ? available : std::min(count, available);
+    off_t from = static_cast<off_t>(begin);
+    off_t to = static_cast<off_t>(outOffset);
+    // Steps of a few megabytes: progress and a stop are seen between them.
+    constexpr int64_t kStep = 8 << 20;
+    bool kernelCopy = true;
+    std::vector<uint8_t> buffer;
+    RangeCopy result = RangeCopy::Done;
+    while (left > 0) {
+        if (StopRequested()) {
+            result = RangeCopy::Stopped;
+            break;
+        }
+        const auto want = static_cast<size_t>(std::min(left, kStep));
+        ssize_t n = -1;
+        if (kernelCopy) {
+            n = ::copy_file_range(in, &from, out, &to, want, 0);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                          errno == EOPNOTSUPP || errno == EBADF)) {
+                kernelCopy = false; // not between these files: plain reads and writes
+                continue;
+            }
+            if (n < 0) {
+                NoteWriteFailure(errno);
+                result = RangeCopy::WriteFailed;
+                break;
+            }
+        } else {
+            if (buffer.empty())
+                buffer.resize(1 << 20);
+            const ssize_t got = ::pread(in, buffer.data(), std::min(want, buffer.size()), from);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                NoteReadFailure(errno);
+                result = RangeCopy::ReadFailed;
+                break;
+            }
+            n = got;
+            for (ssize_t done = 0; done < got;) {
+                const ssize_t w =
+                    ::pwrite(out, buffer.data() + done, static_cast<size_t>(got - done), to + done);
+                if (w < 0 && errno == EINTR)
+                    continue;
+                if (w <= 0) {
+                    NoteWriteFailure(w < 0 ? errno : ENOSPC);
+                    result = RangeCopy::WriteFailed;
+                    break;
+                }
+                done += w;
+            }
+            if (result != RangeCopy::Done)
+                break;
+            from += got;
+            to += got;
+        }
+        if (n == 0)
+            break; // the file is shorter than it was: what is there is copied
+        left -= n;
+        copied += n;
+        if (onProgress)
+            onProgress(copied);
+    }
+    ::close(in);
+    return result;
 }
 
 bool CreateEmptyFile(const std::string& path)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace kernel {
@@ -36,6 +37,23 @@ inline constexpr int64_t kToEnd = -1;
  *  source's length. */
 bool CopyRange(const std::string& source, const std::string& destination, int64_t begin,
                int64_t end, CopyLayout layout = CopyLayout::AsIs);
+
+/** How AppendRange ended. */
+enum class RangeCopy {
+    Done,
+    ReadFailed,  ///< the source could not be opened or read (noted)
+    WriteFailed, ///< the output could not be written (noted)
+    Stopped,     ///< the long call was asked to stop
+};
+
+/** Copies count bytes of source from byte begin (count < 0: to its end;
+ *  a range past the end stops there) to the open file out at outOffset,
+ *  the kernel moving the bytes (copy_file_range, sharing extents where the
+ *  file system can) with plain reads and writes where that is refused.
+ *  copied: the bytes copied so far, which onProgress sees after each step. */
+RangeCopy AppendRange(const std::string& source, int64_t begin, int64_t count, int out,
+                      int64_t outOffset, int64_t& copied,
+                      const std::function<void(int64_t)>& onProgress);
 
 /** How ShareFile made its destination. */
 enum class ShareMethod {

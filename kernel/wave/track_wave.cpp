@@ -1,6 +1,6 @@
-// CTrack::SaveRangeToWave: streams a time range of the current timeline
-// through the process-wide block reader into a wave file: canonical up to
-// 4 GiB of audio, RF64 beyond.
+// CTrack::SaveRangeToWave: a time range of the current timeline as a wave
+// file, the header and then byte ranges of the data files copied by the
+// kernel: canonical up to 4 GiB of audio, RF64 beyond.
 #include "common/last_error.h"
 #include "common/progress.h"
 #include "store/block_io.h"
@@ -9,6 +9,7 @@
 #include "track/track.h"
 #include "wave/wave_header.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,69 +29,14 @@ struct PlaceCodes {
     uint32_t writeLast;
 };
 
-constexpr PlaceCodes kInside{err::kWaveReadInside, err::kWaveWriteInside,
-                             err::kWaveWriteInsideLast, 0x09BDB001};
+constexpr PlaceCodes kInside{err::kWaveReadInside, err::kWaveWriteInside, err::kWaveWriteInsideLast,
+                             0x09BDB001};
 constexpr PlaceCodes kHead{err::kWaveReadHead, err::kWaveWriteHead, err::kWaveWriteHeadLast,
                            err::kWaveWriteHeadLast};
 constexpr PlaceCodes kTail{err::kWaveReadTail, err::kWaveWriteTail, err::kWaveWriteTailLast,
                            err::kWaveWriteTailLast};
 constexpr PlaceCodes kWhole{err::kWaveReadWhole, err::kWaveWriteWhole, err::kWaveWriteWholeLast,
                             err::kWaveWriteWholeLast};
-
-class RangeWriter {
-public:
-    RangeWriter(std::string output, int64_t expected) : m_output(std::move(output)), m_expected(expected) {}
-
-    /** Appends count bytes of file from byte begin (count < 0: to its end). */
-    bool copy(const std::string& file, int64_t begin, int64_t count, const PlaceCodes& codes)
-    {
-        if (count == 0)
-            return true;
-        CBlockReader& reader = CBlockReader::Instance();
-        uint8_t block[kBlockSize];
-        int64_t left = count;
-        int64_t seek = begin;
-        for (;;) {
-            uint32_t got = 0;
-            if (!reader.Read(file, block, got, seek)) {
-                SetLastError(codes.read);
-                return false;
-            }
-            seek = -1;
-            size_t n = got;
-            uint32_t code = got < kBlockSize ? codes.writeLast : codes.writeFull;
-            if (count >= 0 && static_cast<int64_t>(n) >= left) {
-                n = static_cast<size_t>(left);
-                code = codes.writeCut;
-            }
-            if (n > 0 && !CBlockWriter::Instance().Write(m_output, block, n, false)) {
-                SetLastError(code);
-                return false;
-            }
-            m_written += static_cast<int64_t>(n);
-            if (m_expected > 0)
-                m_progress.Post(static_cast<unsigned>(std::min<int64_t>(m_written * 100 / m_expected, 99)));
-            if (count >= 0) {
-                left -= static_cast<int64_t>(n);
-                if (left <= 0) {
-                    if (got == kBlockSize)
-                        reader.Close(); // the rest of this file is not needed
-                    return true;
-                }
-            }
-            if (got < kBlockSize)
-                return true;
-        }
-    }
-
-    int64_t written() const { return m_written; }
-
-private:
-    std::string m_output;
-    int64_t m_expected;
-    int64_t m_written = 0;
-    CProgressPoster m_progress;
-};
 
 } // namespace
 
@@ -112,7 +58,9 @@ int CTrack::SaveRangeToWave(int64_t from, int64_t to, const char* outputPath)
         to = m_length;
     const int64_t bytesPerSecond = int64_t(m_sampleRate) * m_bytesPerSample * m_channels;
     const int64_t expected = (to - from) * bytesPerSecond / 1'000'000;
-    auto rule = [&](int64_t dt) { return ByteOffset(dt, m_bytesPerSample, m_sampleRate, m_channels); };
+    auto rule = [&](int64_t dt) {
+        return ByteOffset(dt, m_bytesPerSample, m_sampleRate, m_channels);
+    };
 
     auto fail = [&](uint32_t code) {
         if (code)
@@ -166,36 +114,65 @@ int CTrack::SaveRangeToWave(int64_t from, int64_t to, const char* outputPath)
     const bool rf64 = total > kMaxCanonicalWaveData;
 
     bool headerWritten = false;
+    int64_t headerSize = 0;
     if (rf64) {
         const Rf64HeaderBytes header = MakeRf64Header(m_channels, m_sampleRate, 0);
-        headerWritten = CBlockWriter::Instance().Write(partial, header.data(), header.size(), false, 0);
+        headerSize = static_cast<int64_t>(header.size());
+        headerWritten =
+            CBlockWriter::Instance().Write(partial, header.data(), header.size(), true, 0);
     } else {
         const WaveHeaderBytes header = MakeWaveHeader(2, 44100, 0);
-        headerWritten = CBlockWriter::Instance().Write(partial, header.data(), header.size(), false, 0);
+        headerSize = static_cast<int64_t>(header.size());
+        headerWritten =
+            CBlockWriter::Instance().Write(partial, header.data(), header.size(), true, 0);
     }
     if (!headerWritten)
         return fail(err::kWaveTemplate);
 
-    RangeWriter writer(partial, expected);
-    for (const Copy& c : plan)
-        if (!writer.copy(c.path, c.begin, c.count, *c.codes))
-            return fail(0);
-    CBlockReader::Instance().Close();
+    // The audio is byte ranges of the data files: the kernel copies them
+    // into place behind the header (sharing extents where it can).
+    const int out = ::open(partial.c_str(), O_WRONLY | O_CLOEXEC);
+    if (out < 0) {
+        NoteWriteFailure(errno);
+        return fail(err::kWaveTemplate);
+    }
+    CProgressPoster progress;
+    int64_t written = 0;
+    auto onProgress = [&](int64_t copied) {
+        if (expected > 0)
+            progress.Post(static_cast<unsigned>(std::min<int64_t>(copied * 100 / expected, 99)));
+    };
+    for (const Copy& c : plan) {
+        const RangeCopy result =
+            AppendRange(c.path, c.begin, c.count, out, headerSize + written, written, onProgress);
+        if (result == RangeCopy::Done)
+            continue;
+        ::close(out);
+        if (result == RangeCopy::ReadFailed)
+            return fail(c.codes->read);
+        if (result == RangeCopy::WriteFailed)
+            return fail(c.codes->writeFull);
+        return fail(0); // stopped
+    }
+    if (::close(out) != 0) {
+        NoteWriteFailure(errno);
+        return fail(plan.empty() ? err::kWaveTemplate : plan.back().codes->writeLast);
+    }
 
     // Fix the header's variable fields now that the size is known.
     if (rf64) {
-        const Rf64HeaderBytes final = MakeRf64Header(m_channels, m_sampleRate, writer.written());
+        const Rf64HeaderBytes final = MakeRf64Header(m_channels, m_sampleRate, written);
         if (!CBlockWriter::Instance().Write(partial, final.data(), final.size(), true, 0))
             return fail(err::kWaveHeaderFix);
     } else {
-        WaveHeaderBytes final = MakeWaveHeader(m_channels, m_sampleRate, writer.written());
+        WaveHeaderBytes final = MakeWaveHeader(m_channels, m_sampleRate, written);
         static constexpr struct {
             size_t at, size;
         } kFields[] = {{4, 4}, {22, 2}, {24, 4}, {28, 4}, {32, 2}, {34, 2}, {40, 4}};
         for (size_t i = 0; i < std::size(kFields); ++i) {
             bool lastField = i + 1 == std::size(kFields);
-            if (!CBlockWriter::Instance().Write(partial, &final[kFields[i].at], kFields[i].size, lastField,
-                                                static_cast<int64_t>(kFields[i].at)))
+            if (!CBlockWriter::Instance().Write(partial, &final[kFields[i].at], kFields[i].size,
+                                                lastField, static_cast<int64_t>(kFields[i].at)))
                 return fail(err::kWaveHeaderFix);
         }
     }

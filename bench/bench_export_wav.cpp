@@ -1,0 +1,49 @@
+// Exporting a 1-hour stereo track to WAV, beside `cp --reflink=never` of
+// the same WAV in the same run: the export is the header and byte ranges of
+// the data files, so the copy is its limit. Median of 3, turn about.
+#include "bench_util.h"
+
+#include "track/track.h"
+#include "vorlain/kestrum.h"
+#include "vorlain/test/audio.h"
+#include "vorlain/test/temp_env.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+int main()
+{
+    vorlain::test::TempEnvironment env;
+    bench::QuietKernel();
+    std::printf("Preparing 1 hour of stereo 44.1 kHz audio...\n");
+    const std::string wav = env.root() + "/hour.wav";
+    vorlain::test::WriteRampWave(wav, 3600 * 44100, 44100, 2);
+    CEditSession* session = Kestrum_Open(nullptr);
+    Kestrum_AddTrack(session, nullptr)->Load(wav.c_str());
+    // A cut inside a file, so that the export also copies range edges.
+    Kestrum_Delete(session, 1, 1'800'123'456, 1'801'123'456);
+    const std::string out = env.root() + "/out.wav";
+    const std::string copy = env.root() + "/copy.wav";
+    const std::string cp = "cp --reflink=never '" + wav + "' '" + copy + "'";
+
+    std::vector<double> exports, copies;
+    for (int r = 0; r < 3; ++r) {
+        std::remove(out.c_str());
+        std::remove(copy.c_str());
+        exports.push_back(
+            bench::Time([&] { Kestrum_SaveTrackToFile(session, 1, 0, 0, out.c_str()); }));
+        copies.push_back(bench::Time([&] {
+            if (std::system(cp.c_str()) != 0)
+                std::printf("cp failed\n");
+        }));
+    }
+    const double e = bench::Median(exports), c = bench::Median(copies);
+    std::printf("%-28s %10s\n", "1 hour to WAV", "seconds");
+    std::printf("%-28s %10.3f\n", "Vorlain export", e);
+    std::printf("%-28s %10.3f\n", "cp --reflink=never", c);
+    std::printf("%-28s %10.2f\n", "ratio", c > 0 ? e / c : 0.0);
+    Kestrum_Close(session);
+    return 0;
+}
