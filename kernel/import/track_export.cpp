@@ -10,6 +10,7 @@
 #include "store/segment_files.h"
 #include "track/track.h"
 #include "vorlain/tagorix.h"
+#include "wave/wave_range.h"
 
 #include <algorithm>
 #include <cctype>
@@ -48,22 +49,28 @@ bool HasTags(const TagInfo& tag)
 }
 } // namespace
 
-bool ExportTrack(CEditSession& session, CTrack& track, int64_t from, int64_t to,
+bool ExportTrack(CEditSession& /*session*/, CTrack& track, int64_t from, int64_t to,
                  const std::string& path)
 {
     const std::string ext = extensionOf(path);
     if (ext == "wav")
         return track.SaveRangeToWave(from, to, path.c_str()) != 0;
 
-    // The temporary wave lives in the session's own folder, so that two
-    // programs exporting at once never share it.
-    const std::string wave = JoinPath(session.m_tempFolder, "vorlain_tmp.wav");
-    struct RemoveWave {
-        const std::string& path;
-        ~RemoveWave() { RemoveFile(path); }
-    } removeWave{wave};
-    if (!track.SaveRangeToWave(from, to, wave.c_str()))
-        return false;
+    // The converter reads the range as a wave file that is never written:
+    // the header, then the data files' bytes where they lie. One pass.
+    CWaveStream wave(track, from, to);
+    MedrixByteSource source{};
+    source.context = &wave;
+    source.read = [](void* context, uint8_t* buffer, int size) {
+        return static_cast<CWaveStream*>(context)->Read(buffer, size);
+    };
+    source.seek = [](void* context, int64_t offset) {
+        return static_cast<CWaveStream*>(context)->Seek(offset);
+    };
+    source.size = wave.Size();
+    // Progress comes in two runs, as it always has: the range's plan (every
+    // data file measured) ends with its 100, then the encoding.
+    PostFinalProgress();
 
     MedrixAudioAttr attr{};
     uint32_t bitRate = 0;
@@ -84,7 +91,7 @@ bool ExportTrack(CEditSession& session, CTrack& track, int64_t from, int64_t to,
         return false;
     }
     CConverterJob job(handle);
-    if (!AV_SetInputpath(handle, wave.c_str())) {
+    if (!AV_SetInputSource(handle, &source)) {
         SetLastError(kInputRefused);
         return false;
     }

@@ -8,6 +8,7 @@
 #include "store/segment_files.h"
 #include "vorlain/medrix.h"
 #include "vorlain/tagorix.h"
+#include "wave/wave_range.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -50,10 +52,12 @@ protected:
     }
 
     /** A compressed file of `seconds` of sine at the given format. */
-    std::string makeAudio(const std::string& name, double seconds, int rate, int channels, const char* codec)
+    std::string makeAudio(const std::string& name, double seconds, int rate, int channels,
+                          const char* codec)
     {
         std::string wav = env().path(name + ".src.wav");
-        WriteWave(wav, Sine(static_cast<int64_t>(seconds * rate), rate, channels, 440), rate, channels);
+        WriteWave(wav, Sine(static_cast<int64_t>(seconds * rate), rate, channels, 440), rate,
+                  channels);
         std::string out = env().path(name);
         EXPECT_TRUE(convert(wav, out, codec)) << name;
         return out;
@@ -161,7 +165,7 @@ TEST_F(ImportExport, AnImportThatCannotWriteItsDataFilesSaysSoAndLeavesNothing)
     WriteRampWave(wav, 44100 * 12, 44100, 2);
     Kestrum_AddTrack(m_session, nullptr); // the session folder exists
     // Files may not grow past 100 kB: the first 882 kB piece cannot be written.
-    struct rlimit saved{};
+    struct rlimit saved {};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = saved;
@@ -176,7 +180,8 @@ TEST_F(ImportExport, AnImportThatCannotWriteItsDataFilesSaysSoAndLeavesNothing)
     EXPECT_EQ(Kestrum_GetLastError(), 0x03C6B001u);
     EXPECT_EQ(progress().back(), 100u);
     EXPECT_EQ(m_session->TrackCount(), 1u);
-    EXPECT_EQ(ListDir(m_session->m_tempFolder), std::vector<std::string>{"Recovery.zvp"}) << "no track folder, no data file";
+    EXPECT_EQ(ListDir(m_session->m_tempFolder), std::vector<std::string>{"Recovery.zvp"})
+        << "no track folder, no data file";
 }
 
 TEST_F(ImportExport, AnUppercaseWavExportGetsNoTags)
@@ -203,7 +208,8 @@ TEST_F(ImportExport, AnMp3RangeExportCarriesTwoSecondsAndTheTags)
     EXPECT_STREQ(got.title, "Range");
     EXPECT_STREQ(got.artist, "Me");
     EXPECT_STREQ(got.year, "2026");
-    // Two runs of percentages: the temporary wave, then the encoding.
+    // Two runs of percentages: the range's plan, then the encoding; no
+    // temporary wave is written.
     auto posted = progress();
     EXPECT_EQ(std::count(posted.begin(), posted.end(), 100u), 2);
     EXPECT_EQ(posted.back(), 100u);
@@ -212,6 +218,58 @@ TEST_F(ImportExport, AnMp3RangeExportCarriesTwoSecondsAndTheTags)
     CTrack* back = Kestrum_AddTrack(m_session, out.c_str());
     ASSERT_NE(back, nullptr);
     EXPECT_NEAR(static_cast<double>(back->m_length), 2e6, 30'000);
+}
+
+TEST_F(ImportExport, AnEncodedExportIsTheEncodingOfTheWaveExportInOnePass)
+{
+    // A range that starts and ends inside data files, over a cut: the
+    // stream the encoder reads is the wave export's bytes.
+    CTrack* track = loadTrack(Sine(44100 * 12, 44100, 2, 440), 44100, 2);
+    ASSERT_NE(track, nullptr);
+    ASSERT_EQ(Kestrum_Delete(m_session, 1, 3'100'000, 3'900'000), 1);
+    const int64_t from = 1'234'567, to = 9'876'543;
+    const std::string wav = env().path("range.wav");
+    ASSERT_EQ(Kestrum_SaveTrackToFile(m_session, 1, from, to, wav.c_str()), 1);
+    CWaveStream stream(*track, from, to);
+    const std::vector<uint8_t> bytes = ReadBytes(wav);
+    ASSERT_EQ(stream.Size(), static_cast<int64_t>(bytes.size()));
+    std::vector<uint8_t> read(bytes.size());
+    int64_t at = 0;
+    for (int step = 1; at < stream.Size(); step = step * 3 % 70001 + 1) {
+        const int got = stream.Read(read.data() + at, step);
+        ASSERT_GT(got, 0);
+        at += got;
+    }
+    EXPECT_EQ(stream.Read(read.data(), 16), 0) << "the end";
+    EXPECT_EQ(read, bytes);
+    // Seeks anywhere read what lies there.
+    for (int64_t offset :
+         {int64_t(0), int64_t(43), int64_t(44), stream.Size() / 3, stream.Size() - 5}) {
+        uint8_t four[4] = {};
+        ASSERT_EQ(stream.Seek(offset), offset);
+        const int got = stream.Read(four, 4);
+        ASSERT_EQ(got, static_cast<int>(std::min<int64_t>(4, stream.Size() - offset)));
+        EXPECT_TRUE(std::equal(four, four + got, bytes.begin() + offset)) << offset;
+    }
+    EXPECT_EQ(stream.Seek(stream.Size() + 1), -1);
+
+    // The MP3 export is the same encoder's MP3 of that wave, byte for byte,
+    // and no temporary wave is made on the way.
+    const std::string mp3 = env().path("range.mp3");
+    ASSERT_EQ(Kestrum_SaveTrackToFile(m_session, 1, from, to, mp3.c_str()), 1);
+    const std::string reference = env().path("reference.mp3");
+    MedrixHandle h = AV_Open();
+    MedrixAudioAttr attr{};
+    std::snprintf(attr.codecName, sizeof attr.codecName, "libmp3lame");
+    attr.channels = 2;
+    attr.sampleRate = 44100;
+    attr.bitRate = 128000;
+    ASSERT_TRUE(AV_SetInputpath(h, wav.c_str()) && AV_SetOutputPath(h, reference.c_str()) &&
+                AV_SetAudioAttr(h, attr) && AV_Convert(h));
+    AV_Close(h);
+    EXPECT_EQ(ReadBytes(mp3), ReadBytes(reference));
+    for (const std::string& name : ListDir(m_session->m_tempFolder))
+        EXPECT_EQ(name.find(".wav"), std::string::npos) << name;
 }
 
 TEST_F(ImportExport, TagsRoundTripThroughM4aAndLengthsSurviveALossyRoundTrip)
@@ -258,7 +316,8 @@ TEST_F(ImportExport, StopDuringConversionReturnsZeroWithoutAFinal100)
     EXPECT_EQ(std::count(posted.begin(), posted.end(), 100u), 0);
     EXPECT_EQ(m_session->TrackCount(), 1u);
     EXPECT_TRUE(leftovers().empty());
-    EXPECT_EQ(ListDir(m_session->m_tempFolder), std::vector<std::string>{"Recovery.zvp"}) << "the data files so far went too";
+    EXPECT_EQ(ListDir(m_session->m_tempFolder), std::vector<std::string>{"Recovery.zvp"})
+        << "the data files so far went too";
 }
 
 TEST_F(ImportExport, BadInputsFailCleanlyAndAddNoTrack)
@@ -278,8 +337,9 @@ TEST_F(ImportExport, BadInputsFailCleanlyAndAddNoTrack)
         std::string path;
         uint32_t code;
     };
-    for (const Case& c : {Case{env().path("missing.mp3"), 0x035DB001u}, Case{env().root(), 0x035DB001u},
-                          Case{text, 0u}, Case{empty, 0x035DB001u}}) {
+    for (const Case& c :
+         {Case{env().path("missing.mp3"), 0x035DB001u}, Case{env().root(), 0x035DB001u},
+          Case{text, 0u}, Case{empty, 0x035DB001u}}) {
         SetLastError(0);
         m_window->clear();
         EXPECT_EQ(Kestrum_AddTrack(m_session, c.path.c_str()), nullptr) << c.path;
@@ -307,9 +367,10 @@ TEST_F(ImportExport, AVideoFileImportsItsAudio)
     if (std::system("ffmpeg -version > /dev/null 2>&1") != 0)
         GTEST_SKIP() << "no ffmpeg program to make a video";
     std::string video = env().path("clip.mp4");
-    std::string cmd = "ffmpeg -loglevel quiet -f lavfi -i testsrc=size=64x48:rate=10 -f lavfi "
-                      "-i sine=frequency=440:sample_rate=48000 -t 2 -c:v mpeg4 -c:a aac -shortest '" +
-                      video + "'";
+    std::string cmd =
+        "ffmpeg -loglevel quiet -f lavfi -i testsrc=size=64x48:rate=10 -f lavfi "
+        "-i sine=frequency=440:sample_rate=48000 -t 2 -c:v mpeg4 -c:a aac -shortest '" +
+        video + "'";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     CTrack* track = Kestrum_AddTrack(m_session, video.c_str());
     ASSERT_NE(track, nullptr);

@@ -8,6 +8,7 @@
 #include "store/segment_files.h"
 #include "track/track.h"
 #include "wave/wave_header.h"
+#include "wave/wave_range.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -58,9 +59,6 @@ int CTrack::SaveRangeToWave(int64_t from, int64_t to, const char* outputPath)
         to = m_length;
     const int64_t bytesPerSecond = int64_t(m_sampleRate) * m_bytesPerSample * m_channels;
     const int64_t expected = (to - from) * bytesPerSecond / 1'000'000;
-    auto rule = [&](int64_t dt) {
-        return ByteOffset(dt, m_bytesPerSample, m_sampleRate, m_channels);
-    };
 
     auto fail = [&](uint32_t code) {
         if (code)
@@ -73,42 +71,21 @@ int CTrack::SaveRangeToWave(int64_t from, int64_t to, const char* outputPath)
 
     // What the walk will copy, in order; planned first so that the exact
     // size is known before the header is chosen.
-    struct Copy {
-        std::string path;
-        int64_t begin;
-        int64_t count; // -1: to the end of the file
-        const PlaceCodes* codes;
-    };
-    std::vector<Copy> plan;
-    if (m_timeline) {
-        for (const TrackSegment& s : *m_timeline) {
-            if (s.state & vorlain::kHeaderSegment)
-                continue;
-            if (s.end <= from) {
-                continue;
-            } else if (s.start <= from && to <= s.end) {
-                // A range reaching the segment's end takes the file to its end: a
-                // loader's last piece holds up to a frame more than its
-                // truncated end time accounts for, and a round trip keeps it.
-                const int64_t count = to == s.end ? -1 : std::max<int64_t>(rule(to - from), 0);
-                plan.push_back({s.path, rule(from - s.start), count, &kInside});
-                break;
-            } else if (s.start <= from && from < s.end && s.end < to) {
-                plan.push_back({s.path, rule(from - s.start), -1, &kHead});
-            } else if (from < s.start && to <= s.end) {
-                const int64_t count = to == s.end ? -1 : std::max<int64_t>(rule(to - s.start), 0);
-                plan.push_back({s.path, 0, count, &kTail});
-                break;
-            } else if (from < s.start && s.end < to) {
-                plan.push_back({s.path, 0, -1, &kWhole});
-            }
-        }
-    }
     int64_t total = 0;
-    for (const Copy& c : plan) {
-        const int64_t available = std::max<int64_t>(FileSize(c.path) - c.begin, 0);
-        total += c.count < 0 ? available : std::min(c.count, available);
-    }
+    const std::vector<WaveRangePart> plan = PlanWaveRange(*this, from, to, total);
+    auto codesOf = [](const WaveRangePart& part) -> const PlaceCodes& {
+        switch (part.place) {
+        case WaveRangePart::Inside:
+            return kInside;
+        case WaveRangePart::Head:
+            return kHead;
+        case WaveRangePart::Tail:
+            return kTail;
+        case WaveRangePart::Whole:
+            break;
+        }
+        return kWhole;
+    };
     // Up to 4 GiB of audio the canonical header, byte for byte as always;
     // beyond, RF64, which FFmpeg and SoX read.
     const bool rf64 = total > kMaxCanonicalWaveData;
@@ -142,21 +119,21 @@ int CTrack::SaveRangeToWave(int64_t from, int64_t to, const char* outputPath)
         if (expected > 0)
             progress.Post(static_cast<unsigned>(std::min<int64_t>(copied * 100 / expected, 99)));
     };
-    for (const Copy& c : plan) {
+    for (const WaveRangePart& c : plan) {
         const RangeCopy result =
             AppendRange(c.path, c.begin, c.count, out, headerSize + written, written, onProgress);
         if (result == RangeCopy::Done)
             continue;
         ::close(out);
         if (result == RangeCopy::ReadFailed)
-            return fail(c.codes->read);
+            return fail(codesOf(c).read);
         if (result == RangeCopy::WriteFailed)
-            return fail(c.codes->writeFull);
+            return fail(codesOf(c).writeFull);
         return fail(0); // stopped
     }
     if (::close(out) != 0) {
         NoteWriteFailure(errno);
-        return fail(plan.empty() ? err::kWaveTemplate : plan.back().codes->writeLast);
+        return fail(plan.empty() ? err::kWaveTemplate : codesOf(plan.back()).writeLast);
     }
 
     // Fix the header's variable fields now that the size is known.

@@ -23,7 +23,10 @@ uint32_t GetLE32(const uint8_t* at)
            static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
 }
 
-uint16_t GetLE16(const uint8_t* at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
+uint16_t GetLE16(const uint8_t* at)
+{
+    return static_cast<uint16_t>(at[0] | at[1] << 8);
+}
 
 WaveHeaderBytes MakeWaveHeader(uint32_t channels, uint32_t sampleRate, int64_t dataBytes)
 {
@@ -58,11 +61,11 @@ Rf64HeaderBytes MakeRf64Header(uint32_t channels, uint32_t sampleRate, int64_t d
     PutLE32(&h[4], 0xFFFFFFFFu);
     std::memcpy(&h[8], "WAVEds64", 8);
     PutLE32(&h[16], 28);
-    put64(&h[20], data + h.size() - 8);               // RIFF size
-    put64(&h[28], data);                              // data size
+    put64(&h[20], data + h.size() - 8);                  // RIFF size
+    put64(&h[28], data);                                 // data size
     put64(&h[36], channels ? data / (2 * channels) : 0); // frames
-    PutLE32(&h[44], 0);                               // no table entries
-    std::memcpy(&h[48], &canonical[12], 24);          // "fmt " and its 16 bytes
+    PutLE32(&h[44], 0);                                  // no table entries
+    std::memcpy(&h[48], &canonical[12], 24);             // "fmt " and its 16 bytes
     std::memcpy(&h[72], "data", 4);
     PutLE32(&h[76], 0xFFFFFFFFu);
     return h;

@@ -521,10 +521,18 @@ TEST_F(FaultSweep, StoppedImportsExportsJoinsAndSaves)
             return Kestrum_SaveTrackToFile(m_session, 1, 0, 0, (m_user + "/out.wav").c_str()) == 1;
         },
         false);
+    // The encoder writes its file as it goes, a buffer at a time: a track of
+    // 40 s gives it enough writes to be stopped while it encodes.
+    const std::string forty = m_user + "/forty.wav";
+    ASSERT_TRUE(WriteWave(forty, Sine(44100 * 40, 44100, 2, 330.0), 44100, 2));
+    CTrack* longer = Kestrum_AddTrack(m_session, forty.c_str());
+    ASSERT_NE(longer, nullptr);
+    const uint32_t longerId = longer->m_trackId;
     stopSweep(
         "export mp3",
         [&] {
-            return Kestrum_SaveTrackToFile(m_session, 1, 0, 0, (m_user + "/out.mp3").c_str()) == 1;
+            return Kestrum_SaveTrackToFile(m_session, longerId, 0, 0,
+                                           (m_user + "/out.mp3").c_str()) == 1;
         },
         false);
     const uint32_t ids[] = {1, 2};

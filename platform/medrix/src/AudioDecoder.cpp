@@ -34,7 +34,69 @@ AudioDecoder::~AudioDecoder()
 {
     m_decoder.reset();
     avformat_close_input(&m_format);
-    avio_closep(&m_io);
+    if (m_customIo) {
+        if (m_io)
+            av_freep(&m_io->buffer);
+        avio_context_free(&m_io);
+    } else {
+        avio_closep(&m_io);
+    }
+}
+
+int AudioDecoder::readSource(void* self, uint8_t* buffer, int size)
+{
+    auto* d = static_cast<AudioDecoder*>(self);
+    if (d->stopRequested())
+        return AVERROR_EXIT;
+    const int got = d->m_source.read(d->m_source.context, buffer, size);
+    if (got < 0)
+        return AVERROR(EIO);
+    if (got == 0)
+        return AVERROR_EOF;
+    d->m_sourcePos += got;
+    return got;
+}
+
+int64_t AudioDecoder::seekSource(void* self, int64_t offset, int whence)
+{
+    auto* d = static_cast<AudioDecoder*>(self);
+    whence &= ~AVSEEK_FORCE;
+    if (whence == AVSEEK_SIZE)
+        return d->m_source.size;
+    int64_t to = offset;
+    if (whence == SEEK_CUR)
+        to = d->m_sourcePos + offset;
+    else if (whence == SEEK_END)
+        to = d->m_source.size + offset;
+    else if (whence != SEEK_SET)
+        return AVERROR(EINVAL);
+    if (to < 0 || d->m_source.seek(d->m_source.context, to) != to)
+        return AVERROR(EIO);
+    d->m_sourcePos = to;
+    return to;
+}
+
+bool AudioDecoder::open(const MedrixByteSource& source)
+{
+    if (!source.read || !source.seek || source.size <= 0)
+        return false;
+    m_source = source;
+    m_info.fileSize = source.size;
+    if (m_source.seek(m_source.context, 0) != 0)
+        return false;
+    m_sourcePos = 0;
+    constexpr int kBuffer = 1 << 16;
+    auto* buffer = static_cast<uint8_t*>(av_malloc(kBuffer));
+    if (!buffer)
+        return false;
+    m_io = avio_alloc_context(buffer, kBuffer, 0, this, &AudioDecoder::readSource, nullptr,
+                              &AudioDecoder::seekSource);
+    if (!m_io) {
+        av_free(buffer);
+        return false;
+    }
+    m_customIo = true;
+    return openFormat("");
 }
 
 int AudioDecoder::interrupted(void* self)
@@ -61,14 +123,19 @@ bool AudioDecoder::open(const std::string& path)
         return false;
     // avio_open2 contexts are closed with avio_closep; keep it for the destructor.
     m_io = io;
+    return openFormat(path.c_str());
+}
 
+bool AudioDecoder::openFormat(const char* name)
+{
+    const AVIOInterruptCB interrupt{&AudioDecoder::interrupted, this};
     m_format = avformat_alloc_context();
     if (!m_format)
         return false;
     m_format->pb = m_io;
     m_format->interrupt_callback = interrupt;
     m_format->io_open = refuseNestedOpen;
-    if (avformat_open_input(&m_format, path.c_str(), nullptr, nullptr) < 0)
+    if (avformat_open_input(&m_format, name, nullptr, nullptr) < 0)
         return false; // m_format was freed and nulled
     if (avformat_find_stream_info(m_format, nullptr) < 0)
         return false;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "FfmpegPtr.h"
+#include "vorlain/medrix.h"
 
 #include <atomic>
 #include <cstdint>
@@ -13,7 +14,7 @@
 namespace medrix {
 
 class AudioDecoder {
-  public:
+public:
     /** What the input declares, read when it is opened. */
     struct Info {
         std::string formatName;
@@ -44,6 +45,8 @@ class AudioDecoder {
 
     /** Opens a regular, non-empty file and its decoder. */
     bool open(const std::string& path);
+    /** Opens a byte stream and its decoder (the source is read from the start). */
+    bool open(const MedrixByteSource& source);
     const Info& info() const { return m_info; }
 
     /** Decodes the next frame into `frame` (unreferenced first). */
@@ -55,12 +58,19 @@ class AudioDecoder {
     /** Whether reading stopped on an error rather than at the end of the file. */
     bool readError() const { return m_readError; }
 
-  private:
+private:
     static int interrupted(void* self);
+    static int readSource(void* self, uint8_t* buffer, int size);
+    static int64_t seekSource(void* self, int64_t offset, int whence);
+    /** The demuxer and decoder over m_io, which is set. */
+    bool openFormat(const char* name);
     bool stopRequested() const { return m_stop && m_stop->load(std::memory_order_relaxed); }
 
     const std::atomic<bool>* m_stop;
     AVIOContext* m_io = nullptr;
+    bool m_customIo = false; // m_io reads m_source, and its buffer is ours to free
+    MedrixByteSource m_source{};
+    int64_t m_sourcePos = 0;
     AVFormatContext* m_format = nullptr;
     CodecContextPtr m_decoder;
     PacketPtr m_packet;

@@ -61,6 +61,7 @@ bool MedrixConverter::setInput(const char* path)
     m_stop.store(false);
     m_progress.store(0);
     m_input.clear();
+    m_source.reset();
     m_inputInfo.reset();
     if (!path || !*path || std::strlen(path) >= kMaxPath)
         return false;
@@ -70,6 +71,23 @@ bool MedrixConverter::setInput(const char* path)
         return false;
     }
     m_input = path;
+    m_inputInfo = probe.info();
+    return true;
+}
+
+bool MedrixConverter::setInputSource(const MedrixByteSource& source)
+{
+    m_stop.store(false);
+    m_progress.store(0);
+    m_input.clear();
+    m_source.reset();
+    m_inputInfo.reset();
+    AudioDecoder probe;
+    if (!probe.open(source)) {
+        Trace("input stream refused");
+        return false;
+    }
+    m_source = source;
     m_inputInfo = probe.info();
     return true;
 }
@@ -213,7 +231,7 @@ bool MedrixConverter::run()
     const int rate = m_format->sampleRate ? m_format->sampleRate : m_inputInfo->sampleRate;
 
     AudioDecoder decoder(&m_stop);
-    if (!decoder.open(m_input)) {
+    if (m_source ? !decoder.open(*m_source) : !decoder.open(m_input)) {
         Trace("cannot open input %s", m_input.c_str());
         return false;
     }

@@ -11,9 +11,11 @@
 #include <string>
 
 struct MedrixConverter {
-  public:
+public:
     /** Probes the input; clears an earlier stop request and the progress. */
     bool setInput(const char* path);
+    /** The same for a byte stream in place of a file. */
+    bool setInputSource(const MedrixByteSource& source);
     bool inputAttributes(MedrixFileAttr* file, MedrixAudioAttr* audio) const;
     bool setOutput(const char* path);
     bool setOutputSink(MedrixSampleSink sink, void* context);
@@ -22,7 +24,7 @@ struct MedrixConverter {
     int progress() const { return m_progress.load(); }
     void stop() { m_stop.store(true); }
 
-  private:
+private:
     struct OutputFormat {
         std::string codecName;
         int channels = 0;   // 0: the source's, at most 2
@@ -35,6 +37,7 @@ struct MedrixConverter {
     bool isInputFile(const std::string& path) const;
 
     std::string m_input;
+    std::optional<MedrixByteSource> m_source; // instead of m_input
     std::optional<medrix::AudioDecoder::Info> m_inputInfo;
     std::string m_output;
     MedrixSampleSink m_sink = nullptr; // instead of m_output

@@ -22,6 +22,15 @@ int AV_SetInputpath(MedrixHandle h, const char* path)
     }
 }
 
+int AV_SetInputSource(MedrixHandle h, const MedrixByteSource* source)
+{
+    try {
+        return h && source && h->setInputSource(*source) ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
 int AV_GetInputFileAttr(MedrixHandle h, MedrixFileAttr* file, MedrixAudioAttr* audio, int reserved)
 {
     (void)reserved;

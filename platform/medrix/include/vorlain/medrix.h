@@ -79,6 +79,25 @@ MEDRIX_API MedrixHandle AV_Open(void);
  *  file with an audio stream that can be decoded. */
 MEDRIX_API int AV_SetInputpath(MedrixHandle h, const char* path);
 
+/** A byte stream read in place of an input file. read fills buffer with up
+ *  to size bytes and returns how many (0 at the end, negative on an error);
+ *  seek goes to an absolute offset and returns it (negative on an error).
+ *  size is the stream's length in bytes. The calls come from the threads
+ *  that run AV_SetInputSource and AV_Convert, one at a time. */
+typedef struct MedrixByteSource {
+    void* context;
+    int (*read)(void* context, uint8_t* buffer, int size);
+    int64_t (*seek)(void* context, int64_t offset);
+    int64_t size;
+} MedrixByteSource;
+
+/** Takes the input from source instead of a file, probed as a file's bytes
+ *  would be (a stream holding a wave file, say); the source is copied and
+ *  what it reads must outlive the conversion. Clears an earlier stop request
+ *  and the progress. @returns non-zero when the stream holds audio that can
+ *  be decoded. */
+MEDRIX_API int AV_SetInputSource(MedrixHandle h, const MedrixByteSource* source);
+
 /** Fills both records from the probed input (reserved must be 0). The audio
  *  record holds the source's codec name, channels (at most 2), rate and bit rate.
  *  @returns 0 without an accepted input or with a null record. */
