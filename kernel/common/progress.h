@@ -25,6 +25,15 @@ public:
         m_last = percent;
         PostProgress(percent);
     }
+    /** Posts every percent from the last one posted up to percent: a loop
+     *  that takes large steps still shows each percent on the way. */
+    void Rise(unsigned percent)
+    {
+        const unsigned from = m_last == ~0u ? 0 : m_last + 1;
+        for (unsigned p = from; p < percent; ++p)
+            PostProgress(p);
+        Post(percent);
+    }
 
 private:
     unsigned m_last = ~0u;

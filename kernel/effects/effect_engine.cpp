@@ -19,6 +19,7 @@
 #include <cerrno>
 #include <cinttypes>
 #include <memory>
+#include <vector>
 
 namespace kernel {
 
@@ -115,12 +116,14 @@ private:
     bool copy(const std::string& source, const std::string& target, int64_t begin, int64_t end,
               bool process)
     {
-        uint8_t block[kBlockSize];
+        // Large blocks: the effect's loop runs long between calls, and the
+        // reader and writer are called once per 64 KiB instead of per 1 KiB.
+        uint8_t* block = m_block.data();
         int64_t left = end - begin;
         int64_t seek = begin;
         while (left > 0) {
             uint32_t got = 0;
-            if (!CBlockReader::Instance().Read(source, block, got, seek))
+            if (!CBlockReader::Instance().Read(source, block, got, seek, SEEK_SET, m_block.size()))
                 return false;
             seek = -1;
             int64_t n = std::min<int64_t>(got, left);
@@ -133,7 +136,7 @@ private:
                     auto percent =
                         static_cast<uint32_t>((m_processed * 100 / m_rangeBytes) & 0x0FFFFFFF);
                     m_effect.m_progress = percent;
-                    m_progress.Post(std::min<uint32_t>(percent, 99));
+                    m_progress.Rise(std::min<uint32_t>(percent, 99));
                 }
             }
             if (!CBlockWriter::Instance().Write(target, block, static_cast<size_t>(n), false))
@@ -143,6 +146,7 @@ private:
         return true;
     }
 
+    std::vector<uint8_t> m_block = std::vector<uint8_t>(64 * 1024);
     CAudioEffect& m_effect;
     int64_t m_rangeBytes;
     int64_t& m_processed;

@@ -29,7 +29,7 @@ void CBlockReader::Close()
 }
 
 bool CBlockReader::Read(const std::string& path, uint8_t* buffer, uint32_t& count, int64_t seek,
-                        int origin)
+                        int origin, size_t size)
 {
     // Every long call reads its audio through here: a stop ends the call's
     // loop as a failed read would.
@@ -63,8 +63,8 @@ bool CBlockReader::Read(const std::string& path, uint8_t* buffer, uint32_t& coun
         Close();
         return false;
     }
-    size_t got = std::fread(buffer, 1, kBlockSize, m_file);
-    if (got < kBlockSize) {
+    size_t got = std::fread(buffer, 1, size, m_file);
+    if (got < size) {
         bool failed = std::ferror(m_file);
         Close();
         if (failed)

@@ -15,11 +15,12 @@ class CBlockReader {
 public:
     static CBlockReader& Instance();
 
-    /** Reads up to 1024 bytes of path into buffer. Opens path when no file is
-     *  open, or reopens when another path is open (logging the difference).
-     *  A seek of 0 or more seeks first. A short read closes the file. */
+    /** Reads up to size bytes (1024 unless said) of path into buffer. Opens
+     *  path when no file is open, or reopens when another path is open
+     *  (logging the difference). A seek of 0 or more seeks first. A short
+     *  read closes the file. */
     bool Read(const std::string& path, uint8_t* buffer, uint32_t& count, int64_t seek = -1,
-              int origin = SEEK_SET);
+              int origin = SEEK_SET, size_t size = kBlockSize);
     void Close();
     /** The path of the open file, empty when none. */
     const std::string& OpenPath() const { return m_path; }
