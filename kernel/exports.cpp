@@ -34,6 +34,7 @@
 #include <ctime>
 #include <memory>
 #include <new>
+#include <optional>
 
 using namespace kernel;
 
@@ -251,6 +252,22 @@ KESTRUM_API int Kestrum_SaveTrackToFile(CEditSession* session, uint32_t trackId,
                                       nullptr); // sets the no-path code, releases the dialog
     CEditTransaction txn(*session);
     return txn.Finish(ExportTrack(*session, *track, from, to, path) ? 1 : 0);
+}
+
+KESTRUM_API int Kestrum_SetExportOptions(void* session, const char* options)
+{
+    auto* s = static_cast<CEditSession*>(session);
+    if (!s) {
+        SetLastError(0x0DA0B002);
+        return 0;
+    }
+    const std::optional<ExportOptions> parsed = ParseExportOptions(options);
+    if (!parsed) {
+        SetLastError(0x0DA1B002); // an unknown key or a value out of range: nothing changes
+        return 0;
+    }
+    s->m_exportOptions = *parsed;
+    return 1;
 }
 
 KESTRUM_API int Kestrum_GetTrackTagInfo(CEditSession* session, uint32_t trackId, TagInfo* tag)

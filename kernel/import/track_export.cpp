@@ -5,6 +5,7 @@
 #include "common/progress.h"
 #include "common/stop.h"
 #include "import/converter_job.h"
+#include "import/export_options.h"
 #include "session/edit_session.h"
 #include "store/free_space.h"
 #include "store/segment_files.h"
@@ -33,9 +34,12 @@ constexpr uint32_t kEncodeFailed = 0x0117B001; // the converter could not encode
 constexpr uint32_t kTagWrite = 0x011EB001;     // the tags could not be written into the new file
 constexpr uint32_t kPlaceOutput = 0x0125B001;  // the new file could not take the destination's name
 
+// The lower-case extension of the file name, without its dot.
 std::string extensionOf(const std::string& path)
 {
-    std::string ext = path.size() >= 3 ? path.substr(path.size() - 3) : path;
+    const std::string name = FileNamePart(path);
+    const size_t dot = name.find_last_of('.');
+    std::string ext = dot == std::string::npos ? std::string() : name.substr(dot + 1);
     std::transform(ext.begin(), ext.end(), ext.begin(),
                    [](unsigned char c) { return std::tolower(c); });
     return ext;
@@ -49,11 +53,17 @@ bool HasTags(const TagInfo& tag)
 }
 } // namespace
 
-bool ExportTrack(CEditSession& /*session*/, CTrack& track, int64_t from, int64_t to,
+bool ExportTrack(CEditSession& session, CTrack& track, int64_t from, int64_t to,
                  const std::string& path)
 {
+    const ExportOptions& options = session.m_exportOptions;
     const std::string ext = extensionOf(path);
-    if (ext == "wav")
+    const uint32_t rate =
+        options.rate > 0 ? static_cast<uint32_t>(options.rate) : track.m_sampleRate;
+    // A 16-bit wave at the track's rate is the data files' bytes behind a
+    // header; 24 bits or another rate go through the converter.
+    const bool toWave = ext == "wav";
+    if (toWave && options.bits == 16 && rate == track.m_sampleRate)
         return track.SaveRangeToWave(from, to, path.c_str()) != 0;
 
     // The converter reads the range as a wave file that is never written:
@@ -80,10 +90,15 @@ bool ExportTrack(CEditSession& /*session*/, CTrack& track, int64_t from, int64_t
     } else if (ext == "m4a") {
         std::snprintf(attr.codecName, sizeof attr.codecName, "mpeg4aac");
         bitRate = 128000;
+    } else if (toWave) {
+        std::snprintf(attr.codecName, sizeof attr.codecName, "%s",
+                      options.bits == 24 ? "pcm_s24le" : "pcm_s16le");
     }
+    if (options.bitrate > 0 && (ext == "mp3" || ext == "m4a" || ext == "opus"))
+        bitRate = static_cast<uint32_t>(options.bitrate) * 1000;
     attr.bitRate = bitRate;
     attr.channels = track.m_channels;
-    attr.sampleRate = track.m_sampleRate;
+    attr.sampleRate = rate;
 
     MedrixHandle handle = AV_Open();
     if (!handle) {
@@ -95,8 +110,21 @@ bool ExportTrack(CEditSession& /*session*/, CTrack& track, int64_t from, int64_t
         SetLastError(kInputRefused);
         return false;
     }
-    // About the encoded size in KiB, for the whole track even for a range.
-    const int64_t needed = int64_t(bitRate) * track.m_length / 8 / 1000 / 1'000'000;
+    // Variable quality (MP3, Vorbis), 24 bits (FLAC) and FLAC's level.
+    const bool useQuality = (ext == "mp3" && options.vbr >= 0) ||
+                            ((ext == "ogg" || ext == "oga") && options.quality.has_value());
+    const int quality = ext == "mp3" ? options.vbr : options.quality.value_or(0);
+    if (!AV_SetEncoderOptions(handle, ext == "flac" ? options.bits : 16, useQuality ? 1 : 0,
+                              quality, ext == "flac" ? options.level : -1)) {
+        SetLastError(kAttributesRefused);
+        return false;
+    }
+    // About the encoded size in KiB, for the whole track even for a range
+    // (a lossless output counts at its sample size).
+    const int64_t lossless =
+        toWave || ext == "flac" ? int64_t(rate) * track.m_channels * options.bits : 0;
+    const int64_t needed =
+        std::max<int64_t>(bitRate, lossless) * track.m_length / 8 / 1000 / 1'000'000;
     if (needed >= QueryFreeSpaceKiB(path)) {
         SetLastError(kNoRoom);
         return false;
@@ -137,7 +165,7 @@ bool ExportTrack(CEditSession& /*session*/, CTrack& track, int64_t from, int64_t
         SetLastError(kEncodeFailed);
         return false;
     }
-    if (HasTags(track.m_tag) && !SetTagInfo(staging.c_str(), track.m_tag)) {
+    if (!toWave && HasTags(track.m_tag) && !SetTagInfo(staging.c_str(), track.m_tag)) {
         SetLastError(kTagWrite);
         return false;
     }

@@ -2,6 +2,8 @@
 // tracks (in creation order, never removed), its history and its clipboard.
 #pragma once
 
+#include "import/export_options.h"
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -66,6 +68,7 @@ public:
     std::atomic<uint32_t> m_progress{0}; // 0..100 of the running operation
     std::vector<std::unique_ptr<CTrack>> m_tracks;
     std::string m_projectPath;
+    kernel::ExportOptions m_exportOptions; // Kestrum_SetExportOptions
     // Recovered work: the project the dead session belonged to, whether or
     // not that project names files of the data root taken over.
     std::string m_recoveredProjectPath;

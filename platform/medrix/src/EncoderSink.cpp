@@ -34,7 +34,7 @@ EncoderSink::~EncoderSink()
 }
 
 bool EncoderSink::open(const OutputPlan& plan, const std::string& path, int sampleRate,
-                       int channels, int64_t bitRate)
+                       int channels, int64_t bitRate, const EncoderOptions& options)
 {
     const AVCodec* codec = avcodec_find_encoder_by_name(plan.encoder().c_str());
     if (!codec ||
@@ -48,10 +48,23 @@ bool EncoderSink::open(const OutputPlan& plan, const std::string& path, int samp
     // The first format an encoder lists is its native one (s32p for LAME,
     // fltp for AAC), which the resampler then produces directly.
     m_encoder->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+    // A 24-bit FLAC takes 32-bit samples of which it keeps the top 24.
+    if (options.bits == 24 && plan.encoder() == "flac" && codec->sample_fmts)
+        for (const AVSampleFormat* f = codec->sample_fmts; *f != AV_SAMPLE_FMT_NONE; ++f)
+            if (*f == AV_SAMPLE_FMT_S32) {
+                m_encoder->sample_fmt = *f;
+                m_encoder->bits_per_raw_sample = 24;
+            }
     m_encoder->sample_rate = nearestRate(codec, sampleRate);
     av_channel_layout_default(&m_encoder->ch_layout, channels);
-    if (plan.takesBitRate())
+    if (plan.takesBitRate() && options.useQuality) {
+        m_encoder->flags |= AV_CODEC_FLAG_QSCALE;
+        m_encoder->global_quality = FF_QP2LAMBDA * options.quality;
+    } else if (plan.takesBitRate()) {
         m_encoder->bit_rate = bitRate;
+    }
+    if (options.compressionLevel >= 0)
+        m_encoder->compression_level = options.compressionLevel;
     m_encoder->time_base = AVRational{1, m_encoder->sample_rate};
     if (m_muxer->oformat->flags & AVFMT_GLOBALHEADER)
         m_encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
@@ -68,10 +81,10 @@ bool EncoderSink::open(const OutputPlan& plan, const std::string& path, int samp
     // MP4 edit lists are written in the movie time scale, by default 1/1000 s;
     // at the sample rate the list records the encoder's delay and padding to
     // the sample. Other muxers ignore the option.
-    AVDictionary* options = nullptr;
-    av_dict_set_int(&options, "movie_timescale", m_encoder->sample_rate, 0);
-    const int written = avformat_write_header(m_muxer, &options);
-    av_dict_free(&options);
+    AVDictionary* muxerOptions = nullptr;
+    av_dict_set_int(&muxerOptions, "movie_timescale", m_encoder->sample_rate, 0);
+    const int written = avformat_write_header(m_muxer, &muxerOptions);
+    av_dict_free(&muxerOptions);
     if (written < 0)
         return false;
 

@@ -12,8 +12,16 @@
 
 namespace medrix {
 
+/** What an encoder is asked for beyond its bit rate. */
+struct EncoderOptions {
+    int bits = 16;           // 24: a 24-bit FLAC
+    bool useQuality = false; // variable quality instead of the bit rate
+    int quality = 0;
+    int compressionLevel = -1;
+};
+
 class EncoderSink : public AudioSink {
-  public:
+public:
     EncoderSink() = default;
     ~EncoderSink() override;
     EncoderSink(const EncoderSink&) = delete;
@@ -22,7 +30,7 @@ class EncoderSink : public AudioSink {
     /** Opens the encoder and the muxer and writes the container header. The
      *  rate becomes the nearest one the encoder supports. */
     bool open(const OutputPlan& plan, const std::string& path, int sampleRate, int channels,
-              int64_t bitRate);
+              int64_t bitRate, const EncoderOptions& options = {});
 
     AVSampleFormat sampleFormat() const override { return m_encoder->sample_fmt; }
     int sampleRate() const override { return m_encoder->sample_rate; }
@@ -30,7 +38,7 @@ class EncoderSink : public AudioSink {
     bool write(const uint8_t* const* planes, int samples) override;
     bool finish() override;
 
-  private:
+private:
     bool encodeFromFifo(int samples);
     bool encode(const AVFrame* frame);
 

@@ -165,6 +165,16 @@ bool MedrixConverter::setOutput(const char* path)
     return true;
 }
 
+bool MedrixConverter::setEncoderOptions(const medrix::EncoderOptions& options)
+{
+    if ((options.bits != 16 && options.bits != 24) || options.compressionLevel < -1 ||
+        options.compressionLevel > 8 ||
+        (options.useQuality && (options.quality < -1 || options.quality > 10)))
+        return false;
+    m_encoderOptions = options;
+    return true;
+}
+
 bool MedrixConverter::setAudioAttributes(const MedrixAudioAttr& attr)
 {
     m_format.reset();
@@ -256,7 +266,8 @@ bool MedrixConverter::run()
         sink = std::move(wave);
     } else {
         auto encoder = std::make_unique<medrix::EncoderSink>();
-        if (!encoder->open(*plan, output->path(), rate, channels, m_format->bitRate)) {
+        if (!encoder->open(*plan, output->path(), rate, channels, m_format->bitRate,
+                           m_encoderOptions)) {
             Trace("cannot open encoder %s", plan->encoder().c_str());
             return false;
         }

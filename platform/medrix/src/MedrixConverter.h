@@ -4,6 +4,7 @@
 #pragma once
 
 #include "AudioDecoder.h"
+#include "EncoderSink.h"
 #include "vorlain/medrix.h"
 
 #include <atomic>
@@ -20,6 +21,7 @@ public:
     bool setOutput(const char* path);
     bool setOutputSink(MedrixSampleSink sink, void* context);
     bool setAudioAttributes(const MedrixAudioAttr& attr);
+    bool setEncoderOptions(const medrix::EncoderOptions& options);
     bool convert();
     int progress() const { return m_progress.load(); }
     void stop() { m_stop.store(true); }
@@ -43,6 +45,7 @@ private:
     MedrixSampleSink m_sink = nullptr; // instead of m_output
     void* m_sinkContext = nullptr;
     std::optional<OutputFormat> m_format;
+    medrix::EncoderOptions m_encoderOptions;
     std::atomic<int> m_progress{0};
     std::atomic<bool> m_stop{false};
 };

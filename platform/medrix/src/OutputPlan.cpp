@@ -57,6 +57,8 @@ std::optional<OutputPlan> OutputPlan::Resolve(const std::string& codecName,
 
     if (codec == "pcm_s16le")
         return OutputPlan(Kind::Wave, "", "", false);
+    if (codec == "pcm_s24le")
+        return OutputPlan(Kind::Encoded, "pcm_s24le", "wav", false);
     if (codec == "libmp3lame" || codec == "mp3")
         return OutputPlan(Kind::Encoded, "libmp3lame", "mp3", true);
     if (codec == "mpeg4aac" || codec == "aac")

@@ -60,6 +60,19 @@ int AV_SetAudioAttr(MedrixHandle h, MedrixAudioAttr attr)
     }
 }
 
+int AV_SetEncoderOptions(MedrixHandle h, int bits, int useQuality, int quality,
+                         int compressionLevel)
+{
+    if (!h)
+        return 0;
+    medrix::EncoderOptions options;
+    options.bits = bits == 0 ? 16 : bits;
+    options.useQuality = useQuality != 0;
+    options.quality = quality;
+    options.compressionLevel = compressionLevel;
+    return h->setEncoderOptions(options) ? 1 : 0;
+}
+
 int AV_Convert(MedrixHandle h)
 {
     return h && h->convert() ? 1 : 0;

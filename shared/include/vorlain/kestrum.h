@@ -33,12 +33,20 @@ KESTRUM_API uint32_t Kestrum_GetTrackId(CEditSession* session, CTrack* track);
 KESTRUM_API int Kestrum_IsBlankTrack(CEditSession* session, uint32_t trackId);
 KESTRUM_API int64_t Kestrum_GetTrackTime(CEditSession* session, uint32_t trackId);
 KESTRUM_API int Kestrum_GetTrackName(CEditSession* session, uint32_t trackId, char* name);
-KESTRUM_API int Kestrum_GetTrackBaseInfo(CEditSession* session, uint32_t trackId, TrackBaseInfo* info);
+KESTRUM_API int Kestrum_GetTrackBaseInfo(CEditSession* session, uint32_t trackId,
+                                         TrackBaseInfo* info);
 KESTRUM_API int Kestrum_GetTrackBaseInfoEx(CTrack* track, TrackBaseInfo* info);
 
 // ---- export, tags, project -------------------------------------------------
 KESTRUM_API int Kestrum_SaveTrackToFile(CEditSession* session, uint32_t trackId, int64_t from,
                                         int64_t to, const char* path);
+/** The format choices of the session's later exports, as "key=value;..." (C
+ *  locale): bits (16 or 24: WAV, FLAC), rate (Hz, 0 = the track's own),
+ *  bitrate (kb/s: MP3, M4A, Opus), vbr (MP3 quality 0..9; absent: constant
+ *  bitrate), quality (Vorbis -1..10), level (FLAC 0..8). An empty text
+ *  restores the defaults; an unknown key or a value out of range returns 0
+ *  with a code and changes nothing. */
+KESTRUM_API int Kestrum_SetExportOptions(void* session, const char* options);
 KESTRUM_API int Kestrum_GetTrackTagInfo(CEditSession* session, uint32_t trackId, TagInfo* tag);
 KESTRUM_API int Kestrum_SetTrackTagInfo(CEditSession* session, uint32_t trackId, TagInfo tag);
 KESTRUM_API int Kestrum_SaveProject(CEditSession* session, const char* path, int copyData);
@@ -135,5 +143,8 @@ KESTRUM_API int AudioPlay_Close(CAudoPlayMgr* player);
 
 namespace vorlain {
 /** The bit pattern of a level or decay, as the echo and mix exports take it. */
-inline uint32_t FloatBits(float value) { return std::bit_cast<uint32_t>(value); }
+inline uint32_t FloatBits(float value)
+{
+    return std::bit_cast<uint32_t>(value);
+}
 } // namespace vorlain

@@ -126,6 +126,14 @@ MEDRIX_API int AV_SetOutputSink(MedrixHandle h, MedrixSampleSink sink, void* con
  *  more than 2 channels, or a rate out of 1000..768000 Hz. */
 MEDRIX_API int AV_SetAudioAttr(MedrixHandle h, MedrixAudioAttr attr);
 
+/** Encoder settings beyond the bit rate, for later conversions to a file:
+ *  bits 16 or 24 (FLAC, and WAV through the codec name "pcm_s24le"; 0 means
+ *  16); with useQuality the encoder's variable quality instead of the bit
+ *  rate (LAME's -V 0..9, Vorbis's -1..10); compressionLevel 0..8 (FLAC), or
+ *  -1 for the encoder's own. @returns 0 for a value out of those ranges. */
+MEDRIX_API int AV_SetEncoderOptions(MedrixHandle h, int bits, int useQuality, int quality,
+                                    int compressionLevel);
+
 /** Converts, streaming packet by packet; blocks until done. The output appears
  *  under its name only when the conversion succeeded; a failed or stopped
  *  conversion leaves no file behind and an existing file unchanged.
