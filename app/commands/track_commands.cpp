@@ -2,6 +2,7 @@
 
 #include "config/language.h"
 #include "dialogs/dialog_values.h"
+#include "dialogs/dlg_export_options.h"
 #include "dialogs/dlg_track_split.h"
 #include "main/prompts.h"
 
@@ -177,6 +178,21 @@ void CTrackCommands::Export(bool selection)
                                           LanguageText("main", "0000000C"), QStringLiteral("wav"));
     if (path.isEmpty())
         return;
+    // The format's choices, asked after the file (the format is its
+    // extension) and handed to the kernel for this export.
+    const QString format = QFileInfo(path).suffix().toLower();
+    if (CDlgExportOptions::HasChoices(format)) {
+        TrackBaseInfo info{};
+        Kestrum_GetTrackBaseInfo(m_c.Editor(), m_c.Track(), &info);
+        const std::optional<QString> options =
+            Prompts().ExportOptions(m_c.window, format, info.sampleRate);
+        if (!options)
+            return;
+        if (!Kestrum_SetExportOptions(m_c.Editor(), options->toUtf8().constData())) {
+            m_c.ShowKernelFailure();
+            return;
+        }
+    }
     const int64_t from = selection ? m_c.state.SelectionStart() : 0;
     const int64_t to = selection ? m_c.state.SelectionEnd() : 0;
     // A wave is written in one pass; any other format is converted after.

@@ -123,6 +123,25 @@ bool RememberFolder(const char* kind, const QString& folder)
            VorlainWriteProfileString("Folders", kind, value.constData(), file.constData()) != 0;
 }
 
+QString ExportChoices(const QString& format)
+{
+    const QByteArray file = ConfigIniPath().toUtf8();
+    if (file.isEmpty())
+        return {};
+    char value[VORLAIN_MAX_PATH];
+    VorlainGetProfileString("Export", format.toUtf8().constData(), "", value, sizeof value,
+                            file.constData());
+    return QString::fromUtf8(value);
+}
+
+bool RememberExportChoices(const QString& format, const QString& choices)
+{
+    const QByteArray file = ConfigIniPath().toUtf8();
+    return !file.isEmpty() &&
+           VorlainWriteProfileString("Export", format.toUtf8().constData(),
+                                     choices.toUtf8().constData(), file.constData()) != 0;
+}
+
 bool WriteTmpPath(const QString& path)
 {
     const QByteArray file = ConfigIniPath().toUtf8();

@@ -38,6 +38,11 @@ bool WriteTmpPath(const QString& path);
 QString LastFolder(const char* kind);
 bool RememberFolder(const char* kind, const QString& folder);
 
+/** Config.ini [Export] format: the export choices last made for that
+ *  format ("bits=24;level=8"); empty when none were. */
+QString ExportChoices(const QString& format);
+bool RememberExportChoices(const QString& format, const QString& choices);
+
 /** Why a folder cannot take the editor's files. */
 enum class FolderProblem {
     kNone,

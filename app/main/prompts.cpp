@@ -2,6 +2,7 @@
 
 #include "config/app_config.h"
 #include "config/language.h"
+#include "dialogs/dlg_export_options.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -49,6 +50,15 @@ public:
     QString BrowseFolder(QWidget* parent, const QString& title, const QString& folder) override
     {
         return QFileDialog::getExistingDirectory(parent, title, folder, QFileDialog::ShowDirsOnly);
+    }
+
+    std::optional<QString> ExportOptions(QWidget* parent, const QString& format,
+                                         uint32_t trackRate) override
+    {
+        CDlgExportOptions dialog(format, trackRate, parent);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.Options();
     }
 
     bool OpenExternal(const QUrl& url) override { return QDesktopServices::openUrl(url); }

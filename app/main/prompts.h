@@ -8,6 +8,9 @@
 #include <QString>
 #include <QUrl>
 
+#include <cstdint>
+#include <optional>
+
 class QWidget;
 
 namespace app {
@@ -35,6 +38,10 @@ public:
                                  const QString& defaultSuffix, const QString& folder) = 0;
     /** A folder, or empty when cancelled; the browser starts in folder. */
     virtual QString BrowseFolder(QWidget* parent, const QString& title, const QString& folder) = 0;
+    /** The export choices of a format ("bits=24;level=8"), asked in the
+     *  export options dialog; nothing when cancelled. */
+    virtual std::optional<QString> ExportOptions(QWidget* parent, const QString& format,
+                                                 uint32_t trackRate) = 0;
     /** Opens a folder in the file manager or a page in the web browser. */
     virtual bool OpenExternal(const QUrl& url) = 0;
 };

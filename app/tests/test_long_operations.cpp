@@ -148,6 +148,42 @@ TEST_F(LongOperations, ExportingM4aShowsTwoDialogsAndCarriesTheTags)
     EXPECT_NEAR(static_cast<double>(file.duration), 2e6, 60'000); // AAC priming and padding
 }
 
+TEST_F(LongOperations, TheExportOptionsReachTheFileAndCancelExportsNothing)
+{
+    Track(vorlain::test::Sine(kRate * 3, kRate, 2, 440.0, 12000));
+    // 192 kb/s, as the options dialog answers.
+    const std::string mp3 = env().path("chosen.mp3");
+    Prompts().AnswerFile(QString::fromStdString(mp3));
+    Prompts().AnswerExport(QStringLiteral("bitrate=192;rate=0"));
+    ASSERT_TRUE(Window().RunCommand(kExportTrack));
+    ASSERT_EQ(Prompts().Calls().back().kind, PromptCall::Export);
+    EXPECT_EQ(Prompts().Calls().back().text, "mp3");
+    MedrixHandle h = AV_Open();
+    MedrixFileAttr file{};
+    MedrixAudioAttr audio{};
+    ASSERT_TRUE(AV_SetInputpath(h, mp3.c_str()) && AV_GetInputFileAttr(h, &file, &audio, 0));
+    AV_Close(h);
+    EXPECT_EQ(file.bitRate, 192000u);
+    // A FLAC at 24 bits: "fLaC", then STREAMINFO's bits per sample.
+    const std::string flac = env().path("deep.flac");
+    Prompts().AnswerFile(QString::fromStdString(flac));
+    Prompts().AnswerExport(QStringLiteral("bits=24;level=8;rate=0"));
+    ASSERT_TRUE(Window().RunCommand(kExportTrack));
+    const auto bytes = vorlain::test::ReadBytes(flac);
+    ASSERT_GT(bytes.size(), 42u);
+    EXPECT_EQ((((bytes[20] & 1) << 4) | (bytes[21] >> 4)) + 1, 24);
+    // Cancel in the options: no file, no notice, nothing said.
+    Window().Notice()->hide();
+    const std::string none = env().path("none.ogg");
+    Prompts().AnswerFile(QString::fromStdString(none));
+    Prompts().AnswerExport(std::nullopt);
+    Prompts().Clear();
+    ASSERT_TRUE(Window().RunCommand(kExportTrack));
+    EXPECT_FALSE(std::filesystem::exists(none));
+    EXPECT_FALSE(Window().Notice()->isVisible());
+    EXPECT_TRUE(Prompts().Messages().isEmpty());
+}
+
 TEST_F(LongOperations, ExportingTheSelectionWritesOnlyIt)
 {
     const Samples ramp = vorlain::test::Ramp(kRate * 4, 2);

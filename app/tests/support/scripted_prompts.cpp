@@ -1,5 +1,7 @@
 #include "scripted_prompts.h"
 
+#include "dialogs/dlg_export_options.h"
+
 namespace app::test {
 
 ScriptedPrompts::ScriptedPrompts()
@@ -87,6 +89,18 @@ QString ScriptedPrompts::BrowseFolder(QWidget*, const QString& title, const QStr
     QString path = m_folders.front();
     m_folders.pop_front();
     return path;
+}
+
+std::optional<QString> ScriptedPrompts::ExportOptions(QWidget*, const QString& format,
+                                                      uint32_t trackRate)
+{
+    m_calls.push_back({PromptCall::Export, {}, format, QMessageBox::NoIcon, {}, {}, {}});
+    if (!m_exports.empty()) {
+        std::optional<QString> answer = m_exports.front();
+        m_exports.pop_front();
+        return answer;
+    }
+    return CDlgExportOptions(format, trackRate).Options();
 }
 
 bool ScriptedPrompts::OpenExternal(const QUrl& url)

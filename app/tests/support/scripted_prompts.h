@@ -26,7 +26,7 @@ inline void PrintTo(const QStringList& list, std::ostream* os)
 namespace app::test {
 
 struct PromptCall {
-    enum Kind { Message, OpenFile, SaveFile, Folder, External } kind;
+    enum Kind { Message, OpenFile, SaveFile, Folder, External, Export } kind;
     QString caption; // message caption or folder-browser title
     QString text;    // message text, filter or URL
     QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -50,6 +50,10 @@ public:
     /** The next file dialog that takes several files chooses these. */
     void AnswerFiles(const QStringList& paths) { m_files.push_back(paths); }
     void AnswerFolder(const QString& path) { m_folders.push_back(path); }
+    /** The next export options question gets these choices (nothing:
+     *  cancelled). Unscripted, it takes the choices last made for the
+     *  format, as the dialog opens with them. */
+    void AnswerExport(std::optional<QString> options) { m_exports.push_back(std::move(options)); }
 
     const std::vector<PromptCall>& Calls() const { return m_calls; }
     /** Texts of every message box shown, in order. */
@@ -67,6 +71,8 @@ public:
     QString SaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
                          const QString& folder) override;
     QString BrowseFolder(QWidget* parent, const QString& title, const QString& folder) override;
+    std::optional<QString> ExportOptions(QWidget* parent, const QString& format,
+                                         uint32_t trackRate) override;
     bool OpenExternal(const QUrl& url) override;
 
 private:
@@ -74,6 +80,7 @@ private:
     std::deque<QMessageBox::StandardButton> m_messages;
     std::deque<QStringList> m_files; // one answer per file dialog
     std::deque<QString> m_folders;
+    std::deque<std::optional<QString>> m_exports;
 };
 
 } // namespace app::test
