@@ -264,8 +264,10 @@ bool CRecoveryJournal::appendChanges(const CEditSession& session, const std::vec
         const Entry& entry = entries[i];
         Recorded& r = recorded[i];
         // A track new to the log has a version no record can name yet (its
-        // address may be one a freed version had).
-        const bool fresh = entry.fresh || !r.written;
+        // address may be one a freed version had). So has a track whose
+        // version the log stopped following (it was deleted, and may have
+        // been given new versions meanwhile): it is written whole.
+        const bool fresh = entry.fresh || !r.written || !r.known;
         JournalTrack now = describe(*entry.track);
         if (!r.written || !(now == r.track)) {
             out += 'T';
