@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <thread>
@@ -44,7 +45,10 @@ pid_t crashAfter(const std::function<void()>& work)
     return child;
 }
 
-std::string tempBase() { return std::getenv("TMPDIR"); }
+std::string tempBase()
+{
+    return std::getenv("TMPDIR");
+}
 
 } // namespace
 
@@ -101,7 +105,8 @@ TEST_F(Recovery, ALiveSessionsFolderIsNeverOffered)
     EXPECT_EQ(Kestrum_DiscardRecovery((m_session->m_tempFolder + "/" + kRecoveryName).c_str()), 0);
     // Nor can another session open it.
     CEditSession* other = Kestrum_Open(nullptr);
-    EXPECT_EQ(Kestrum_OpenProject(other, (m_session->m_tempFolder + "/" + kRecoveryName).c_str()), 0);
+    EXPECT_EQ(Kestrum_OpenProject(other, (m_session->m_tempFolder + "/" + kRecoveryName).c_str()),
+              0);
     EXPECT_EQ(Kestrum_GetLastError() & 0xFFFF, 0xB002u);
     Kestrum_Close(other);
 }
@@ -146,7 +151,8 @@ TEST_F(Recovery, DiscardingKeepsWhatASavedProjectNames)
         const std::string wav = std::string(std::getenv("TMPDIR")) + "/a.wav";
         WriteRampWave(wav, 44100 * 7, 44100, 2);
         CTrack* loaded = Kestrum_AddTrack(s, wav.c_str());
-        if (!loaded || !Kestrum_SaveProject(s, project.c_str(), 0) || !Kestrum_Cut(s, 2, 0, kSecond))
+        if (!loaded || !Kestrum_SaveProject(s, project.c_str(), 0) ||
+            !Kestrum_Cut(s, 2, 0, kSecond))
             ::_exit(2);
     });
     char document[260] = {};
@@ -347,6 +353,85 @@ class RecoveryLog : public KernelTest {
 protected:
     std::string document() const { return m_session->m_tempFolder + "/" + kRecoveryName; }
     std::string log() const { return m_session->m_tempFolder + "/" + kRecoveryLogName; }
+
+    // Random cuts, deletes, pastes, silences, fades, undos, redos, tags,
+    // copies to new tracks, track deletions and bursts of long titles from
+    // seed; after each step the recovery reads as the session stands.
+    void randomSession(unsigned seed)
+    {
+        ASSERT_NE(loadRamp(44100 * 30), nullptr);
+        ASSERT_NE(loadTrack(Sine(44100 * 8, 44100, 1, 330.0), 44100, 1, "mono.wav"), nullptr);
+        ASSERT_EQ(Kestrum_Copy(m_session, 1, kSecond, 2 * kSecond), 1);
+        std::mt19937 random(seed);
+        int rewrites = 0;
+        int64_t lastLog = 0;
+        for (int step = 0; step < 240; ++step) {
+            const uint32_t trackId = 1 + random() % m_session->TrackCount();
+            CTrack* track = m_session->FindTrack(trackId);
+            const int64_t length = track->m_present ? track->CurrentLength() : 0;
+            const int64_t at = length > 0 ? int64_t(random() % uint64_t(length)) : 0;
+            const int64_t to = std::min(length, at + 1 + int64_t(random() % (3 * kSecond)));
+            std::string what;
+            switch (random() % 12) {
+            case 0:
+                what = "cut";
+                Kestrum_Cut(m_session, trackId, at, to);
+                break;
+            case 1:
+                what = "delete";
+                Kestrum_Delete(m_session, trackId, at, to);
+                break;
+            case 2:
+                what = "paste";
+                Kestrum_Paste(m_session, trackId, at);
+                break;
+            case 3:
+                what = "silence";
+                Kestrum_AddSlience(m_session, trackId, at, 700'000);
+                break;
+            case 4:
+                what = "fade";
+                Kestrum_FadeIn(m_session, trackId, at, to, 0);
+                break;
+            case 5:
+            case 6:
+                what = "undo";
+                Kestrum_GoBack(m_session);
+                break;
+            case 7:
+                what = "redo";
+                Kestrum_GoNext(m_session);
+                break;
+            case 8:
+                what = "tags";
+                Kestrum_SetTrackTagInfo(m_session, trackId, titled("step " + std::to_string(step)));
+                break;
+            case 9:
+                what = "copy to new";
+                Kestrum_CopyToNew(m_session, trackId, at, to);
+                break;
+            case 10:
+                what = "delete track";
+                if (m_session->TrackCount() > 2)
+                    Kestrum_DeleteTrack(m_session, trackId);
+                break;
+            case 11:
+                // Long titles fill the log quickly: the document is written
+                // whole again now and then.
+                what = "long titles";
+                for (int i = 0; i < 60; ++i)
+                    Kestrum_SetTrackTagInfo(m_session, 1,
+                                            titled(std::string(500, char('a' + i % 26))));
+                break;
+            }
+            const int64_t now = sizeOf(log());
+            rewrites += now < lastLog;
+            lastLog = now;
+            ASSERT_EQ(recoveredTracks(document()), expectedTracks(m_session))
+                << "step " << step << ": " << what;
+        }
+        EXPECT_GT(rewrites, 0) << "the document was never written whole again";
+    }
 };
 
 // Every kind of change, many times over, read back after each: the document
@@ -354,53 +439,23 @@ protected:
 // the document.
 TEST_F(RecoveryLog, AfterEveryChangeTheDocumentAndLogReadAsTheSessionStands)
 {
-    ASSERT_NE(loadRamp(44100 * 30), nullptr);
-    ASSERT_NE(loadTrack(Sine(44100 * 8, 44100, 1, 330.0), 44100, 1, "mono.wav"), nullptr);
-    ASSERT_EQ(Kestrum_Copy(m_session, 1, kSecond, 2 * kSecond), 1);
-    std::mt19937 random(2026);
-    int rewrites = 0;
-    int64_t lastLog = 0;
-    for (int step = 0; step < 240; ++step) {
-        const uint32_t trackId = 1 + random() % m_session->TrackCount();
-        CTrack* track = m_session->FindTrack(trackId);
-        const int64_t length = track->m_present ? track->CurrentLength() : 0;
-        const int64_t at = length > 0 ? int64_t(random() % uint64_t(length)) : 0;
-        const int64_t to = std::min(length, at + 1 + int64_t(random() % (3 * kSecond)));
-        std::string what;
-        switch (random() % 12) {
-        case 0: what = "cut"; Kestrum_Cut(m_session, trackId, at, to); break;
-        case 1: what = "delete"; Kestrum_Delete(m_session, trackId, at, to); break;
-        case 2: what = "paste"; Kestrum_Paste(m_session, trackId, at); break;
-        case 3: what = "silence"; Kestrum_AddSlience(m_session, trackId, at, 700'000); break;
-        case 4: what = "fade"; Kestrum_FadeIn(m_session, trackId, at, to, 0); break;
-        case 5:
-        case 6: what = "undo"; Kestrum_GoBack(m_session); break;
-        case 7: what = "redo"; Kestrum_GoNext(m_session); break;
-        case 8:
-            what = "tags";
-            Kestrum_SetTrackTagInfo(m_session, trackId, titled("step " + std::to_string(step)));
-            break;
-        case 9: what = "copy to new"; Kestrum_CopyToNew(m_session, trackId, at, to); break;
-        case 10:
-            what = "delete track";
-            if (m_session->TrackCount() > 2)
-                Kestrum_DeleteTrack(m_session, trackId);
-            break;
-        case 11:
-            // Long titles fill the log quickly: the document is written
-            // whole again now and then.
-            what = "long titles";
-            for (int i = 0; i < 60; ++i)
-                Kestrum_SetTrackTagInfo(m_session, 1, titled(std::string(500, char('a' + i % 26))));
-            break;
-        }
-        const int64_t now = sizeOf(log());
-        rewrites += now < lastLog;
-        lastLog = now;
-        ASSERT_EQ(recoveredTracks(document()), expectedTracks(m_session))
-            << "step " << step << ": " << what;
-    }
-    EXPECT_GT(rewrites, 0) << "the document was never written whole again";
+    randomSession(2026);
+}
+
+// Sessions in which an undo brings back a deleted track that was given a
+// new version while deleted: the log named it by an address a freed version
+// of another track had had.
+TEST_F(RecoveryLog, ATrackBroughtBackIsReadAsItStandsSeed15)
+{
+    randomSession(15);
+}
+TEST_F(RecoveryLog, ATrackBroughtBackIsReadAsItStandsSeed31)
+{
+    randomSession(31);
+}
+TEST_F(RecoveryLog, ATrackBroughtBackIsReadAsItStandsSeed32)
+{
+    randomSession(32);
 }
 
 // An undo or a redo appends a version number; an edit the segments it
@@ -413,11 +468,13 @@ TEST_F(RecoveryLog, UndoRedoAndEditsAppendWhatTheyChangeNotWhatTheTrackHolds)
     ASSERT_NE(track, nullptr);
     ASSERT_TRUE(track->MakeTrackFolder());
     auto timeline = std::make_unique<CTimeline>();
-    timeline->Append(MakeSegment(vorlain::kHeaderSegment, 0, 0, (track->m_trackFolder + "/h").c_str()));
+    timeline->Append(
+        MakeSegment(vorlain::kHeaderSegment, 0, 0, (track->m_trackFolder + "/h").c_str()));
     const int64_t piece = 5 * kSecond;
     for (int64_t n = 0; n < 7200; ++n)
-        timeline->Append(MakeSegment(vorlain::kAudioSegment, n * piece, (n + 1) * piece,
-                                     (track->m_trackFolder + "/" + std::to_string(n) + ".dat").c_str()));
+        timeline->Append(
+            MakeSegment(vorlain::kAudioSegment, n * piece, (n + 1) * piece,
+                        (track->m_trackFolder + "/" + std::to_string(n) + ".dat").c_str()));
     track->m_sampleRate = 44100;
     track->m_channels = 2;
     track->m_bytesPerSample = 2;
@@ -467,7 +524,8 @@ TEST_F(RecoveryLog, ALogCutAnywhereOpensAsBeforeOrAfterTheLastChange)
     ASSERT_GT(logAfter.size(), logBefore.size());
     ASSERT_TRUE(std::equal(logBefore.begin(), logBefore.end(), logAfter.begin())) << "appended";
     for (size_t cut = logBefore.size(); cut <= logAfter.size(); ++cut) {
-        ASSERT_TRUE(WriteBytes(log(), std::vector<uint8_t>(logAfter.begin(), logAfter.begin() + cut)));
+        ASSERT_TRUE(
+            WriteBytes(log(), std::vector<uint8_t>(logAfter.begin(), logAfter.begin() + cut)));
         // The change counts once its end mark is there.
         EXPECT_EQ(recoveredTracks(document()), cut + 1 >= logAfter.size() ? after : before)
             << "log cut at " << cut << " of " << logAfter.size();
@@ -481,10 +539,9 @@ TEST_F(RecoveryLog, ALogCutAnywhereOpensAsBeforeOrAfterTheLastChange)
     // Nor are whole changes that name what no log can: an unknown version, a
     // track never listed, a base shorter than what it keeps, times or
     // shifts past any track's length. Each ends the log where it stands.
-    for (const std::string bad :
-         {"C 0 999\n.\n", "C 7 0\n.\n", "V 0 900 1 9999 0 0 0\n.\n",
-          "V 0 901 0 0 0 0 1\n 0 9223372036854775807 5:a.dat\n.\n",
-          "V 0 902 1 0 1 4611686018427387904 0\n.\n", "Q 0\n.\n"}) {
+    for (const std::string bad : {"C 0 999\n.\n", "C 7 0\n.\n", "V 0 900 1 9999 0 0 0\n.\n",
+                                  "V 0 901 0 0 0 0 1\n 0 9223372036854775807 5:a.dat\n.\n",
+                                  "V 0 902 1 0 1 4611686018427387904 0\n.\n", "Q 0\n.\n"}) {
         std::vector<uint8_t> bytes = logAfter;
         bytes.insert(bytes.end(), bad.begin(), bad.end());
         ASSERT_TRUE(WriteBytes(log(), bytes));
@@ -505,7 +562,8 @@ TEST_F(RecoveryLog, ALogOfAnEarlierDocumentIsNotApplied)
     int64_t size = sizeOf(log());
     for (int i = 0; i < 2000 && sizeOf(log()) >= size; ++i) {
         size = sizeOf(log());
-        ASSERT_EQ(Kestrum_SetTrackTagInfo(m_session, 1, titled(std::string(500, char('a' + i % 26)))), 1);
+        ASSERT_EQ(
+            Kestrum_SetTrackTagInfo(m_session, 1, titled(std::string(500, char('a' + i % 26)))), 1);
     }
     ASSERT_LT(sizeOf(log()), size) << "the document was never written whole again";
     const std::vector<std::string> now = expectedTracks(m_session);
