@@ -17,11 +17,8 @@ int main()
 {
     vorlain::test::TempEnvironment env;
     bench::QuietKernel();
-    std::printf("Preparing 1 hour of stereo 44.1 kHz audio...\n");
     const std::string wav = env.root() + "/hour.wav";
-    vorlain::test::WriteRampWave(wav, 3600 * 44100, 44100, 2);
-    CEditSession* session = Kestrum_Open(nullptr);
-    Kestrum_AddTrack(session, nullptr)->Load(wav.c_str());
+    CEditSession* session = bench::HourSession(wav, 1);
     // A cut inside a file, so that the export also copies range edges.
     Kestrum_Delete(session, 1, 1'800'123'456, 1'801'123'456);
     const std::string out = env.root() + "/out.wav";

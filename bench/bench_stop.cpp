@@ -59,13 +59,8 @@ int main()
 {
     vorlain::test::TempEnvironment env;
     bench::QuietKernel();
-    std::printf("Preparing 1 hour of stereo 44.1 kHz audio...\n");
     const std::string wav = env.root() + "/hour.wav";
-    vorlain::test::WriteRampWave(wav, 3600 * 44100, 44100, 2);
-    CEditSession* session = Kestrum_Open(nullptr);
-    CTrack* track = Kestrum_AddTrack(session, nullptr);
-    track->Load(wav.c_str());
-    Kestrum_AddTrack(session, nullptr)->Load(wav.c_str());
+    CEditSession* session = bench::HourSession(wav, 2);
     Kestrum_Copy(session, 1, 0, kHour);
     const uint32_t half = std::bit_cast<uint32_t>(0.5f);
     const uint32_t ids[] = {1, 2};

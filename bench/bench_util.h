@@ -4,7 +4,10 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <string>
 #include <vector>
+
+class CEditSession;
 
 namespace bench {
 
@@ -24,5 +27,9 @@ inline double Median(std::vector<double> v)
 
 /** A session made quiet: no progress window, no waiting for one. */
 void QuietKernel();
+
+/** Writes 1 hour of a stereo 44.1 kHz ramp to wav and opens a session with
+ *  tracks tracks loaded from it. */
+CEditSession* HourSession(const std::string& wav, int tracks);
 
 } // namespace bench
