@@ -91,6 +91,11 @@ std::string CTimelineBuilder::NewDataFile()
     return path;
 }
 
+void CTimelineBuilder::SummaryWritten(const std::string& path)
+{
+    std::erase(m_created, path);
+}
+
 bool CTimelineBuilder::AppendSlice(const TrackSegment& segment, int64_t t0, int64_t t1,
                                    const AudioFormat& format, CopyLayout layout)
 {
@@ -216,9 +221,9 @@ bool CTimelineBuilder::RewriteFrom(int64_t at, const SegmentRewriter& rewrite)
             AppendUnchanged(s);
             continue;
         }
-        const int64_t offset =
-            s.start < at ? ByteOffset(at - s.start, format.bytesPerSample, format.sampleRate, format.channels)
-                         : 0;
+        const int64_t offset = s.start < at ? ByteOffset(at - s.start, format.bytesPerSample,
+                                                         format.sampleRate, format.channels)
+                                            : 0;
         const TrackSegment record = *current->Lookup(s.index);
         std::string path;
         switch (rewrite(record, offset, path)) {

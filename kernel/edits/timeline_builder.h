@@ -92,6 +92,9 @@ public:
     /** The path of a new data file of the track (its number is taken). "" when
      *  the path would not fit a segment. */
     std::string NewDataFile();
+    /** The caller wrote the summary of a file NewDataFile gave it: Commit
+     *  does not read that file again. */
+    void SummaryWritten(const std::string& path);
 
     /** Walks the track's current timeline and calls insert at time at: a
      *  segment ending exactly there is kept whole, one holding it is split into
@@ -131,7 +134,7 @@ private:
     std::unique_ptr<CTimeline> m_timeline;
     int64_t m_pos = 0;
     std::function<void(int64_t)> m_onAppend;
-    std::vector<std::string> m_created; // data files taken by NewDataFile
+    std::vector<std::string> m_created; // data files taken by NewDataFile, without summaries
     Run m_run;
 };
 

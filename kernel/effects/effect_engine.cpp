@@ -10,6 +10,7 @@
 #include "effects/volume_effect.h"
 #include "store/block_io.h"
 #include "store/byte_offset.h"
+#include "store/peak_summary_writer.h"
 #include "store/segment_files.h"
 #include "track/track.h"
 #include "vorlain/platform.h"
@@ -83,12 +84,17 @@ std::unique_ptr<CAudioEffect> makeEffect(EffectType type, const CTrack& track,
 
 // Streams one data file into a new one: [0, a) and [b, end) as they are,
 // [a, b) through the effect, all through the process-wide reader and writer.
+// The new file's peak summary is made from the same blocks as they are
+// written, so it costs no second read.
 class EffectStreamer {
 public:
-    EffectStreamer(CAudioEffect& effect, int64_t rangeBytes, int64_t& processed)
-        : m_effect(effect), m_rangeBytes(rangeBytes), m_processed(processed)
+    EffectStreamer(CAudioEffect& effect, uint32_t channels, int64_t rangeBytes, int64_t& processed)
+        : m_effect(effect), m_rangeBytes(rangeBytes), m_processed(processed), m_summary(channels)
     {
     }
+
+    /** Whether the last rewritten file got its summary. */
+    bool Summarized() const { return m_summarized; }
 
     bool rewrite(const std::string& source, const std::string& target, int64_t a, int64_t b)
     {
@@ -101,6 +107,8 @@ public:
         }
         a = std::clamp<int64_t>(a, 0, size);
         b = std::clamp<int64_t>(b, a, size);
+        m_summary.Reset();
+        m_summarized = false;
         reader.Close();
         bool ok = copy(source, target, 0, a, false) && copy(source, target, a, b, true) &&
                   copy(source, target, b, size, false);
@@ -109,6 +117,8 @@ public:
         reader.Close();
         if (!ok)
             writer.Close();
+        else
+            m_summarized = m_summary.Finish(target);
         return ok;
     }
 
@@ -141,6 +151,7 @@ private:
             }
             if (!CBlockWriter::Instance().Write(target, block, static_cast<size_t>(n), false))
                 return false;
+            m_summary.Feed(block, static_cast<size_t>(n));
             left -= n; // a block cut short by the count: the next part seeks again
         }
         return true;
@@ -151,6 +162,8 @@ private:
     int64_t m_rangeBytes;
     int64_t& m_processed;
     CProgressPoster m_progress;
+    CPeakSummaryWriter m_summary;
+    bool m_summarized = false;
 };
 
 } // namespace
@@ -171,7 +184,8 @@ bool DoCommonEffect(CTrack& track, EffectType type, const EffectParams& params)
     };
     CTimelineBuilder builder(track);
     int64_t processed = 0;
-    EffectStreamer rewriter(*track.m_effect, track.m_effect->m_rangeBytes, processed);
+    EffectStreamer rewriter(*track.m_effect, track.m_channels, track.m_effect->m_rangeBytes,
+                            processed);
     for (const CSegmentSpan& s : current->Spans()) {
         const int64_t S = s.start, E = s.end;
         if (!(s.state & vorlain::kAudioSegment) || E < F || S >= T) {
@@ -186,6 +200,8 @@ bool DoCommonEffect(CTrack& track, EffectType type, const EffectParams& params)
             PostFinalProgress();
             return false;
         }
+        if (rewriter.Summarized())
+            builder.SummaryWritten(path);
         builder.AppendReplaced(record, path);
     }
     const bool ok = builder.Commit("DoCommonEffect");

@@ -23,10 +23,9 @@ bool CVolumeEffect::Process(uint8_t* buffer, int64_t byteCount)
     if (!buffer || byteCount < 1)
         return false;
     const auto factor = static_cast<int32_t>(m_factor);
-    for (int64_t i = 0; i + 1 < byteCount; i += 2) {
-        const int32_t v = (effects::SampleAt(buffer + i) * factor + 128) >> 8;
-        effects::StoreSample(buffer + i, effects::Clamp16(v));
-    }
+    effects::MapSamples(buffer, byteCount, [factor](int64_t, int16_t s) {
+        return std::clamp((int32_t{s} * factor + 128) >> 8, -32768, 32767);
+    });
     m_processed += byteCount;
     return true;
 }

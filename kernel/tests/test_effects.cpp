@@ -7,11 +7,13 @@
 #include "effects/fade_in_effect.h"
 #include "effects/fade_out_effect.h"
 #include "effects/volume_effect.h"
+#include "store/byte_offset.h"
 #include "store/free_space.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 using namespace kernel;
 using namespace kernel::test;
@@ -21,13 +23,15 @@ namespace {
 
 int16_t sampleOf(const std::vector<uint8_t>& pcm, size_t sampleIndex)
 {
-    return static_cast<int16_t>(static_cast<uint16_t>(pcm[2 * sampleIndex] | pcm[2 * sampleIndex + 1] << 8));
+    return static_cast<int16_t>(
+        static_cast<uint16_t>(pcm[2 * sampleIndex] | pcm[2 * sampleIndex + 1] << 8));
 }
 
 // Stereo test signal: a repeating set of values that exercises rounding and clamping.
 Samples pattern(int64_t frames)
 {
-    static const int16_t values[] = {10000, -10000, 20000, -20000, 32767, -32768, 1, -1, 3, -3, 129, -129, 0, 12345};
+    static const int16_t values[] = {10000, -10000, 20000, -20000, 32767, -32768, 1,
+                                     -1,    3,      -3,    129,    -129,  0,      12345};
     Samples s(static_cast<size_t>(frames * 2));
     for (size_t i = 0; i < s.size(); ++i)
         s[i] = values[i % std::size(values)];
@@ -51,8 +55,7 @@ protected:
         KernelTest::TearDown();
     }
     // The samples of the range [1 s, 2 s) and everything outside it compared.
-    template <typename Expect>
-    void expectRange(const Expect& expected)
+    template <typename Expect> void expectRange(const Expect& expected)
     {
         auto out = pcm(m_track);
         ASSERT_EQ(out.size(), m_samples.size() * 2);
@@ -62,7 +65,8 @@ protected:
             if (i < first || i >= last)
                 ASSERT_EQ(got, m_samples[i]) << "outside the range at sample " << i;
             else
-                ASSERT_EQ(got, expected(static_cast<int64_t>(i - first) * 2, m_samples[i])) << "sample " << i;
+                ASSERT_EQ(got, expected(static_cast<int64_t>(i - first) * 2, m_samples[i]))
+                    << "sample " << i;
         }
     }
 
@@ -75,7 +79,8 @@ TEST_F(Effects, VolumeScalesWithRoundingAndClamps)
     for (uint32_t factor : {512u, 128u, 0u, 256u}) {
         ASSERT_EQ(Kestrum_AdjustVolumn(m_session, 1, kSecond, 2 * kSecond, factor), 1) << factor;
         expectRange([factor](int64_t, int16_t s) {
-            return static_cast<int16_t>(std::clamp((s * static_cast<int32_t>(factor) + 128) >> 8, -32768, 32767));
+            return static_cast<int16_t>(
+                std::clamp((s * static_cast<int32_t>(factor) + 128) >> 8, -32768, 32767));
         });
         ASSERT_EQ(Kestrum_GoBack(m_session), 1);
     }
@@ -85,7 +90,8 @@ TEST_F(Effects, VolumeKnownValues)
 {
     CVolumeEffect e;
     ASSERT_TRUE(e.SetVolume(512));
-    uint8_t block[8] = {0x10, 0x27, 0xF0, 0xD8, 0xFF, 0x7F, 0x00, 0x80}; // 10000, -10000, 32767, -32768
+    uint8_t block[8] = {0x10, 0x27, 0xF0, 0xD8,
+                        0xFF, 0x7F, 0x00, 0x80}; // 10000, -10000, 32767, -32768
     ASSERT_TRUE(e.Process(block, 8));
     EXPECT_EQ(sampleOf({block, block + 8}, 0), 20000);
     EXPECT_EQ(sampleOf({block, block + 8}, 1), -20000);
@@ -125,7 +131,7 @@ TEST_F(Effects, LogarithmicFadeInReachesHalfAtTheSquareRoot)
         block[i + 1] = 0x27;
     }
     ASSERT_TRUE(e.Process(block.data(), static_cast<int64_t>(block.size())));
-    EXPECT_EQ(sampleOf(block, 0), 0);     // q = 0
+    EXPECT_EQ(sampleOf(block, 0), 0);      // q = 0
     EXPECT_EQ(sampleOf(block, 210), 5000); // q = 420 = sqrt(N): gain 0.5
     for (size_t i = 1; i < 512; ++i) {
         long double gain = std::log10(static_cast<long double>(2 * i)) / std::log10(176400.0L);
@@ -149,8 +155,8 @@ TEST_F(Effects, LogarithmicFadeOut)
     ASSERT_EQ(Kestrum_FadeOut(m_session, 1, kSecond, 2 * kSecond, 1), 1);
     const long double lnN = std::log(176400.0L);
     expectRange([lnN](int64_t q, int16_t s) {
-        return static_cast<int16_t>(static_cast<uint16_t>(
-            static_cast<int64_t>(std::trunc(std::log(static_cast<long double>(176400 - q)) * s / lnN))));
+        return static_cast<int16_t>(static_cast<uint16_t>(static_cast<int64_t>(
+            std::trunc(std::log(static_cast<long double>(176400 - q)) * s / lnN))));
     });
 }
 
@@ -166,11 +172,13 @@ TEST_F(Effects, EchoRepeatsAClickEverySecondScaledByDecay)
     CTrack* track = loadTrack(clicks, 44100, 2);
     ASSERT_EQ(Kestrum_Echo(m_session, 2, 0, 3 * kSecond, 0, 0, vorlain::FloatBits(0.5f)), 1);
     auto out = pcm(track);
-    auto at = [&](int64_t frame, int ch) { return sampleOf(out, static_cast<size_t>(frame * 2 + ch)); };
+    auto at = [&](int64_t frame, int ch) {
+        return sampleOf(out, static_cast<size_t>(frame * 2 + ch));
+    };
     for (int ch = 0; ch < 2; ++ch) {
-        EXPECT_EQ(at(8820, ch), 20000);          // the first second passes unchanged
-        EXPECT_EQ(at(8820 + 44100, ch), 10000);  // + 1 s, x decay
-        EXPECT_EQ(at(8820 + 88200, ch), 5000);   // + 2 s, x decay squared
+        EXPECT_EQ(at(8820, ch), 20000);         // the first second passes unchanged
+        EXPECT_EQ(at(8820 + 44100, ch), 10000); // + 1 s, x decay
+        EXPECT_EQ(at(8820 + 88200, ch), 5000);  // + 2 s, x decay squared
         EXPECT_EQ(at(8821 + 44100, ch), 0);
     }
     size_t nonZero = 0;
@@ -197,13 +205,101 @@ TEST_F(Effects, EchoWithoutDecayRewritesTheRangeUnchanged)
 TEST_F(Effects, ARangeAcrossSegmentsRewritesOnlyTheOverlappingOnes)
 {
     ASSERT_EQ(Kestrum_Silence(m_session, 1, 4 * kSecond, 6 * kSecond), 1);
-    EXPECT_EQ(Describe(segments(m_track)), "H [0,5000000)00000003.dat [5000000,8000000)00000004.dat ");
+    EXPECT_EQ(Describe(segments(m_track)),
+              "H [0,5000000)00000003.dat [5000000,8000000)00000004.dat ");
     ASSERT_EQ(Kestrum_Silence(m_session, 1, 6 * kSecond, 7 * kSecond), 1);
-    EXPECT_EQ(Describe(segments(m_track)), "H [0,5000000)00000003.dat [5000000,8000000)00000005.dat ");
+    EXPECT_EQ(Describe(segments(m_track)),
+              "H [0,5000000)00000003.dat [5000000,8000000)00000005.dat ");
     auto out = pcm(m_track);
     for (size_t i = 0; i < m_samples.size(); ++i) {
         bool silent = i >= 4 * 88200 && i < 7 * 88200;
         ASSERT_EQ(sampleOf(out, i), silent ? 0 : m_samples[i]) << i;
+    }
+}
+
+// The block loops run a chunk of samples at a time and in doubles where the
+// integer formula allows: over a range that starts and ends inside data
+// files, spans three of them and many 64 KiB blocks, on samples that hit
+// every rounding and both limits, each effect gives exactly the integer
+// formula's samples, leaves the rest byte for byte, and writes the new
+// files' peak summaries as it streams them.
+TEST_F(Effects, EachEffectMatchesItsIntegerFormulaAcrossFilesAndBlocks)
+{
+    Samples noise(static_cast<size_t>(44100 * 14 * 2));
+    uint32_t seed = 12345;
+    for (size_t i = 0; i < noise.size(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        noise[i] = i % 97 == 0 ? (i % 2 ? int16_t(32767) : int16_t(-32768))
+                               : static_cast<int16_t>(seed >> 16);
+    }
+    const int64_t F = 1'234'567, T = 11'100'003, fileTime = 5 * kSecond;
+    const int64_t first = ByteOffset(F, 2, 44100, 2) / 2;
+    const int64_t last =
+        (2 * fileTime * 44100 / kSecond * 2 * 2 + ByteOffset(T - 2 * fileTime, 2, 44100, 2)) / 2;
+    const int64_t N = ByteLength(T - F, 2, 44100, 2);
+    const int64_t D = ByteOffset(kSecond, 2, 44100, 2);
+    auto low16 = [](int64_t v) {
+        return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint64_t>(v)));
+    };
+    auto clamp16 = [](int64_t v) { return std::clamp<int64_t>(v, -32768, 32767); };
+
+    struct Case {
+        const char* name;
+        std::function<int(CEditSession*, uint32_t)> apply;
+        std::function<void(std::vector<int16_t>&)> expect; // over the range's samples
+    };
+    const std::vector<Case> cases = {
+        {"fade in", [&](CEditSession* s, uint32_t id) { return Kestrum_FadeIn(s, id, F, T, 0); },
+         [&](std::vector<int16_t>& r) {
+             const int64_t n = N / 4 * 4;
+             for (size_t k = 0; k < r.size(); ++k)
+                 r[k] = low16(int64_t(2 * k) * r[k] / n);
+         }},
+        {"fade out", [&](CEditSession* s, uint32_t id) { return Kestrum_FadeOut(s, id, F, T, 0); },
+         [&](std::vector<int16_t>& r) {
+             for (size_t k = 0; k < r.size(); ++k)
+                 r[k] = low16((N - int64_t(2 * k)) * r[k] / N);
+         }},
+        {"volume",
+         [&](CEditSession* s, uint32_t id) { return Kestrum_AdjustVolumn(s, id, F, T, 389); },
+         [&](std::vector<int16_t>& r) {
+             for (int16_t& v : r)
+                 v = static_cast<int16_t>(clamp16((int64_t{v} * 389 + 128) >> 8));
+         }},
+        {"echo",
+         [&](CEditSession* s, uint32_t id) {
+             return Kestrum_Echo(s, id, F, T, 0, 0, vorlain::FloatBits(0.7f));
+         },
+         [&](std::vector<int16_t>& r) {
+             for (size_t k = static_cast<size_t>(D / 2); k < r.size(); ++k)
+                 r[k] = static_cast<int16_t>(clamp16(
+                     r[k] + low16(static_cast<int64_t>(std::trunc(double(0.7f) * r[k - D / 2])))));
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTrack* track = loadTrack(noise, 44100, 2);
+        ASSERT_NE(track, nullptr);
+        const auto before = segments(track);
+        ASSERT_EQ(c.apply(m_session, track->m_trackId), 1);
+        std::vector<int16_t> expected(noise.begin(), noise.end());
+        std::vector<int16_t> range(expected.begin() + first, expected.begin() + last);
+        c.expect(range);
+        std::copy(range.begin(), range.end(), expected.begin() + first);
+        const auto out = pcm(track);
+        ASSERT_EQ(out.size(), noise.size() * 2);
+        for (size_t i = 0; i < noise.size(); ++i)
+            ASSERT_EQ(sampleOf(out, i), expected[i]) << "sample " << i;
+        const auto after = segments(track);
+        ASSERT_EQ(after.size(), before.size());
+        int rewritten = 0;
+        for (size_t i = 0; i < after.size(); ++i) {
+            if (std::string(after[i].path) == before[i].path)
+                continue;
+            ++rewritten;
+            EXPECT_EQ(CheckPeakSummary(after[i].path, 2), "") << after[i].path;
+        }
+        EXPECT_EQ(rewritten, 3);
     }
 }
 
@@ -240,7 +336,8 @@ TEST_F(Effects, BadRangesAndIdsNeverCrash)
     // Reversed, empty and past-the-end ranges leave the audio as it was.
     EXPECT_EQ(Kestrum_FadeIn(m_session, 1, 2 * kSecond, kSecond, 0), 1);
     EXPECT_EQ(Kestrum_FadeOut(m_session, 1, 2 * kSecond, kSecond, 1), 1);
-    EXPECT_EQ(Kestrum_Echo(m_session, 1, 2 * kSecond, 2 * kSecond, 0, 0, vorlain::FloatBits(0.5f)), 1);
+    EXPECT_EQ(Kestrum_Echo(m_session, 1, 2 * kSecond, 2 * kSecond, 0, 0, vorlain::FloatBits(0.5f)),
+              1);
     EXPECT_EQ(Kestrum_AdjustVolumn(m_session, 1, 20 * kSecond, 30 * kSecond, 512), 1);
     EXPECT_EQ(Kestrum_Silence(m_session, 1, -5 * kSecond, 0), 1);
     EXPECT_EQ(pcm(m_track), PcmBytes(m_samples));
