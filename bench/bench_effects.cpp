@@ -1,5 +1,6 @@
-// Volume change and a linear fade over 10 minutes of a 1-hour stereo track,
-// timed beside SoX doing the same to the same audio in the same run. SoX
+// The five effects over 10 minutes of a 1-hour stereo track, each timed
+// beside SoX doing the same to the same audio in the same run (silence beside
+// SoX's volume 0, echo beside its one-second echo of the same decay). SoX
 // reads the 10 minutes from the wave file and writes them to a new one; the
 // kernel reads the ten minutes' data files and writes new ones.
 #include "bench_util.h"
@@ -18,7 +19,10 @@ namespace {
 constexpr int64_t kSecond = 1'000'000;
 constexpr int kRepeats = 3;
 
-bool haveSox() { return std::system("sox --version > /dev/null 2>&1") == 0; }
+bool haveSox()
+{
+    return std::system("sox --version > /dev/null 2>&1") == 0;
+}
 } // namespace
 
 int main()
@@ -43,6 +47,13 @@ int main()
          "sox " + wav + " " + out + " trim 1200 600 vol 0.5"},
         {"linear fade in", [&] { Kestrum_FadeIn(session, 1, from, to, 0); },
          "sox " + wav + " " + out + " trim 1200 600 fade t 600"},
+        {"linear fade out", [&] { Kestrum_FadeOut(session, 1, from, to, 0); },
+         "sox " + wav + " " + out + " trim 1200 600 fade t 0 600 600"},
+        {"silence", [&] { Kestrum_Silence(session, 1, from, to); },
+         "sox " + wav + " " + out + " trim 1200 600 vol 0"},
+        {"echo 1 s, 0.5",
+         [&] { Kestrum_Echo(session, 1, from, to, 0, 0, vorlain::FloatBits(0.5f)); },
+         "sox " + wav + " " + out + " trim 1200 600 echo 1 1 1000 0.5"},
     };
     const bool sox = haveSox();
     std::printf("10 minutes of a 1-hour stereo 44.1 kHz track, median of %d runs\n", kRepeats);
@@ -53,7 +64,8 @@ int main()
             k.push_back(bench::Time(c.kernel));
             Kestrum_GoBack(session);
             if (sox)
-                s.push_back(bench::Time([&] { (void)std::system((c.sox + " 2>/dev/null").c_str()); }));
+                s.push_back(
+                    bench::Time([&] { (void)std::system((c.sox + " 2>/dev/null").c_str()); }));
         }
         double tk = bench::Median(k), ts = bench::Median(s);
         if (sox)
