@@ -24,6 +24,12 @@ CPlayingTime::CPlayingTime(QWidget* parent) : QWidget(parent)
     mono.setFamily(QStringLiteral("monospace"));
     mono.setBold(true);
     m_value->setFont(mono);
+    // The time changes twenty times a second while playing: a label of a
+    // fixed size takes new text with a repaint of itself alone, where one
+    // that may grow would lay the whole window out again each time.
+    m_value->setText(QStringLiteral("88:88:88.888"));
+    m_value->setFixedSize(m_value->sizeHint());
+    m_value->setText(app::TimeText(0));
     layout->addWidget(m_caption);
     layout->addWidget(m_value);
 }
