@@ -1,8 +1,8 @@
 // Draws the CSV of bench_scale as a PNG: time against track length, both on
-// logarithmic scales, in four panels (edits, the display control, effects
-// over ten minutes, whole-track jobs), Vorlain in solid lines and ffmpeg and
-// SoX doing the same job in dashed and dotted ones. A line that stays flat
-// costs the same at every length.
+// logarithmic scales, in five panels (edits, the display control, effects
+// over ten minutes, whole-track jobs, the program as a whole), Vorlain in solid lines and ffmpeg
+// and SoX doing the same job in dashed and dotted ones. A line that stays flat costs the same at
+// every length.
 //
 // Usage: bench_plot RESULTS.csv OUT.png
 #include <QFile>
@@ -165,7 +165,7 @@ int main(int argc, char** argv)
     in.readLine(); // the header
     while (!in.atEnd()) {
         const QStringList f = in.readLine().split(',');
-        if (f.size() != 4 || f[0] == "rss")
+        if (f.size() != 4 || f[0] == "rss" || f[0] == "cpu")
             continue;
         const QString key = f[0] + "|" + f[1];
         Series& s = all[key];
@@ -206,8 +206,11 @@ int main(int argc, char** argv)
          {"ffmpeg|import MP3", "sox|import MP3", "ffmpeg|export WAV", "sox|export WAV"})
         whole.operations.push_back(peer);
 
+    Panel program{"The program: its main window over the project",
+                  vorlain({"program: start to wave painted", "program: Ctrl+X to row painted"})};
+
     const int w = 760, h = 420;
-    QImage image(2 * w, 2 * h, QImage::Format_RGB32);
+    QImage image(2 * w, 3 * h, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -218,6 +221,7 @@ int main(int argc, char** argv)
     DrawPanel(p, QRect(w, 0, w, h), view, all, lengths);
     DrawPanel(p, QRect(0, h, w, h), effects, all, lengths);
     DrawPanel(p, QRect(w, h, w, h), whole, all, lengths);
+    DrawPanel(p, QRect(0, 2 * h, 2 * w, h), program, all, lengths);
     p.end();
     if (!image.save(QString::fromLocal8Bit(argv[2]))) {
         std::fprintf(stderr, "cannot write %s\n", argv[2]);

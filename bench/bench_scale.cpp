@@ -2,14 +2,16 @@
 // run: import of an MP3, each range edit, undo and redo, each effect over 10
 // minutes, project save and open, export to WAV, and in the display control
 // the first draw, the redraw after a cut (whole-track view and 10-second
-// view), zoom in and out and a scroll; beside ffmpeg and SoX where they do
-// the same job. Prints a table with the ratios of the longest to the
+// view), zoom in and out and a scroll, and in the program (its real main
+// window) the start to the painted wave, the processor time while it plays
+// and Ctrl+X to the repainted row; beside ffmpeg and SoX where they do the
+// same job. Prints a table with the ratios of the longest to the
 // shortest track and writes every measurement as CSV for bench_plot.
 //
-// Each part runs in a process of its own (this program again with --job, or
-// bench_scale_view for the display), so that its maximum resident size is
-// that part's alone: the kernel's parts load only the kernel, the display
-// part also Qt and the control.
+// Each part runs in a process of its own (this program again with --job,
+// bench_scale_view for the display, bench_scale_program for the program), so that its maximum
+// resident size is that part's alone: the kernel's parts load only the kernel, the display part
+// also Qt and the control.
 //
 // The sources are MP3s made with ffmpeg from pink noise under a changing
 // volume (the 10-hour one is ten 1-hour ones joined without re-encoding).
@@ -21,6 +23,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -315,12 +318,27 @@ void PrintTable(const Measurements& m, const std::vector<int>& lengths)
     for (size_t i = 0; i < lengths.size(); ++i)
         std::printf("---|");
     std::printf("\n");
-    for (const char* part :
-         {"import", "open", "edits", "effects", "playback", "save", "export", "control alone", "view"}) {
+    for (const char* part : {"import", "open", "edits", "effects", "playback", "save", "export",
+                             "control alone", "view", "program", "program playing"}) {
         std::printf("| %s |", part);
         for (int l : lengths) {
             const double v = cell("rss", part, l);
             std::printf(v < 0 ? " - |" : " %.0f |", v);
+        }
+        std::printf("\n");
+    }
+    std::printf("\n| program: processor time (%% of one core) |");
+    for (int l : lengths)
+        std::printf(" %s |", Name(l).c_str());
+    std::printf("\n|---|");
+    for (size_t i = 0; i < lengths.size(); ++i)
+        std::printf("---|");
+    std::printf("\n");
+    for (const char* what : {"idle", "playing"}) {
+        std::printf("| %s |", what);
+        for (int l : lengths) {
+            const double v = cell("cpu", std::string("program: ") + what, l);
+            std::printf(v < 0 ? " - |" : " %.2f |", v * 100);
         }
         std::printf("\n");
     }
@@ -426,6 +444,16 @@ int main(int argc, char** argv)
             (std::filesystem::path(self).parent_path() / "bench_scale_view").string();
         if (!RunJob(viewer, {project, std::to_string(repeats)}, minutes, m))
             return 1;
+        // The program itself, timed from just before its process starts.
+        const std::string program =
+            (std::filesystem::path(self).parent_path() / "bench_scale_program").string();
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const std::string started =
+            std::to_string(int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec);
+        if (!RunJob(program, {project, std::to_string(repeats), started}, minutes, m))
+            return 1;
+        std::filesystem::remove_all(project + ".program-home");
         std::filesystem::remove_all(folder); // the track's data files
         std::filesystem::remove(project);
         std::filesystem::remove(work + "/" + tag + "-save.zvp");
