@@ -93,6 +93,39 @@ KESTRUM_API int Kestrum_AdjustVolumn(CEditSession* session, uint32_t trackId, in
                      to, volume);
 }
 
+// The effects that arrived later take the session as a plain pointer and
+// read 0, 0 as the whole track.
+static int runWholeOrRangeEffect(void* opaque, uint32_t trackId, EffectType type, uint32_t action,
+                                 uint32_t noRoomCode, uint32_t badRangeCode, int64_t from,
+                                 int64_t to, uint32_t parameter)
+{
+    auto* session = static_cast<CEditSession*>(opaque);
+    CTrack* track = sessionTrack(session, trackId);
+    if (!track)
+        return 0;
+    if (from == 0 && to == 0)
+        to = track->CurrentLength();
+    if (from < 0 || to <= from || to > track->CurrentLength())
+        return failWith(badRangeCode);
+    return runEffect(session, trackId, type, action, noRoomCode, from, to, parameter);
+}
+
+KESTRUM_API int Kestrum_Normalize(void* session, uint32_t trackId, int64_t from, int64_t to,
+                                  int32_t peakMilliDb)
+{
+    if (session && (peakMilliDb > 0 || peakMilliDb < -96000))
+        return failWith(0x0E11B002);
+    return runWholeOrRangeEffect(session, trackId, EffectType::Normalize, kActionNormalize,
+                                 0x0E10B007, 0x0E12B002, from, to,
+                                 static_cast<uint32_t>(peakMilliDb));
+}
+
+KESTRUM_API int Kestrum_Reverse(void* session, uint32_t trackId, int64_t from, int64_t to)
+{
+    return runWholeOrRangeEffect(session, trackId, EffectType::Reverse, kActionReverse, 0x0E20B007,
+                                 0x0E21B002, from, to, 0);
+}
+
 // ---- insertion, extraction ---------------------------------------------------
 
 KESTRUM_API int Kestrum_AddSlience(CEditSession* session, uint32_t trackId, int64_t at,

@@ -22,6 +22,7 @@ public:
     int64_t m_to = 0;
     int64_t m_rangeBytes = 0; // N: the range's byte count as SetRange computed it
     int64_t m_processed = 0;  // bytes of the range processed before the current block
+    bool m_failed = false;    // a block could not be made (a source read failed): the effect fails
 
 protected:
     /** (to - from) in bytes of this format, without rounding. */

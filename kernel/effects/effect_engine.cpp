@@ -6,6 +6,8 @@
 #include "effects/echo_effect.h"
 #include "effects/fade_in_effect.h"
 #include "effects/fade_out_effect.h"
+#include "effects/normalize_effect.h"
+#include "effects/reverse_effect.h"
 #include "effects/silence_effect.h"
 #include "effects/volume_effect.h"
 #include "store/block_io.h"
@@ -78,6 +80,24 @@ std::unique_ptr<CAudioEffect> makeEffect(EffectType type, const CTrack& track,
         effect = std::move(e);
         break;
     }
+    case EffectType::Normalize: {
+        auto e = std::make_unique<CNormalizeEffect>();
+        common(*e);
+        if (!e->Measure(track, p.from, p.to, static_cast<int32_t>(p.parameter)))
+            return nullptr;
+        e->SetRange(p.from, p.to);
+        effect = std::move(e);
+        break;
+    }
+    case EffectType::Reverse: {
+        auto e = std::make_unique<CReverseEffect>();
+        common(*e);
+        if (!e->SetSource(track, p.from, p.to))
+            return nullptr;
+        e->SetRange(p.from, p.to);
+        effect = std::move(e);
+        break;
+    }
     }
     return effect;
 }
@@ -141,6 +161,8 @@ private:
                 return false; // the file is shorter than it was
             if (process) {
                 m_effect.Process(block, n);
+                if (m_effect.m_failed)
+                    return false;
                 m_processed += n;
                 if (m_rangeBytes > 0) {
                     auto percent =
@@ -174,7 +196,7 @@ bool DoCommonEffect(CTrack& track, EffectType type, const EffectParams& params)
     VorlainOutputDebugString("DoCommonEffect from=%" PRId64 " to=%" PRId64, F, T);
     track.m_effect = makeEffect(type, track, params);
     const CTimeline* current = track.Timeline();
-    if (!current) {
+    if (!current || !track.m_effect) {
         PostFinalProgress();
         return false;
     }

@@ -10,7 +10,15 @@ class CTrack;
 
 namespace kernel {
 
-enum class EffectType : uint32_t { FadeIn = 0, FadeOut = 1, Echo = 2, Silence = 3, Volume = 4 };
+enum class EffectType : uint32_t {
+    FadeIn = 0,
+    FadeOut = 1,
+    Echo = 2,
+    Silence = 3,
+    Volume = 4,
+    Normalize = 5, // parameter: the target peak in thousandths of a dB, as int32 bits
+    Reverse = 6,
+};
 
 /** What the exports hand the engine: the range and the effect's one parameter
  *  (the curve of a fade, the volume factor, the bits of the echo's decay). */
@@ -21,7 +29,8 @@ struct EffectParams {
 };
 
 /** Runs the effect over [from, to) of the track. Posts progress and a final
- *  100. false (track unchanged) when the track is blank or a file fails. */
+ *  100. false (track unchanged) when the track is blank, a file fails or the
+ *  effect cannot be set up (normalize and reverse read the range first). */
 bool DoCommonEffect(CTrack& track, EffectType type, const EffectParams& params);
 
 } // namespace kernel

@@ -8,5 +8,4 @@ public:
     /** Refused when to <= 0. */
     bool SetRange(int64_t from, int64_t to) override;
     bool Process(uint8_t* buffer, int64_t byteCount) override;
-
 };

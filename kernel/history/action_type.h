@@ -25,6 +25,8 @@ enum ActionType : uint32_t {
     kActionCopyToNew = 16,
     kActionInsertFile = 17,
     kActionInsertSilence = 18,
+    kActionNormalize = 19,
+    kActionReverse = 20,
 };
 
 /** The key of the type's name in section "menu"; null for unknown types. */

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 
 using namespace kernel;
@@ -370,4 +371,142 @@ TEST_F(Effects, AVanishedDataFileFailsAndKeepsTheTimeline)
     std::remove(segments(m_track)[1].path);
     EXPECT_EQ(Kestrum_AdjustVolumn(m_session, 1, kSecond, 2 * kSecond, 300), 0);
     EXPECT_EQ(m_track->Timeline(), before);
+}
+
+// ---- normalize and reverse ---------------------------------------------------
+
+namespace {
+
+int32_t peakOf(const std::vector<uint8_t>& pcm, size_t firstSample, size_t endSample)
+{
+    int32_t peak = 0;
+    for (size_t i = firstSample; i < endSample; ++i)
+        peak = std::max(peak, std::abs(int32_t{sampleOf(pcm, i)}));
+    return peak;
+}
+
+} // namespace
+
+TEST_F(Effects, NormalizeBringsTheRangePeakToTheTargetAndLeavesTheRest)
+{
+    // A 12 s sine of amplitude 9000 across three data files; 2 s to 9.5 s
+    // normalized to -1 dBFS, then the whole track to -6 dBFS.
+    CTrack* track = loadTrack(Sine(44100 * 12, 44100, 2, 441.0, 9000), 44100, 2);
+    const auto before = pcm(track);
+    ASSERT_EQ(Kestrum_Normalize(m_session, track->m_trackId, 2 * kSecond, 9'500'000, -1000), 1);
+    const auto after = pcm(track);
+    const size_t a = 2 * 88200, b = static_cast<size_t>(9.5 * 88200);
+    const double peakDb = 20 * std::log10(peakOf(after, a, b) / 32768.0);
+    EXPECT_NEAR(peakDb, -1.0, 0.1);
+    const double gain = std::pow(10.0, -1.0 / 20) * 32768 / peakOf(before, a, b);
+    for (size_t i = 0; i < after.size() / 2; ++i) {
+        if (i < a || i >= b)
+            ASSERT_EQ(sampleOf(after, i), sampleOf(before, i)) << "outside, sample " << i;
+        else
+            ASSERT_EQ(sampleOf(after, i),
+                      static_cast<int16_t>(std::lround(sampleOf(before, i) * gain)))
+                << "inside, sample " << i;
+    }
+    ActionRecord action{};
+    ASSERT_EQ(Kestrum_GetLastActionAttr(m_session, &action), 1);
+    EXPECT_EQ(action.type, 19u);
+
+    // 0, 0: the whole track; undo and redo step between the versions.
+    ASSERT_EQ(Kestrum_Normalize(m_session, track->m_trackId, 0, 0, -6000), 1);
+    const auto whole = pcm(track);
+    EXPECT_NEAR(20 * std::log10(peakOf(whole, 0, whole.size() / 2) / 32768.0), -6.0, 0.1);
+    ASSERT_EQ(Kestrum_GoBack(m_session), 1);
+    EXPECT_EQ(pcm(track), after);
+    ASSERT_EQ(Kestrum_GoBack(m_session), 1);
+    EXPECT_EQ(pcm(track), before);
+    ASSERT_EQ(Kestrum_GoNext(m_session), 1);
+    ASSERT_EQ(Kestrum_GoNext(m_session), 1);
+    EXPECT_EQ(pcm(track), whole);
+}
+
+TEST_F(Effects, NormalizeRefusesTargetsAndRangesItCannotKeep)
+{
+    const auto before = pcm(m_track);
+    const auto files = ListDir(m_track->m_trackFolder).size();
+    struct Bad {
+        int64_t from, to;
+        int32_t target;
+        uint32_t code;
+    };
+    for (const Bad& bad :
+         {Bad{0, kSecond, 1, 0x0E11B002u}, Bad{0, kSecond, -96001, 0x0E11B002u},
+          Bad{2 * kSecond, kSecond, -1000, 0x0E12B002u}, Bad{0, 9 * kSecond, -1000, 0x0E12B002u},
+          Bad{-1, kSecond, -1000, 0x0E12B002u}}) {
+        EXPECT_EQ(Kestrum_Normalize(m_session, 1, bad.from, bad.to, bad.target), 0);
+        EXPECT_EQ(Kestrum_GetLastError(), bad.code)
+            << bad.from << " " << bad.to << " " << bad.target;
+    }
+    EXPECT_EQ(Kestrum_Normalize(nullptr, 1, 0, 0, -1000), 0);
+    EXPECT_EQ(Kestrum_Normalize(m_session, 99, 0, 0, -1000), 0);
+    EXPECT_EQ(pcm(m_track), before);
+    EXPECT_EQ(ListDir(m_track->m_trackFolder).size(), files);
+
+    // A silent range keeps its zeros (no gain from nothing).
+    ASSERT_EQ(Kestrum_Silence(m_session, 1, kSecond, 2 * kSecond), 1);
+    const auto silent = pcm(m_track);
+    ASSERT_EQ(Kestrum_Normalize(m_session, 1, kSecond, 2 * kSecond, 0), 1);
+    EXPECT_EQ(pcm(m_track), silent);
+}
+
+TEST_F(Effects, ReverseTurnsTheFramesAroundAndTwiceGivesTheOriginalBytes)
+{
+    for (int channels : {2, 1}) {
+        SCOPED_TRACE(channels);
+        Samples ramp(static_cast<size_t>(44100 * 17 * channels));
+        for (size_t i = 0; i < ramp.size(); ++i)
+            ramp[i] = static_cast<int16_t>(i * 7 + (i % channels) * 1000);
+        CTrack* track = loadTrack(ramp, 44100, channels);
+        const auto before = pcm(track);
+        const auto files = segments(track);
+        // From inside the first file to inside the third.
+        const int64_t from = 1'234'567, to = 11'100'003;
+        ASSERT_EQ(Kestrum_Reverse(m_session, track->m_trackId, from, to), 1);
+        const auto once = pcm(track);
+        ASSERT_EQ(once.size(), before.size());
+        const size_t frame = 2 * static_cast<size_t>(channels);
+        const size_t a = static_cast<size_t>(ByteOffset(from, 2, 44100, channels));
+        const size_t b = 2 * 882000 / (3 - channels) +
+                         static_cast<size_t>(ByteOffset(to - 10 * kSecond, 2, 44100, channels));
+        for (size_t at = 0; at < before.size(); at += frame) {
+            const size_t source = at < a || at >= b ? at : a + (b - frame - at);
+            ASSERT_EQ(std::memcmp(once.data() + at, before.data() + source, frame), 0)
+                << "byte " << at;
+        }
+        ActionRecord action{};
+        ASSERT_EQ(Kestrum_GetLastActionAttr(m_session, &action), 1);
+        EXPECT_EQ(action.type, 20u);
+        // Only the files the range touches are new.
+        const auto after = segments(track);
+        ASSERT_EQ(after.size(), files.size());
+        EXPECT_EQ(std::string(after.back().path), files.back().path);
+        for (const TrackSegment& s : after) {
+            if (s.state & vorlain::kAudioSegment && std::string(s.path) != files.back().path) {
+                EXPECT_EQ(CheckPeakSummary(s.path, channels), "") << s.path;
+            }
+        }
+
+        ASSERT_EQ(Kestrum_Reverse(m_session, track->m_trackId, from, to), 1);
+        EXPECT_EQ(pcm(track), before);
+        ASSERT_EQ(Kestrum_GoBack(m_session), 1);
+        EXPECT_EQ(pcm(track), once);
+        ASSERT_EQ(Kestrum_Reverse(m_session, track->m_trackId, 0, 0), 1); // the whole track
+        EXPECT_NE(pcm(track), once);
+        ASSERT_EQ(Kestrum_Reverse(m_session, track->m_trackId, 0, 0), 1);
+        EXPECT_EQ(pcm(track), once);
+    }
+}
+
+TEST_F(Effects, ReverseOfAVanishedDataFileFailsAndKeepsTheTrack)
+{
+    const auto before = segments(m_track);
+    // The second file, which only the mirrored read needs.
+    ASSERT_EQ(std::remove(before[2].path), 0);
+    EXPECT_EQ(Kestrum_Reverse(m_session, 1, 0, 0), 0);
+    EXPECT_NE(Kestrum_GetLastError(), 0u);
+    EXPECT_EQ(Describe(segments(m_track)), Describe(before));
 }

@@ -416,6 +416,9 @@ TEST_F(FaultSweep, EffectsAndInsertion)
     sweep("volume", [&] {
         return Kestrum_AdjustVolumn(m_session, 2, 0, 2'000'000, std::bit_cast<uint32_t>(0.5f)) == 1;
     });
+    sweep("normalize",
+          [&] { return Kestrum_Normalize(m_session, 1, 500'000, 5'500'000, -1000) == 1; });
+    sweep("reverse", [&] { return Kestrum_Reverse(m_session, 1, 300'000, 5'300'000) == 1; });
     sweep("insert silence",
           [&] { return Kestrum_AddSlience(m_session, 1, 2'000'000, 1'000'000) == 1; });
     sweep("insert file",
@@ -500,6 +503,8 @@ TEST_F(FaultSweep, StoppedEditsEffectsAndMixes)
     stopSweep("volume", [&] {
         return Kestrum_AdjustVolumn(m_session, 1, 0, 7'000'000, std::bit_cast<uint32_t>(0.5f)) == 1;
     });
+    stopSweep("normalize", [&] { return Kestrum_Normalize(m_session, 1, 0, 0, -3000) == 1; });
+    stopSweep("reverse", [&] { return Kestrum_Reverse(m_session, 1, 0, 0) == 1; });
     stopSweep("insert file",
               [&] { return Kestrum_AddFile(m_session, 1, m_input.c_str(), 1'000'000) == 1; });
     stopSweep("extract", [&] { return Kestrum_ExtractTrack(m_session, 1, 1) != nullptr; });

@@ -104,6 +104,13 @@ KESTRUM_API int Kestrum_Echo(CEditSession* session, uint32_t trackId, int64_t fr
 KESTRUM_API int Kestrum_Silence(CEditSession* session, uint32_t trackId, int64_t from, int64_t to);
 KESTRUM_API int Kestrum_AdjustVolumn(CEditSession* session, uint32_t trackId, int64_t from,
                                      int64_t to, uint32_t volume);
+/** Scales [from, to) (0, 0: the whole track) so that its highest absolute
+ *  sample reaches peakMilliDb (thousandths of a dB below full scale, -96000
+ *  to 0), both channels by one gain, rounded to the nearest sample value. */
+KESTRUM_API int Kestrum_Normalize(void* session, uint32_t trackId, int64_t from, int64_t to,
+                                  int32_t peakMilliDb);
+/** The frames of [from, to) (0, 0: the whole track) in the opposite order. */
+KESTRUM_API int Kestrum_Reverse(void* session, uint32_t trackId, int64_t from, int64_t to);
 
 // ---- insertion, mixing, extraction -----------------------------------------
 KESTRUM_API int Kestrum_AddSlience(CEditSession* session, uint32_t trackId, int64_t at,
