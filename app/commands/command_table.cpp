@@ -205,6 +205,10 @@ const CommandRow kRows[] = {
      [](C c, int id) { c.effects.Apply(id); }},
     {kSilence, "01000405", nullptr, Menu::Effect, false, kNoTool, Effect,
      [](C c, int id) { c.effects.Apply(id); }},
+    {kNormalize, "01000406", nullptr, Menu::Effect, false, kNoTool, Effect,
+     [](C c, int id) { c.effects.Apply(id); }},
+    {kReverse, "01000407", nullptr, Menu::Effect, false, kNoTool, Effect,
+     [](C c, int id) { c.effects.Apply(id); }},
     // Record
     {kStartRecord, "01000501", nullptr, Menu::Record, false,
      Tool(Bar::Record, 1, kTbStartRecord, "0200000F", true), NotRecording,

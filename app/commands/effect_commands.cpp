@@ -3,6 +3,7 @@
 #include "config/language.h"
 #include "dialogs/dialog_values.h"
 #include "dialogs/dlg_effect_echo.h"
+#include "dialogs/dlg_effect_normalize.h"
 #include "dialogs/dlg_effect_volume.h"
 #include "window/command_ids.h"
 
@@ -26,6 +27,10 @@ const char* EffectKey(int commandId)
         return "01000404";
     case kSilence:
         return "01000405";
+    case kNormalize:
+        return "01000406";
+    case kReverse:
+        return "01000407";
     default:
         return "";
     }
@@ -84,6 +89,23 @@ void CEffectCommands::Apply(int commandId)
         hint = "0000000F";
         break;
     }
+    case kNormalize: {
+        CDlgEffectNormalize dialog(m_c.window);
+        if (dialog.exec() == QDialog::Rejected)
+            return;
+        effect = [peak = Values().peakMilliDb](CEditSession* e, uint32_t t, int64_t from,
+                                               int64_t to) {
+            return Kestrum_Normalize(e, t, from, to, peak);
+        };
+        hint = "00000046";
+        break;
+    }
+    case kReverse:
+        effect = [](CEditSession* e, uint32_t t, int64_t from, int64_t to) {
+            return Kestrum_Reverse(e, t, from, to);
+        };
+        hint = "00000047";
+        break;
     default:
         return;
     }

@@ -22,6 +22,9 @@ struct DialogValues {
     /** Volume gain, 256 = unchanged (25 .. 512). Set by CDlgEffectVolume
      *  when it opens and whenever its slider settles; none before. */
     std::optional<uint32_t> gain;
+    /** The peak Normalize brings a range to, in thousandths of a dB (-20000
+     *  .. 0). CDlgEffectNormalize follows its slider with it. */
+    int32_t peakMilliDb = -1000;
     /** The tag record last confirmed in CDlgTAG (OK); all zero before. */
     TagInfo tag{};
     /** Number of files a split writes. CDlgTrackSplit sets 2 when it opens

@@ -4,6 +4,7 @@
 #include "dialogs/dlg_add_silence.h"
 #include "dialogs/dlg_capture_devices.h"
 #include "dialogs/dlg_effect_echo.h"
+#include "dialogs/dlg_effect_normalize.h"
 #include "dialogs/dlg_effect_volume.h"
 #include "dialogs/dlg_option.h"
 #include "dialogs/dlg_record_xp.h"
@@ -28,6 +29,7 @@ const std::vector<DialogEntry>& AllDialogs()
         {DialogKind::AddSilence, "CDlgAddSilence"},
         {DialogKind::EffectEcho, "CDlgEffectEcho"},
         {DialogKind::EffectVolume, "CDlgEffectVolume"},
+        {DialogKind::EffectNormalize, "CDlgEffectNormalize"},
         {DialogKind::Option, "CDlgOption"},
         {DialogKind::RecordXp, "CDlgRecordXp"},
         {DialogKind::CaptureDevices, "CDlgCaptureDevices"},
@@ -47,6 +49,8 @@ std::unique_ptr<QDialog> MakeDialog(DialogKind kind)
         return std::make_unique<CDlgEffectEcho>();
     case DialogKind::EffectVolume:
         return std::make_unique<CDlgEffectVolume>();
+    case DialogKind::EffectNormalize:
+        return std::make_unique<CDlgEffectNormalize>();
     case DialogKind::Option:
         return std::make_unique<CDlgOption>();
     case DialogKind::RecordXp:
@@ -91,6 +95,10 @@ const std::vector<ShownText>& ShownTexts()
         {K::EffectVolume, "pl07", "00000001", "id1075"},
         {K::EffectVolume, "pl07", "00000002", "id1"},
         {K::EffectVolume, "pl07", "00000003", "id2"},
+        {K::EffectNormalize, "pl11", "00000000", ""},
+        {K::EffectNormalize, "pl11", "00000001", "id1100"},
+        {K::EffectNormalize, "pl11", "00000002", "id1"},
+        {K::EffectNormalize, "pl11", "00000003", "id2"},
         {K::Option, "pl09", "00000000", ""},
         {K::Option, "pl09", "00000001", "id1076"},
         {K::Option, "pl09", "00000002", "id1025"},

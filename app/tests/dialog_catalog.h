@@ -14,6 +14,7 @@ enum class DialogKind {
     AddSilence,
     EffectEcho,
     EffectVolume,
+    EffectNormalize,
     Option,
     RecordXp,
     CaptureDevices,

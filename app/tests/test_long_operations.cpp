@@ -6,6 +6,7 @@
 #include "config/language.h"
 #include "dialogs/dialog_values.h"
 #include "dialogs/dlg_effect_echo.h"
+#include "dialogs/dlg_effect_normalize.h"
 #include "dialogs/dlg_effect_volume.h"
 #include "dialogs/dlg_track_split.h"
 #include "longops/dlg_progress.h"
@@ -20,6 +21,7 @@
 
 #include <QAbstractButton>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -395,6 +397,59 @@ TEST_F(LongOperations, VolumeAtTheDialogsStartLeavesTheSamplesAsTheyWere)
     const Samples out = TrackSamples(1);
     for (int64_t f = 0; f < 2 * kRate; f += 101)
         EXPECT_NEAR(At(out, f, 0), At(sine, f, 0) / 2, 1) << f;
+}
+
+TEST_F(LongOperations, NormalizeBringsTheSelectionToTheSlidersPeakAndUndoRestoresIt)
+{
+    const Samples sine = vorlain::test::Sine(kRate * 3, kRate, 2, 441.0, 8000);
+    Track(sine);
+    Select(kSecond, 2 * kSecond);
+    // The slider down to -6.0 dB, then OK.
+    WhenModal<CDlgEffectNormalize>([](CDlgEffectNormalize* dialog) {
+        auto* slider = dialog->findChild<QSlider*>(QStringLiteral("id1101"));
+        ASSERT_NE(slider, nullptr);
+        slider->setValue(-60);
+        auto* value = dialog->findChild<QLabel*>(QStringLiteral("id1102"));
+        ASSERT_NE(value, nullptr);
+        EXPECT_EQ(value->text(), QStringLiteral("-6.0 dB"));
+        dialog->accept();
+    });
+    ASSERT_TRUE(Window().RunCommand(kNormalize));
+    EXPECT_EQ(Values().peakMilliDb, -6000);
+    const Samples out = TrackSamples(1);
+    int peak = 0;
+    for (int64_t i = 2 * kRate; i < 4 * kRate; ++i)
+        peak = std::max(peak, std::abs(int{out[static_cast<size_t>(i)]}));
+    EXPECT_NEAR(20 * std::log10(peak / 32768.0), -6.0, 0.1);
+    EXPECT_EQ(At(out, kRate - 1, 0), At(sine, kRate - 1, 0));
+    EXPECT_EQ(At(out, 2 * kRate, 1), At(sine, 2 * kRate, 1));
+    char name[256] = {};
+    ASSERT_EQ(Kestrum_IsBackAble(Window().Editor(), name), 1);
+    EXPECT_STREQ(name, "Undo (Normalize)");
+    ASSERT_TRUE(Window().RunCommand(kUndo));
+    EXPECT_EQ(TrackSamples(1), sine);
+
+    // Cancelled: nothing changes, the slider's last place is kept.
+    WhenModal<CDlgEffectNormalize>([](CDlgEffectNormalize* dialog) { dialog->reject(); });
+    EXPECT_TRUE(Window().RunCommand(kNormalize));
+    EXPECT_EQ(TrackSamples(1), sine);
+    EXPECT_EQ(Values().peakMilliDb, -6000);
+}
+
+TEST_F(LongOperations, ReverseTurnsTheSelectionAroundAndASecondReverseUndoesIt)
+{
+    const Samples ramp = vorlain::test::Ramp(kRate * 3, 2);
+    Track(ramp);
+    Select(kSecond, 2 * kSecond);
+    ASSERT_TRUE(Window().RunCommand(kReverse));
+    const Samples out = TrackSamples(1);
+    EXPECT_EQ(At(out, kRate, 0), At(ramp, 2 * kRate - 1, 0));
+    EXPECT_EQ(At(out, kRate, 1), At(ramp, 2 * kRate - 1, 1));
+    EXPECT_EQ(At(out, 2 * kRate - 1, 1), At(ramp, kRate, 1));
+    EXPECT_EQ(At(out, kRate - 1, 0), At(ramp, kRate - 1, 0));
+    EXPECT_EQ(At(out, 2 * kRate, 0), At(ramp, 2 * kRate, 0));
+    ASSERT_TRUE(Window().RunCommand(kReverse));
+    EXPECT_EQ(TrackSamples(1), ramp);
 }
 
 TEST_F(LongOperations, SilenceZeroesTheSelection)

@@ -66,6 +66,8 @@ inline constexpr int kFadeOut = 32826;
 inline constexpr int kEcho = 32789;
 inline constexpr int kAdjustVolume = 32790;
 inline constexpr int kSilence = 32791;
+inline constexpr int kNormalize = 32880;
+inline constexpr int kReverse = 32881;
 
 // Record
 inline constexpr int kStartRecord = 32833;
