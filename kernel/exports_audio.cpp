@@ -120,6 +120,16 @@ KESTRUM_API int Kestrum_Normalize(void* session, uint32_t trackId, int64_t from,
                                  static_cast<uint32_t>(peakMilliDb));
 }
 
+KESTRUM_API int Kestrum_NormalizeLoudness(void* session, uint32_t trackId, int64_t from, int64_t to,
+                                          int32_t lufsTenths)
+{
+    if (session && (lufsTenths > 0 || lufsTenths < -700))
+        return failWith(0x0E31B002);
+    return runWholeOrRangeEffect(session, trackId, EffectType::Loudness, kActionLoudness,
+                                 0x0E30B007, 0x0E32B002, from, to,
+                                 static_cast<uint32_t>(lufsTenths));
+}
+
 KESTRUM_API int Kestrum_Reverse(void* session, uint32_t trackId, int64_t from, int64_t to)
 {
     return runWholeOrRangeEffect(session, trackId, EffectType::Reverse, kActionReverse, 0x0E20B007,

@@ -12,6 +12,8 @@ packages=(
   # Converter, tags, sound, projects
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev ffmpeg
   libtag1-dev libasound2-dev alsa-utils libasound2-plugins libpugixml-dev
+  # Effects: loudness per EBU R128
+  libebur128-dev
   # Tests: GoogleTest, an X server for the program, a sound server paced in
   # real time (tools/ci-services.sh)
   libgtest-dev xvfb xauth pulseaudio

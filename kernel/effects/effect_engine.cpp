@@ -89,6 +89,15 @@ std::unique_ptr<CAudioEffect> makeEffect(EffectType type, const CTrack& track,
         effect = std::move(e);
         break;
     }
+    case EffectType::Loudness: {
+        auto e = std::make_unique<CNormalizeEffect>();
+        common(*e);
+        if (!e->MeasureLoudness(track, p.from, p.to, static_cast<int32_t>(p.parameter)))
+            return nullptr;
+        e->SetRange(p.from, p.to);
+        effect = std::move(e);
+        break;
+    }
     case EffectType::Reverse: {
         auto e = std::make_unique<CReverseEffect>();
         common(*e);

@@ -18,6 +18,7 @@ enum class EffectType : uint32_t {
     Volume = 4,
     Normalize = 5, // parameter: the target peak in thousandths of a dB, as int32 bits
     Reverse = 6,
+    Loudness = 7, // parameter: the target loudness in tenths of a LUFS, as int32 bits
 };
 
 /** What the exports hand the engine: the range and the effect's one parameter

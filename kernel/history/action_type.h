@@ -27,6 +27,7 @@ enum ActionType : uint32_t {
     kActionInsertSilence = 18,
     kActionNormalize = 19,
     kActionReverse = 20,
+    kActionLoudness = 21,
 };
 
 /** The key of the type's name in section "menu"; null for unknown types. */

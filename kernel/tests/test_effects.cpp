@@ -10,6 +10,7 @@
 #include "store/byte_offset.h"
 #include "store/free_space.h"
 
+#include <ebur128.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -509,4 +510,77 @@ TEST_F(Effects, ReverseOfAVanishedDataFileFailsAndKeepsTheTrack)
     EXPECT_EQ(Kestrum_Reverse(m_session, 1, 0, 0), 0);
     EXPECT_NE(Kestrum_GetLastError(), 0u);
     EXPECT_EQ(Describe(segments(m_track)), Describe(before));
+}
+
+namespace {
+
+/** Integrated loudness and true peak (dBTP) of interleaved samples, measured
+ *  here with libebur128 on its own. */
+std::pair<double, double> loudnessOf(const std::vector<uint8_t>& pcm, size_t firstSample,
+                                     size_t endSample, unsigned channels)
+{
+    ebur128_state* meter = ebur128_init(channels, 44100, EBUR128_MODE_I | EBUR128_MODE_TRUE_PEAK);
+    std::vector<int16_t> samples(endSample - firstSample);
+    for (size_t i = firstSample; i < endSample; ++i)
+        samples[i - firstSample] = sampleOf(pcm, i);
+    ebur128_add_frames_short(meter, samples.data(), samples.size() / channels);
+    double loudness = 0, peak = 0;
+    ebur128_loudness_global(meter, &loudness);
+    for (unsigned ch = 0; ch < channels; ++ch) {
+        double p = 0;
+        ebur128_true_peak(meter, ch, &p);
+        peak = std::max(peak, p);
+    }
+    ebur128_destroy(&meter);
+    return {loudness, 20 * std::log10(peak)};
+}
+
+} // namespace
+
+TEST_F(Effects, LoudnessReachesItsTargetAndTheTruePeakStaysBelowOneDecibel)
+{
+    // Noise under a slow swell, quiet enough that -16 LUFS needs gain: 14 s
+    // across three files, 2 s to 12.5 s normalized.
+    Samples quiet(static_cast<size_t>(44100 * 14 * 2));
+    uint32_t seed = 99;
+    for (size_t i = 0; i < quiet.size(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const double swell = 0.3 + 0.7 * std::abs(std::sin(static_cast<double>(i / 2) / 44100));
+        quiet[i] = static_cast<int16_t>(static_cast<int16_t>(seed >> 16) / 16 * swell);
+    }
+    CTrack* track = loadTrack(quiet, 44100, 2);
+    const auto before = pcm(track);
+    const size_t a = 2 * 88200, b = static_cast<size_t>(12.5 * 88200);
+    const double measured = loudnessOf(before, a, b, 2).first;
+    ASSERT_LT(measured, -20.0);
+    ASSERT_EQ(Kestrum_NormalizeLoudness(m_session, track->m_trackId, 2 * kSecond, 12'500'000, -160),
+              1);
+    const auto after = pcm(track);
+    const auto [loudness, peak] = loudnessOf(after, a, b, 2);
+    EXPECT_NEAR(loudness, -16.0, 0.5);
+    EXPECT_LE(peak, -1.0 + 0.05);
+    for (size_t i = 0; i < after.size() / 2; ++i) {
+        if (i < a || i >= b) {
+            ASSERT_EQ(sampleOf(after, i), sampleOf(before, i)) << "outside, sample " << i;
+        }
+    }
+    ActionRecord action{};
+    ASSERT_EQ(Kestrum_GetLastActionAttr(m_session, &action), 1);
+    EXPECT_EQ(action.type, 21u);
+    ASSERT_EQ(Kestrum_GoBack(m_session), 1);
+    EXPECT_EQ(pcm(track), before);
+
+    // -5 LUFS would push the peaks past full scale: the gain stops at -1 dBTP.
+    ASSERT_EQ(Kestrum_NormalizeLoudness(m_session, track->m_trackId, 0, 0, -50), 1);
+    const auto loud = pcm(track);
+    const auto [wholeLoudness, wholePeak] = loudnessOf(loud, 0, loud.size() / 2, 2);
+    EXPECT_NEAR(wholePeak, -1.0, 0.1);
+    EXPECT_LT(wholeLoudness, -5.0);
+
+    // Targets out of range and ranges outside the track change nothing.
+    EXPECT_EQ(Kestrum_NormalizeLoudness(m_session, track->m_trackId, 0, 0, 1), 0);
+    EXPECT_EQ(Kestrum_GetLastError(), 0x0E31B002u);
+    EXPECT_EQ(Kestrum_NormalizeLoudness(m_session, track->m_trackId, 0, 99 * kSecond, -160), 0);
+    EXPECT_EQ(Kestrum_GetLastError(), 0x0E32B002u);
+    EXPECT_EQ(pcm(track), loud);
 }

@@ -109,6 +109,12 @@ KESTRUM_API int Kestrum_AdjustVolumn(CEditSession* session, uint32_t trackId, in
  *  to 0), both channels by one gain, rounded to the nearest sample value. */
 KESTRUM_API int Kestrum_Normalize(void* session, uint32_t trackId, int64_t from, int64_t to,
                                   int32_t peakMilliDb);
+/** Scales [from, to) (0, 0: the whole track) so that its integrated loudness
+ *  per EBU R128 reaches lufsTenths (tenths of a LUFS, -700 to 0; -160 for
+ *  -16.0 LUFS), with the gain lowered where the true peak would pass -1
+ *  dBTP. A range too short or quiet to measure is left as it is. */
+KESTRUM_API int Kestrum_NormalizeLoudness(void* session, uint32_t trackId, int64_t from,
+                                          int64_t to, int32_t lufsTenths);
 /** The frames of [from, to) (0, 0: the whole track) in the opposite order. */
 KESTRUM_API int Kestrum_Reverse(void* session, uint32_t trackId, int64_t from, int64_t to);
 
