@@ -207,6 +207,8 @@ const CommandRow kRows[] = {
      [](C c, int id) { c.effects.Apply(id); }},
     {kNormalize, "01000406", nullptr, Menu::Effect, false, kNoTool, Effect,
      [](C c, int id) { c.effects.Apply(id); }},
+    {kNormalizeLoudness, "01000408", nullptr, Menu::Effect, false, kNoTool, Effect,
+     [](C c, int id) { c.effects.Apply(id); }},
     {kReverse, "01000407", nullptr, Menu::Effect, false, kNoTool, Effect,
      [](C c, int id) { c.effects.Apply(id); }},
     // Record

@@ -3,6 +3,7 @@
 #include "config/language.h"
 #include "dialogs/dialog_values.h"
 #include "dialogs/dlg_effect_echo.h"
+#include "dialogs/dlg_effect_loudness.h"
 #include "dialogs/dlg_effect_normalize.h"
 #include "dialogs/dlg_effect_volume.h"
 #include "window/command_ids.h"
@@ -31,6 +32,8 @@ const char* EffectKey(int commandId)
         return "01000406";
     case kReverse:
         return "01000407";
+    case kNormalizeLoudness:
+        return "01000408";
     default:
         return "";
     }
@@ -98,6 +101,17 @@ void CEffectCommands::Apply(int commandId)
             return Kestrum_Normalize(e, t, from, to, peak);
         };
         hint = "00000046";
+        break;
+    }
+    case kNormalizeLoudness: {
+        CDlgEffectLoudness dialog(m_c.window);
+        if (dialog.exec() == QDialog::Rejected)
+            return;
+        effect = [target = Values().lufsTenths](CEditSession* e, uint32_t t, int64_t from,
+                                                int64_t to) {
+            return Kestrum_NormalizeLoudness(e, t, from, to, target);
+        };
+        hint = "00000048";
         break;
     }
     case kReverse:

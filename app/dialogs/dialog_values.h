@@ -25,6 +25,9 @@ struct DialogValues {
     /** The peak Normalize brings a range to, in thousandths of a dB (-20000
      *  .. 0). CDlgEffectNormalize follows its slider with it. */
     int32_t peakMilliDb = -1000;
+    /** The loudness Normalize Loudness brings a range to, in tenths of a
+     *  LUFS (-700 .. -50). CDlgEffectLoudness follows its spin box with it. */
+    int32_t lufsTenths = -160;
     /** The tag record last confirmed in CDlgTAG (OK); all zero before. */
     TagInfo tag{};
     /** Number of files a split writes. CDlgTrackSplit sets 2 when it opens

@@ -4,6 +4,7 @@
 #include "dialogs/dlg_add_silence.h"
 #include "dialogs/dlg_capture_devices.h"
 #include "dialogs/dlg_effect_echo.h"
+#include "dialogs/dlg_effect_loudness.h"
 #include "dialogs/dlg_effect_normalize.h"
 #include "dialogs/dlg_effect_volume.h"
 #include "dialogs/dlg_option.h"
@@ -30,6 +31,7 @@ const std::vector<DialogEntry>& AllDialogs()
         {DialogKind::EffectEcho, "CDlgEffectEcho"},
         {DialogKind::EffectVolume, "CDlgEffectVolume"},
         {DialogKind::EffectNormalize, "CDlgEffectNormalize"},
+        {DialogKind::EffectLoudness, "CDlgEffectLoudness"},
         {DialogKind::Option, "CDlgOption"},
         {DialogKind::RecordXp, "CDlgRecordXp"},
         {DialogKind::CaptureDevices, "CDlgCaptureDevices"},
@@ -51,6 +53,8 @@ std::unique_ptr<QDialog> MakeDialog(DialogKind kind)
         return std::make_unique<CDlgEffectVolume>();
     case DialogKind::EffectNormalize:
         return std::make_unique<CDlgEffectNormalize>();
+    case DialogKind::EffectLoudness:
+        return std::make_unique<CDlgEffectLoudness>();
     case DialogKind::Option:
         return std::make_unique<CDlgOption>();
     case DialogKind::RecordXp:
@@ -99,6 +103,11 @@ const std::vector<ShownText>& ShownTexts()
         {K::EffectNormalize, "pl11", "00000001", "id1100"},
         {K::EffectNormalize, "pl11", "00000002", "id1"},
         {K::EffectNormalize, "pl11", "00000003", "id2"},
+        {K::EffectLoudness, "pl12", "00000000", ""},
+        {K::EffectLoudness, "pl12", "00000001", "id1104"},
+        {K::EffectLoudness, "pl12", "00000008", "id1106"},
+        {K::EffectLoudness, "pl12", "00000002", "id1"},
+        {K::EffectLoudness, "pl12", "00000003", "id2"},
         {K::Option, "pl09", "00000000", ""},
         {K::Option, "pl09", "00000001", "id1076"},
         {K::Option, "pl09", "00000002", "id1025"},

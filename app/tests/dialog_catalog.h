@@ -15,6 +15,7 @@ enum class DialogKind {
     EffectEcho,
     EffectVolume,
     EffectNormalize,
+    EffectLoudness,
     Option,
     RecordXp,
     CaptureDevices,

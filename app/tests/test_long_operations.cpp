@@ -6,6 +6,7 @@
 #include "config/language.h"
 #include "dialogs/dialog_values.h"
 #include "dialogs/dlg_effect_echo.h"
+#include "dialogs/dlg_effect_loudness.h"
 #include "dialogs/dlg_effect_normalize.h"
 #include "dialogs/dlg_effect_volume.h"
 #include "dialogs/dlg_track_split.h"
@@ -20,6 +21,7 @@
 #include "vorlain/tagorix.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -434,6 +436,45 @@ TEST_F(LongOperations, NormalizeBringsTheSelectionToTheSlidersPeakAndUndoRestore
     EXPECT_TRUE(Window().RunCommand(kNormalize));
     EXPECT_EQ(TrackSamples(1), sine);
     EXPECT_EQ(Values().peakMilliDb, -6000);
+}
+
+TEST_F(LongOperations, LoudnessTakesTheTypedTargetAndItsPresetFollows)
+{
+    const Samples sine = vorlain::test::Sine(kRate * 6, kRate, 2, 441.0, 3000);
+    Track(sine);
+    WhenModal<CDlgEffectLoudness>([](CDlgEffectLoudness* dialog) {
+        auto* presets = dialog->findChild<QComboBox*>(QStringLiteral("id1103"));
+        auto* target = dialog->findChild<QSlider*>(QStringLiteral("id1105"));
+        auto* shown = dialog->findChild<QLabel*>(QStringLiteral("id1107"));
+        ASSERT_NE(presets, nullptr);
+        ASSERT_NE(target, nullptr);
+        ASSERT_NE(shown, nullptr);
+        EXPECT_EQ(target->value(), -160); // the first use: podcasts
+        EXPECT_EQ(presets->currentData().toInt(), -160);
+        EXPECT_EQ(shown->text(), QStringLiteral("-16.0 LUFS"));
+        target->setValue(-230);
+        EXPECT_EQ(presets->currentData().toInt(), -230);
+        EXPECT_EQ(shown->text(), QStringLiteral("-23.0 LUFS"));
+        dialog->accept();
+    });
+    // Nothing selected: the whole track.
+    ASSERT_TRUE(Window().RunCommand(kNormalizeLoudness));
+    EXPECT_EQ(Values().lufsTenths, -230);
+    const Samples out = TrackSamples(1);
+    ASSERT_EQ(out.size(), sine.size());
+    // A sine at about -23 dBFS RMS sits near -20 LUFS: -23 LUFS lowers it by a
+    // gain of about 0.7, the same at every sample.
+    const double gain = double(At(out, 25, 0)) / At(sine, 25, 0);
+    EXPECT_GT(gain, 0.5);
+    EXPECT_LT(gain, 0.95);
+    EXPECT_NEAR(At(out, kRate + 25, 1), At(sine, kRate + 25, 1) * gain, 1.5);
+    EXPECT_EQ(Window().SelectionStart(), 0); // what the effect took, shown selected
+    EXPECT_EQ(Window().SelectionEnd(), 6 * kSecond);
+    char name[256] = {};
+    ASSERT_EQ(Kestrum_IsBackAble(Window().Editor(), name), 1);
+    EXPECT_STREQ(name, "Undo (Normalize Loudness)");
+    ASSERT_TRUE(Window().RunCommand(kUndo));
+    EXPECT_EQ(TrackSamples(1), sine);
 }
 
 TEST_F(LongOperations, ReverseTurnsTheSelectionAroundAndASecondReverseUndoesIt)

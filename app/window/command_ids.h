@@ -68,6 +68,7 @@ inline constexpr int kAdjustVolume = 32790;
 inline constexpr int kSilence = 32791;
 inline constexpr int kNormalize = 32880;
 inline constexpr int kReverse = 32881;
+inline constexpr int kNormalizeLoudness = 32882;
 
 // Record
 inline constexpr int kStartRecord = 32833;

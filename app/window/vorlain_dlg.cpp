@@ -94,8 +94,13 @@ void CVorlainDlg::BuildWindow()
     auto* central = new QWidget(this);
     m_control = std::make_unique<CBrimsel>(central);
     m_context = std::make_unique<app::CommandContext>(
-        app::CommandContext{m_state, *m_control, this, m_window->hwnd(),
-                            [this](const char* section) { LoadRecentMenu(section); }});
+        app::CommandContext{m_state,
+                            *m_control,
+                            this,
+                            m_window->hwnd(),
+                            [this](const char* section) { LoadRecentMenu(section); },
+                            nullptr,
+                            {}});
     m_families = std::make_unique<app::CCommands>(*m_context);
     m_playingTime = new CPlayingTime(this);
     connect(&m_families->play, &app::CPlayCommands::PlayingTime, m_playingTime,
