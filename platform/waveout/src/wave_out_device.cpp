@@ -17,8 +17,12 @@ namespace vorlain::waveout {
 namespace {
 
 // How long the thread sleeps between looks at the device while blocks are in
-// flight: short against one 8192-byte block (46 ms of 44.1 kHz stereo).
+// flight: until the oldest block should have played, but no less than the
+// shortest look (short against one 8192-byte block, 46 ms of 44.1 kHz
+// stereo) and no more than the longest, well inside ALSA's buffer, so that
+// what waits to be written gets the room that frees meanwhile.
 constexpr auto kPollInterval = std::chrono::milliseconds(5);
+constexpr auto kLongestLook = std::chrono::milliseconds(25);
 // ALSA's own buffer. Blocks count as played only once the device has passed
 // them, so this mostly bounds how far ahead of the ear the layer writes.
 constexpr unsigned kBufferMicros = 250000;
@@ -43,8 +47,8 @@ void setFlags(VorlainWaveHeader* h, uint32_t set, uint32_t clear)
 bool validFormat(const VorlainWaveFormat& f)
 {
     return f.formatTag == 1 && f.bitsPerSample == 16 && (f.channels == 1 || f.channels == 2) &&
-           f.samplesPerSec >= 1000 && f.samplesPerSec <= 384000 &&
-           f.blockAlign == f.channels * 2 && f.avgBytesPerSec == f.blockAlign * f.samplesPerSec;
+           f.samplesPerSec >= 1000 && f.samplesPerSec <= 384000 && f.blockAlign == f.channels * 2 &&
+           f.avgBytesPerSec == f.blockAlign * f.samplesPerSec;
 }
 
 // Interleaved S16_LE at exactly the asked rate and a short buffer. Playback
@@ -69,9 +73,9 @@ bool configure(snd_pcm_t* pcm, const VorlainWaveFormat& f)
 
 } // namespace
 
-WaveOutDevice::WaveOutDevice(snd_pcm_t* pcm, unsigned frameBytes, VorlainWaveDoneProc done,
-                             void* context)
-    : m_pcm(pcm), m_frameBytes(frameBytes), m_done(done), m_context(context)
+WaveOutDevice::WaveOutDevice(snd_pcm_t* pcm, unsigned frameBytes, unsigned rate,
+                             VorlainWaveDoneProc done, void* context)
+    : m_pcm(pcm), m_frameBytes(frameBytes), m_rate(rate), m_done(done), m_context(context)
 {
 }
 
@@ -95,8 +99,8 @@ int WaveOutDevice::Open(std::unique_ptr<WaveOutDevice>& out, const char* pcmName
         snd_pcm_close(pcm);
         return VORLAIN_WAVE_BADFORMAT;
     }
-    std::unique_ptr<WaveOutDevice> device(new (std::nothrow)
-                                              WaveOutDevice(pcm, format.blockAlign, done, context));
+    std::unique_ptr<WaveOutDevice> device(new (std::nothrow) WaveOutDevice(
+        pcm, format.blockAlign, format.samplesPerSec, done, context));
     if (!device) {
         snd_pcm_close(pcm);
         return VORLAIN_WAVE_NOMEM;
@@ -166,9 +170,18 @@ int WaveOutDevice::write(VorlainWaveHeader* header)
     return VORLAIN_WAVE_OK;
 }
 
-int WaveOutDevice::pause() { return command(Command::Pause); }
-int WaveOutDevice::restart() { return command(Command::Restart); }
-int WaveOutDevice::reset() { return command(Command::Reset); }
+int WaveOutDevice::pause()
+{
+    return command(Command::Pause);
+}
+int WaveOutDevice::restart()
+{
+    return command(Command::Restart);
+}
+int WaveOutDevice::reset()
+{
+    return command(Command::Reset);
+}
 
 int WaveOutDevice::close()
 {
@@ -234,7 +247,7 @@ void WaveOutDevice::run()
         // plays out what it holds, and those blocks must come back.
         bool moving = m_paused ? !m_hardwarePaused && !m_written.empty() : active();
         if (moving)
-            m_wake.wait_for(lock, kPollInterval);
+            m_wake.wait_for(lock, nextLook());
         else
             m_wake.wait(lock); // nothing moves until a write or a command
     }
@@ -331,8 +344,7 @@ void WaveOutDevice::feed()
             m_pendingOffset = 0;
             continue;
         }
-        snd_pcm_sframes_t n =
-            snd_pcm_writei(m_pcm, h->data + m_pendingOffset, left / m_frameBytes);
+        snd_pcm_sframes_t n = snd_pcm_writei(m_pcm, h->data + m_pendingOffset, left / m_frameBytes);
         if (n == -EAGAIN || n == 0)
             break; // ALSA is full; look again after the next poll interval
         if (n < 0) {
@@ -412,9 +424,26 @@ void WaveOutDevice::dropAll(std::vector<VorlainWaveHeader*>& finished)
     m_failed = snd_pcm_prepare(m_pcm) < 0;
 }
 
-bool WaveOutDevice::active() const { return !m_pending.empty() || !m_written.empty(); }
+std::chrono::microseconds WaveOutDevice::nextLook() const
+{
+    if (m_paused || m_written.empty() || m_rate == 0)
+        return kPollInterval;
+    const uint64_t frames = m_written.front().endFrame > m_framesPlayed
+                                ? m_written.front().endFrame - m_framesPlayed
+                                : 0;
+    const auto until = std::chrono::microseconds(frames * 1'000'000 / m_rate);
+    return std::clamp<std::chrono::microseconds>(until, kPollInterval, kLongestLook);
+}
 
-void WaveOutDevice::fail() { m_failed = true; }
+bool WaveOutDevice::active() const
+{
+    return !m_pending.empty() || !m_written.empty();
+}
+
+void WaveOutDevice::fail()
+{
+    m_failed = true;
+}
 
 void WaveOutDevice::handBack(const std::vector<VorlainWaveHeader*>& finished)
 {

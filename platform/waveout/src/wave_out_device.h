@@ -6,6 +6,7 @@
 
 #include <alsa/asoundlib.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -45,7 +46,8 @@ private:
         uint64_t endFrame;
     };
 
-    WaveOutDevice(snd_pcm_t* pcm, unsigned frameBytes, VorlainWaveDoneProc done, void* context);
+    WaveOutDevice(snd_pcm_t* pcm, unsigned frameBytes, unsigned rate, VorlainWaveDoneProc done,
+                  void* context);
 
     int command(Command c);
     void run();
@@ -60,16 +62,19 @@ private:
     void fail();
     // Without m_lock: marks each block done and calls back.
     void handBack(const std::vector<VorlainWaveHeader*>& finished);
+    // How long the thread may sleep before it looks at the device again.
+    std::chrono::microseconds nextLook() const;
     bool onOwnThread() const { return std::this_thread::get_id() == m_thread.get_id(); }
 
     snd_pcm_t* m_pcm;
     const unsigned m_frameBytes;
+    const unsigned m_rate;
     const VorlainWaveDoneProc m_done;
     void* const m_context;
 
     std::mutex m_lock;
-    std::condition_variable m_wake; // wakes the device thread
-    std::condition_variable m_ack;  // wakes a caller waiting for its command
+    std::condition_variable m_wake;           // wakes the device thread
+    std::condition_variable m_ack;            // wakes a caller waiting for its command
     std::deque<VorlainWaveHeader*> m_pending; // queued, not yet wholly given to ALSA
     uint32_t m_pendingOffset = 0;             // bytes of m_pending.front() already given
     std::deque<Written> m_written;
