@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <unordered_set>
 
 using namespace std::chrono_literals;
@@ -133,9 +134,24 @@ bool CAudoPlayMgr::Play()
         return false;
     }
 
+    // The records of the segments the play reaches: a start late in a long
+    // track copies the few after it, not every record of the track. A start
+    // past the end keeps the last segment, whose end the play then ends at.
     m_segments.clear();
-    if (const CTimeline* timeline = m_track->Timeline())
-        m_segments.assign(timeline->begin(), timeline->end());
+    if (const CTimeline* timeline = m_track->Timeline()) {
+        std::optional<uint32_t> lastPassed;
+        for (const CSegmentSpan& span : timeline->Spans()) {
+            if (m_timeFrom > 0 && span.end <= m_timeFrom) {
+                lastPassed = span.index;
+                continue;
+            }
+            if (std::optional<TrackSegment> record = timeline->Lookup(span.index))
+                m_segments.push_back(*record);
+        }
+        if (m_segments.empty() && lastPassed)
+            if (std::optional<TrackSegment> record = timeline->Lookup(*lastPassed))
+                m_segments.push_back(*record);
+    }
     m_device = device;
     {
         std::lock_guard g(m_lock);
