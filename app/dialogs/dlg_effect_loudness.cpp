@@ -52,8 +52,8 @@ CDlgEffectLoudness::CDlgEffectLoudness(QWidget* parent) : QDialog(parent)
                 m_presets->setCurrentIndex(preset);
         });
     m_target = target.slider;
-    // Six hundred and fifty positions: no ticks, and a page is one LU.
-    m_target->setTickPosition(QSlider::NoTicks);
+    // Six hundred and fifty positions: a tick every 5 LU, and a page is one.
+    m_target->setTickInterval(50);
     m_target->setPageStep(10);
     connect(m_presets, &QComboBox::activated, this, [this](int index) {
         const int tenths = m_presets->itemData(index).toInt();

@@ -5,6 +5,7 @@
 #include "dialogs/dialog_values.h"
 #include "dialogs/slider_row.h"
 
+#include <QSlider>
 #include <QVBoxLayout>
 
 namespace {
@@ -31,6 +32,10 @@ CDlgEffectNormalize::CDlgEffectNormalize(QWidget* parent) : QDialog(parent)
         app::LanguageText(kSection, "00000001"), {.label = 1100, .slider = 1101, .value = 1102},
         {.minimum = -200, .maximum = 0, .start = start},
         {.sliderChars = 36, .widestValue = DecibelText(-200)}, DecibelText, StorePeak);
+
+    // Two hundred positions: a tick at each whole dB, and a page is one dB.
+    peak.slider->setTickInterval(10);
+    peak.slider->setPageStep(10);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(peak.layout);
