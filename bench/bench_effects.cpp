@@ -1,6 +1,8 @@
-// The five effects over 10 minutes of a 1-hour stereo track, each timed
-// beside SoX doing the same to the same audio in the same run (silence beside
-// SoX's volume 0, echo beside its one-second echo of the same decay). SoX
+// The effects over 10 minutes of a 1-hour stereo track, each timed beside
+// SoX doing the same to the same audio in the same run (silence beside SoX's
+// volume 0, echo beside its one-second echo of the same decay, normalize
+// beside sox --norm), and loudness normalization beside ffmpeg's one-pass
+// loudnorm filter. SoX
 // reads the 10 minutes from the wave file and writes them to a new one; the
 // kernel reads the ten minutes' data files and writes new ones.
 #include "bench_util.h"
@@ -54,10 +56,15 @@ int main()
         {"echo 1 s, 0.5",
          [&] { Kestrum_Echo(session, 1, from, to, 0, 0, vorlain::FloatBits(0.5f)); },
          "sox " + wav + " " + out + " trim 1200 600 echo 1 1 1000 0.5"},
+        {"normalize -1 dB", [&] { Kestrum_Normalize(session, 1, from, to, -1000); },
+         "sox --norm=-1 " + wav + " " + out + " trim 1200 600"},
+        {"loudness -16 LUFS", [&] { Kestrum_NormalizeLoudness(session, 1, from, to, -160); },
+         "ffmpeg -v error -y -ss 1200 -t 600 -i " + wav + " -af loudnorm=I=-16:TP=-1 -ar 44100 " +
+             out},
     };
     const bool sox = haveSox();
     std::printf("10 minutes of a 1-hour stereo 44.1 kHz track, median of %d runs\n", kRepeats);
-    std::printf("%-16s %12s %12s %8s\n", "operation", "Vorlain (s)", "SoX (s)", "ratio");
+    std::printf("%-16s %12s %12s %8s\n", "operation", "Vorlain (s)", "peer (s)", "ratio");
     for (const Case& c : cases) {
         std::vector<double> k, s;
         for (int i = 0; i < kRepeats; ++i) {

@@ -201,7 +201,7 @@ int main(int argc, char** argv)
     effects.operations.push_back("sox|volume 10 min");
     Panel whole{"Projects, import, export and playback",
                 vorlain({"save project", "save project with copying", "open project", "import MP3",
-                         "export WAV", "play 5 s from 90%"})};
+                         "export WAV", "play 5 s from 90%", "playback start at 90%"})};
     for (const char* peer :
          {"ffmpeg|import MP3", "sox|import MP3", "ffmpeg|export WAV", "sox|export WAV"})
         whole.operations.push_back(peer);

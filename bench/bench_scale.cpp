@@ -150,6 +150,20 @@ int KernelJob(const std::string& project, const std::string& work, const std::st
     setenv("VORLAIN_PCM", "null", 1);
     if (CAudoPlayMgr* player = AudioPlay_Open(session, 1)) {
         const int64_t start = length / 10 * 9;
+        // The start alone: from the call to the first audio past the start
+        // point taken by the device.
+        std::vector<double> starts;
+        for (int i = 0; i < repeats; ++i) {
+            starts.push_back(Time([&] {
+                if (!AudioPlay_PlaySeekTime(player, start))
+                    return;
+                while (AudioPlay_QueryStauts(player) != 0 &&
+                       AudioPlay_GetPlayingTime(player) <= start)
+                    std::this_thread::sleep_for(std::chrono::microseconds(50));
+            }));
+            AudioPlay_Stop(player);
+        }
+        Report("vorlain", "playback start at 90%", Median(starts));
         std::vector<double> times;
         for (int i = 0; i < repeats; ++i) {
             times.push_back(Time([&] {
