@@ -325,37 +325,32 @@ void PrintTable(const Measurements& m, const std::vector<int>& lengths)
                 std::printf(" - |\n");
         }
     }
-    std::printf("\n| maximum resident size (MB) |");
-    for (int l : lengths)
-        std::printf(" %s |", Name(l).c_str());
-    std::printf("\n|---|");
-    for (size_t i = 0; i < lengths.size(); ++i)
-        std::printf("---|");
-    std::printf("\n");
-    for (const char* part : {"import", "open", "edits", "effects", "playback", "save", "export",
-                             "control alone", "view", "program", "program playing"}) {
-        std::printf("| %s |", part);
-        for (int l : lengths) {
-            const double v = cell("rss", part, l);
-            std::printf(v < 0 ? " - |" : " %.0f |", v);
-        }
+    // A table of one value per length; each row is the operation prefix + row of tool.
+    auto lengthTable = [&](const char* title, const char* tool, const char* prefix,
+                           std::initializer_list<const char*> rows, const char* format,
+                           double scale) {
+        std::printf("\n| %s |", title);
+        for (int l : lengths)
+            std::printf(" %s |", Name(l).c_str());
+        std::printf("\n|---|");
+        for (size_t i = 0; i < lengths.size(); ++i)
+            std::printf("---|");
         std::printf("\n");
-    }
-    std::printf("\n| program: processor time (%% of one core) |");
-    for (int l : lengths)
-        std::printf(" %s |", Name(l).c_str());
-    std::printf("\n|---|");
-    for (size_t i = 0; i < lengths.size(); ++i)
-        std::printf("---|");
-    std::printf("\n");
-    for (const char* what : {"idle", "playing"}) {
-        std::printf("| %s |", what);
-        for (int l : lengths) {
-            const double v = cell("cpu", std::string("program: ") + what, l);
-            std::printf(v < 0 ? " - |" : " %.2f |", v * 100);
+        for (const char* row : rows) {
+            std::printf("| %s |", row);
+            for (int l : lengths) {
+                const double v = cell(tool, std::string(prefix) + row, l);
+                std::printf(v < 0 ? " - |" : format, v * scale);
+            }
+            std::printf("\n");
         }
-        std::printf("\n");
-    }
+    };
+    lengthTable("maximum resident size (MB)", "rss", "",
+                {"import", "open", "edits", "effects", "playback", "save", "export",
+                 "control alone", "view", "program", "program playing"},
+                " %.0f |", 1);
+    lengthTable("program: processor time (% of one core)", "cpu", "program: ", {"idle", "playing"},
+                " %.2f |", 100);
 }
 
 } // namespace
