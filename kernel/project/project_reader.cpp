@@ -147,13 +147,21 @@ uint32_t inspectFolder(const std::string& folder, std::set<std::string>& files, 
         return kMissingDataFile;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        const fs::file_status entry = it->symlink_status(ec);
+        // The entry's type as the folder listing gave it: no call per file
+        // (a 10-hour track has 7,200). A link is foreign whatever it names.
+        const bool link = it->is_symlink(ec);
         if (ec)
             return kMissingDataFile;
-        if (fs::is_directory(entry))
+        if (link)
+            return kForeignFolder;
+        const bool folderEntry = it->is_directory(ec);
+        const bool regular = !folderEntry && !ec && it->is_regular_file(ec);
+        if (ec)
+            return kMissingDataFile;
+        if (folderEntry)
             continue;
         uint32_t number = 0;
-        if (!fs::is_regular_file(entry))
+        if (!regular)
             return kForeignFolder;
         if (dataFileNumber(name, number)) {
             files.insert(name);
