@@ -223,6 +223,11 @@ void CAudoPlayMgr::Stop()
         }
         m_status = kStopRequested;
     }
+    {
+        // A thread waiting for a free block hears the stop at once.
+        std::lock_guard g(m_lock);
+        m_blockFreed.notify_all();
+    }
     while (m_status.load() != kStopped) {
         VorlainOutputDebugString("CAudoPlayMgr::Stop sleep...");
         std::this_thread::sleep_for(50ms);
@@ -365,12 +370,13 @@ bool CAudoPlayMgr::writeRing(const uint8_t* data, size_t count)
             return false;
         {
             // Blocks come back in the order written, so once one is free the
-            // next block of the ring is that one.
+            // next block of the ring is that one. A returned block and a stop
+            // both wake the wait; the timeout is only a backstop.
             std::unique_lock g(m_lock);
             while (m_freeBlocks == 0) {
                 if (m_status.load() == kStopRequested)
                     return false;
-                m_blockFreed.wait_for(g, 10ms);
+                m_blockFreed.wait_for(g, 100ms);
             }
         }
         m_currentBlock = (m_currentBlock + 1) % kBlockCount;
