@@ -49,7 +49,12 @@ void CPlayCommands::Play()
             }
             s.SetPlayer(player, s.CurrentTrack());
         }
-        AudioPlay_PlaySeekTime(s.Player(), m_playFrom);
+        if (!AudioPlay_PlaySeekTime(s.Player(), m_playFrom)) {
+            // No device took the audio: nothing plays, and the user hears why.
+            m_timer->stop();
+            m_c.ShowKernelFailure();
+            return;
+        }
     }
     s.SetPlayState(CEditorState::kPlaying);
 }

@@ -75,6 +75,8 @@ const char* KeyOf(FailureFamily family)
         return "00000005";
     case FailureFamily::kProjectDamaged:
         return "00000006";
+    case FailureFamily::kNoPlaybackDevice:
+        return "00000007";
     case FailureFamily::kGeneral:
         break;
     }
@@ -93,6 +95,8 @@ FailureFamily ClassifyFailure(uint32_t code, const FailureSubject& subject)
         return FailureFamily::kMissing;
     if (IsCapturePlace(Place(code)))
         return FailureFamily::kNoCaptureDevice;
+    if (Place(code) == 0x0E40) // the player's output device
+        return FailureFamily::kNoPlaybackDevice;
     if (IsProjectContent(code))
         return FailureFamily::kProjectDamaged;
     if (IsUnreadableAudio(code))

@@ -17,6 +17,7 @@ enum class FailureFamily {
     kNoPermission, // the file or its folder may not be read or written
     kNoCaptureDevice,
     kProjectDamaged, // not a project file, or one that cannot be read
+    kNoPlaybackDevice,
 };
 
 /** The file a call read or wrote, when it names one: its state on disk

@@ -24,6 +24,7 @@ TEST_F(ReadableErrors, EachCodeFallsInItsFamily)
     // The places.
     EXPECT_EQ(ClassifyFailure(0x0B3BB001), F::kNoCaptureDevice);
     EXPECT_EQ(ClassifyFailure(0x0B21B001), F::kNoCaptureDevice);
+    EXPECT_EQ(ClassifyFailure(0x0E40B001), F::kNoPlaybackDevice);
     EXPECT_EQ(ClassifyFailure(0x0B0CB001), F::kGeneral);        // a track of another format
     EXPECT_EQ(ClassifyFailure(0x02CAB002), F::kProjectDamaged); // not XML
     EXPECT_EQ(ClassifyFailure(0x0300B002), F::kProjectDamaged); // an element missing

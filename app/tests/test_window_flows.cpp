@@ -36,6 +36,27 @@ protected:
     }
 };
 
+TEST_F(WindowFlows, PlayWithoutAnOutputDeviceSaysSoAndLeavesTheWindowStopped)
+{
+    Start();
+    const int id = AddFile(MakeWave("tone.wav", 2, 2));
+    ClickRow(id, 0);
+    setenv("VORLAIN_PCM", "vorlain_no_such_pcm", 1);
+    ASSERT_TRUE(Window().RunCommand(kTbPlay));
+    ASSERT_EQ(Prompts().Messages().size(), 1);
+    EXPECT_TRUE(Prompts().Messages().front().startsWith(LanguageText("errors", "00000007")));
+    EXPECT_TRUE(Prompts().Messages().front().endsWith("Failed! ErrorCode=0x0e40b001"));
+    EXPECT_EQ(Window().PlayButtonState(), CVorlainDlg::kStopped);
+    EXPECT_FALSE(Window().IsPlayTimerActive());
+    // With a device again, Play plays.
+    const std::string played = env().path("played.raw");
+    AlsaTap tap(played);
+    ASSERT_TRUE(Window().RunCommand(kTbPlay));
+    ASSERT_TRUE(WaitFor([&] { return Window().PlayButtonState() == CVorlainDlg::kStopped; }));
+    EXPECT_GT(vorlain::test::ReadBytes(played).size(), 0u);
+    EXPECT_EQ(Prompts().Messages().size(), 1);
+}
+
 TEST_F(WindowFlows, PlayingASelectionStartsAtItsFirstByte)
 {
     const std::string played = env().path("played.raw");

@@ -1,5 +1,7 @@
 #include "playback/audo_play_mgr.h"
 
+#include "common/last_error.h"
+
 #include "store/byte_offset.h"
 #include "store/segment_files.h"
 #include "track/track.h"
@@ -131,6 +133,7 @@ bool CAudoPlayMgr::Play()
     int result = VorlainWaveOutOpen(&device, nullptr, &format, &CAudoPlayMgr::onBlockDone, this);
     if (result != VORLAIN_WAVE_OK) {
         VorlainOutputDebugString("CAudoPlayMgr::Play waveOutOpen failed %d", result);
+        kernel::SetLastError(0x0E40B001); // no output device would take the track's format
         return false;
     }
 

@@ -376,6 +376,7 @@ TEST_F(Playback, BadHandlesTracksAndDevicesFailCleanly)
     // A device that does not exist: Play fails and nothing changes.
     setenv("VORLAIN_PCM", "vorlain_no_such_pcm", 1);
     EXPECT_EQ(AudioPlay_Play(player), 0);
+    EXPECT_EQ(Kestrum_GetLastError(), 0x0E40B001u);
     EXPECT_EQ(AudioPlay_QueryStauts(player), 0);
     EXPECT_EQ(AudioPlay_PlaySeekTime(player, 500'000), 0);
     EXPECT_EQ(AudioPlay_QueryStauts(player), 0);
