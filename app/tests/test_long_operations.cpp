@@ -796,9 +796,11 @@ TEST_F(LongOperations, CancelStopsAnEffectAndAnExportAndLeavesEverythingAsItWas)
 
 TEST_F(LongOperations, AProgressDialogClosedEarlyStillLetsTheCommandWaitForItsWorker)
 {
-    const Samples sine = vorlain::test::Sine(kRate * 40, kRate, 2, 441.0, 16000);
+    // Long enough that the dialog is up, and seen, before the silence ends:
+    // the block loops write several hundred megabytes a second.
+    const Samples sine = vorlain::test::Sine(kRate * 240, kRate, 2, 441.0, 16000);
     Track(sine);
-    Select(0, 40 * kSecond);
+    Select(0, 240 * kSecond);
     bool closed = false;
     WhenModal<CDlgProgress>([&closed](CDlgProgress* dialog) {
         closed = true;
