@@ -150,33 +150,26 @@ int KernelJob(const std::string& project, const std::string& work, const std::st
     setenv("VORLAIN_PCM", "null", 1);
     if (CAudoPlayMgr* player = AudioPlay_Open(session, 1)) {
         const int64_t start = length / 10 * 9;
-        // The start alone: from the call to the first audio past the start
-        // point taken by the device.
-        std::vector<double> starts;
-        for (int i = 0; i < repeats; ++i) {
-            starts.push_back(Time([&] {
-                if (!AudioPlay_PlaySeekTime(player, start))
-                    return;
-                while (AudioPlay_QueryStauts(player) != 0 &&
-                       AudioPlay_GetPlayingTime(player) <= start)
-                    std::this_thread::sleep_for(std::chrono::microseconds(50));
-            }));
-            AudioPlay_Stop(player);
-        }
-        Report("vorlain", "playback start at 90%", Median(starts));
-        std::vector<double> times;
-        for (int i = 0; i < repeats; ++i) {
-            times.push_back(Time([&] {
-                if (!AudioPlay_PlaySeekTime(player, start))
-                    return;
-                while (AudioPlay_QueryStauts(player) != 0 &&
-                       AudioPlay_GetPlayingTime(player) < start + 5 * kSecond)
-                    std::this_thread::sleep_for(std::chrono::microseconds(200));
-            }));
-            AudioPlay_Stop(player);
-        }
+        // Median time from the call until the device has taken audio past
+        // `until` (or the play ended).
+        auto playUntil = [&](int64_t until) {
+            std::vector<double> times;
+            for (int i = 0; i < repeats; ++i) {
+                times.push_back(Time([&] {
+                    if (!AudioPlay_PlaySeekTime(player, start))
+                        return;
+                    while (AudioPlay_QueryStauts(player) != 0 &&
+                           AudioPlay_GetPlayingTime(player) <= until)
+                        std::this_thread::sleep_for(std::chrono::microseconds(50));
+                }));
+                AudioPlay_Stop(player);
+            }
+            return Median(times);
+        };
+        // The start alone: the first audio past the start point.
+        Report("vorlain", "playback start at 90%", playUntil(start));
+        Report("vorlain", "play 5 s from 90%", playUntil(start + 5 * kSecond - 1));
         AudioPlay_Close(player);
-        Report("vorlain", "play 5 s from 90%", Median(times));
     }
     ReportMemory("playback");
 
