@@ -12,8 +12,10 @@ packages=(
   # Converter, tags, sound, projects
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev ffmpeg
   libtag1-dev libasound2-dev alsa-utils libasound2-plugins libpugixml-dev
-  # Effects: loudness per EBU R128
-  libebur128-dev
+  # Effects: loudness per EBU R128, LV2 plugin hosting (and the example
+  # amplifier plus one real plugin collection the tests use), time stretch
+  libebur128-dev liblilv-dev lv2-dev lv2-examples swh-lv2
+  librubberband-dev rubberband-cli
   # Tests: GoogleTest, an X server for the program, a sound server paced in
   # real time (tools/ci-services.sh)
   libgtest-dev xvfb xauth pulseaudio

@@ -28,6 +28,9 @@ enum ActionType : uint32_t {
     kActionNormalize = 19,
     kActionReverse = 20,
     kActionLoudness = 21,
+    kActionTempo = 22,
+    kActionPitch = 23,
+    kActionPlugin = 24, // named for the plugin, not from the language file
 };
 
 /** The key of the type's name in section "menu"; null for unknown types. */

@@ -117,6 +117,54 @@ KESTRUM_API int Kestrum_NormalizeLoudness(void* session, uint32_t trackId, int64
                                           int64_t to, int32_t lufsTenths);
 /** The frames of [from, to) (0, 0: the whole track) in the opposite order. */
 KESTRUM_API int Kestrum_Reverse(void* session, uint32_t trackId, int64_t from, int64_t to);
+/** Plays [from, to) (0, 0: the whole track) faster or slower by percent
+ *  (-90 to 900; +10 plays 1.1 times as fast, so the range becomes 1/1.1 of
+ *  its length) without changing its pitch. Everything after the range moves
+ *  with its end. */
+KESTRUM_API int Kestrum_ChangeTempo(void* session, uint32_t trackId, int64_t from, int64_t to,
+                                    int32_t percent);
+/** Raises or lowers the pitch of [from, to) (0, 0: the whole track) by cents
+ *  (-2400 to 2400) keeping its length. */
+KESTRUM_API int Kestrum_ChangePitch(void* session, uint32_t trackId, int64_t from, int64_t to,
+                                    int32_t cents);
+
+// ---- LV2 plugins -----------------------------------------------------------
+// Plugins run in a helper process (vorlain-fx-host), never in the caller's:
+// a plugin that crashes, hangs or gives NaN fails the call and nothing else.
+/** The usable plugins, one line each: URI, name, class, audio inputs and
+ *  audio outputs separated by tabs, NUL-terminated. Returns the bytes needed
+ *  including the NUL (size 0 asks); the buffer is filled when it is large
+ *  enough. 0 with the last error set when the plugins cannot be listed. */
+KESTRUM_API int Kestrum_GetPluginList(char* buffer, uint32_t size);
+/** The plugins found but not usable, one line each: URI, name and the reason,
+ *  tab-separated. Sized and filled as Kestrum_GetPluginList. */
+KESTRUM_API int Kestrum_GetUnsupportedPlugins(char* buffer, uint32_t size);
+/** The control inputs of the plugin, one line each: symbol, name, minimum,
+ *  maximum, default, flags (a comma list of "toggled", "integer",
+ *  "logarithmic", "enumeration", or "-") and the scale points as
+ *  "value=label|value=label" (or "-"), tab-separated, numbers in the C
+ *  locale. Sized and filled as Kestrum_GetPluginList. */
+KESTRUM_API int Kestrum_GetPluginControls(const char* uri, char* buffer, uint32_t size);
+/** The plugin's own presets, one line each: name, a tab, then its controls
+ *  as Kestrum_ApplyPlugin takes them. Sized and filled as above. */
+KESTRUM_API int Kestrum_GetPluginPresets(const char* uri, char* buffer, uint32_t size);
+/** Runs the plugin over [from, to) (0, 0: the whole track). controls is
+ *  "symbol=value;symbol=value" in the C locale; the controls not named keep
+ *  their defaults. A mono plugin on a stereo track runs once per channel; a
+ *  stereo plugin on a mono track gets the channel twice and its outputs are
+ *  averaged. One undoable action named for the plugin. */
+KESTRUM_API int Kestrum_ApplyPlugin(void* session, uint32_t trackId, int64_t from, int64_t to,
+                                    const char* uri, const char* controls);
+/** Plays [from, to) (0, 0: the first 10 seconds) through the plugin in a
+ *  loop, through the session's player, until Kestrum_StopPreview or another
+ *  play. Returns as soon as the sound starts. */
+KESTRUM_API int Kestrum_StartPreview(void* session, uint32_t trackId, int64_t from, int64_t to,
+                                     const char* uri, const char* controls);
+/** New control values for the preview that is playing; heard within the
+ *  next block of the output (well under 100 ms). */
+KESTRUM_API int Kestrum_SetPreviewControls(void* session, const char* controls);
+/** Stops the preview; 1 also when none plays. */
+KESTRUM_API int Kestrum_StopPreview(void* session);
 
 // ---- insertion, mixing, extraction -----------------------------------------
 KESTRUM_API int Kestrum_AddSlience(CEditSession* session, uint32_t trackId, int64_t at,
