@@ -201,9 +201,14 @@ private:
 
 bool DoCommonEffect(CTrack& track, EffectType type, const EffectParams& params)
 {
+    return DoEffect(track, makeEffect(type, track, params), params);
+}
+
+bool DoEffect(CTrack& track, std::unique_ptr<CAudioEffect> effect, const EffectParams& params)
+{
     const int64_t F = params.from, T = params.to;
     VorlainOutputDebugString("DoCommonEffect from=%" PRId64 " to=%" PRId64, F, T);
-    track.m_effect = makeEffect(type, track, params);
+    track.m_effect = std::move(effect);
     const CTimeline* current = track.Timeline();
     if (!current || !track.m_effect) {
         PostFinalProgress();

@@ -5,6 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+
+class CAudioEffect;
 
 class CTrack;
 
@@ -33,5 +36,8 @@ struct EffectParams {
  *  100. false (track unchanged) when the track is blank, a file fails or the
  *  effect cannot be set up (normalize and reverse read the range first). */
 bool DoCommonEffect(CTrack& track, EffectType type, const EffectParams& params);
+/** The same with an effect the caller made and set up (a plugin); a null
+ *  effect fails as one that could not be set up. */
+bool DoEffect(CTrack& track, std::unique_ptr<CAudioEffect> effect, const EffectParams& params);
 
 } // namespace kernel

@@ -157,6 +157,12 @@ bool CHistory::GoNext(CEditSession& session)
     return true;
 }
 
+void CHistory::NameCurrent(const std::string& name)
+{
+    if (m_current != m_sentinel)
+        VorlainCopyTextCut(m_current->name, sizeof m_current->name, name.c_str());
+}
+
 std::string CHistory::UndoLabel() const
 {
     return LanguageText("menu", "01000101") + " (" + m_current->name + ")";

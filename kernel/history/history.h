@@ -22,6 +22,10 @@ public:
     bool Append(uint32_t trackId, uint32_t type, int64_t undoFrom, int64_t undoTo,
                 uint32_t redoTrackId, int64_t redoFrom, int64_t redoTo);
 
+    /** Names the current action (a plugin's action carries the plugin's
+     *  name, not one from the language file); cut to the record's size. */
+    void NameCurrent(const std::string& name);
+
     /** Takes back the current action as if it had never been appended (a
      *  track creation whose first step failed): nothing is undone, and the
      *  action goes with its redo part. false when there is none. */

@@ -4,6 +4,7 @@
 #include "common/paths.h"
 #include "edits/clipboard.h"
 #include "history/history.h"
+#include "plugins/plugin_preview.h"
 #include "session/recovery_journal.h"
 #include "track/track.h"
 #include "vorlain/platform.h"
@@ -25,6 +26,7 @@ CEditSession::CEditSession(std::string tempFolder)
 
 CEditSession::~CEditSession()
 {
+    m_preview.reset(); // it reads the tracks' files
     // The recovery document goes first: from here on the session is closing
     // on purpose, and a document naming files about to go would only mislead.
     m_journal.reset();

@@ -15,6 +15,7 @@ class CTrack;
 namespace kernel {
 class CClipboard;
 class CHistory;
+class CPluginPreview;
 class CRecoveryJournal;
 struct JournalChange;
 } // namespace kernel
@@ -76,6 +77,10 @@ public:
                                      // document too
     std::string m_tempFolder;        // the temp base until the first track, then the session folder
     std::string m_tempBase;          // where the session's own locked folder is made
+    // The plugin preview playing, if any; declared after the tracks so that
+    // it ends before the files it reads go.
+    std::unique_ptr<kernel::CPluginPreview> m_preview;
+    std::string m_previewPlugin; // its URI
 
 private:
     std::unique_ptr<kernel::CHistory> m_history;

@@ -421,6 +421,10 @@ TEST_F(FaultSweep, EffectsAndInsertion)
     sweep("reverse", [&] { return Kestrum_Reverse(m_session, 1, 300'000, 5'300'000) == 1; });
     sweep("loudness",
           [&] { return Kestrum_NormalizeLoudness(m_session, 1, 0, 5'000'000, -230) == 1; });
+    sweep("plugin", [&] {
+        return Kestrum_ApplyPlugin(m_session, 1, 700'000, 5'700'000,
+                                   "http://lv2plug.in/plugins/eg-amp", "gain=-3") == 1;
+    });
     sweep("insert silence",
           [&] { return Kestrum_AddSlience(m_session, 1, 2'000'000, 1'000'000) == 1; });
     sweep("insert file",
@@ -508,6 +512,10 @@ TEST_F(FaultSweep, StoppedEditsEffectsAndMixes)
     stopSweep("normalize", [&] { return Kestrum_Normalize(m_session, 1, 0, 0, -3000) == 1; });
     stopSweep("reverse", [&] { return Kestrum_Reverse(m_session, 1, 0, 0) == 1; });
     stopSweep("loudness", [&] { return Kestrum_NormalizeLoudness(m_session, 1, 0, 0, -160) == 1; });
+    stopSweep("plugin", [&] {
+        return Kestrum_ApplyPlugin(m_session, 1, 0, 0, "http://lv2plug.in/plugins/eg-amp",
+                                   "gain=-3") == 1;
+    });
     stopSweep("insert file",
               [&] { return Kestrum_AddFile(m_session, 1, m_input.c_str(), 1'000'000) == 1; });
     stopSweep("extract", [&] { return Kestrum_ExtractTrack(m_session, 1, 1) != nullptr; });

@@ -165,6 +165,10 @@ KESTRUM_API int Kestrum_StartPreview(void* session, uint32_t trackId, int64_t fr
 KESTRUM_API int Kestrum_SetPreviewControls(void* session, const char* controls);
 /** Stops the preview; 1 also when none plays. */
 KESTRUM_API int Kestrum_StopPreview(void* session);
+/** 1 while the preview plays; 0 when it does not, with the last error set to
+ *  the code it ended with when the plugin failed (crashed, hung, NaN), and
+ *  to 0 when it was stopped. */
+KESTRUM_API int Kestrum_PreviewStatus(void* session);
 
 // ---- insertion, mixing, extraction -----------------------------------------
 KESTRUM_API int Kestrum_AddSlience(CEditSession* session, uint32_t trackId, int64_t at,

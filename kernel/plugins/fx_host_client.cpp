@@ -1,0 +1,221 @@
+#include "plugins/fx_host_client.h"
+
+#include "common/last_error.h"
+#include "vorlain/platform.h"
+
+#include <dlfcn.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+extern char** environ;
+
+namespace kernel {
+
+using namespace fx;
+
+CFxHostClient::~CFxHostClient()
+{
+    stop(false);
+}
+
+std::string CFxHostClient::HelperPath()
+{
+    if (const char* env = std::getenv("VORLAIN_FX_HOST"); env && *env)
+        return env;
+    // The helper is installed beside the kernel library, and in the build
+    // tree beside every program that links the kernel.
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&CFxHostClient::HelperPath), &info) && info.dli_fname) {
+        std::string path = info.dli_fname;
+        const size_t slash = path.rfind('/');
+        if (slash != std::string::npos)
+            return path.substr(0, slash + 1) + "vorlain-fx-host";
+    }
+    return "vorlain-fx-host";
+}
+
+int CFxHostClient::TimeoutMs()
+{
+    if (const char* env = std::getenv("VORLAIN_PLUGIN_TIMEOUT_MS")) {
+        const long ms = std::strtol(env, nullptr, 10);
+        if (ms > 0 && ms < 3'600'000)
+            return static_cast<int>(ms);
+    }
+    return 10'000;
+}
+
+bool CFxHostClient::start()
+{
+    const int memory = memfd_create("vorlain-fx", MFD_CLOEXEC);
+    if (memory < 0 || ftruncate(memory, sizeof(SharedBlock)) != 0) {
+        if (memory >= 0)
+            close(memory);
+        SetLastError(kPluginHelperMissing);
+        return false;
+    }
+    void* mapped =
+        mmap(nullptr, sizeof(SharedBlock), PROT_READ | PROT_WRITE, MAP_SHARED, memory, 0);
+    int pair[2] = {-1, -1};
+    if (mapped == MAP_FAILED || socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0) {
+        if (mapped != MAP_FAILED)
+            munmap(mapped, sizeof(SharedBlock));
+        close(memory);
+        SetLastError(kPluginHelperMissing);
+        return false;
+    }
+    m_block = static_cast<SharedBlock*>(mapped);
+
+    // dup2 in the child clears close-on-exec on the two numbers it gives.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, memory, kSharedFd);
+    posix_spawn_file_actions_adddup2(&actions, pair[1], kSocketFd);
+    const std::string path = HelperPath();
+    char* argv[] = {const_cast<char*>("vorlain-fx-host"), nullptr};
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(memory);
+    close(pair[1]);
+    m_socket = pair[0];
+    if (spawned != 0) {
+        VorlainOutputDebugString("plugin helper %s could not start: %s", path.c_str(),
+                                 std::strerror(spawned));
+        stop(false);
+        SetLastError(kPluginHelperMissing);
+        return false;
+    }
+    m_pid = pid;
+    return true;
+}
+
+void CFxHostClient::stop(bool kill)
+{
+    if (m_socket >= 0) {
+        close(m_socket); // the helper's next read ends it
+        m_socket = -1;
+    }
+    if (m_pid > 0) {
+        if (kill)
+            ::kill(m_pid, SIGKILL);
+        // A helper that does not end within a second of losing its client
+        // is stuck in a plugin: it is killed.
+        int status = 0;
+        for (int waited = 0; waitpid(m_pid, &status, WNOHANG) == 0; ++waited) {
+            if (waited == 100)
+                ::kill(m_pid, SIGKILL);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        m_pid = -1;
+    }
+    if (m_block) {
+        munmap(m_block, sizeof(SharedBlock));
+        m_block = nullptr;
+    }
+}
+
+bool CFxHostClient::request(const RequestPacket& packet, ReplyPacket& reply, int timeoutMs)
+{
+    if (m_socket < 0) {
+        SetLastError(kPluginCrashed);
+        return false;
+    }
+    if (send(m_socket, &packet, sizeof packet, MSG_NOSIGNAL) !=
+        static_cast<ssize_t>(sizeof packet)) {
+        stop(true);
+        SetLastError(kPluginCrashed);
+        return false;
+    }
+    pollfd pfd{m_socket, POLLIN, 0};
+    int ready;
+    do
+        ready = poll(&pfd, 1, timeoutMs);
+    while (ready < 0 && errno == EINTR);
+    if (ready == 0) {
+        VorlainOutputDebugString("plugin helper gave no answer in %d ms", timeoutMs);
+        stop(true);
+        SetLastError(kPluginHung);
+        return false;
+    }
+    const ssize_t got = ready > 0 ? recv(m_socket, &reply, sizeof reply, 0) : -1;
+    if (got != static_cast<ssize_t>(sizeof reply)) {
+        VorlainOutputDebugString("plugin helper ended during a request");
+        stop(true);
+        SetLastError(kPluginCrashed);
+        return false;
+    }
+    return true;
+}
+
+bool CFxHostClient::Open(const std::string& uri, uint32_t sampleRate, uint32_t channels,
+                         uint32_t blockFrames)
+{
+    stop(true);
+    if (uri.size() >= kUriChars || channels < 1 || channels > kMaxChannels) {
+        SetLastError(kPluginUnknown);
+        return false;
+    }
+    if (!start())
+        return false;
+    RequestPacket packet{};
+    packet.type = Request::Open;
+    packet.sampleRate = sampleRate;
+    packet.channels = channels;
+    packet.blockFrames = blockFrames;
+    std::memcpy(packet.uri, uri.c_str(), uri.size() + 1);
+    ReplyPacket reply{};
+    // Loading the plugin's code may take longer than a block.
+    if (!request(packet, reply, 2 * TimeoutMs()))
+        return false;
+    if (reply.status != Status::Ok) {
+        stop(false);
+        SetLastError(reply.status == Status::NoInstance ? kPluginNoInstance : kPluginUnknown);
+        return false;
+    }
+    m_channels = channels;
+    m_blockFrames = blockFrames;
+    m_latency = 0;
+    return true;
+}
+
+bool CFxHostClient::Run()
+{
+    RequestPacket packet{};
+    packet.type = Request::Run;
+    ReplyPacket reply{};
+    if (!request(packet, reply, TimeoutMs()))
+        return false;
+    if (reply.status != Status::Ok) {
+        stop(false);
+        SetLastError(kPluginCrashed);
+        return false;
+    }
+    for (uint32_t c = 0; c < m_channels; ++c) {
+        const float* out = m_block->output[c];
+        // A sum stays finite only when every term is.
+        float sum = 0;
+        for (uint32_t i = 0; i < m_blockFrames; ++i)
+            sum += out[i] * 0.0f;
+        if (!std::isfinite(sum)) {
+            VorlainOutputDebugString("plugin gave samples that are not finite");
+            stop(true);
+            SetLastError(kPluginNotFinite);
+            return false;
+        }
+    }
+    m_latency = reply.latency;
+    return true;
+}
+
+} // namespace kernel

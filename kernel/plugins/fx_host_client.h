@@ -1,0 +1,66 @@
+// The kernel's side of the plugin helper: starts a fresh vorlain-fx-host
+// with its shared block and socket, opens one plugin in it, and runs blocks
+// with a time limit. A helper that dies, hangs or gives samples that are not
+// finite fails the call with a code; the helper is then killed and reaped,
+// and the next client starts a new one.
+#pragma once
+
+#include "plugins/fx_protocol.h"
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+
+namespace kernel {
+
+/** Plugin failures, as the exports report them. */
+inline constexpr uint32_t kPluginHelperMissing = 0x0E74B001; // the helper could not be started
+inline constexpr uint32_t kPluginCrashed = 0x0E75B001;       // the helper died in the plugin
+inline constexpr uint32_t kPluginHung = 0x0E76B001;          // no answer within the time limit
+inline constexpr uint32_t kPluginNotFinite = 0x0E77B001;     // NaN or infinite samples
+inline constexpr uint32_t kPluginNoInstance = 0x0E78B001;    // the plugin refused to start
+inline constexpr uint32_t kPluginUnknown = 0x0E72B002;       // not installed, or not usable
+
+class CFxHostClient {
+public:
+    CFxHostClient() = default;
+    ~CFxHostClient();
+    CFxHostClient(const CFxHostClient&) = delete;
+    CFxHostClient& operator=(const CFxHostClient&) = delete;
+
+    /** Starts the helper and opens the plugin in it for the track's format,
+     *  every run blockFrames long. false with the last error set. */
+    bool Open(const std::string& uri, uint32_t sampleRate, uint32_t channels, uint32_t blockFrames);
+    /** One block: the caller has filled Block().input (and controls); on
+     *  success Block().output holds finite samples. false with the last
+     *  error set, the helper gone. */
+    bool Run();
+    /** Lets the helper end (it does when its socket closes). */
+    void Close() { stop(false); }
+    /** The latency the plugin reported after the last run, in frames. */
+    uint32_t Latency() const { return m_latency; }
+    uint32_t BlockFrames() const { return m_blockFrames; }
+    uint32_t Channels() const { return m_channels; }
+    fx::SharedBlock& Block() { return *m_block; }
+
+    /** Where the helper is: $VORLAIN_FX_HOST, or next to the kernel. */
+    static std::string HelperPath();
+    /** The time limit of one request in milliseconds:
+     *  $VORLAIN_PLUGIN_TIMEOUT_MS, or 10 s. */
+    static int TimeoutMs();
+
+private:
+    bool start();
+    bool request(const fx::RequestPacket& packet, fx::ReplyPacket& reply, int timeoutMs);
+    void stop(bool kill);
+
+    fx::SharedBlock* m_block = nullptr;
+    int m_socket = -1;
+    pid_t m_pid = -1;
+    uint32_t m_latency = 0;
+    uint32_t m_blockFrames = 0;
+    uint32_t m_channels = 0;
+};
+
+} // namespace kernel
