@@ -211,6 +211,8 @@ const CommandRow kRows[] = {
      [](C c, int id) { c.effects.Apply(id); }},
     {kReverse, "01000407", nullptr, Menu::Effect, false, kNoTool, Effect,
      [](C c, int id) { c.effects.Apply(id); }},
+    {kPlugins, "0100040C", nullptr, Menu::Effect, true, kNoTool, Effect,
+     [](C c, int) { c.plugins.Choose(); }},
     // Record
     {kStartRecord, "01000501", nullptr, Menu::Record, false,
      Tool(Bar::Record, 1, kTbStartRecord, "0200000F", true), NotRecording,

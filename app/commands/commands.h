@@ -8,6 +8,7 @@
 #include "commands/file_commands.h"
 #include "commands/options_commands.h"
 #include "commands/play_commands.h"
+#include "commands/plugin_commands.h"
 #include "commands/record_commands.h"
 #include "commands/track_commands.h"
 
@@ -16,7 +17,7 @@ namespace app {
 struct CCommands {
     explicit CCommands(CommandContext& context)
         : play(context), record(context), tracks(context), file(context, tracks, record),
-          edit(context), effects(context), options(context)
+          edit(context), effects(context), plugins(context), options(context)
     {
         context.play = &play;
     }
@@ -27,6 +28,7 @@ struct CCommands {
     CFileCommands file;
     CEditCommands edit;
     CEffectCommands effects;
+    CPluginCommands plugins;
     COptionsCommands options;
 };
 

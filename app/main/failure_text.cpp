@@ -77,6 +77,8 @@ const char* KeyOf(FailureFamily family)
         return "00000006";
     case FailureFamily::kNoPlaybackDevice:
         return "00000007";
+    case FailureFamily::kPluginFailed:
+        return "00000008";
     case FailureFamily::kGeneral:
         break;
     }
@@ -97,6 +99,10 @@ FailureFamily ClassifyFailure(uint32_t code, const FailureSubject& subject)
         return FailureFamily::kNoCaptureDevice;
     if (Place(code) == 0x0E40) // the player's output device
         return FailureFamily::kNoPlaybackDevice;
+    // The helper that runs plugins: crashed, hung, NaN, or would not start.
+    if (code == 0x0E74B001 || code == 0x0E75B001 || code == 0x0E76B001 || code == 0x0E77B001 ||
+        code == 0x0E78B001)
+        return FailureFamily::kPluginFailed;
     if (IsProjectContent(code))
         return FailureFamily::kProjectDamaged;
     if (IsUnreadableAudio(code))

@@ -18,6 +18,7 @@ enum class FailureFamily {
     kNoCaptureDevice,
     kProjectDamaged, // not a project file, or one that cannot be read
     kNoPlaybackDevice,
+    kPluginFailed, // an LV2 plugin crashed, hung or gave samples that are not numbers
 };
 
 /** The file a call read or wrote, when it names one: its state on disk
