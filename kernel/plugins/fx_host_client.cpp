@@ -1,6 +1,7 @@
 #include "plugins/fx_host_client.h"
 
 #include "common/last_error.h"
+#include "plugins/sample_convert.h"
 #include "vorlain/platform.h"
 
 #include <dlfcn.h>
@@ -12,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -125,15 +127,24 @@ void CFxHostClient::stop(bool kill)
     }
 }
 
-bool CFxHostClient::request(const RequestPacket& packet, ReplyPacket& reply, int timeoutMs)
+bool CFxHostClient::send(const RequestPacket& packet)
 {
     if (m_socket < 0) {
         SetLastError(kPluginCrashed);
         return false;
     }
-    if (send(m_socket, &packet, sizeof packet, MSG_NOSIGNAL) !=
+    if (::send(m_socket, &packet, sizeof packet, MSG_NOSIGNAL) !=
         static_cast<ssize_t>(sizeof packet)) {
         stop(true);
+        SetLastError(kPluginCrashed);
+        return false;
+    }
+    return true;
+}
+
+bool CFxHostClient::receive(ReplyPacket& reply, int timeoutMs)
+{
+    if (m_socket < 0) {
         SetLastError(kPluginCrashed);
         return false;
     }
@@ -176,7 +187,7 @@ bool CFxHostClient::Open(const std::string& uri, uint32_t sampleRate, uint32_t c
     std::memcpy(packet.uri, uri.c_str(), uri.size() + 1);
     ReplyPacket reply{};
     // Loading the plugin's code may take longer than a block.
-    if (!request(packet, reply, 2 * TimeoutMs()))
+    if (!send(packet) || !receive(reply, 2 * TimeoutMs()))
         return false;
     if (reply.status != Status::Ok) {
         stop(false);
@@ -186,15 +197,36 @@ bool CFxHostClient::Open(const std::string& uri, uint32_t sampleRate, uint32_t c
     m_channels = channels;
     m_blockFrames = blockFrames;
     m_latency = 0;
+    m_pendingCount = 0;
     return true;
 }
 
-bool CFxHostClient::Run()
+bool CFxHostClient::Submit(uint32_t slot)
 {
+    if (slot >= kSlots || m_pendingCount == kSlots) {
+        SetLastError(kPluginCrashed);
+        return false;
+    }
     RequestPacket packet{};
     packet.type = Request::Run;
+    packet.slot = slot;
+    if (!send(packet))
+        return false;
+    m_pending[m_pendingCount++] = slot;
+    return true;
+}
+
+bool CFxHostClient::Collect()
+{
+    if (m_pendingCount == 0) {
+        SetLastError(kPluginCrashed);
+        return false;
+    }
+    const uint32_t slot = m_pending[0];
+    std::copy(m_pending + 1, m_pending + m_pendingCount, m_pending);
+    --m_pendingCount;
     ReplyPacket reply{};
-    if (!request(packet, reply, TimeoutMs()))
+    if (!receive(reply, TimeoutMs()))
         return false;
     if (reply.status != Status::Ok) {
         stop(false);
@@ -202,12 +234,7 @@ bool CFxHostClient::Run()
         return false;
     }
     for (uint32_t c = 0; c < m_channels; ++c) {
-        const float* out = m_block->output[c];
-        // A sum stays finite only when every term is.
-        float sum = 0;
-        for (uint32_t i = 0; i < m_blockFrames; ++i)
-            sum += out[i] * 0.0f;
-        if (!std::isfinite(sum)) {
+        if (!AllFinite(m_block->slots[slot].output[c], m_blockFrames)) {
             VorlainOutputDebugString("plugin gave samples that are not finite");
             stop(true);
             SetLastError(kPluginNotFinite);

@@ -32,17 +32,22 @@ public:
     /** Starts the helper and opens the plugin in it for the track's format,
      *  every run blockFrames long. false with the last error set. */
     bool Open(const std::string& uri, uint32_t sampleRate, uint32_t channels, uint32_t blockFrames);
-    /** One block: the caller has filled Block().input (and controls); on
-     *  success Block().output holds finite samples. false with the last
-     *  error set, the helper gone. */
-    bool Run();
+    /** One block run in slot 0: the caller has filled its input (and
+     *  controls); on success its output holds finite samples. false with
+     *  the last error set, the helper gone. */
+    bool Run() { return Submit(0) && Collect(); }
+    /** Asks for a run of the block in slot without waiting for it. */
+    bool Submit(uint32_t slot);
+    /** Waits for the oldest run asked for; on success its slot's output
+     *  holds finite samples. false with the last error set, the helper gone. */
+    bool Collect();
     /** Lets the helper end (it does when its socket closes). */
     void Close() { stop(false); }
     /** The latency the plugin reported after the last run, in frames. */
     uint32_t Latency() const { return m_latency; }
     uint32_t BlockFrames() const { return m_blockFrames; }
     uint32_t Channels() const { return m_channels; }
-    fx::SharedBlock& Block() { return *m_block; }
+    fx::SharedSlot& Slot(uint32_t slot) { return m_block->slots[slot]; }
 
     /** Where the helper is: $VORLAIN_FX_HOST, or next to the kernel. */
     static std::string HelperPath();
@@ -52,13 +57,16 @@ public:
 
 private:
     bool start();
-    bool request(const fx::RequestPacket& packet, fx::ReplyPacket& reply, int timeoutMs);
+    bool send(const fx::RequestPacket& packet);
+    bool receive(fx::ReplyPacket& reply, int timeoutMs);
     void stop(bool kill);
 
     fx::SharedBlock* m_block = nullptr;
     int m_socket = -1;
     pid_t m_pid = -1;
     uint32_t m_latency = 0;
+    uint32_t m_pending[fx::kSlots] = {}; // slots asked for, oldest first
+    uint32_t m_pendingCount = 0;
     uint32_t m_blockFrames = 0;
     uint32_t m_channels = 0;
 };

@@ -17,18 +17,26 @@ inline constexpr int kSocketFd = 4;
  *  length, a power of two named at Open (the last block is padded with
  *  silence), so plugins that need fixed, bounded or power of two block
  *  lengths all get what they ask for. */
-inline constexpr uint32_t kBlockFrames = 4096;
+inline constexpr uint32_t kBlockFrames = 32768;
 inline constexpr uint32_t kMaxChannels = 2;
 /** Ports a plugin may have; control values are kept by port index. */
 inline constexpr uint32_t kMaxPorts = 1024;
 inline constexpr uint32_t kUriChars = 1024;
 
-/** The shared block. The kernel writes controls and input before a run; the
- *  helper writes output and the control outputs it reads back (latency). */
-struct SharedBlock {
+/** Blocks in flight at once: the kernel fills one while the helper runs the
+ *  other. */
+inline constexpr uint32_t kSlots = 2;
+
+/** One block's place in shared memory. The kernel writes controls and input
+ *  before a run; the helper writes output. */
+struct SharedSlot {
     float controls[kMaxPorts];
     float input[kMaxChannels][kBlockFrames];
     float output[kMaxChannels][kBlockFrames];
+};
+
+struct SharedBlock {
+    SharedSlot slots[kSlots];
 };
 
 enum class Request : uint32_t {
@@ -41,6 +49,7 @@ struct RequestPacket {
     uint32_t sampleRate;
     uint32_t channels;    // the track's: 1 or 2
     uint32_t blockFrames; // frames of every run, at most kBlockFrames
+    uint32_t slot;        // Run: the slot of the block
     char uri[kUriChars];
 };
 

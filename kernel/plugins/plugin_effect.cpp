@@ -1,5 +1,6 @@
 #include "plugins/plugin_effect.h"
 
+#include "plugins/sample_convert.h"
 #include "track/track.h"
 
 #include <algorithm>
@@ -29,54 +30,68 @@ bool CPluginEffect::SetRange(int64_t from, int64_t to)
     return true;
 }
 
-bool CPluginEffect::runBlock()
+bool CPluginEffect::submit(uint32_t slot)
 {
     const uint32_t channels = m_channels;
     const uint32_t frames = m_client.BlockFrames();
     const int64_t frameBytes = 2 * static_cast<int64_t>(channels);
     const int64_t available = std::max<int64_t>(0, m_source.Bytes() - m_read) / frameBytes;
     const auto take = static_cast<uint32_t>(std::min<int64_t>(available, frames));
-    fx::SharedBlock& block = m_client.Block();
+    fx::SharedSlot& block = m_client.Slot(slot);
     m_input.resize(static_cast<size_t>(frames) * channels);
     if (take > 0 &&
         !m_source.Read(m_read, reinterpret_cast<uint8_t*>(m_input.data()), take * frameBytes))
         return false;
     m_read += take * frameBytes;
-    for (uint32_t c = 0; c < channels; ++c) {
-        float* in = block.input[c];
-        for (uint32_t i = 0; i < take; ++i)
-            in[i] = static_cast<float>(m_input[i * channels + c]) * (1.0f / 32768.0f);
-        std::fill(in + take, in + frames, 0.0f);
-    }
+    float* const rows[2] = {block.input[0], block.input[1]};
+    fx::Deinterleave(m_input.data(), channels, take, rows);
+    for (uint32_t c = 0; c < channels; ++c)
+        std::fill(block.input[c] + take, block.input[c] + frames, 0.0f);
     std::copy(m_controls.begin(), m_controls.end(), block.controls);
-    if (!m_client.Run())
+    return m_client.Submit(slot);
+}
+
+bool CPluginEffect::runBlock()
+{
+    // Two blocks in flight: the next one is read and handed over before the
+    // output of this one is taken, so the helper runs the plugin while this
+    // process converts. Past the range's end the plugin gets silence, which
+    // flushes what its latency holds back.
+    if (!m_started) {
+        if (!submit(m_next))
+            return false;
+        m_started = true;
+    }
+    const uint32_t ready = m_next;
+    m_next = (m_next + 1) % fx::kSlots;
+    if (!submit(m_next) || !m_client.Collect())
         return false;
 
-    uint32_t first = 0;
+    const uint32_t channels = m_channels;
+    const uint32_t frames = m_client.BlockFrames();
     if (m_discard < 0) {
         // The latency is known once the plugin has run; a figure past ten
         // seconds is not believed.
         const uint32_t latency = m_client.Latency();
         m_discard = latency <= 10 * m_sampleRate ? latency : 0;
     }
-    const auto dropped = static_cast<uint32_t>(std::min<int64_t>(m_discard, frames));
-    m_discard -= dropped;
-    first = dropped;
+    const auto first = static_cast<uint32_t>(std::min<int64_t>(m_discard, frames));
+    m_discard -= first;
 
-    if (m_head > 0 && m_head * 2 >= m_queue.size()) {
-        m_queue.erase(m_queue.begin(), m_queue.begin() + static_cast<ptrdiff_t>(m_head));
+    // What is left of the queue moves to its front; the new block follows.
+    const size_t left = m_tail - m_head;
+    const size_t added = static_cast<size_t>(frames - first) * channels;
+    if (m_head > 0) {
+        std::memmove(m_queue.data(), m_queue.data() + m_head, left * sizeof(int16_t));
         m_head = 0;
+        m_tail = left;
     }
-    const size_t at = m_queue.size();
-    m_queue.resize(at + static_cast<size_t>(frames - first) * channels);
-    int16_t* out = m_queue.data() + at;
-    for (uint32_t c = 0; c < channels; ++c) {
-        const float* o = block.output[c];
-        for (uint32_t i = first; i < frames; ++i) {
-            const float v = std::clamp(std::nearbyint(o[i] * 32768.0f), -32768.0f, 32767.0f);
-            out[(i - first) * channels + c] = static_cast<int16_t>(v);
-        }
-    }
+    if (m_queue.size() < m_tail + added)
+        m_queue.resize(m_tail + added);
+    const fx::SharedSlot& block = m_client.Slot(ready);
+    const float* const outputs[2] = {block.output[0] + first, block.output[1] + first};
+    fx::Interleave(outputs, channels, frames - first, m_queue.data() + m_tail);
+    m_tail += added;
     return true;
 }
 
@@ -87,7 +102,7 @@ bool CPluginEffect::Process(uint8_t* buffer, int64_t byteCount)
         m_failed = true;
         return false;
     }
-    while (m_queue.size() - m_head < samples) {
+    while (m_tail - m_head < samples) {
         if (!runBlock()) {
             m_failed = true;
             return false;

@@ -26,13 +26,18 @@ private:
     /** Runs the plugin over the next block of the range (silence past its
      *  end) and queues the output that follows the latency. */
     bool runBlock();
+    /** Reads the next block of the range into the slot and asks for its run. */
+    bool submit(uint32_t slot);
 
     kernel::CRangeSource m_source;
     kernel::CFxHostClient m_client;
     std::vector<float> m_controls;
     std::vector<int16_t> m_input;
-    std::vector<int16_t> m_queue; // output samples not yet handed out, from m_head
+    std::vector<int16_t> m_queue; // output samples [m_head, m_tail) not yet handed out
     size_t m_head = 0;
+    size_t m_tail = 0;
     int64_t m_read = 0;     // bytes of the range fed to the plugin
     int64_t m_discard = -1; // output frames still to drop; -1 before the first run
+    uint32_t m_next = 0;    // the slot whose run comes back next
+    bool m_started = false;
 };

@@ -1,6 +1,7 @@
 #include "plugins/plugin_preview.h"
 
 #include "common/last_error.h"
+#include "plugins/sample_convert.h"
 #include "track/track.h"
 #include "vorlain/platform.h"
 
@@ -120,10 +121,9 @@ bool CPluginPreview::fillBlock(VorlainWaveHeader& header)
         m_read += n;
         done += n;
     }
-    fx::SharedBlock& block = m_client.Block();
-    for (uint32_t c = 0; c < m_channels; ++c)
-        for (uint32_t i = 0; i < kBlockFrames; ++i)
-            block.input[c][i] = static_cast<float>(m_input[i * m_channels + c]) * (1.0f / 32768.0f);
+    fx::SharedSlot& block = m_client.Slot(0);
+    float* const rows[2] = {block.input[0], block.input[1]};
+    fx::Deinterleave(m_input.data(), m_channels, kBlockFrames, rows);
     uint64_t serial;
     {
         std::lock_guard g(m_lock);
@@ -134,11 +134,8 @@ bool CPluginPreview::fillBlock(VorlainWaveHeader& header)
         m_failure = LastError();
         return false;
     }
-    auto* out = reinterpret_cast<int16_t*>(header.data);
-    for (uint32_t c = 0; c < m_channels; ++c)
-        for (uint32_t i = 0; i < kBlockFrames; ++i)
-            out[i * m_channels + c] = static_cast<int16_t>(
-                std::clamp(std::nearbyint(block.output[c][i] * 32768.0f), -32768.0f, 32767.0f));
+    const float* const outputs[2] = {block.output[0], block.output[1]};
+    fx::Interleave(outputs, m_channels, kBlockFrames, reinterpret_cast<int16_t*>(header.data));
     if (VorlainWaveOutWrite(m_device, &header) != VORLAIN_WAVE_OK)
         return false;
     std::lock_guard g(m_lock);

@@ -46,7 +46,7 @@ int main()
             reply.status = plugin.Open(*world, request.uri, request.sampleRate, request.channels,
                                        request.blockFrames);
         } else if (request.type == Request::Run) {
-            reply.status = plugin.Run(*shared);
+            reply.status = plugin.Run(shared->slots[request.slot % kSlots]);
             reply.latency = plugin.Latency();
         }
         if (send(kSocketFd, &reply, sizeof reply, MSG_NOSIGNAL) != sizeof reply)

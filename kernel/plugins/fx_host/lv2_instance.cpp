@@ -189,13 +189,18 @@ Status CLv2Instance::Open(CPluginWorld& world, const std::string& uri, uint32_t 
     return Status::Ok;
 }
 
-Status CLv2Instance::Run(SharedBlock& shared)
+Status CLv2Instance::Run(SharedSlot& shared)
 {
     if (m_instances.empty())
         return Status::NotOpen;
+    // Where each output of a plugin is the one source of a channel, the
+    // plugin writes into the shared block itself.
+    const uint32_t outs = m_info.audioOuts;
+    const bool direct = m_perChannel ? outs == 1 : outs == m_channels;
     for (size_t k = 0; k < m_instances.size(); ++k) {
         Instance& instance = m_instances[k];
         uint32_t in = 0;
+        uint32_t out = 0;
         for (const PluginPort& port : m_info.ports) {
             if (port.kind == PluginPort::Kind::ControlIn)
                 instance.controls[port.index] = shared.controls[port.index];
@@ -206,16 +211,23 @@ Status CLv2Instance::Run(SharedBlock& shared)
                 lilv_instance_connect_port(instance.lilv, port.index, shared.input[channel]);
                 ++in;
             }
+            if (port.kind == PluginPort::Kind::AudioOut) {
+                float* target =
+                    direct ? shared.output[m_perChannel ? k : out] : instance.outputs[out].data();
+                lilv_instance_connect_port(instance.lilv, port.index, target);
+                ++out;
+            }
         }
         m_running = &instance;
         lilv_instance_run(instance.lilv, m_blockFrames);
         m_running = nullptr;
         runWorkerReplies(instance);
     }
+    if (direct)
+        return Status::Ok;
 
-    // Each channel of the track gets the average of the outputs that fall
-    // to it: output o goes to channel o mod channels.
-    const uint32_t outs = m_info.audioOuts;
+    // Otherwise each channel of the track gets the average of the outputs
+    // that fall to it: output o goes to channel o mod channels.
     for (uint32_t c = 0; c < m_channels; ++c) {
         const Instance& instance = m_instances[m_perChannel ? c : 0];
         std::vector<const float*> sources;

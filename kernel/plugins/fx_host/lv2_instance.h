@@ -32,7 +32,7 @@ public:
                 uint32_t blockFrames);
     /** Runs one block of the opened length from shared.input into shared.output
      *  with the control values in shared.controls. */
-    Status Run(SharedBlock& shared);
+    Status Run(SharedSlot& shared);
     /** The latency the plugin reported after the last run, in frames. */
     uint32_t Latency() const;
 
