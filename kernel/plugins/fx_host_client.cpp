@@ -1,7 +1,6 @@
 #include "plugins/fx_host_client.h"
 
 #include "common/last_error.h"
-#include "plugins/sample_convert.h"
 #include "vorlain/platform.h"
 
 #include <dlfcn.h>
@@ -112,12 +111,12 @@ void CFxHostClient::stop(bool kill)
         if (kill)
             ::kill(m_pid, SIGKILL);
         // A helper that does not end within a second of losing its client
-        // is stuck in a plugin: it is killed.
+        // is stuck in a plugin: it is killed. It usually ends within a block.
         int status = 0;
         for (int waited = 0; waitpid(m_pid, &status, WNOHANG) == 0; ++waited) {
-            if (waited == 100)
+            if (waited == 1000)
                 ::kill(m_pid, SIGKILL);
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         m_pid = -1;
     }
@@ -222,24 +221,21 @@ bool CFxHostClient::Collect()
         SetLastError(kPluginCrashed);
         return false;
     }
-    const uint32_t slot = m_pending[0];
     std::copy(m_pending + 1, m_pending + m_pendingCount, m_pending);
     --m_pendingCount;
     ReplyPacket reply{};
     if (!receive(reply, TimeoutMs()))
         return false;
+    if (reply.status == Status::NotFinite) {
+        VorlainOutputDebugString("plugin gave samples that are not finite");
+        stop(true);
+        SetLastError(kPluginNotFinite);
+        return false;
+    }
     if (reply.status != Status::Ok) {
         stop(false);
         SetLastError(kPluginCrashed);
         return false;
-    }
-    for (uint32_t c = 0; c < m_channels; ++c) {
-        if (!AllFinite(m_block->slots[slot].output[c], m_blockFrames)) {
-            VorlainOutputDebugString("plugin gave samples that are not finite");
-            stop(true);
-            SetLastError(kPluginNotFinite);
-            return false;
-        }
     }
     m_latency = reply.latency;
     return true;

@@ -32,14 +32,15 @@ public:
     /** Starts the helper and opens the plugin in it for the track's format,
      *  every run blockFrames long. false with the last error set. */
     bool Open(const std::string& uri, uint32_t sampleRate, uint32_t channels, uint32_t blockFrames);
-    /** One block run in slot 0: the caller has filled its input (and
-     *  controls); on success its output holds finite samples. false with
-     *  the last error set, the helper gone. */
+    /** One block run in slot 0: the caller has filled its pcmIn (and
+     *  controls); on success its pcmOut holds the result. false with the
+     *  last error set, the helper gone. */
     bool Run() { return Submit(0) && Collect(); }
     /** Asks for a run of the block in slot without waiting for it. */
     bool Submit(uint32_t slot);
-    /** Waits for the oldest run asked for; on success its slot's output
-     *  holds finite samples. false with the last error set, the helper gone. */
+    /** Waits for the oldest run asked for; on success its slot's pcmOut
+     *  holds the result. false with the last error set (NaN or infinite
+     *  samples among them), the helper gone. */
     bool Collect();
     /** Lets the helper end (it does when its socket closes). */
     void Close() { stop(false); }

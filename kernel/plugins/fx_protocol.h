@@ -27,10 +27,15 @@ inline constexpr uint32_t kUriChars = 1024;
  *  other. */
 inline constexpr uint32_t kSlots = 2;
 
-/** One block's place in shared memory. The kernel writes controls and input
- *  before a run; the helper writes output. */
+/** One block's place in shared memory. The kernel writes the controls and
+ *  the block's 16-bit interleaved samples (pcmIn) before a run, and reads
+ *  pcmOut after it. The helper converts to and from the plugin's float rows
+ *  (input, output) itself, on its own processor, and checks the output for
+ *  NaN there; the kernel only ever reads 16-bit samples back. */
 struct SharedSlot {
     float controls[kMaxPorts];
+    int16_t pcmIn[kBlockFrames * kMaxChannels];
+    int16_t pcmOut[kBlockFrames * kMaxChannels];
     float input[kMaxChannels][kBlockFrames];
     float output[kMaxChannels][kBlockFrames];
 };
@@ -59,6 +64,7 @@ enum class Status : uint32_t {
     Unsupported = 2, // ports or required features the host cannot give
     NoInstance = 3,  // the plugin refused to instantiate
     NotOpen = 4,     // a run before a plugin was opened
+    NotFinite = 5,   // the plugin gave NaN or infinite samples
 };
 
 struct ReplyPacket {

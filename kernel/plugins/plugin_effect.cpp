@@ -1,6 +1,5 @@
 #include "plugins/plugin_effect.h"
 
-#include "plugins/sample_convert.h"
 #include "track/track.h"
 
 #include <algorithm>
@@ -37,16 +36,14 @@ bool CPluginEffect::submit(uint32_t slot)
     const int64_t frameBytes = 2 * static_cast<int64_t>(channels);
     const int64_t available = std::max<int64_t>(0, m_source.Bytes() - m_read) / frameBytes;
     const auto take = static_cast<uint32_t>(std::min<int64_t>(available, frames));
+    // The file's bytes go straight into the shared block.
     fx::SharedSlot& block = m_client.Slot(slot);
-    m_input.resize(static_cast<size_t>(frames) * channels);
     if (take > 0 &&
-        !m_source.Read(m_read, reinterpret_cast<uint8_t*>(m_input.data()), take * frameBytes))
+        !m_source.Read(m_read, reinterpret_cast<uint8_t*>(block.pcmIn), take * frameBytes))
         return false;
     m_read += take * frameBytes;
-    float* const rows[2] = {block.input[0], block.input[1]};
-    fx::Deinterleave(m_input.data(), channels, take, rows);
-    for (uint32_t c = 0; c < channels; ++c)
-        std::fill(block.input[c] + take, block.input[c] + frames, 0.0f);
+    std::fill(block.pcmIn + static_cast<size_t>(take) * channels,
+              block.pcmIn + static_cast<size_t>(frames) * channels, int16_t{0});
     std::copy(m_controls.begin(), m_controls.end(), block.controls);
     return m_client.Submit(slot);
 }
@@ -89,8 +86,8 @@ bool CPluginEffect::runBlock()
     if (m_queue.size() < m_tail + added)
         m_queue.resize(m_tail + added);
     const fx::SharedSlot& block = m_client.Slot(ready);
-    const float* const outputs[2] = {block.output[0] + first, block.output[1] + first};
-    fx::Interleave(outputs, channels, frames - first, m_queue.data() + m_tail);
+    std::memcpy(m_queue.data() + m_tail, block.pcmOut + static_cast<size_t>(first) * channels,
+                added * sizeof(int16_t));
     m_tail += added;
     return true;
 }

@@ -32,7 +32,6 @@ private:
     kernel::CRangeSource m_source;
     kernel::CFxHostClient m_client;
     std::vector<float> m_controls;
-    std::vector<int16_t> m_input;
     std::vector<int16_t> m_queue; // output samples [m_head, m_tail) not yet handed out
     size_t m_head = 0;
     size_t m_tail = 0;

@@ -125,12 +125,15 @@ PluginInfo CPluginWorld::describe(const void* opaque) const
         Node name(lilv_plugin_get_name(plugin));
         info.name = name.node ? text(name.node) : info.uri;
     }
-    // Classes are named "Amplifier" or "Amplifier Plugin" depending on where
-    // their label comes from; the list groups them under one name.
+    // Classes are named "Amplifier", "Amplifier Plugin" or "Comb FilterPlugin"
+    // depending on where their label comes from; the list groups them by
+    // the name without the suffix.
     info.className = text(lilv_plugin_class_get_label(lilv_plugin_get_class(plugin)));
-    if (const std::string tail = " Plugin";
-        info.className.size() > tail.size() && info.className.ends_with(tail))
-        info.className.resize(info.className.size() - tail.size());
+    if (info.className.size() > 6 && info.className.ends_with("Plugin")) {
+        info.className.resize(info.className.size() - 6);
+        while (!info.className.empty() && info.className.back() == ' ')
+            info.className.pop_back();
+    }
 
     const uint32_t count = lilv_plugin_get_num_ports(plugin);
     std::vector<float> mins(count), maxs(count), defs(count);

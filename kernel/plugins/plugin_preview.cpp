@@ -1,7 +1,6 @@
 #include "plugins/plugin_preview.h"
 
 #include "common/last_error.h"
-#include "plugins/sample_convert.h"
 #include "track/track.h"
 #include "vorlain/platform.h"
 
@@ -122,8 +121,7 @@ bool CPluginPreview::fillBlock(VorlainWaveHeader& header)
         done += n;
     }
     fx::SharedSlot& block = m_client.Slot(0);
-    float* const rows[2] = {block.input[0], block.input[1]};
-    fx::Deinterleave(m_input.data(), m_channels, kBlockFrames, rows);
+    std::memcpy(block.pcmIn, m_input.data(), m_input.size() * sizeof(int16_t));
     uint64_t serial;
     {
         std::lock_guard g(m_lock);
@@ -134,8 +132,7 @@ bool CPluginPreview::fillBlock(VorlainWaveHeader& header)
         m_failure = LastError();
         return false;
     }
-    const float* const outputs[2] = {block.output[0], block.output[1]};
-    fx::Interleave(outputs, m_channels, kBlockFrames, reinterpret_cast<int16_t*>(header.data));
+    std::memcpy(header.data, block.pcmOut, m_input.size() * sizeof(int16_t));
     if (VorlainWaveOutWrite(m_device, &header) != VORLAIN_WAVE_OK)
         return false;
     std::lock_guard g(m_lock);

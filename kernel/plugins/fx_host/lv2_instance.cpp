@@ -1,5 +1,7 @@
 #include "plugins/fx_host/lv2_instance.h"
 
+#include "plugins/sample_convert.h"
+
 #include <lv2/atom/atom.h>
 #include <lv2/buf-size/buf-size.h>
 #include <lv2/parameters/parameters.h>
@@ -193,6 +195,8 @@ Status CLv2Instance::Run(SharedSlot& shared)
 {
     if (m_instances.empty())
         return Status::NotOpen;
+    float* const rows[2] = {shared.input[0], shared.input[1]};
+    Deinterleave(shared.pcmIn, m_channels, m_blockFrames, rows);
     // Where each output of a plugin is the one source of a channel, the
     // plugin writes into the shared block itself.
     const uint32_t outs = m_info.audioOuts;
@@ -223,11 +227,20 @@ Status CLv2Instance::Run(SharedSlot& shared)
         m_running = nullptr;
         runWorkerReplies(instance);
     }
-    if (direct)
-        return Status::Ok;
+    if (!direct)
+        mixOutputs(shared);
+    for (uint32_t c = 0; c < m_channels; ++c)
+        if (!AllFinite(shared.output[c], m_blockFrames))
+            return Status::NotFinite;
+    const float* const outputs[2] = {shared.output[0], shared.output[1]};
+    Interleave(outputs, m_channels, m_blockFrames, shared.pcmOut);
+    return Status::Ok;
+}
 
-    // Otherwise each channel of the track gets the average of the outputs
-    // that fall to it: output o goes to channel o mod channels.
+void CLv2Instance::mixOutputs(SharedSlot& shared)
+{
+    // Output o goes to channel o mod channels.
+    const uint32_t outs = m_info.audioOuts;
     for (uint32_t c = 0; c < m_channels; ++c) {
         const Instance& instance = m_instances[m_perChannel ? c : 0];
         std::vector<const float*> sources;
@@ -249,7 +262,6 @@ Status CLv2Instance::Run(SharedSlot& shared)
             target[i] = sum * scale;
         }
     }
-    return Status::Ok;
 }
 
 uint32_t CLv2Instance::Latency() const

@@ -30,8 +30,9 @@ public:
     /** Loads and activates the plugin for a track of channels channels. */
     Status Open(CPluginWorld& world, const std::string& uri, uint32_t sampleRate, uint32_t channels,
                 uint32_t blockFrames);
-    /** Runs one block of the opened length from shared.input into shared.output
-     *  with the control values in shared.controls. */
+    /** Runs one block of the opened length from shared.pcmIn into
+     *  shared.pcmOut with the control values in shared.controls. NotFinite
+     *  when the plugin gave NaN or infinite samples. */
     Status Run(SharedSlot& shared);
     /** The latency the plugin reported after the last run, in frames. */
     uint32_t Latency() const;
@@ -50,6 +51,8 @@ private:
     };
     void close();
     void runWorkerReplies(Instance& instance);
+    /** Each channel gets the average of the outputs that fall to it. */
+    void mixOutputs(SharedSlot& shared);
 
     PluginInfo m_info;
     uint32_t m_channels = 0;
