@@ -25,6 +25,7 @@ CDlgPluginList::CDlgPluginList(const QList<app::PluginEntry>& plugins,
     setWindowTitle(app::LanguageText(kSection, app::kCaptionKey));
 
     auto* searchLabel = new QLabel(app::LanguageText(kSection, "00000001"));
+    app::SetControlId(searchLabel, 1500);
     m_search = new QLineEdit;
     app::SetControlId(m_search, 1501);
     m_search->setClearButtonEnabled(true);
@@ -40,7 +41,7 @@ CDlgPluginList::CDlgPluginList(const QList<app::PluginEntry>& plugins,
     m_tree->header()->setStretchLastSection(false);
     m_tree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_tree->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    m_tree->setMinimumSize(fontMetrics().averageCharWidth() * 70, fontMetrics().height() * 22);
+    m_tree->setFixedSize(fontMetrics().averageCharWidth() * 70, fontMetrics().height() * 24);
 
     QMap<QString, QTreeWidgetItem*> groups;
     for (const app::PluginEntry& p : plugins) {
@@ -93,6 +94,7 @@ CDlgPluginList::CDlgPluginList(const QList<app::PluginEntry>& plugins,
     layout->addLayout(searchRow);
     layout->addWidget(m_tree, 1);
     app::AddButtonRow(layout, buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     m_search->setFocus();
     updateOk();
 }

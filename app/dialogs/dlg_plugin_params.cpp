@@ -173,6 +173,7 @@ CDlgPluginParams::CDlgPluginParams(const QString& uri, const QString& name,
     scroll->setMinimumWidth(formWidget->sizeHint().width() + 24);
 
     auto* presetLabel = new QLabel(app::LanguageText(kSection, "00000001"));
+    app::SetControlId(presetLabel, 1600);
     m_presetBox = new QComboBox;
     app::SetControlId(m_presetBox, 1601);
     presetLabel->setBuddy(m_presetBox);
@@ -203,6 +204,7 @@ CDlgPluginParams::CDlgPluginParams(const QString& uri, const QString& name,
     layout->addLayout(presetRow);
     layout->addWidget(scroll, 1);
     app::AddButtonRow(layout, buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 CDlgPluginParams::~CDlgPluginParams()

@@ -8,6 +8,8 @@
 #include "dialogs/dlg_effect_normalize.h"
 #include "dialogs/dlg_effect_volume.h"
 #include "dialogs/dlg_option.h"
+#include "dialogs/dlg_plugin_list.h"
+#include "dialogs/dlg_plugin_params.h"
 #include "dialogs/dlg_record_xp.h"
 #include "dialogs/dlg_tag.h"
 #include "dialogs/dlg_track_split.h"
@@ -38,6 +40,8 @@ const std::vector<DialogEntry>& AllDialogs()
         {DialogKind::Tag, "CDlgTAG"},
         {DialogKind::TrackSplit, "CDlgTrackSplit"},
         {DialogKind::About, "CDlgAbout"},
+        {DialogKind::PluginList, "CDlgPluginList"},
+        {DialogKind::PluginParams, "CDlgPluginParams"},
     };
     return all;
 }
@@ -78,6 +82,40 @@ std::unique_ptr<QDialog> MakeDialog(DialogKind kind)
         return std::make_unique<CDlgTrackSplit>();
     case DialogKind::About:
         return std::make_unique<CDlgAbout>();
+    case DialogKind::PluginList: {
+        // Some of what Debian's LV2 packages install, and one that cannot run.
+        const QList<PluginEntry> plugins = {
+            {QStringLiteral("http://lv2plug.in/plugins/eg-amp"), QStringLiteral("Simple Amplifier"),
+             QStringLiteral("Amplifier"), 1, 1},
+            {QStringLiteral("http://plugin.org.uk/swh-plugins/plate"),
+             QStringLiteral("Plate reverb"), QStringLiteral("Reverb"), 1, 2},
+            {QStringLiteral("http://plugin.org.uk/swh-plugins/sc4"), QStringLiteral("SC4"),
+             QStringLiteral("Compressor"), 2, 2},
+        };
+        const QList<QStringList> unsupported = {
+            {QStringLiteral("http://lv2plug.in/plugins/eg-fifths"),
+             QStringLiteral("Example Fifths"),
+             QStringLiteral("port \"in\" is neither audio nor control")}};
+        return std::make_unique<CDlgPluginList>(plugins, unsupported);
+    }
+    case DialogKind::PluginParams: {
+        // A slider, a logarithmic slider, a toggle and a list.
+        PluginControl gain{QStringLiteral("gain"), QStringLiteral("Gain"), -90, 24, 0};
+        PluginControl freq{QStringLiteral("freq"), QStringLiteral("Cutoff frequency"), 20, 20000,
+                           440};
+        freq.logarithmic = true;
+        PluginControl bypass{QStringLiteral("bypass"), QStringLiteral("Bypass"), 0, 1, 0};
+        bypass.toggled = true;
+        PluginControl mode{QStringLiteral("mode"), QStringLiteral("Mode"), 0, 2, 1};
+        mode.enumeration = mode.integer = true;
+        mode.scalePoints = {
+            {0, QStringLiteral("Off")}, {1, QStringLiteral("Swap")}, {2, QStringLiteral("Both")}};
+        return std::make_unique<CDlgPluginParams>(
+            QStringLiteral("urn:example"), QStringLiteral("Example Filter"),
+            QList<PluginControl>{gain, freq, bypass, mode},
+            QList<QPair<QString, QString>>{{QStringLiteral("Bright"), QStringLiteral("freq=8000")}},
+            PluginPreviewHooks{});
+    }
     }
     return nullptr;
 }
@@ -103,6 +141,15 @@ const std::vector<ShownText>& ShownTexts()
         {K::EffectNormalize, "pl11", "00000001", "id1100"},
         {K::EffectNormalize, "pl11", "00000002", "id1"},
         {K::EffectNormalize, "pl11", "00000003", "id2"},
+        {K::PluginList, "pl15", "00000000", ""},
+        {K::PluginList, "pl15", "00000001", "id1500"},
+        {K::PluginList, "pl15", "00000002", "id1"},
+        {K::PluginList, "pl15", "00000003", "id2"},
+        {K::PluginParams, "pl16", "00000001", "id1600"},
+        {K::PluginParams, "pl16", "00000003", "id1602"},
+        {K::PluginParams, "pl16", "00000004", "id1603"},
+        {K::PluginParams, "pl16", "00000006", "id1"},
+        {K::PluginParams, "pl16", "00000007", "id2"},
         {K::EffectLoudness, "pl12", "00000000", ""},
         {K::EffectLoudness, "pl12", "00000001", "id1104"},
         {K::EffectLoudness, "pl12", "00000008", "id1106"},

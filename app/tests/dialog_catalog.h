@@ -21,7 +21,9 @@ enum class DialogKind {
     CaptureDevices,
     Tag,
     TrackSplit,
-    About
+    About,
+    PluginList,
+    PluginParams
 };
 
 struct DialogEntry {
