@@ -78,7 +78,8 @@ struct CPluginWorld::Nodes {
           latency(lilv_new_uri(w, LV2_CORE__latency)), preset(lilv_new_uri(w, LV2_PRESETS__Preset)),
           port(lilv_new_uri(w, LV2_CORE__port)), symbol(lilv_new_uri(w, LV2_CORE__symbol)),
           value(lilv_new_uri(w, LV2_PRESETS__value)),
-          label(lilv_new_uri(w, "http://www.w3.org/2000/01/rdf-schema#label"))
+          label(lilv_new_uri(w, "http://www.w3.org/2000/01/rdf-schema#label")),
+          atom(lilv_new_uri(w, LV2_ATOM__AtomPort)), cv(lilv_new_uri(w, LV2_CORE__CVPort))
     {
     }
     ~Nodes()
@@ -89,7 +90,7 @@ struct CPluginWorld::Nodes {
             lilv_node_free(n);
     }
     LilvNode *audio, *control, *input, *output, *toggled, *integer, *enumeration, *logarithmic,
-        *optional, *reportsLatency, *latency, *preset, *port, *symbol, *value, *label;
+        *optional, *reportsLatency, *latency, *preset, *port, *symbol, *value, *label, *atom, *cv;
 };
 
 CPluginWorld::CPluginWorld()
@@ -157,7 +158,10 @@ PluginInfo CPluginWorld::describe(const void* opaque) const
         else if (lilv_port_has_property(plugin, p, n.optional))
             port.kind = PluginPort::Kind::Optional;
         else if (otherPort.empty())
-            otherPort = port.symbol;
+            otherPort = "port \"" + port.symbol + "\" " +
+                        (lilv_port_is_a(plugin, p, n.atom) ? "takes events such as MIDI"
+                         : lilv_port_is_a(plugin, p, n.cv) ? "is a control voltage"
+                                                           : "is neither audio nor control");
         port.minimum = std::isnan(mins[i]) ? 0.0f : mins[i];
         port.maximum = std::isnan(maxs[i]) ? 1.0f : maxs[i];
         if (port.maximum < port.minimum)
@@ -193,7 +197,7 @@ PluginInfo CPluginWorld::describe(const void* opaque) const
 
     // The first reason found is the one given.
     if (!otherPort.empty())
-        info.unsupported = "port \"" + otherPort + "\" is neither audio nor control";
+        info.unsupported = otherPort;
     else if (info.audioIns < 1 || info.audioIns > 2)
         info.unsupported = std::to_string(info.audioIns) + " audio inputs";
     else if (info.audioOuts < 1 || info.audioOuts > 2)

@@ -114,8 +114,8 @@ TEST_F(Plugins, TheListsNameUsablePluginsAndWhyTheOthersAreNot)
     }
 
     const std::string unsupported = listOf(Kestrum_GetUnsupportedPlugins);
-    EXPECT_NE(unsupported.find("urn:vorlain:test:midi\tVorlain Test MIDI\tport \"events\" is "
-                               "neither audio nor control\n"),
+    EXPECT_NE(unsupported.find("urn:vorlain:test:midi\tVorlain Test MIDI\tport \"events\" takes "
+                               "events such as MIDI\n"),
               std::string::npos)
         << unsupported;
 
