@@ -95,7 +95,7 @@ std::unique_ptr<QDialog> MakeDialog(DialogKind kind)
         const QList<QStringList> unsupported = {
             {QStringLiteral("http://lv2plug.in/plugins/eg-fifths"),
              QStringLiteral("Example Fifths"),
-             QStringLiteral("port \"in\" is neither audio nor control")}};
+             QStringLiteral("port \"in\" takes events such as MIDI")}};
         return std::make_unique<CDlgPluginList>(plugins, unsupported);
     }
     case DialogKind::PluginParams: {
