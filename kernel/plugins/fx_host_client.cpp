@@ -101,6 +101,13 @@ bool CFxHostClient::start()
     return true;
 }
 
+void CFxHostClient::Interrupt()
+{
+    // The number stays open until the waiting thread is done with it.
+    if (m_socket >= 0)
+        shutdown(m_socket, SHUT_RDWR);
+}
+
 void CFxHostClient::stop(bool kill)
 {
     if (m_socket >= 0) {

@@ -44,6 +44,11 @@ public:
     bool Collect();
     /** Lets the helper end (it does when its socket closes). */
     void Close() { stop(false); }
+    /** Ends the helper at once, whatever it runs. */
+    void Kill() { stop(true); }
+    /** Makes a Collect that waits on another thread return at once, failed;
+     *  the helper is ended by Close or Kill afterwards. */
+    void Interrupt();
     /** The latency the plugin reported after the last run, in frames. */
     uint32_t Latency() const { return m_latency; }
     uint32_t BlockFrames() const { return m_blockFrames; }

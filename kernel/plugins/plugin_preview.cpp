@@ -85,13 +85,16 @@ void CPluginPreview::Stop()
         m_stop = true;
     }
     m_changed.notify_all();
-    if (m_thread.joinable())
+    // A plugin that hangs must not hold the person who pressed Stop.
+    if (m_thread.joinable()) {
+        m_client.Interrupt();
         m_thread.join();
+    }
     if (m_device) {
         VorlainWaveOutClose(m_device); // every queued block comes back first
         m_device = nullptr;
     }
-    m_client.Close();
+    m_client.Kill();
     m_playing = false;
 }
 
@@ -129,7 +132,9 @@ bool CPluginPreview::fillBlock(VorlainWaveHeader& header)
         serial = m_controlSerial;
     }
     if (!m_client.Run()) {
-        m_failure = LastError();
+        std::lock_guard g(m_lock);
+        if (!m_stop) // a stop interrupts the run: that is no failure
+            m_failure = LastError();
         return false;
     }
     std::memcpy(header.data, block.pcmOut, m_input.size() * sizeof(int16_t));

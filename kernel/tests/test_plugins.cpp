@@ -391,3 +391,30 @@ TEST_F(PluginPreview, APluginThatCrashesEndsThePreviewWithItsCode)
     EXPECT_EQ(Kestrum_PreviewStatus(m_session), 1);
     EXPECT_EQ(Kestrum_StopPreview(m_session), 1);
 }
+
+TEST_F(PluginPreview, AHungPluginEndsThePreviewWithItsCodeAndStopDoesNotWaitForIt)
+{
+    CTrack* track = loadTrack(testAudio(44100, 1), 44100, 1);
+    // Left alone, the time limit (1.5 s here) ends it with its code.
+    ASSERT_EQ(Kestrum_StartPreview(m_session, track->m_trackId, 0, 0, "urn:vorlain:test:hang", ""),
+              1);
+    for (int i = 0; i < 2000 && Kestrum_PreviewStatus(m_session) == 1; ++i)
+        std::this_thread::sleep_for(5ms);
+    EXPECT_EQ(Kestrum_PreviewStatus(m_session), 0);
+    EXPECT_EQ(Kestrum_GetLastError(), 0x0E76B001u);
+
+    // Stopped while it hangs: Stop returns without waiting for the limit,
+    // and a stop is not a failure.
+    setenv("VORLAIN_PLUGIN_TIMEOUT_MS", "60000", 1);
+    ASSERT_EQ(Kestrum_StartPreview(m_session, track->m_trackId, 0, 0, "urn:vorlain:test:hang", ""),
+              1);
+    std::this_thread::sleep_for(200ms);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Kestrum_StopPreview(m_session), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+    EXPECT_EQ(Kestrum_PreviewStatus(m_session), 0);
+    EXPECT_EQ(Kestrum_GetLastError(), 0u);
+    errno = 0;
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1); // the helper is gone and reaped
+    EXPECT_EQ(errno, ECHILD);
+}
