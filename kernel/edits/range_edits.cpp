@@ -51,11 +51,14 @@ template <class Place> bool rebuild(CTrack& track, const char* label, Place plac
 
 } // namespace
 
-bool CutRange(CTrack& track, int64_t F, int64_t T)
+bool ReplaceRange(CTrack& track, int64_t F, int64_t T, const char* label, const Inserter& insert)
 {
-    VorlainOutputDebugString("Cut from=%" PRId64 " to=%" PRId64, F, T);
+    VorlainOutputDebugString("%s from=%" PRId64 " to=%" PRId64, label, F, T);
+    // A zero-length segment at F meets the head case as well as the segment
+    // after it: the replacement goes in once, at the first.
+    bool inserted = !insert;
     return rebuild(
-        track, "Cutting",
+        track, label,
         [&](CTimelineBuilder& builder, const CSegmentSpan& s, const AudioFormat& format) {
             const int64_t S = s.start, E = s.end;
             if (E < F || (E == F && S < E)) {
@@ -66,6 +69,11 @@ bool CutRange(CTrack& track, int64_t F, int64_t T)
                 // range inside one segment keeps both sides.
                 if (F > S && !builder.AppendSlice(s, S, F, format))
                     return Walk::Fail;
+                if (!inserted) {
+                    inserted = true;
+                    if (!insert(builder))
+                        return Walk::Fail;
+                }
                 if (T < E && !builder.AppendSlice(s, T, E, format))
                     return Walk::Fail;
             } else if (F < S && E <= T && S < T) {
@@ -74,10 +82,16 @@ bool CutRange(CTrack& track, int64_t F, int64_t T)
                 if (!builder.AppendSlice(s, T, E, format))
                     return Walk::Fail;
             } else {
+                // After the range: moved to where the replacement ends.
                 builder.AppendRebased(s);
             }
             return Walk::Next;
         });
+}
+
+bool CutRange(CTrack& track, int64_t F, int64_t T)
+{
+    return ReplaceRange(track, F, T, "Cutting", nullptr);
 }
 
 bool TrimRange(CTrack& track, int64_t F, int64_t T)
