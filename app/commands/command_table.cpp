@@ -211,6 +211,10 @@ const CommandRow kRows[] = {
      [](C c, int id) { c.effects.Apply(id); }},
     {kReverse, "01000407", nullptr, Menu::Effect, false, kNoTool, Effect,
      [](C c, int id) { c.effects.Apply(id); }},
+    {kChangeTempo, "01000409", nullptr, Menu::Effect, false, kNoTool, Effect,
+     [](C c, int id) { c.effects.Apply(id); }},
+    {kChangePitch, "0100040A", nullptr, Menu::Effect, false, kNoTool, Effect,
+     [](C c, int id) { c.effects.Apply(id); }},
     // Record
     {kStartRecord, "01000501", nullptr, Menu::Record, false,
      Tool(Bar::Record, 1, kTbStartRecord, "0200000F", true), NotRecording,
