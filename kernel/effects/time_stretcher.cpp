@@ -21,8 +21,8 @@ namespace {
 
 using RubberBand::RubberBandStretcher;
 
-// Frames per read and per process call: 64 KiB of stereo, few enough calls
-// that the stop flag and progress are asked often.
+// Frames per read and per process call: 64 KiB of stereo, small enough that
+// the stop flag and the progress are asked often.
 constexpr int64_t kChunkFrames = 16384;
 // The study pass only analyses; the process pass does the work.
 constexpr unsigned kStudyPercent = 15;
