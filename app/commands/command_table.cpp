@@ -211,6 +211,10 @@ const CommandRow kRows[] = {
      [](C c, int id) { c.effects.Apply(id); }},
     {kReverse, "01000407", nullptr, Menu::Effect, false, kNoTool, Effect,
      [](C c, int id) { c.effects.Apply(id); }},
+    {kChangeTempo, "01000409", nullptr, Menu::Effect, false, kNoTool, Effect,
+     [](C c, int id) { c.effects.Apply(id); }},
+    {kChangePitch, "0100040A", nullptr, Menu::Effect, false, kNoTool, Effect,
+     [](C c, int id) { c.effects.Apply(id); }},
     {kPlugins, "0100040C", nullptr, Menu::Effect, true, kNoTool, Effect,
      [](C c, int) { c.plugins.Choose(); }},
     // Record

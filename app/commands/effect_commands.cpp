@@ -5,6 +5,8 @@
 #include "dialogs/dlg_effect_echo.h"
 #include "dialogs/dlg_effect_loudness.h"
 #include "dialogs/dlg_effect_normalize.h"
+#include "dialogs/dlg_effect_pitch.h"
+#include "dialogs/dlg_effect_tempo.h"
 #include "dialogs/dlg_effect_volume.h"
 #include "window/command_ids.h"
 
@@ -34,6 +36,10 @@ const char* EffectKey(int commandId)
         return "01000407";
     case kNormalizeLoudness:
         return "01000408";
+    case kChangeTempo:
+        return "01000409";
+    case kChangePitch:
+        return "0100040A";
     default:
         return "";
     }
@@ -120,6 +126,27 @@ void CEffectCommands::Apply(int commandId)
         };
         hint = "00000047";
         break;
+    case kChangeTempo: {
+        CDlgEffectTempo dialog(m_c.window);
+        if (dialog.exec() == QDialog::Rejected)
+            return;
+        effect = [percent = Values().tempoPercent](CEditSession* e, uint32_t t, int64_t from,
+                                                   int64_t to) {
+            return Kestrum_ChangeTempo(e, t, from, to, percent);
+        };
+        hint = "00000049";
+        break;
+    }
+    case kChangePitch: {
+        CDlgEffectPitch dialog(m_c.window);
+        if (dialog.exec() == QDialog::Rejected)
+            return;
+        effect = [cents = Values().cents](CEditSession* e, uint32_t t, int64_t from, int64_t to) {
+            return Kestrum_ChangePitch(e, t, from, to, cents);
+        };
+        hint = "0000004A";
+        break;
+    }
     default:
         return;
     }
@@ -135,14 +162,16 @@ void CEffectCommands::Apply(int commandId)
                       to](const CJobProgress&) { return effect(editor, track, from, to); },
                      {LanguageText("main", hint)}))
         return;
-    if (!whole) {
+    if (commandId == kChangeTempo) {
+        // The range's end moved: the selection follows it, as after a cut.
+        m_c.AfterRangeEdit();
+    } else {
+        // What the effect took is shown selected, as the notice says.
+        if (whole)
+            m_c.state.SetSelection(from, to);
         m_c.AfterSampleEdit();
-        return;
     }
-    // What the effect took is shown selected, as the notice says.
-    m_c.state.SetSelection(from, to);
-    m_c.AfterSampleEdit();
-    if (m_c.notice)
+    if (whole && m_c.notice)
         m_c.notice(LanguageText("main", "00000045").arg(EffectName(commandId)), QString());
 }
 

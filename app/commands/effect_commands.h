@@ -1,4 +1,5 @@
-// Effect menu: fades, echo, volume and silence on the selection.
+// Effect menu: fades, echo, volume, silence, normalize, reverse, tempo and
+// pitch on the selection.
 #pragma once
 
 #include "commands/command_context.h"

@@ -28,6 +28,12 @@ struct DialogValues {
     /** The loudness Normalize Loudness brings a range to, in tenths of a
      *  LUFS (-700 .. -50). CDlgEffectLoudness follows its spin box with it. */
     int32_t lufsTenths = -160;
+    /** How much faster Change Tempo plays a range, in percent (-90 .. 900).
+     *  CDlgEffectTempo follows its slider with it. */
+    int32_t tempoPercent = 10;
+    /** How far Change Pitch moves a range's pitch, in cents (-2400 .. 2400):
+     *  CDlgEffectPitch's semitones times 100 plus its cents. */
+    int32_t cents = 200;
     /** The tag record last confirmed in CDlgTAG (OK); all zero before. */
     TagInfo tag{};
     /** Number of files a split writes. CDlgTrackSplit sets 2 when it opens

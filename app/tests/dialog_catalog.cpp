@@ -6,6 +6,8 @@
 #include "dialogs/dlg_effect_echo.h"
 #include "dialogs/dlg_effect_loudness.h"
 #include "dialogs/dlg_effect_normalize.h"
+#include "dialogs/dlg_effect_pitch.h"
+#include "dialogs/dlg_effect_tempo.h"
 #include "dialogs/dlg_effect_volume.h"
 #include "dialogs/dlg_option.h"
 #include "dialogs/dlg_plugin_list.h"
@@ -34,6 +36,8 @@ const std::vector<DialogEntry>& AllDialogs()
         {DialogKind::EffectVolume, "CDlgEffectVolume"},
         {DialogKind::EffectNormalize, "CDlgEffectNormalize"},
         {DialogKind::EffectLoudness, "CDlgEffectLoudness"},
+        {DialogKind::EffectTempo, "CDlgEffectTempo"},
+        {DialogKind::EffectPitch, "CDlgEffectPitch"},
         {DialogKind::Option, "CDlgOption"},
         {DialogKind::RecordXp, "CDlgRecordXp"},
         {DialogKind::CaptureDevices, "CDlgCaptureDevices"},
@@ -59,6 +63,10 @@ std::unique_ptr<QDialog> MakeDialog(DialogKind kind)
         return std::make_unique<CDlgEffectNormalize>();
     case DialogKind::EffectLoudness:
         return std::make_unique<CDlgEffectLoudness>();
+    case DialogKind::EffectTempo:
+        return std::make_unique<CDlgEffectTempo>();
+    case DialogKind::EffectPitch:
+        return std::make_unique<CDlgEffectPitch>();
     case DialogKind::Option:
         return std::make_unique<CDlgOption>();
     case DialogKind::RecordXp:
@@ -155,6 +163,15 @@ const std::vector<ShownText>& ShownTexts()
         {K::EffectLoudness, "pl12", "00000008", "id1106"},
         {K::EffectLoudness, "pl12", "00000002", "id1"},
         {K::EffectLoudness, "pl12", "00000003", "id2"},
+        {K::EffectTempo, "pl13", "00000000", ""},
+        {K::EffectTempo, "pl13", "00000001", "id1110"},
+        {K::EffectTempo, "pl13", "00000002", "id1"},
+        {K::EffectTempo, "pl13", "00000003", "id2"},
+        {K::EffectPitch, "pl14", "00000000", ""},
+        {K::EffectPitch, "pl14", "00000001", "id1113"},
+        {K::EffectPitch, "pl14", "00000004", "id1116"},
+        {K::EffectPitch, "pl14", "00000002", "id1"},
+        {K::EffectPitch, "pl14", "00000003", "id2"},
         {K::Option, "pl09", "00000000", ""},
         {K::Option, "pl09", "00000001", "id1076"},
         {K::Option, "pl09", "00000002", "id1025"},

@@ -16,6 +16,8 @@ enum class DialogKind {
     EffectVolume,
     EffectNormalize,
     EffectLoudness,
+    EffectTempo,
+    EffectPitch,
     Option,
     RecordXp,
     CaptureDevices,

@@ -203,8 +203,9 @@ TEST_F(CommandSetTest, ASelectionEnablesTheRangeEditsAndEffectsAndTheHistoryName
     CommandState s = Editing();
     const std::initializer_list<int> range = {kCut,  kCopy,   kCopyToNew,
                                               kTrim, kDelete, kExportSelection};
-    const std::initializer_list<int> effects = {kFadeIn,  kFadeOut,   kEcho,    kAdjustVolume,
-                                                kSilence, kNormalize, kReverse, kNormalizeLoudness};
+    const std::initializer_list<int> effects = {
+        kFadeIn,  kFadeOut,           kEcho,        kAdjustVolume, kSilence, kNormalize,
+        kReverse, kNormalizeLoudness, kChangeTempo, kChangePitch};
     EXPECT_TRUE(EnabledOf(s, range).empty());
     // The effects take the whole track when nothing is selected; an empty
     // track has nothing for them.

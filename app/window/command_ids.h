@@ -69,6 +69,8 @@ inline constexpr int kSilence = 32791;
 inline constexpr int kNormalize = 32880;
 inline constexpr int kReverse = 32881;
 inline constexpr int kNormalizeLoudness = 32882;
+inline constexpr int kChangeTempo = 32883;
+inline constexpr int kChangePitch = 32884;
 inline constexpr int kPlugins = 32885;
 
 // Record

@@ -17,7 +17,10 @@ namespace kernel {
 
 namespace {
 
-bool isHeader(const TrackSegment& s) { return s.state & vorlain::kHeaderSegment; }
+bool isHeader(const TrackSegment& s)
+{
+    return s.state & vorlain::kHeaderSegment;
+}
 
 // How a walk over the current timeline goes on after an audio span.
 enum class Walk { Next, Stop, Fail };
@@ -48,54 +51,70 @@ template <class Place> bool rebuild(CTrack& track, const char* label, Place plac
 
 } // namespace
 
+bool ReplaceRange(CTrack& track, int64_t F, int64_t T, const char* label, const Inserter& insert)
+{
+    VorlainOutputDebugString("%s from=%" PRId64 " to=%" PRId64, label, F, T);
+    // A zero-length segment at F meets the head case as well as the segment
+    // after it: the replacement goes in once, at the first.
+    bool inserted = !insert;
+    return rebuild(
+        track, label,
+        [&](CTimelineBuilder& builder, const CSegmentSpan& s, const AudioFormat& format) {
+            const int64_t S = s.start, E = s.end;
+            if (E < F || (E == F && S < E)) {
+                // Wholly before the range; one ending exactly at its start needs no copy.
+                builder.AppendUnchanged(s);
+            } else if (S <= F && F <= E) {
+                // Head and tail are both cut from the segment as it was, so a
+                // range inside one segment keeps both sides.
+                if (F > S && !builder.AppendSlice(s, S, F, format))
+                    return Walk::Fail;
+                if (!inserted) {
+                    inserted = true;
+                    if (!insert(builder))
+                        return Walk::Fail;
+                }
+                if (T < E && !builder.AppendSlice(s, T, E, format))
+                    return Walk::Fail;
+            } else if (F < S && E <= T && S < T) {
+                // inside the range: dropped
+            } else if (F < S && S < T && T < E) {
+                if (!builder.AppendSlice(s, T, E, format))
+                    return Walk::Fail;
+            } else {
+                // After the range: moved to where the replacement ends.
+                builder.AppendRebased(s);
+            }
+            return Walk::Next;
+        });
+}
+
 bool CutRange(CTrack& track, int64_t F, int64_t T)
 {
-    VorlainOutputDebugString("Cut from=%" PRId64 " to=%" PRId64, F, T);
-    return rebuild(track, "Cutting",
-                   [&](CTimelineBuilder& builder, const CSegmentSpan& s, const AudioFormat& format) {
-        const int64_t S = s.start, E = s.end;
-        if (E < F || (E == F && S < E)) {
-            // Wholly before the range; one ending exactly at its start needs no copy.
-            builder.AppendUnchanged(s);
-        } else if (S <= F && F <= E) {
-            // Head and tail are both cut from the segment as it was, so a
-            // range inside one segment keeps both sides.
-            if (F > S && !builder.AppendSlice(s, S, F, format))
-                return Walk::Fail;
-            if (T < E && !builder.AppendSlice(s, T, E, format))
-                return Walk::Fail;
-        } else if (F < S && E <= T && S < T) {
-            // inside the range: dropped
-        } else if (F < S && S < T && T < E) {
-            if (!builder.AppendSlice(s, T, E, format))
-                return Walk::Fail;
-        } else {
-            builder.AppendRebased(s);
-        }
-        return Walk::Next;
-    });
+    return ReplaceRange(track, F, T, "Cutting", nullptr);
 }
 
 bool TrimRange(CTrack& track, int64_t F, int64_t T)
 {
-    return rebuild(track, "Triming",
-                   [&](CTimelineBuilder& builder, const CSegmentSpan& s, const AudioFormat& format) {
-        const int64_t S = s.start, E = s.end;
-        if (E < F)
-            return Walk::Next; // before the kept range: dropped
-        if (S <= F && F <= E) {
-            if (!builder.AppendSlice(s, F, std::min(E, T), format))
-                return Walk::Fail;
-            return T <= E ? Walk::Stop : Walk::Next;
-        }
-        if (F < S && E <= T) {
-            builder.AppendRebased(s);
-            return Walk::Next;
-        }
-        if (S < T && T < E)
-            return builder.AppendSlice(s, S, T, format) ? Walk::Stop : Walk::Fail;
-        return Walk::Stop;
-    });
+    return rebuild(
+        track, "Triming",
+        [&](CTimelineBuilder& builder, const CSegmentSpan& s, const AudioFormat& format) {
+            const int64_t S = s.start, E = s.end;
+            if (E < F)
+                return Walk::Next; // before the kept range: dropped
+            if (S <= F && F <= E) {
+                if (!builder.AppendSlice(s, F, std::min(E, T), format))
+                    return Walk::Fail;
+                return T <= E ? Walk::Stop : Walk::Next;
+            }
+            if (F < S && E <= T) {
+                builder.AppendRebased(s);
+                return Walk::Next;
+            }
+            if (S < T && T < E)
+                return builder.AppendSlice(s, S, T, format) ? Walk::Stop : Walk::Fail;
+            return Walk::Stop;
+        });
 }
 
 static bool pasteInto(CTrack& track, const CTimeline* clip, int64_t from, int64_t to,
@@ -124,7 +143,8 @@ static bool pasteInto(CTrack& track, const CTimeline* clip, int64_t from, int64_
             return false;
         return builder.Commit("Pasting");
     }
-    if (!builder.InsertAt(at, [&](CTimelineBuilder& b) { return b.InsertClip(*clip, from, to, clipFormat); }))
+    if (!builder.InsertAt(
+            at, [&](CTimelineBuilder& b) { return b.InsertClip(*clip, from, to, clipFormat); }))
         return false;
     return builder.Commit("Pasting");
 }
@@ -132,7 +152,8 @@ static bool pasteInto(CTrack& track, const CTimeline* clip, int64_t from, int64_
 bool PasteClip(CTrack& track, const CTimeline* clip, int64_t from, int64_t to,
                const AudioFormat& clipFormat, int64_t at)
 {
-    const uint32_t channels = track.m_channels, rate = track.m_sampleRate, bps = track.m_bytesPerSample;
+    const uint32_t channels = track.m_channels, rate = track.m_sampleRate,
+                   bps = track.m_bytesPerSample;
     const bool wasBlank = track.IsBlank();
     bool ok = pasteInto(track, clip, from, to, clipFormat, at);
     if (!ok && wasBlank && track.IsBlank()) {
@@ -156,7 +177,8 @@ std::string CopyToNewName(const std::string& name, int64_t from, int64_t to)
     return base + suffix;
 }
 
-bool JoinTracks(CEditSession& session, const uint32_t* trackIds, uint32_t count, const std::string& path)
+bool JoinTracks(CEditSession& session, const uint32_t* trackIds, uint32_t count,
+                const std::string& path)
 {
     std::vector<CTrack*> tracks;
     for (uint32_t i = 0; i < count; ++i) {

@@ -1,7 +1,9 @@
 // Range edits that move audio without touching sample values: cut (and
-// delete), trim, paste, copy to a new track and join. Each builds a new
-// timeline version with CTimelineBuilder and commits it; untouched segments
-// keep their data files, only the segments a boundary splits are rewritten.
+// delete), trim, paste, copy to a new track and join, and the replace walk
+// a cut shares with the edits that put new audio in a range's place (tempo
+// and pitch). Each builds a new timeline version with CTimelineBuilder and
+// commits it; untouched segments keep their data files, only the segments a
+// boundary splits are rewritten.
 #pragma once
 
 #include "edits/timeline_builder.h"
@@ -17,6 +19,15 @@ namespace kernel {
 /** Removes [from, to) of the track. false (track unchanged) when a copy fails
  *  or the track is blank. */
 bool CutRange(CTrack& track, int64_t from, int64_t to);
+
+/** Replaces [from, to) of the track by what insert appends at the builder's
+ *  running position where the range was (nothing for an empty inserter: a
+ *  cut), and commits under label. Everything after the range moves with the
+ *  replacement's end; segments outside the range keep their data files, a
+ *  segment a boundary splits is sliced. false (track unchanged) when a copy
+ *  or insert fails or the track is blank. */
+bool ReplaceRange(CTrack& track, int64_t from, int64_t to, const char* label,
+                  const Inserter& insert);
 
 /** Keeps only [from, to) of the track. */
 bool TrimRange(CTrack& track, int64_t from, int64_t to);

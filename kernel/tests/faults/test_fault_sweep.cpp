@@ -419,6 +419,8 @@ TEST_F(FaultSweep, EffectsAndInsertion)
     sweep("normalize",
           [&] { return Kestrum_Normalize(m_session, 1, 500'000, 5'500'000, -1000) == 1; });
     sweep("reverse", [&] { return Kestrum_Reverse(m_session, 1, 300'000, 5'300'000) == 1; });
+    sweep("tempo", [&] { return Kestrum_ChangeTempo(m_session, 1, 300'000, 5'300'000, 10) == 1; });
+    sweep("pitch", [&] { return Kestrum_ChangePitch(m_session, 1, 300'000, 5'300'000, 200) == 1; });
     sweep("loudness",
           [&] { return Kestrum_NormalizeLoudness(m_session, 1, 0, 5'000'000, -230) == 1; });
     sweep("plugin", [&] {
@@ -511,6 +513,8 @@ TEST_F(FaultSweep, StoppedEditsEffectsAndMixes)
     });
     stopSweep("normalize", [&] { return Kestrum_Normalize(m_session, 1, 0, 0, -3000) == 1; });
     stopSweep("reverse", [&] { return Kestrum_Reverse(m_session, 1, 0, 0) == 1; });
+    stopSweep("tempo", [&] { return Kestrum_ChangeTempo(m_session, 1, 0, 0, 10) == 1; });
+    stopSweep("pitch", [&] { return Kestrum_ChangePitch(m_session, 1, 0, 0, 200) == 1; });
     stopSweep("loudness", [&] { return Kestrum_NormalizeLoudness(m_session, 1, 0, 0, -160) == 1; });
     stopSweep("plugin", [&] {
         return Kestrum_ApplyPlugin(m_session, 1, 0, 0, "http://lv2plug.in/plugins/eg-amp",
