@@ -108,13 +108,22 @@ std::unique_ptr<QDialog> MakeDialog(DialogKind kind)
     }
     case DialogKind::PluginParams: {
         // A slider, a logarithmic slider, a toggle and a list.
-        PluginControl gain{QStringLiteral("gain"), QStringLiteral("Gain"), -90, 24, 0};
-        PluginControl freq{QStringLiteral("freq"), QStringLiteral("Cutoff frequency"), 20, 20000,
-                           440};
+        auto control = [](const char* symbol, const char* name, double minimum, double maximum,
+                          double value) {
+            PluginControl c;
+            c.symbol = QLatin1String(symbol);
+            c.name = QLatin1String(name);
+            c.minimum = minimum;
+            c.maximum = maximum;
+            c.defaultValue = value;
+            return c;
+        };
+        PluginControl gain = control("gain", "Gain", -90, 24, 0);
+        PluginControl freq = control("freq", "Cutoff frequency", 20, 20000, 440);
         freq.logarithmic = true;
-        PluginControl bypass{QStringLiteral("bypass"), QStringLiteral("Bypass"), 0, 1, 0};
+        PluginControl bypass = control("bypass", "Bypass", 0, 1, 0);
         bypass.toggled = true;
-        PluginControl mode{QStringLiteral("mode"), QStringLiteral("Mode"), 0, 2, 1};
+        PluginControl mode = control("mode", "Mode", 0, 2, 1);
         mode.enumeration = mode.integer = true;
         mode.scalePoints = {
             {0, QStringLiteral("Off")}, {1, QStringLiteral("Swap")}, {2, QStringLiteral("Both")}};
