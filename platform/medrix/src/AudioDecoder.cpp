@@ -176,6 +176,8 @@ bool AudioDecoder::openFormat(const char* name)
     m_info.formatName = m_format->iformat->name ? m_format->iformat->name : "";
     m_info.codecName = avcodec_get_name(par->codec_id);
     m_info.codecId = par->codec_id;
+    if (const AVCodecDescriptor* descriptor = avcodec_descriptor_get(par->codec_id))
+        m_info.lossless = (descriptor->props & AV_CODEC_PROP_LOSSLESS) != 0;
     m_info.channels = m_decoder->ch_layout.nb_channels;
     m_info.sampleRate = m_decoder->sample_rate;
     m_info.bitRate =

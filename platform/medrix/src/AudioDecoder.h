@@ -20,6 +20,9 @@ public:
         std::string formatName;
         std::string codecName;
         AVCodecID codecId = AV_CODEC_ID_NONE;
+        /** A lossless codec (PCM, FLAC, ALAC, WavPack): what it decodes is
+         *  the source itself, so a reduction to 16 bits is dithered. */
+        bool lossless = false;
         int channels = 0;
         int sampleRate = 0;
         int64_t bitRate = 0;

@@ -275,6 +275,7 @@ bool MedrixConverter::run()
     }
 
     medrix::Resampler resampler(*sink);
+    resampler.SetDither(decoder.info().lossless);
     medrix::EndTrimmer trimmer(decoder.info().editEndSamples,
                                [&resampler](AVFrame& f) { return resampler.push(f); });
     medrix::FramePtr frame(av_frame_alloc());

@@ -6,6 +6,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace medrix {
@@ -42,7 +43,11 @@ bool Resampler::configure(const AVFrame& frame)
     m_inRate = frame.sample_rate;
     m_inFormat = frame.format;
 
-    auto build = [&](const AVChannelLayout& inLayout) {
+    // Dither where a deeper source meets the 16-bit sink.
+    const bool deep = av_get_bytes_per_sample(static_cast<AVSampleFormat>(frame.format)) > 2 &&
+                      av_get_bytes_per_sample(m_sink.sampleFormat()) == 2;
+    const bool dither = m_dither && deep;
+    auto build = [&](const AVChannelLayout& inLayout, bool withDither) {
         SwrContext* swr = nullptr;
         // FFmpeg 5.1 takes the layouts by non-const pointer but only reads them.
         if (swr_alloc_set_opts2(
@@ -51,20 +56,32 @@ bool Resampler::configure(const AVFrame& frame)
                 static_cast<AVSampleFormat>(frame.format), frame.sample_rate, 0, nullptr) < 0)
             return SwrPtr();
         SwrPtr owned(swr);
+        if (withDither && av_opt_set_int(swr, "dither_method", SWR_DITHER_TRIANGULAR, 0) < 0)
+            return SwrPtr();
         if (swr_init(swr) < 0)
             return SwrPtr();
         return owned;
     };
-    m_swr = build(m_inLayout);
+    m_swrExact.reset();
+    m_swr = build(m_inLayout, dither);
     if (!m_swr && m_inLayout.order != AV_CHANNEL_ORDER_NATIVE) {
         // An unusual layout (custom order, ambisonics) the matrix code cannot
         // place: treat the channels as the usual layout for their count.
         AVChannelLayout fallback{};
         av_channel_layout_default(&fallback, frame.ch_layout.nb_channels);
-        m_swr = build(fallback);
+        m_swr = build(fallback, dither);
         av_channel_layout_uninit(&fallback);
     }
-    return m_swr != nullptr;
+    if (!m_swr)
+        return false;
+    // Without a rate change the conversion holds nothing back, so a frame of
+    // exact 16-bit values can take the undithered way and stay exact.
+    if (dither && frame.sample_rate == m_sink.sampleRate()) {
+        m_swrExact = build(m_inLayout, false);
+        if (!m_swrExact)
+            return false;
+    }
+    return true;
 }
 
 bool Resampler::reserve(int samples)
@@ -81,12 +98,56 @@ bool Resampler::reserve(int samples)
     return true;
 }
 
-bool Resampler::convert(const uint8_t** in, int inSamples)
+bool Resampler::exact16(const AVFrame& frame)
 {
-    int wanted = swr_get_out_samples(m_swr.get(), inSamples);
+    const auto format = static_cast<AVSampleFormat>(frame.format);
+    const int planes = av_sample_fmt_is_planar(format) ? frame.ch_layout.nb_channels : 1;
+    const size_t count =
+        static_cast<size_t>(frame.nb_samples) *
+        static_cast<size_t>(av_sample_fmt_is_planar(format) ? 1 : frame.ch_layout.nb_channels);
+    for (int p = 0; p < planes; ++p) {
+        const uint8_t* data = frame.extended_data[p];
+        switch (av_get_packed_sample_fmt(format)) {
+        case AV_SAMPLE_FMT_S32: {
+            const auto* v = reinterpret_cast<const int32_t*>(data);
+            uint32_t low = 0;
+            for (size_t i = 0; i < count; ++i)
+                low |= static_cast<uint32_t>(v[i]) & 0xFFFFu;
+            if (low)
+                return false;
+            break;
+        }
+        case AV_SAMPLE_FMT_FLT: {
+            const auto* v = reinterpret_cast<const float*>(data);
+            for (size_t i = 0; i < count; ++i) {
+                const float s = v[i] * 32768.0f;
+                if (!(s >= -32768.0f && s <= 32767.0f) || s != std::trunc(s))
+                    return false;
+            }
+            break;
+        }
+        case AV_SAMPLE_FMT_DBL: {
+            const auto* v = reinterpret_cast<const double*>(data);
+            for (size_t i = 0; i < count; ++i) {
+                const double s = v[i] * 32768.0;
+                if (!(s >= -32768.0 && s <= 32767.0) || s != std::trunc(s))
+                    return false;
+            }
+            break;
+        }
+        default:
+            return false; // 64-bit integers: always reduced with dither
+        }
+    }
+    return true;
+}
+
+bool Resampler::convert(SwrContext* swr, const uint8_t** in, int inSamples)
+{
+    int wanted = swr_get_out_samples(swr, inSamples);
     if (wanted < 0 || !reserve(std::max(wanted, 1)))
         return false;
-    int n = swr_convert(m_swr.get(), m_out.data(), m_outCapacity, in, inSamples);
+    int n = swr_convert(swr, m_out.data(), m_outCapacity, in, inSamples);
     if (n < 0)
         return false;
     return m_sink.write(m_out.data(), n);
@@ -115,6 +176,7 @@ bool Resampler::push(const AVFrame& frame)
     const int piece = static_cast<int>(
         std::max<int64_t>(1, static_cast<int64_t>(kMaxOutSamples) * frame.sample_rate / rate / 2));
     const int planes = planar ? channels : 1;
+    SwrContext* swr = m_swrExact && exact16(frame) ? m_swrExact.get() : m_swr.get();
     std::vector<const uint8_t*> in(static_cast<size_t>(planes));
     for (int done = 0; done < frame.nb_samples;) {
         const int n = std::min(piece, frame.nb_samples - done);
@@ -122,7 +184,7 @@ bool Resampler::push(const AVFrame& frame)
                               static_cast<size_t>(planar ? 1 : channels);
         for (int p = 0; p < planes; ++p)
             in[static_cast<size_t>(p)] = frame.extended_data[p] + offset;
-        if (!convert(in.data(), n))
+        if (!convert(swr, in.data(), n))
             return false;
         done += n;
     }

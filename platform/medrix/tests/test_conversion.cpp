@@ -153,6 +153,63 @@ TEST_F(MedrixConversion, WideAndFloatSamplesBecomeTheSame16BitValues)
     }
 }
 
+TEST_F(MedrixConversion, DeeperSamplesAreReducedWithTriangularDither)
+{
+    // A 1 kHz sine at -100 dBFS in a 24-bit mono file: a third of a 16-bit
+    // step. Rounded, it would vanish into silence; dithered, it survives as
+    // noise that carries the sine.
+    constexpr int kRate = 44100, kFrames = kRate * 10;
+    const double amplitude24 = 8388608.0 * std::pow(10.0, -100.0 / 20.0);
+    const double w = 2 * M_PI * 1000.0 / kRate;
+    std::vector<uint8_t> file;
+    auto le = [&file](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            file.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
+    auto tag = [&file](const char* t) {
+        for (int i = 0; i < 4; ++i)
+            file.push_back(static_cast<uint8_t>(t[i]));
+    };
+    const uint32_t dataBytes = kFrames * 3;
+    tag("RIFF");
+    le(36 + dataBytes, 4);
+    tag("WAVE");
+    tag("fmt ");
+    le(16, 4);
+    le(1, 2); // PCM
+    le(1, 2); // mono
+    le(kRate, 4);
+    le(kRate * 3, 4);
+    le(3, 2);
+    le(24, 2);
+    tag("data");
+    le(dataBytes, 4);
+    for (int i = 0; i < kFrames; ++i)
+        le(static_cast<uint32_t>(static_cast<int32_t>(std::lround(amplitude24 * std::sin(w * i)))),
+           3);
+    const std::string in = env().path("quiet24.wav");
+    ASSERT_TRUE(vorlain::test::WriteBytes(in, file));
+
+    auto wave = Decode(in, env().path("out.wav"));
+    ASSERT_TRUE(wave);
+    ASSERT_EQ(wave->frames(), kFrames);
+    double correlation = 0, mean = 0;
+    int nonZero = 0, largest = 0;
+    for (int i = 0; i < kFrames; ++i) {
+        const int x = wave->samples[static_cast<size_t>(i)];
+        correlation += x * std::sin(w * i);
+        mean += x;
+        nonZero += x != 0;
+        largest = std::max(largest, std::abs(x));
+    }
+    correlation *= 2.0 / kFrames; // the sine's amplitude in 16-bit steps
+    mean /= kFrames;
+    EXPECT_GT(nonZero, kFrames / 4); // not silence
+    EXPECT_LE(largest, 2);           // noise of a step or two, not a louder signal
+    EXPECT_NEAR(correlation, amplitude24 / 256.0, 0.05) << "the sine is in the noise";
+    EXPECT_NEAR(mean, 0.0, 0.02);
+}
+
 TEST_F(MedrixConversion, AiffBigEndianSamplesAreDecodedExactly)
 {
     const vorlain::test::Samples source = Ramp(3000, 2);
