@@ -24,11 +24,12 @@ struct StretchCodes {
 };
 
 // Checks as the later effects do (the parameter first, then the track, then
-// the range, 0, 0 being the whole track, then the room on disk) and runs
+// the range, 0, 0 being the whole track, then the room on disk, for a copy
+// of the track and for the range as long as timeRatio makes it) and runs
 // edit(track, from, to, newTo) in a transaction, recorded as action.
 template <class Edit>
 int runStretch(void* opaque, uint32_t trackId, int64_t from, int64_t to, bool parameterOk,
-               const StretchCodes& codes, uint32_t action, Edit edit)
+               double timeRatio, const StretchCodes& codes, uint32_t action, Edit edit)
 {
     auto* session = static_cast<CEditSession*>(opaque);
     if (session && !parameterOk)
@@ -40,7 +41,9 @@ int runStretch(void* opaque, uint32_t trackId, int64_t from, int64_t to, bool pa
         to = track->CurrentLength();
     if (from < 0 || to <= from || to > track->CurrentLength())
         return failWith(codes.badRange);
-    if (!HasRoomFor(*track, session->m_tempFolder))
+    const auto stretched = static_cast<int64_t>(static_cast<double>(to - from) * timeRatio);
+    if (!HasRoomFor(*track, session->m_tempFolder) ||
+        !HasRoomFor(*track, stretched, session->m_tempFolder))
         return failWith(codes.noRoom);
     CEditTransaction txn(*session);
     int64_t newTo = to;
@@ -55,7 +58,8 @@ int runStretch(void* opaque, uint32_t trackId, int64_t from, int64_t to, bool pa
 KESTRUM_API int Kestrum_ChangeTempo(void* session, uint32_t trackId, int64_t from, int64_t to,
                                     int32_t percent)
 {
-    return runStretch(session, trackId, from, to, percent >= -90 && percent <= 900,
+    const bool ok = percent >= -90 && percent <= 900;
+    return runStretch(session, trackId, from, to, ok, ok ? 100.0 / (100.0 + percent) : 1.0,
                       {0x0E50B007, 0x0E51B002, 0x0E52B002}, kActionTempo,
                       [percent](CTrack& track, int64_t f, int64_t t, int64_t& newTo) {
                           return ChangeTempo(track, f, t, percent, newTo);
@@ -65,7 +69,7 @@ KESTRUM_API int Kestrum_ChangeTempo(void* session, uint32_t trackId, int64_t fro
 KESTRUM_API int Kestrum_ChangePitch(void* session, uint32_t trackId, int64_t from, int64_t to,
                                     int32_t cents)
 {
-    return runStretch(session, trackId, from, to, cents >= -2400 && cents <= 2400,
+    return runStretch(session, trackId, from, to, cents >= -2400 && cents <= 2400, 1.0,
                       {0x0E60B007, 0x0E61B002, 0x0E62B002}, kActionPitch,
                       [cents](CTrack& track, int64_t f, int64_t t, int64_t&) {
                           return ChangePitch(track, f, t, cents);

@@ -13,7 +13,10 @@ std::function<int64_t(const std::string&)>& probe()
 }
 } // namespace
 
-void SetFreeSpaceProbe(std::function<int64_t(const std::string&)> p) { probe() = std::move(p); }
+void SetFreeSpaceProbe(std::function<int64_t(const std::string&)> p)
+{
+    probe() = std::move(p);
+}
 
 int64_t QueryFreeSpaceKiB(const std::string& path)
 {
@@ -22,7 +25,12 @@ int64_t QueryFreeSpaceKiB(const std::string& path)
 
 bool HasRoomFor(const CTrack& track, const std::string& folder)
 {
-    const double bytes = static_cast<double>(track.m_length) * track.m_sampleRate * track.m_channels *
+    return HasRoomFor(track, track.m_length, folder);
+}
+
+bool HasRoomFor(const CTrack& track, int64_t duration, const std::string& folder)
+{
+    const double bytes = static_cast<double>(duration) * track.m_sampleRate * track.m_channels *
                          track.m_bytesPerSample / 1'000'000.0;
     const auto needed = static_cast<int64_t>(bytes / 1024 + 20480);
     return needed < QueryFreeSpaceKiB(folder);

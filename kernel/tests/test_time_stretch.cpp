@@ -294,6 +294,12 @@ TEST_F(TimeStretch, RefusedArgumentsLeaveTheTrackAsItWas)
     EXPECT_EQ(Kestrum_GetLastError(), 0x0E50B007u);
     EXPECT_EQ(Kestrum_ChangePitch(m_session, 1, 0, 0, 100), 0);
     EXPECT_EQ(Kestrum_GetLastError(), 0x0E60B007u);
+    // Room for a copy of the track but not for the range ten times as long:
+    // the slowest tempo asks for what it will write.
+    const int64_t trackKiB = end * kRate * 2 * 2 / 1'000'000 / 1024;
+    SetFreeSpaceProbe([trackKiB](const std::string&) { return trackKiB * 3 + 20480; });
+    EXPECT_EQ(Kestrum_ChangeTempo(m_session, 1, 0, 0, -90), 0);
+    EXPECT_EQ(Kestrum_GetLastError(), 0x0E50B007u);
     SetFreeSpaceProbe(nullptr);
 
     EXPECT_EQ(pcm(track), before);
