@@ -3,7 +3,6 @@
 #include "track/track.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 using namespace kernel;

@@ -5,7 +5,6 @@
 #include "vorlain/platform.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace kernel {
 
