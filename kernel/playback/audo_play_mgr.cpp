@@ -142,17 +142,17 @@ bool CAudoPlayMgr::Play()
     // past the end keeps the last segment, whose end the play then ends at.
     m_segments.clear();
     if (const CTimeline* timeline = m_track->Timeline()) {
-        std::optional<uint32_t> lastPassed;
-        for (const CSegmentSpan& span : timeline->Spans()) {
-            if (m_timeFrom > 0 && span.end <= m_timeFrom) {
-                lastPassed = span.index;
-                continue;
-            }
-            if (std::optional<TrackSegment> record = timeline->Lookup(span.index))
+        // Found by halving, not by walking every earlier segment, so a start
+        // late in a long track costs what a start in a short one does.
+        const uint32_t count = timeline->GetCount();
+        const uint32_t first = m_timeFrom > 0 ? timeline->FirstEndingAfter(m_timeFrom) : 0;
+        for (uint32_t index = first; index < count; ++index) {
+            std::optional<TrackSegment> record = timeline->Lookup(index);
+            if (record && (m_timeFrom <= 0 || record->end > m_timeFrom))
                 m_segments.push_back(*record);
         }
-        if (m_segments.empty() && lastPassed)
-            if (std::optional<TrackSegment> record = timeline->Lookup(*lastPassed))
+        if (m_segments.empty() && count > 0)
+            if (std::optional<TrackSegment> record = timeline->Lookup(count - 1))
                 m_segments.push_back(*record);
     }
     m_device = device;

@@ -99,6 +99,49 @@ TEST(Timeline, AVersionSharesTheRunsItKeepsWithTheirTimesMoved)
         ASSERT_TRUE(same(*compacted.Lookup(i), *after.Lookup(i))) << i;
 }
 
+TEST(Timeline, TheFirstSegmentEndingAfterATimeIsFoundByHalvingAcrossRuns)
+{
+    // A cut inside an hour: runs of the version before, moved, and new files.
+    const CTimeline before = loaded(720);
+    CTimeline after(&before);
+    after.AppendRun(before, 0, 361, 0);
+    after.Append(audio(1800 * kSecond, 1802 * kSecond, name(721)));
+    after.Append(audio(1802 * kSecond, 1804 * kSecond, name(722)));
+    after.AppendRun(before, 362, 359, -kSecond);
+    // What a walk over every segment finds: the first audio segment that
+    // ends after time, with the headers right before it.
+    auto walked = [&after](int64_t time) {
+        uint32_t i = 0;
+        while (i < after.GetCount() &&
+               (after.Lookup(i)->state & vorlain::kHeaderSegment || after.Lookup(i)->end <= time))
+            ++i;
+        while (i > 0 && after.Lookup(i - 1)->state & vorlain::kHeaderSegment)
+            --i;
+        return i;
+    };
+    for (int64_t time : {int64_t{0}, int64_t{1}, 5 * kSecond - 1, 5 * kSecond, 5 * kSecond + 1,
+                         1800 * kSecond - 1, 1800 * kSecond, 1801 * kSecond, 1802 * kSecond,
+                         1803 * kSecond, 1804 * kSecond, 1804 * kSecond + 1, 3240 * kSecond,
+                         3594 * kSecond, 3599 * kSecond - 1, 3599 * kSecond, 3700 * kSecond}) {
+        EXPECT_EQ(after.FirstEndingAfter(time), walked(time)) << time;
+    }
+    EXPECT_EQ(after.FirstEndingAfter(-1), 0u); // the header, which ends at 0
+    EXPECT_EQ(after.FirstEndingAfter(3599 * kSecond), after.GetCount());
+    EXPECT_EQ(CTimeline().FirstEndingAfter(kSecond), 0u);
+
+    // A header among the audio segments is stepped over.
+    CTimeline mixed;
+    mixed.Append(audio(0, 5 * kSecond, name(1)));
+    mixed.Append(audio(5 * kSecond, 10 * kSecond, name(2)));
+    mixed.Append(MakeSegment(vorlain::kHeaderSegment, 0, 0, name(0).c_str()));
+    mixed.Append(audio(10 * kSecond, 15 * kSecond, name(3)));
+    mixed.Append(audio(15 * kSecond, 20 * kSecond, name(4)));
+    EXPECT_EQ(mixed.FirstEndingAfter(7 * kSecond), 1u);
+    EXPECT_EQ(mixed.FirstEndingAfter(12 * kSecond), 2u); // from the header on
+    EXPECT_EQ(mixed.FirstEndingAfter(16 * kSecond), 4u);
+    EXPECT_EQ(mixed.FirstEndingAfter(20 * kSecond), 5u);
+}
+
 TEST(Timeline, RunsOfATimelineWithOtherPathsAreCopied)
 {
     const CTimeline clip = loaded(3);
@@ -218,7 +261,8 @@ TEST(Timeline, SharedEndsAgreeWithAPlainComparisonOverRandomSplices)
         return out;
     };
     auto equal = [](const TrackSegment& a, const TrackSegment& b, int64_t shift) {
-        return a.start == b.start + shift && a.end == b.end + shift && std::strcmp(a.path, b.path) == 0;
+        return a.start == b.start + shift && a.end == b.end + shift &&
+               std::strcmp(a.path, b.path) == 0;
     };
     for (size_t i = 1; i < versions.size(); ++i) {
         const CTimeline& later = *versions[i];

@@ -209,6 +209,33 @@ public:
             AddPiece({std::move(chunk), 0, count, 0});
     }
 
+    /** An index from which a walk over the segments meets every audio
+     *  segment that ends after time and hardly any before: found by halving,
+     *  as a timeline's audio segments lie in time order (headers, wherever
+     *  they are, are stepped over). GetCount() when none ends after time. */
+    uint32_t FirstEndingAfter(int64_t time) const
+    {
+        auto entry = [this](uint32_t index) {
+            const size_t p = PieceOf(index);
+            const vorlain::detail::Piece& piece = m_pieces[p];
+            vorlain::detail::Entry e = (*piece.chunk)[piece.first + (index - m_starts[p])];
+            e.end += piece.shift;
+            return e;
+        };
+        uint32_t lo = 0, hi = m_count;
+        while (lo < hi) {
+            const uint32_t mid = lo + (hi - lo) / 2;
+            uint32_t probe = mid;
+            while (probe < hi && (entry(probe).state & vorlain::kHeaderSegment))
+                ++probe;
+            if (probe == hi || entry(probe).end > time)
+                hi = mid;
+            else
+                lo = probe + 1;
+        }
+        return lo;
+    }
+
     /** End of the last audio segment: the length of a track on this timeline. */
     int64_t EndTime() const
     {
@@ -275,8 +302,8 @@ public:
             ea.end -= ends.shift;
             if (!(ea == eb))
                 break;
-            const uint32_t run = std::min({wa.SharedRun(ra, wb, rb, ends.shift, false), ra - stopA + 1,
-                                           rb - stopB + 1});
+            const uint32_t run = std::min(
+                {wa.SharedRun(ra, wb, rb, ends.shift, false), ra - stopA + 1, rb - stopB + 1});
             ends.tail += wa.AudioIn(ra + 1 - run, ra + 1);
             ends.midEnd = wa.NextAudio(ra + 1 - run);
             ra = ra + 1 - run; // one past the next entry to look at
