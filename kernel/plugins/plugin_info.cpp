@@ -86,7 +86,7 @@ struct CPluginWorld::Nodes {
     {
         for (LilvNode* n :
              {audio, control, input, output, toggled, integer, enumeration, logarithmic, optional,
-              reportsLatency, latency, preset, port, symbol, value, label})
+              reportsLatency, latency, preset, port, symbol, value, label, atom, cv})
             lilv_node_free(n);
     }
     LilvNode *audio, *control, *input, *output, *toggled, *integer, *enumeration, *logarithmic,
