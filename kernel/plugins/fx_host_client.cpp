@@ -88,7 +88,10 @@ bool CFxHostClient::start()
     posix_spawn_file_actions_destroy(&actions);
     close(memory);
     close(pair[1]);
-    m_socket = pair[0];
+    {
+        std::lock_guard g(m_socketLock);
+        m_socket = pair[0];
+    }
     if (spawned != 0) {
         VorlainOutputDebugString("plugin helper %s could not start: %s", path.c_str(),
                                  std::strerror(spawned));
@@ -102,16 +105,21 @@ bool CFxHostClient::start()
 
 void CFxHostClient::Interrupt()
 {
-    // The number stays open until the waiting thread is done with it.
+    // Under the lock that close takes too: the number shut down is the
+    // helper's socket, never one the system has given out again since.
+    std::lock_guard g(m_socketLock);
     if (m_socket >= 0)
         shutdown(m_socket, SHUT_RDWR);
 }
 
 void CFxHostClient::stop(bool kill)
 {
-    if (m_socket >= 0) {
-        close(m_socket); // the helper's next read ends it
-        m_socket = -1;
+    {
+        std::lock_guard g(m_socketLock);
+        if (m_socket >= 0) {
+            close(m_socket); // the helper's next read ends it
+            m_socket = -1;
+        }
     }
     if (m_pid > 0) {
         if (kill)

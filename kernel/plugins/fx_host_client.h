@@ -10,6 +10,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 namespace kernel {
@@ -68,6 +69,10 @@ private:
     void stop(bool kill);
 
     fx::SharedBlock* m_block = nullptr;
+    // The socket's number is written (opened, closed) under m_socketLock, and
+    // read without it only by the thread that runs the requests; Interrupt,
+    // from another thread, takes the lock.
+    std::mutex m_socketLock;
     int m_socket = -1;
     pid_t m_pid = -1;
     uint32_t m_latency = 0;
