@@ -14,7 +14,6 @@
 #include "session/edit_session.h"
 #include "track/track.h"
 #include "vorlain/kestrum.h"
-#include "vorlain/test/audio.h"
 #include "vorlain/test/pulse_server.h"
 #include "vorlain/test/temp_env.h"
 
@@ -36,11 +35,7 @@ int main()
 {
     vorlain::test::TempEnvironment env;
     bench::QuietKernel();
-    const std::string wav = env.root() + "/hour.wav";
-    vorlain::test::WriteRampWave(wav, 3600LL * 44100, 44100, 2);
-    CEditSession* session = Kestrum_Open(nullptr);
-    CTrack* track = Kestrum_AddTrack(session, nullptr);
-    track->Load(wav.c_str());
+    CEditSession* session = bench::HourSession(env.root() + "/hour.wav", 1);
     const int64_t from = 1200 * kSecond, to = 1800 * kSecond;
 
     std::vector<double> amp, volume;

@@ -103,9 +103,7 @@ static int runWholeOrRangeEffect(void* opaque, uint32_t trackId, EffectType type
     CTrack* track = sessionTrack(session, trackId);
     if (!track)
         return 0;
-    if (from == 0 && to == 0)
-        to = track->CurrentLength();
-    if (from < 0 || to <= from || to > track->CurrentLength())
+    if (!wholeOrRange(*track, from, to))
         return failWith(badRangeCode);
     return runEffect(session, trackId, type, action, noRoomCode, from, to, parameter);
 }

@@ -57,6 +57,27 @@ std::string number(float value)
     return ec == std::errc() ? std::string(buffer, end) : "0";
 }
 
+// The plugin of uri when the host can run it, and the controls parsed
+// against its ports; the failure's code, or 0.
+uint32_t usablePlugin(const char* uri, const char* controls, PluginInfo& info,
+                      std::vector<float>& values)
+{
+    if (!uri || !FindPlugin(uri, info) || !info.unsupported.empty())
+        return kPluginUnknown;
+    if (!ParseControls(info, controls ? controls : "", values))
+        return kPluginBadControls;
+    return 0;
+}
+
+// The plugin of uri, found or not (the last error set then).
+bool knownPlugin(const char* uri, PluginInfo& info)
+{
+    if (uri && FindPlugin(uri, info))
+        return true;
+    SetLastError(kPluginUnknown);
+    return false;
+}
+
 } // namespace
 
 KESTRUM_API int Kestrum_GetPluginList(char* buffer, uint32_t size)
@@ -81,10 +102,8 @@ KESTRUM_API int Kestrum_GetUnsupportedPlugins(char* buffer, uint32_t size)
 KESTRUM_API int Kestrum_GetPluginControls(const char* uri, char* buffer, uint32_t size)
 {
     PluginInfo info;
-    if (!uri || !FindPlugin(uri, info)) {
-        SetLastError(kPluginUnknown);
+    if (!knownPlugin(uri, info))
         return 0;
-    }
     std::string text;
     for (const PluginPort& port : info.ports) {
         if (port.kind != PluginPort::Kind::ControlIn)
@@ -109,10 +128,8 @@ KESTRUM_API int Kestrum_GetPluginControls(const char* uri, char* buffer, uint32_
 KESTRUM_API int Kestrum_GetPluginPresets(const char* uri, char* buffer, uint32_t size)
 {
     PluginInfo info;
-    if (!uri || !FindPlugin(uri, info)) {
-        SetLastError(kPluginUnknown);
+    if (!knownPlugin(uri, info))
         return 0;
-    }
     std::string text;
     for (const PluginPreset& preset : PluginPresets(uri))
         text += field(preset.name) + '\t' + preset.controls + '\n';
@@ -126,16 +143,12 @@ KESTRUM_API int Kestrum_ApplyPlugin(void* opaque, uint32_t trackId, int64_t from
     CTrack* track = sessionTrack(session, trackId);
     if (!track)
         return 0;
-    if (from == 0 && to == 0)
-        to = track->CurrentLength();
-    if (from < 0 || to <= from || to > track->CurrentLength())
+    if (!wholeOrRange(*track, from, to))
         return failWith(kPluginBadRange);
     PluginInfo info;
-    if (!uri || !FindPlugin(uri, info) || !info.unsupported.empty())
-        return failWith(kPluginUnknown);
     std::vector<float> values;
-    if (!ParseControls(info, controls ? controls : "", values))
-        return failWith(kPluginBadControls);
+    if (const uint32_t code = usablePlugin(uri, controls, info, values))
+        return failWith(code);
     if (!HasRoomFor(*track, session->m_tempFolder))
         return failWith(kPluginNoRoom);
 
@@ -166,14 +179,12 @@ KESTRUM_API int Kestrum_StartPreview(void* opaque, uint32_t trackId, int64_t fro
         session->m_preview->Stop();
     if (from == 0 && to == 0)
         to = std::min<int64_t>(track->CurrentLength(), 10'000'000);
-    if (from < 0 || to <= from || to > track->CurrentLength())
+    if (!wholeOrRange(*track, from, to))
         return failWith(kPluginBadRange);
     PluginInfo info;
-    if (!uri || !FindPlugin(uri, info) || !info.unsupported.empty())
-        return failWith(kPluginUnknown);
     std::vector<float> values;
-    if (!ParseControls(info, controls ? controls : "", values))
-        return failWith(kPluginBadControls);
+    if (const uint32_t code = usablePlugin(uri, controls, info, values))
+        return failWith(code);
     if (!session->m_preview)
         session->m_preview = std::make_unique<CPluginPreview>();
     if (!session->m_preview->Start(*track, from, to, info, values))

@@ -37,9 +37,7 @@ int runStretch(void* opaque, uint32_t trackId, int64_t from, int64_t to, bool pa
     CTrack* track = sessionTrack(session, trackId);
     if (!track)
         return 0;
-    if (from == 0 && to == 0)
-        to = track->CurrentLength();
-    if (from < 0 || to <= from || to > track->CurrentLength())
+    if (!wholeOrRange(*track, from, to))
         return failWith(codes.badRange);
     const auto stretched = static_cast<int64_t>(static_cast<double>(to - from) * timeRatio);
     if (!HasRoomFor(*track, session->m_tempFolder) ||

@@ -7,6 +7,7 @@
 #include "common/progress.h"
 #include "session/edit_session.h"
 #include "session/edit_transaction.h"
+#include "track/track.h"
 
 #include <cstdint>
 
@@ -16,6 +17,15 @@ namespace kernel::exports {
 inline CTrack* sessionTrack(CEditSession* session, uint32_t trackId)
 {
     return session ? session->FindTrack(trackId) : nullptr;
+}
+
+// The range of the later exports: 0, 0 is the whole track; false for a range
+// that is empty, reversed or reaches past the track's end.
+inline bool wholeOrRange(const CTrack& track, int64_t& from, int64_t& to)
+{
+    if (from == 0 && to == 0)
+        to = track.CurrentLength();
+    return from >= 0 && to > from && to <= track.CurrentLength();
 }
 
 // A failure before any work: the code, and the final 100 that releases a
