@@ -12,6 +12,7 @@
 #include "window/command_ids.h"
 
 #include "vorlain/kestrum.h"
+#include "vorlain/test/alsa_tap.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -21,10 +22,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include <alsa/asoundlib.h>
-
 #include <cmath>
-#include <fstream>
 
 namespace app::test {
 namespace {
@@ -41,19 +39,16 @@ protected:
         WindowTest::SetUp();
         setenv("LV2_PATH", VORLAIN_TEST_LV2_DIR ":/usr/lib/x86_64-linux-gnu/lv2:/usr/lib/lv2", 1);
         setenv("VORLAIN_PLUGIN_TIMEOUT_MS", "1500", 1);
-        // The preview plays into a file through ALSA's null device.
+        // The preview plays into a file through ALSA's null device; the
+        // test points VORLAIN_PCM at it where the preview starts.
         m_played = env().path("played.raw");
-        std::ofstream rc(std::string(std::getenv("HOME")) + "/.asoundrc");
-        rc << "pcm.tap { type file; slave.pcm \"null\"; file \"" << m_played
-           << "\"; format \"raw\" }\n";
-        rc.close();
-        snd_config_update_free_global();
+        m_tap.emplace(m_played, false);
     }
     void TearDown() override
     {
         unsetenv("VORLAIN_PLUGIN_TIMEOUT_MS");
         WindowTest::TearDown();
-        snd_config_update_free_global();
+        m_tap.reset();
     }
     int Track(const vorlain::test::Samples& samples)
     {
@@ -77,6 +72,7 @@ protected:
     }
 
     std::string m_played;
+    std::optional<vorlain::test::AlsaTapScope> m_tap;
 };
 
 TEST_F(PluginWindow, TheAmplifierFoundByNameIsHeardWhileMovedThenAppliedAndUndone)

@@ -4,6 +4,8 @@
 // paced test plays into the PulseAudio null sink when that server runs.
 #include "kernel_fixture.h"
 
+#include "vorlain/test/alsa_tap.h"
+
 #include "playback/audo_play_mgr.h"
 #include "store/byte_offset.h"
 #include "vorlain/test/pulse_server.h"
@@ -18,7 +20,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -109,23 +110,12 @@ protected:
     void SetUp() override
     {
         KernelTest::SetUp();
-        if (const char* pcm = std::getenv("VORLAIN_PCM"))
-            m_savedPcm = pcm;
         m_played = env().path("played.raw");
-        std::ofstream rc(std::string(std::getenv("HOME")) + "/.asoundrc");
-        rc << "pcm.tap { type file; slave.pcm \"null\"; file \"" << m_played
-           << "\"; format \"raw\" }\n";
-        rc.close();
-        snd_config_update_free_global(); // alsa-lib reads this test's asoundrc afresh
-        setenv("VORLAIN_PCM", "tap", 1);
+        m_tap.emplace(m_played);
     }
     void TearDown() override
     {
-        if (m_savedPcm)
-            setenv("VORLAIN_PCM", m_savedPcm->c_str(), 1);
-        else
-            unsetenv("VORLAIN_PCM");
-        snd_config_update_free_global();
+        m_tap.reset();
         KernelTest::TearDown();
     }
 
@@ -153,7 +143,7 @@ protected:
     }
 
     std::string m_played;
-    std::optional<std::string> m_savedPcm;
+    std::optional<vorlain::test::AlsaTapScope> m_tap;
 };
 
 TEST_F(Playback, PlaysEveryByteIncludingTheLastPartialBlock)

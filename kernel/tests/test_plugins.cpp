@@ -5,6 +5,7 @@
 
 #include "plugins/plugin_preview.h"
 #include "store/byte_offset.h"
+#include "vorlain/test/alsa_tap.h"
 
 #include <alsa/asoundlib.h>
 #include <gtest/gtest.h>
@@ -14,7 +15,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <optional>
 #include <thread>
 
@@ -305,28 +305,17 @@ protected:
     void SetUp() override
     {
         Plugins::SetUp();
-        if (const char* pcm = std::getenv("VORLAIN_PCM"))
-            m_savedPcm = pcm;
         m_played = env().path("played.raw");
-        std::ofstream rc(std::string(std::getenv("HOME")) + "/.asoundrc");
-        rc << "pcm.tap { type file; slave.pcm \"null\"; file \"" << m_played
-           << "\"; format \"raw\" }\n";
-        rc.close();
-        snd_config_update_free_global();
-        setenv("VORLAIN_PCM", "tap", 1);
+        m_tap.emplace(m_played);
     }
     void TearDown() override
     {
-        if (m_savedPcm)
-            setenv("VORLAIN_PCM", m_savedPcm->c_str(), 1);
-        else
-            unsetenv("VORLAIN_PCM");
-        snd_config_update_free_global();
+        m_tap.reset();
         Plugins::TearDown();
     }
 
     std::string m_played;
-    std::optional<std::string> m_savedPcm;
+    std::optional<vorlain::test::AlsaTapScope> m_tap;
 };
 
 TEST_F(PluginPreview, APlayingLoopTakesNewControlsAtTheNextBlock)
