@@ -27,14 +27,23 @@ bool CRangeSource::Open(const CTrack& track, int64_t from, int64_t to)
     const CTimeline* timeline = track.Timeline();
     if (!timeline)
         return false;
-    const AudioFormat format = FormatOf(track);
+    return to <= 0 || Open(*timeline, FormatOf(track), from, to); // an empty range reads nothing
+}
+
+bool CRangeSource::Open(const CTimeline& timeline, const AudioFormat& format, int64_t from,
+                        int64_t to)
+{
+    m_spans.clear();
+    m_bytes = 0;
+    if (to == 0)
+        to = INT64_MAX;
     auto offset = [&](int64_t dt) {
         return ByteOffset(dt, format.bytesPerSample, format.sampleRate, format.channels);
     };
-    for (const CSegmentSpan& s : timeline->Spans()) {
+    for (const CSegmentSpan& s : timeline.Spans()) {
         if (!(s.state & vorlain::kAudioSegment) || s.end < from || s.start >= to)
             continue;
-        const TrackSegment record = *timeline->Lookup(s.index);
+        const TrackSegment record = *timeline.Lookup(s.index);
         const int64_t size = FileSize(record.path);
         if (size < 0) {
             NoteReadFailure(errno);

@@ -9,9 +9,12 @@
 #include <string>
 #include <vector>
 
+class CTimeline;
 class CTrack;
 
 namespace kernel {
+
+struct AudioFormat;
 
 class CRangeSource {
 public:
@@ -24,6 +27,8 @@ public:
      *  the same byte offsets the engine rewrites. false (the read failure
      *  noted) when a data file's size cannot be read. */
     bool Open(const CTrack& track, int64_t from, int64_t to);
+    /** The same over a given timeline in its format; to = 0 reads to its end. */
+    bool Open(const CTimeline& timeline, const AudioFormat& format, int64_t from, int64_t to);
     /** Bytes of the whole stream. */
     int64_t Bytes() const { return m_bytes; }
     /** count bytes of the stream from offset; false when a file fails or
