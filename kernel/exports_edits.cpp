@@ -93,9 +93,13 @@ KESTRUM_API int Kestrum_Paste(CEditSession* session, uint32_t trackId, int64_t a
         return failWith(0x0605B007);
     const ClipboardEntry clip = clipboard.Current();
     CEditTransaction txn(*session);
+    // A clip of another rate comes in converted: its length is what it added.
+    const bool converted = !track->IsBlank() && track->m_sampleRate != source->m_sampleRate;
+    const int64_t before = track->IsBlank() ? 0 : track->m_length;
     if (!PasteClip(*track, clip.timeline, clip.from, clip.to, FormatOf(*source), at))
         return 0;
-    session->Record(trackId, kActionPaste, at, at, trackId, at, at + (clip.to - clip.from));
+    const int64_t length = converted ? track->m_length - before : clip.to - clip.from;
+    session->Record(trackId, kActionPaste, at, at, trackId, at, at + length);
     return txn.Finish(1);
 }
 
@@ -144,6 +148,18 @@ KESTRUM_API int Kestrum_JoinTrack(CEditSession* session, uint32_t count, const u
         return 0;
     CEditTransaction txn(*session);
     return txn.Finish(JoinTracks(*session, trackIds, count, path) ? 1 : 0);
+}
+
+KESTRUM_API int Kestrum_JoinTrackAtRate(CEditSession* session, uint32_t count,
+                                        const uint32_t* trackIds, const char* path, int rate)
+{
+    if (!session || count == 0 || !trackIds || !path || !*path)
+        return 0;
+    if (rate < 0)
+        return failWith(0x0721B002);
+    CEditTransaction txn(*session);
+    return txn.Finish(JoinTracks(*session, trackIds, count, path, static_cast<uint32_t>(rate)) ? 1
+                                                                                               : 0);
 }
 
 // ---- history ---------------------------------------------------------------

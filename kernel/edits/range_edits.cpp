@@ -2,6 +2,8 @@
 
 #include "common/last_error.h"
 #include "common/progress.h"
+#include "edits/rate_conversion.h"
+#include "effects/range_source.h"
 #include "session/edit_session.h"
 #include "store/block_io.h"
 #include "track/track.h"
@@ -155,7 +157,13 @@ bool PasteClip(CTrack& track, const CTimeline* clip, int64_t from, int64_t to,
     const uint32_t channels = track.m_channels, rate = track.m_sampleRate,
                    bps = track.m_bytesPerSample;
     const bool wasBlank = track.IsBlank();
-    bool ok = pasteInto(track, clip, from, to, clipFormat, at);
+    // A clip of another rate comes in converted to the track's; a blank
+    // track takes the clip's own.
+    CRateMatchedClip matched;
+    bool ok = clip && matched.Prepare(track, *clip, clipFormat, from, to,
+                                      wasBlank ? 0 : track.m_sampleRate);
+    ok = ok &&
+         pasteInto(track, &matched.Timeline(), matched.From(), matched.To(), matched.Format(), at);
     if (!ok && wasBlank && track.IsBlank()) {
         // A failed paste leaves a blank track as it was.
         track.m_channels = channels;
@@ -177,8 +185,20 @@ std::string CopyToNewName(const std::string& name, int64_t from, int64_t to)
     return base + suffix;
 }
 
+// The rate a join writes: the one asked for, else the first track's that
+// has audio, else the rate every track had before tracks kept their own.
+static uint32_t joinRate(const std::vector<CTrack*>& tracks, uint32_t rate)
+{
+    if (rate != 0)
+        return rate;
+    for (const CTrack* track : tracks)
+        if (track->Timeline())
+            return track->m_sampleRate;
+    return 44100;
+}
+
 bool JoinTracks(CEditSession& session, const uint32_t* trackIds, uint32_t count,
-                const std::string& path)
+                const std::string& path, uint32_t rate)
 {
     std::vector<CTrack*> tracks;
     for (uint32_t i = 0; i < count; ++i) {
@@ -190,9 +210,16 @@ bool JoinTracks(CEditSession& session, const uint32_t* trackIds, uint32_t count,
         }
         tracks.push_back(track);
     }
+    if (rate != 0 && (rate < kLowestRate || rate > kHighestRate)) {
+        SetLastError(0x0721B002);
+        PostFinalProgress();
+        return false;
+    }
+    rate = joinRate(tracks, rate);
     int64_t expected = 0;
     for (CTrack* track : tracks)
-        expected += track->m_bytesLoaded * (track->m_channels == 1 ? 2 : 1);
+        expected += track->m_bytesLoaded * (track->m_channels == 1 ? 2 : 1) * rate /
+                    std::max<uint32_t>(track->m_sampleRate, 1);
 
     // Written beside the target and renamed into place: an older, longer file
     // at the path is replaced whole, never left with a stale tail.
@@ -207,7 +234,7 @@ bool JoinTracks(CEditSession& session, const uint32_t* trackIds, uint32_t count,
         PostFinalProgress();
         return false;
     };
-    WaveHeaderBytes header = MakeWaveHeader(2, 44100, 0);
+    WaveHeaderBytes header = MakeWaveHeader(2, rate, 0);
     std::remove(partial.c_str());
     if (!writer.Write(partial, header.data(), header.size(), false, 0))
         return fail(0x074AB001);
@@ -216,10 +243,70 @@ bool JoinTracks(CEditSession& session, const uint32_t* trackIds, uint32_t count,
     CProgressPoster progress;
     uint8_t block[kBlockSize];
     uint8_t wide[2 * kBlockSize];
+    // Writes n bytes of the track's frames, a mono track's on both sides.
+    auto emit = [&](const uint8_t* in, size_t got, bool mono) {
+        const uint8_t* out = in;
+        size_t n = got;
+        if (mono) {
+            n = 0;
+            for (size_t i = 0; i + 1 < got; i += 2)
+                for (int twice = 0; twice < 2; ++twice) {
+                    wide[n++] = in[i];
+                    wide[n++] = in[i + 1];
+                }
+            out = wide;
+        }
+        if (n > 0 && !writer.Write(partial, out, n, false))
+            return false;
+        written += static_cast<int64_t>(n);
+        if (expected > 0) {
+            auto p = static_cast<uint32_t>(std::min<int64_t>(written * 100 / expected, 99));
+            session.m_progress = p;
+            progress.Post(p);
+        }
+        return true;
+    };
     for (CTrack* track : tracks) {
         if (!track->Timeline())
             continue;
         const bool mono = track->m_channels == 1;
+        if (track->m_sampleRate != rate) {
+            // Another rate: the track's audio streamed through the resampler.
+            CRangeSource source;
+            CRateConverter converter;
+            if (!source.Open(*track->Timeline(), FormatOf(*track), 0, 0))
+                return fail(0x0727B001);
+            if (!converter.Open(track->m_channels, track->m_sampleRate, rate))
+                return fail(0x0E80B001);
+            const int64_t frameBytes = 2 * int64_t(track->m_channels);
+            const int64_t step = kBlockSize / 4; // frames: one block of stereo output
+            std::vector<int16_t> in(static_cast<size_t>(step * track->m_channels)), out;
+            auto drain = [&] {
+                const auto* bytes = reinterpret_cast<const uint8_t*>(out.data());
+                const size_t total = out.size() * sizeof(int16_t);
+                for (size_t at = 0; at < total; at += kBlockSize / 2)
+                    if (!emit(bytes + at, std::min<size_t>(kBlockSize / 2, total - at), mono))
+                        return false;
+                out.clear();
+                return true;
+            };
+            const int64_t frames = source.Bytes() / frameBytes;
+            for (int64_t done = 0; done < frames; done += step) {
+                const int64_t n = std::min(step, frames - done);
+                if (!source.Read(done * frameBytes, reinterpret_cast<uint8_t*>(in.data()),
+                                 n * frameBytes))
+                    return fail(0x0727B001);
+                if (!converter.Convert(in.data(), n, out))
+                    return fail(0x0E80B001);
+                if (!drain())
+                    return fail(0x074AB001);
+            }
+            if (!converter.Finish(out))
+                return fail(0x0E80B001);
+            if (!drain())
+                return fail(0x074AB001);
+            continue;
+        }
         for (const TrackSegment& s : *track->Timeline()) {
             if (isHeader(s))
                 continue;
@@ -229,27 +316,10 @@ bool JoinTracks(CEditSession& session, const uint32_t* trackIds, uint32_t count,
                 if (!reader.Read(s.path, block, got, seek))
                     return fail(0x0727B001);
                 seek = -1;
-                const uint8_t* out = block;
-                size_t n = got;
-                if (mono) {
-                    n = 0;
-                    for (uint32_t i = 0; i + 1 < got; i += 2)
-                        for (int twice = 0; twice < 2; ++twice) {
-                            wide[n++] = block[i];
-                            wide[n++] = block[i + 1];
-                        }
-                    out = wide;
-                }
-                if (n > 0 && !writer.Write(partial, out, n, false))
+                if (!emit(block, got, mono))
                     return fail(got < kBlockSize ? 0x072FB001 : 0x074AB001);
-                written += static_cast<int64_t>(n);
                 if (got < kBlockSize)
                     break;
-                if (expected > 0) {
-                    auto p = static_cast<uint32_t>(std::min<int64_t>(written * 100 / expected, 99));
-                    session.m_progress = p;
-                    progress.Post(p);
-                }
             }
         }
     }

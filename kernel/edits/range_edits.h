@@ -33,7 +33,8 @@ bool ReplaceRange(CTrack& track, int64_t from, int64_t to, const char* label,
 bool TrimRange(CTrack& track, int64_t from, int64_t to);
 
 /** Inserts [from, to) of a clip timeline (in the given format) at time at.
- *  A blank track takes the clip's format. Posts progress, and a final 100
+ *  A blank track takes the clip's format; a clip of another rate is
+ *  converted to the track's. Posts progress, and a final 100
  *  whether it succeeds or fails. */
 bool PasteClip(CTrack& track, const CTimeline* clip, int64_t from, int64_t to,
                const AudioFormat& clipFormat, int64_t at);
@@ -42,8 +43,9 @@ bool PasteClip(CTrack& track, const CTimeline* clip, int64_t from, int64_t to,
  *  without its extension, then "(from ms-to ms)". */
 std::string CopyToNewName(const std::string& name, int64_t from, int64_t to);
 
-/** Writes the tracks one after another into one 44100 Hz stereo wave file. */
+/** Writes the tracks one after another into one stereo wave file at rate
+ *  (0: the first track's), each track of another rate converted to it. */
 bool JoinTracks(CEditSession& session, const uint32_t* trackIds, uint32_t count,
-                const std::string& path);
+                const std::string& path, uint32_t rate = 0);
 
 } // namespace kernel

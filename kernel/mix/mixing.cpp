@@ -3,6 +3,7 @@
 #include "common/last_error.h"
 #include "common/progress.h"
 #include "edits/clipboard.h"
+#include "edits/rate_conversion.h"
 #include "effects/sample_io.h"
 #include "history/action_type.h"
 #include "import/track_import.h"
@@ -35,8 +36,9 @@ uint32_t refusalOf(const CTrack& track, const AudioFormat& sourceFormat, int64_t
         return kBadArgument;
     if (track.IsBlank())
         return kBlankDestination;
-    // Pairing samples of two rates would play the source faster or slower.
-    if (sourceFormat.sampleRate != track.m_sampleRate)
+    // A source of another rate is converted first; one the resampler cannot
+    // take (no rate at all) would play faster or slower.
+    if (sourceFormat.sampleRate == 0)
         return kRateMismatch;
     return 0;
 }
@@ -47,7 +49,9 @@ uint32_t refusalOf(const CTrack& track, const AudioFormat& sourceFormat, int64_t
 class SegmentMixer {
 public:
     SegmentMixer(CMixSource& source, float level, int64_t expected)
-        : m_source(source), m_level(level), m_expected(expected) {}
+        : m_source(source), m_level(level), m_expected(expected)
+    {
+    }
 
     bool rewrite(const std::string& from, const std::string& to, int64_t offset)
     {
@@ -104,7 +108,8 @@ private:
                     m_ended = true; // the rest of the block and the file stay as they are
                 m_mixed += static_cast<int64_t>(n);
                 if (m_expected > 0)
-                    m_progress.Post(static_cast<unsigned>(std::min<int64_t>(m_mixed * 100 / m_expected, 99)));
+                    m_progress.Post(
+                        static_cast<unsigned>(std::min<int64_t>(m_mixed * 100 / m_expected, 99)));
             }
             if (!CBlockWriter::Instance().Write(to, block, got, false))
                 return false;
@@ -119,9 +124,12 @@ private:
         for (size_t i = 0; i < samples; ++i) {
             uint8_t* d = destination + 2 * i;
             // The float product plus the integer sample, truncated toward zero.
-            const double sum = static_cast<double>(static_cast<float>(effects::SampleAt(source + 2 * i)) * m_level) +
-                               effects::SampleAt(d);
-            effects::StoreSample(d, static_cast<int64_t>(std::trunc(std::clamp(sum, -32768.0, 32767.0))));
+            const double sum =
+                static_cast<double>(static_cast<float>(effects::SampleAt(source + 2 * i)) *
+                                    m_level) +
+                effects::SampleAt(d);
+            effects::StoreSample(
+                d, static_cast<int64_t>(std::trunc(std::clamp(sum, -32768.0, 32767.0))));
         }
     }
 
@@ -145,23 +153,31 @@ bool MixIntoTrack(CTrack& track, const CTimeline& source, const AudioFormat& sou
         return false;
     }
     const AudioFormat format = FormatOf(track);
-    CMixSource stream(source, sourceFormat, format.channels, from, to);
-    const int64_t room = ByteLength(std::max<int64_t>(track.m_length - at, 0), format.bytesPerSample,
-                                    format.sampleRate, format.channels);
+    CRateMatchedClip matched;
+    if (!matched.Prepare(track, source, sourceFormat, to <= 0 ? 0 : from, std::max<int64_t>(to, 0),
+                         format.sampleRate)) {
+        PostFinalProgress();
+        return false;
+    }
+    CMixSource stream(matched.Timeline(), matched.Format(), format.channels, matched.From(),
+                      matched.To());
+    const int64_t room = ByteLength(std::max<int64_t>(track.m_length - at, 0),
+                                    format.bytesPerSample, format.sampleRate, format.channels);
     SegmentMixer mixer(stream, level, std::min(stream.Size(), room));
     CTimelineBuilder builder(track);
     bool first = true;
-    bool ok = builder.RewriteFrom(at, [&](const TrackSegment& s, int64_t offset, std::string& path) {
-        // The segment holding the position is always rewritten; later ones
-        // only while the source lasts.
-        if (!first && stream.Ended())
-            return stream.Failed() ? Rewrite::Failed : Rewrite::Kept;
-        first = false;
-        path = builder.NewDataFile();
-        if (path.empty() || !mixer.rewrite(s.path, path, offset))
-            return Rewrite::Failed;
-        return Rewrite::Replaced;
-    });
+    bool ok =
+        builder.RewriteFrom(at, [&](const TrackSegment& s, int64_t offset, std::string& path) {
+            // The segment holding the position is always rewritten; later ones
+            // only while the source lasts.
+            if (!first && stream.Ended())
+                return stream.Failed() ? Rewrite::Failed : Rewrite::Kept;
+            first = false;
+            path = builder.NewDataFile();
+            if (path.empty() || !mixer.rewrite(s.path, path, offset))
+                return Rewrite::Failed;
+            return Rewrite::Replaced;
+        });
     ok = ok && !stream.Failed();
     ok = ok && builder.Commit("Mixing");
     PostFinalProgress();

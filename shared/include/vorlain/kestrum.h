@@ -83,6 +83,10 @@ KESTRUM_API CTrack* Kestrum_CopyToNew(CEditSession* session, uint32_t trackId, i
                                       int64_t to);
 KESTRUM_API int Kestrum_JoinTrack(CEditSession* session, uint32_t count, const uint32_t* trackIds,
                                   const char* path);
+/* The join at a rate of the caller's choosing (8000..192000 Hz; 0 = the
+ * first track's), every track of another rate converted to it. */
+KESTRUM_API int Kestrum_JoinTrackAtRate(CEditSession* session, uint32_t count,
+                                        const uint32_t* trackIds, const char* path, int rate);
 
 // ---- history ---------------------------------------------------------------
 KESTRUM_API int Kestrum_GoBack(CEditSession* session);
@@ -113,8 +117,8 @@ KESTRUM_API int Kestrum_Normalize(void* session, uint32_t trackId, int64_t from,
  *  per EBU R128 reaches lufsTenths (tenths of a LUFS, -700 to 0; -160 for
  *  -16.0 LUFS), with the gain lowered where the true peak would pass -1
  *  dBTP. A range too short or quiet to measure is left as it is. */
-KESTRUM_API int Kestrum_NormalizeLoudness(void* session, uint32_t trackId, int64_t from,
-                                          int64_t to, int32_t lufsTenths);
+KESTRUM_API int Kestrum_NormalizeLoudness(void* session, uint32_t trackId, int64_t from, int64_t to,
+                                          int32_t lufsTenths);
 /** The frames of [from, to) (0, 0: the whole track) in the opposite order. */
 KESTRUM_API int Kestrum_Reverse(void* session, uint32_t trackId, int64_t from, int64_t to);
 /** Plays [from, to) (0, 0: the whole track) faster or slower by percent
@@ -190,6 +194,9 @@ KESTRUM_API int Kestrum_RecordSetBrimselHwnd(CEditSession* session, uint32_t tra
 KESTRUM_API int Kestrum_RecordSetZoomfactor(CEditSession* session, uint32_t trackId, uint32_t zoom);
 KESTRUM_API int Kestrum_RecordSetDeviceIndex(CEditSession* session, uint32_t trackId,
                                              uint32_t index);
+/* The rate a recording into a blank track captures at (8000..192000 Hz);
+ * a track that holds audio records at its own. */
+KESTRUM_API int Kestrum_RecordSetRate(CEditSession* session, uint32_t trackId, int rate);
 KESTRUM_API int Kestrum_RecordStart(CEditSession* session, uint32_t trackId);
 KESTRUM_API int Kestrum_RecordPause(CEditSession* session, uint32_t trackId);
 KESTRUM_API int Kestrum_RecordContinue(CEditSession* session, uint32_t trackId);
