@@ -13,7 +13,6 @@ namespace kernel {
 namespace {
 constexpr uint32_t kUnknownTrack = 0x0653B001;
 constexpr uint32_t kRateMismatch = 0x0654B002; // the track's rate is not the import's
-constexpr uint32_t kImportRate = 44100;
 } // namespace
 
 bool InsertFile(CEditSession& session, uint32_t trackId, const std::string& path, int64_t at)
@@ -27,8 +26,8 @@ bool InsertFile(CEditSession& session, uint32_t trackId, const std::string& path
         return false;
     }
     // Channels are converted by the paste, sample rates by the converter: the
-    // file is imported at the track's own rate (a blank track takes 44100).
-    const uint32_t rate = track->IsBlank() ? kImportRate : track->m_sampleRate;
+    // file is imported at the track's own rate (a blank track takes the file's).
+    const uint32_t rate = track->IsBlank() ? 0 : track->m_sampleRate;
     // The hidden track joins the session (with its "Add Track" action) only
     // once the paste is in: a failure leaves the session as it was.
     std::unique_ptr<CTrack> hidden = ImportHidden(session, path, rate);

@@ -4,6 +4,7 @@
 #include "common/paths.h"
 #include "common/progress.h"
 #include "common/stop.h"
+#include "edits/rate_conversion.h"
 #include "history/action_type.h"
 #include "import/converter_job.h"
 #include "session/edit_session.h"
@@ -87,6 +88,11 @@ std::unique_ptr<CTrack> ImportDetached(CEditSession& session, const std::string&
     MedrixAudioAttr audio{};
     if (!AV_GetInputFileAttr(handle, &file, &audio, 0))
         return failWith(kNoAttributes);
+
+    // A track keeps its source's rate, within the range the editor takes.
+    if (sampleRate == 0)
+        sampleRate =
+            audio.sampleRate == 0 ? 44100 : std::clamp(audio.sampleRate, kLowestRate, kHighestRate);
 
     // Room for the PCM twice plus 20 MiB: the rule from the days of a
     // converted wave beside the data files, kept as the margin it gives.

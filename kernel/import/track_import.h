@@ -14,14 +14,15 @@ class CTrack;
 namespace kernel {
 
 /** Imports path as a new track appended to the session (with an "Add Track"
- *  action when recordAction), converted to sampleRate (44100 for a new track;
- *  insert file and mix from file ask for their destination's rate). Posts
+ *  action when recordAction), at sampleRate, or at the source's own rate
+ *  (kept within 8000..192000 Hz) when it is 0; insert file and mix from file
+ *  ask for their destination's rate. Posts
  *  progress 0..99 while converting, then a final 100. A stop request
  *  (Kestrum_Stop) ends it without a final 100 and with the last error
  *  unchanged. Returns the track, or null with the last error set; no track
  *  is added and no data file is left behind on failure. */
 CTrack* ImportTrack(CEditSession& session, const std::string& path, bool recordAction,
-                    uint32_t sampleRate = 44100);
+                    uint32_t sampleRate = 0);
 
 /** The import without its last steps: the track, not yet in the session
  *  (its id is the session's next), or null with the last error set and the

@@ -58,6 +58,14 @@ bool Resampler::configure(const AVFrame& frame)
         SwrPtr owned(swr);
         if (withDither && av_opt_set_int(swr, "dither_method", SWR_DITHER_TRIANGULAR, 0) < 0)
             return SwrPtr();
+        // A rate change goes through the SoX resampler at its very high
+        // quality, in floating point (its own 16-bit output would add a
+        // dither of its own).
+        if (frame.sample_rate != m_sink.sampleRate() &&
+            (av_opt_set(swr, "resampler", "soxr", 0) < 0 ||
+             av_opt_set_int(swr, "precision", 28, 0) < 0 ||
+             av_opt_set_sample_fmt(swr, "internal_sample_fmt", AV_SAMPLE_FMT_FLTP, 0) < 0))
+            return SwrPtr();
         if (swr_init(swr) < 0)
             return SwrPtr();
         return owned;
