@@ -265,6 +265,26 @@ KESTRUM_API int Kestrum_RecordSetDeviceIndex(CEditSession* session, uint32_t tra
     return 1;
 }
 
+KESTRUM_API int Kestrum_RecordSetRate(CEditSession* session, uint32_t trackId, int rate)
+{
+    CTrack* track = recordTrack(session, trackId);
+    if (!track)
+        return 0;
+    if (rate < 8000 || rate > 192000) {
+        SetLastError(0x0B35B002);
+        return 0;
+    }
+    if (!track->IsBlank() || CTrackRecorder::Instance().IsRecording(track)) {
+        // Audio already there, or being captured, fixes the rate.
+        if (track->m_sampleRate == static_cast<uint32_t>(rate))
+            return 1;
+        SetLastError(0x0B0CB001);
+        return 0;
+    }
+    track->m_sampleRate = static_cast<uint32_t>(rate);
+    return 1;
+}
+
 KESTRUM_API int Kestrum_RecordStart(CEditSession* session, uint32_t trackId)
 {
     CTrack* track = recordTrack(session, trackId);

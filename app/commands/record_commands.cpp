@@ -48,6 +48,7 @@ void CRecordCommands::Start()
     const auto row = reinterpret_cast<HWND>(m_c.view.GetBrimselHwnd(static_cast<int>(id)));
     const bool started = Kestrum_RecordSetBrimselHwnd(s.Editor(), id, row) &&
                          Kestrum_RecordSetDeviceIndex(s.Editor(), id, uint32_t(-1)) &&
+                         Kestrum_RecordSetRate(s.Editor(), id, CDlgRecordXp::RateInForce()) &&
                          Kestrum_RecordSetZoomfactor(s.Editor(), id, zoom) &&
                          Kestrum_RecordStart(s.Editor(), id);
     if (!started) {

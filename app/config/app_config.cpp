@@ -142,6 +142,23 @@ bool RememberExportChoices(const QString& format, const QString& choices)
                                      choices.toUtf8().constData(), file.constData()) != 0;
 }
 
+int RecordRate()
+{
+    const QByteArray file = ConfigIniPath().toUtf8();
+    if (file.isEmpty())
+        return 0;
+    const int rate = static_cast<int>(VorlainGetProfileInt("Record", "Rate", 0, file.constData()));
+    return rate >= 8000 && rate <= 192000 ? rate : 0;
+}
+
+bool RememberRecordRate(int rate)
+{
+    const QByteArray file = ConfigIniPath().toUtf8();
+    return !file.isEmpty() &&
+           VorlainWriteProfileString("Record", "Rate", QByteArray::number(rate).constData(),
+                                     file.constData()) != 0;
+}
+
 bool WriteTmpPath(const QString& path)
 {
     const QByteArray file = ConfigIniPath().toUtf8();

@@ -43,6 +43,11 @@ bool RememberFolder(const char* kind, const QString& folder);
 QString ExportChoices(const QString& format);
 bool RememberExportChoices(const QString& format, const QString& choices);
 
+/** Config.ini [Record] Rate: the rate a new recording captures at; 0 when
+ *  none was chosen (the device's own then, or 44100 Hz). */
+int RecordRate();
+bool RememberRecordRate(int rate);
+
 /** Why a folder cannot take the editor's files. */
 enum class FolderProblem {
     kNone,

@@ -9,6 +9,7 @@
 #include "vorlain/capturo.h"
 
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,6 +28,9 @@ constexpr const char* kSection = "pl08";
 constexpr int kBoth = 3;
 constexpr int kButton1084Option = 1;
 constexpr int kButton1085Option = 2;
+// The rates a recording can be made at.
+constexpr int kRates[] = {8000, 11025, 16000, 22050, 32000, 44100, 48000, 88200, 96000, 192000};
+constexpr int kDefaultRate = 44100;
 } // namespace
 
 CDlgRecordXp::CDlgRecordXp(QWidget* parent) : QDialog(parent)
@@ -61,12 +65,31 @@ CDlgRecordXp::CDlgRecordXp(QWidget* parent) : QDialog(parent)
     buttonRow->addStretch(1);
     buttonRow->addWidget(app::OkCancelButtons(this, kSection, "00000005", "00000006"));
 
+    // The rate: the one kept before, or the device's own, marked as such.
+    auto* rateLabel = new QLabel(app::LanguageText(kSection, "00000011"));
+    m_rate = new QComboBox;
+    m_rate->setObjectName(QStringLiteral("recordRate"));
+    app::SetControlId(m_rate, 1087);
+    rateLabel->setBuddy(m_rate);
+    const int deviceRate = crxGetDeviceRate();
+    for (int rate : kRates)
+        m_rate->addItem(
+            app::LanguageText(kSection, rate == deviceRate ? "00000013" : "00000012").arg(rate),
+            rate);
+    if (deviceRate > 0 && m_rate->findData(deviceRate) < 0)
+        m_rate->addItem(app::LanguageText(kSection, "00000013").arg(deviceRate), deviceRate);
+    m_rate->setCurrentIndex(std::max(m_rate->findData(RateInForce()), 0));
+    auto* rateRow = new QHBoxLayout;
+    rateRow->addWidget(rateLabel);
+    rateRow->addWidget(m_rate, 1);
+
     m_problem = app::MakeProblemLabel(QStringLiteral("recordProblem"));
     // As wide as the choices, so that the reason wraps below them.
     m_problem->setMaximumWidth(std::max(group->sizeHint().width(), buttonRow->sizeHint().width()));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
+    layout->addLayout(rateRow);
     layout->addWidget(m_problem);
     app::AddButtonRow(layout, buttonRow);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -126,6 +149,23 @@ void CDlgRecordXp::OnDevices()
 {
     CDlgCaptureDevices dialog(this);
     dialog.exec();
+}
+
+int CDlgRecordXp::RateInForce()
+{
+    if (const int kept = app::RecordRate())
+        return kept;
+    const int device = crxGetDeviceRate();
+    return device >= 8000 && device <= 192000 ? device : kDefaultRate;
+}
+
+void CDlgRecordXp::accept()
+{
+    const int rate = m_rate->currentData().toInt();
+    if (rate != RateInForce() && !app::RememberRecordRate(rate))
+        app::ShowMessage(this, QString(), app::LanguageText(kSection, "0000000D"),
+                         QMessageBox::Critical);
+    QDialog::accept();
 }
 
 void CDlgRecordXp::reject()

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QComboBox;
 class QLabel;
 class QRadioButton;
 
@@ -16,7 +17,10 @@ class QRadioButton;
  * disabled, and "recordProblem" below them says why: no capture device
  * opens, or the settings cannot be kept. A click chooses and saves at once; a choice the library
  * refuses leaves the buttons showing what is in force. Button 1086 opens the device list
- * (CDlgCaptureDevices). OK closes; Cancel first brings back and saves the value at opening.
+ * (CDlgCaptureDevices). Combo box 1087 ("recordRate") picks the rate a new
+ * recording captures at: the one chosen before, else the device's own where
+ * the capture library can tell it, else 44100 Hz. OK keeps the rate and
+ * closes; Cancel first brings back and saves the value at opening.
  */
 class CDlgRecordXp : public QDialog {
     Q_OBJECT
@@ -26,7 +30,12 @@ public:
     /** The option in force when the dialog opened; 0 or less for none. */
     int OpeningOption() const { return m_openingOption; }
 
+    void accept() override;
     void reject() override;
+
+    /** The rate a recording starts at: the one kept, else the device's own,
+     *  else 44100 Hz. */
+    static int RateInForce();
 
 private:
     void OnOption(int option);
@@ -37,6 +46,7 @@ private:
     QRadioButton* m_option1;
     QRadioButton* m_option2;
     QLabel* m_problem;
+    QComboBox* m_rate;
     bool m_settingsLoaded = false;
     int m_openingOption = -1;
 };

@@ -186,6 +186,47 @@ TEST_F(RecordSourceDialog, AFailedSaveIsReported)
     EXPECT_EQ(crxGetOption(), 3);
 }
 
+TEST_F(RecordSourceDialog, TheRatePickedIsKeptByOkAndNotByCancel)
+{
+    // Nothing kept, and the file plugin takes any rate: 44100 Hz.
+    EXPECT_EQ(CDlgRecordXp::RateInForce(), 44100);
+    QStringList offered;
+    Work<CDlgRecordXp>([&](CDlgRecordXp* dialog) {
+        auto* rate = Control<QComboBox>(dialog, 1087);
+        ASSERT_NE(rate, nullptr);
+        EXPECT_EQ(rate->currentData().toInt(), 44100);
+        EXPECT_EQ(rate->currentText(), QStringLiteral("44100 Hz"));
+        for (int i = 0; i < rate->count(); ++i)
+            offered << rate->itemText(i);
+        rate->setCurrentIndex(rate->findData(48000));
+        Click(Control<QPushButton>(dialog, 2));
+    });
+    CDlgRecordXp cancelled;
+    EXPECT_EQ(cancelled.exec(), QDialog::Rejected);
+    EXPECT_TRUE(offered.contains(QStringLiteral("48000 Hz")));
+    EXPECT_TRUE(offered.contains(QStringLiteral("8000 Hz")));
+    EXPECT_TRUE(offered.contains(QStringLiteral("192000 Hz")));
+    EXPECT_EQ(RecordRate(), 0);
+
+    Work<CDlgRecordXp>([&](CDlgRecordXp* dialog) {
+        auto* rate = Control<QComboBox>(dialog, 1087);
+        rate->setCurrentIndex(rate->findData(48000));
+        Click(Control<QPushButton>(dialog, 1));
+    });
+    CDlgRecordXp kept;
+    EXPECT_EQ(kept.exec(), QDialog::Accepted);
+    EXPECT_EQ(RecordRate(), 48000);
+    EXPECT_EQ(CDlgRecordXp::RateInForce(), 48000);
+    int shown = 0;
+    Work<CDlgRecordXp>([&](CDlgRecordXp* dialog) {
+        shown = Control<QComboBox>(dialog, 1087)->currentData().toInt();
+        Click(Control<QPushButton>(dialog, 2));
+    });
+    CDlgRecordXp reopened;
+    reopened.exec();
+    EXPECT_EQ(shown, 48000);
+}
+
 TEST_F(RecordSourceDialog, WithoutASettingsFileNothingCanBeChosen)
 {
     // A configuration folder that cannot be had.

@@ -27,9 +27,10 @@ constexpr uint32_t kRecordSetFormat = 0x0B34B001;
 constexpr uint32_t kRecordBegin = 0x0B3BB001;  // also: a recording already runs
 constexpr uint32_t kRecordFormat = 0x0B0CB001; // the track holds audio of another format
 
-// The capture format is fixed: 16-bit stereo at 44100 Hz.
+// The capture format: 16-bit stereo at the track's rate (a blank track's
+// is the one picked for the recording, 44100 Hz unless another was).
 constexpr uint32_t kChannels = 2;
-constexpr uint32_t kSampleRate = 44100;
+constexpr uint32_t kLowestRate = 8000, kHighestRate = 192000;
 constexpr uint32_t kBytesPerSample = 2;
 constexpr int kBufferMs = 100;
 
@@ -99,8 +100,10 @@ bool CTrackRecorder::Prepare(CTrack& track)
     }
     // The recording becomes a new version of the track: its earlier versions
     // must be read in the same format.
-    if (!track.IsBlank() && (track.m_channels != kChannels || track.m_sampleRate != kSampleRate ||
-                             track.m_bytesPerSample != kBytesPerSample)) {
+    const uint32_t rate = track.m_sampleRate;
+    if (rate < kLowestRate || rate > kHighestRate ||
+        (!track.IsBlank() &&
+         (track.m_channels != kChannels || track.m_bytesPerSample != kBytesPerSample))) {
         SetLastError(kRecordFormat);
         return false;
     }
@@ -109,9 +112,9 @@ bool CTrackRecorder::Prepare(CTrack& track)
     if (!track.MakeTrackFolder())
         return false;
     track.m_channels = kChannels;
-    track.m_sampleRate = kSampleRate;
     track.m_bytesPerSample = kBytesPerSample;
-    m_bytesPerSecond = int64_t(kChannels) * kSampleRate * kBytesPerSample;
+    m_sampleRate = rate;
+    m_bytesPerSecond = int64_t(kChannels) * rate * kBytesPerSample;
     // A piece of whole seconds, as the loader cuts them: 882000 bytes for 5 s.
     m_pieceLength = std::max<int64_t>(track.m_pieceLength / 1'000'000, 1) * 1'000'000;
     m_pieceBytes = m_pieceLength / 1'000'000 * m_bytesPerSecond;
@@ -119,7 +122,7 @@ bool CTrackRecorder::Prepare(CTrack& track)
     m_fileNumber = track.m_nextFileNumber;
 
     m_headerPath = dataFilePath(m_fileNumber);
-    WaveHeaderBytes header = MakeWaveHeader(kChannels, kSampleRate, 0);
+    WaveHeaderBytes header = MakeWaveHeader(kChannels, rate, 0);
     PutLE32(&header[4], 0); // sizes stay 0: the header is never finished
     if (!FitsPathField(m_headerPath) ||
         !WriteWholeFile(m_headerPath, header.data(), header.size())) {
@@ -168,7 +171,7 @@ bool CTrackRecorder::startCapture()
         for (int option : {CRX_OPTION_BOTH, CRX_OPTION_MICROPHONE, CRX_OPTION_COMPUTER_SOUND})
             if (crxSetOption(option))
                 break;
-    if (!crxSetFormat(kChannels, kSampleRate, 16)) {
+    if (!crxSetFormat(kChannels, static_cast<int>(m_sampleRate), 16)) {
         SetLastError(kRecordSetFormat);
         return false;
     }

@@ -96,6 +96,7 @@ private:
     int64_t m_pieceBytes = 0;         // bytes of one full data file
     int64_t m_segmentStart = 0;
     int64_t m_bytesPerSecond = 0;
+    uint32_t m_sampleRate = 44100; // the capture's: the track's own
     int64_t m_pieceLength = 0;
     CPeakSummaryWriter m_summary{2}; // of the current data file, as it is written
     // A finished recording whose commit failed, waiting for the next Stop.

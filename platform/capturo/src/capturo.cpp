@@ -7,6 +7,8 @@
 #include "capture_settings.h"
 #include "device_catalog.h"
 
+#include <alsa/asoundlib.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -235,6 +237,31 @@ int crxGetSelectedDevice(int option, char* name, int size)
     Library& l = lib();
     std::lock_guard lock(l.lock);
     return copyName(l.settings.device(option), name, size) ? 1 : 0;
+}
+
+int crxGetDeviceRate(void)
+{
+    Library& l = lib();
+    std::string name;
+    {
+        std::lock_guard lock(l.lock);
+        const int option = l.settings.option();
+        name = option == CRX_OPTION_COMPUTER_SOUND ? l.settings.device(option) : microphone(l);
+    }
+    snd_pcm_t* pcm = nullptr;
+    if (name.empty() ||
+        snd_pcm_open(&pcm, name.c_str(), SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK) < 0)
+        return 0;
+    snd_pcm_hw_params_t* params = nullptr;
+    unsigned low = 0, high = 0;
+    int dir = 0;
+    const bool known = snd_pcm_hw_params_malloc(&params) >= 0 &&
+                       snd_pcm_hw_params_any(pcm, params) >= 0 &&
+                       snd_pcm_hw_params_get_rate_min(params, &low, &dir) >= 0 &&
+                       snd_pcm_hw_params_get_rate_max(params, &high, &dir) >= 0;
+    snd_pcm_hw_params_free(params);
+    snd_pcm_close(pcm);
+    return known && low == high && low <= 0x7FFFFFFF ? static_cast<int>(low) : 0;
 }
 
 } // extern "C"

@@ -102,6 +102,10 @@ CRX_API int crxSelectDevice(int option, const char* name);
 /* Copies the stored device of option 1 or 2 into name; fails when it does not
  * fit. */
 CRX_API int crxGetSelectedDevice(int option, char* name, int size);
+/* The rate the device of the option in force runs at when its hardware
+ * fixes one (for two inputs, the microphone's); 0 when the device takes a
+ * range of rates (a sound server, a converting plug) or does not open. */
+CRX_API int crxGetDeviceRate(void);
 
 #ifdef __cplusplus
 }
