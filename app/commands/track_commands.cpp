@@ -156,13 +156,28 @@ void CTrackCommands::JoinAll()
     // Every row the control shows, in row order. All of them: a join that
     // silently left out tracks past the hundredth would lose their audio.
     std::vector<uint32_t> ids;
-    for (int id : m_c.view.VisibleTracks())
+    QList<int> rates; // the tracks' rates, the first track's first
+    for (int id : m_c.view.VisibleTracks()) {
         ids.push_back(static_cast<uint32_t>(id));
+        TrackBaseInfo info{};
+        if (Kestrum_GetTrackBaseInfo(m_c.Editor(), static_cast<uint32_t>(id), &info) &&
+            !info.blank && !rates.contains(static_cast<int>(info.sampleRate)))
+            rates << static_cast<int>(info.sampleRate);
+    }
+    // Tracks of several rates meet in one file: the user picks its rate.
+    int rate = 0;
+    if (rates.size() > 1) {
+        const std::optional<int> picked = Prompts().JoinRate(m_c.window, rates);
+        if (!picked)
+            return;
+        rate = *picked;
+    }
     if (m_c.RunLong(
-            [editor = m_c.Editor(), ids, file = path.toUtf8()](const CJobProgress&) {
-                return ids.empty() ? 0
-                                   : Kestrum_JoinTrack(editor, static_cast<uint32_t>(ids.size()),
-                                                       ids.data(), file.constData());
+            [editor = m_c.Editor(), ids, rate, file = path.toUtf8()](const CJobProgress&) {
+                return ids.empty()
+                           ? 0
+                           : Kestrum_JoinTrackAtRate(editor, static_cast<uint32_t>(ids.size()),
+                                                     ids.data(), file.constData(), rate);
             },
             {}, 0, {path, true}) &&
         m_c.notice)

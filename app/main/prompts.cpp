@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QWidget>
 
 namespace app {
@@ -59,6 +60,20 @@ public:
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
         return dialog.Options();
+    }
+
+    std::optional<int> JoinRate(QWidget* parent, const QList<int>& rates) override
+    {
+        QStringList items;
+        for (int i = 0; i < rates.size(); ++i)
+            items << LanguageText("main", i == 0 ? "00000052" : "00000053").arg(rates[i]);
+        bool ok = false;
+        const QString chosen =
+            QInputDialog::getItem(parent, LanguageText("main", "00000054"),
+                                  LanguageText("main", "00000051"), items, 0, false, &ok);
+        if (!ok)
+            return std::nullopt;
+        return rates.value(static_cast<int>(items.indexOf(chosen)), rates.value(0));
     }
 
     bool OpenExternal(const QUrl& url) override { return QDesktopServices::openUrl(url); }

@@ -42,6 +42,9 @@ public:
      *  export options dialog; nothing when cancelled. */
     virtual std::optional<QString> ExportOptions(QWidget* parent, const QString& format,
                                                  uint32_t trackRate) = 0;
+    /** The rate a join of tracks of several rates is written at, picked
+     *  from rates (the first track's first); nothing when cancelled. */
+    virtual std::optional<int> JoinRate(QWidget* parent, const QList<int>& rates) = 0;
     /** Opens a folder in the file manager or a page in the web browser. */
     virtual bool OpenExternal(const QUrl& url) = 0;
 };

@@ -103,6 +103,16 @@ std::optional<QString> ScriptedPrompts::ExportOptions(QWidget*, const QString& f
     return CDlgExportOptions(format, trackRate).Options();
 }
 
+std::optional<int> ScriptedPrompts::JoinRate(QWidget*, const QList<int>& rates)
+{
+    m_joinOffers.push_back(rates);
+    if (m_joinRates.empty())
+        return rates.value(0);
+    std::optional<int> answer = m_joinRates.front();
+    m_joinRates.pop_front();
+    return answer;
+}
+
 bool ScriptedPrompts::OpenExternal(const QUrl& url)
 {
     m_calls.push_back({PromptCall::External, {}, url.toString(), QMessageBox::NoIcon, {}, {}});

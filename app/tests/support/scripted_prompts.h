@@ -54,6 +54,11 @@ public:
      *  cancelled). Unscripted, it takes the choices last made for the
      *  format, as the dialog opens with them. */
     void AnswerExport(std::optional<QString> options) { m_exports.push_back(std::move(options)); }
+    /** The next join-rate answer: a rate, or nothing to cancel. Unanswered,
+     *  the first rate offered is taken. */
+    void AnswerJoinRate(std::optional<int> rate) { m_joinRates.push_back(rate); }
+    /** The rates each join-rate prompt offered, in order. */
+    const std::vector<QList<int>>& JoinRatesOffered() const { return m_joinOffers; }
 
     const std::vector<PromptCall>& Calls() const { return m_calls; }
     /** Texts of every message box shown, in order. */
@@ -73,6 +78,7 @@ public:
     QString BrowseFolder(QWidget* parent, const QString& title, const QString& folder) override;
     std::optional<QString> ExportOptions(QWidget* parent, const QString& format,
                                          uint32_t trackRate) override;
+    std::optional<int> JoinRate(QWidget* parent, const QList<int>& rates) override;
     bool OpenExternal(const QUrl& url) override;
 
 private:
@@ -81,6 +87,8 @@ private:
     std::deque<QStringList> m_files; // one answer per file dialog
     std::deque<QString> m_folders;
     std::deque<std::optional<QString>> m_exports;
+    std::deque<std::optional<int>> m_joinRates;
+    std::vector<QList<int>> m_joinOffers;
 };
 
 } // namespace app::test
