@@ -19,6 +19,8 @@ packages=(
   # Tests: GoogleTest, an X server for the program, a sound server paced in
   # real time (tools/ci-services.sh)
   libgtest-dev xvfb xauth pulseaudio
+  # Tests: SoX, the reference a rate conversion is measured against
+  sox
   # Package tests: the tools that read the desktop file, the MIME type and
   # the AppStream metainfo as apt and software centres do
   desktop-file-utils shared-mime-info appstream
