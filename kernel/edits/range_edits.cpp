@@ -2,6 +2,7 @@
 
 #include "common/last_error.h"
 #include "common/progress.h"
+#include "common/stop.h"
 #include "edits/rate_conversion.h"
 #include "effects/range_source.h"
 #include "session/edit_session.h"
@@ -293,7 +294,8 @@ bool JoinTracks(CEditSession& session, const uint32_t* trackIds, uint32_t count,
             const int64_t frames = source.Bytes() / frameBytes;
             for (int64_t done = 0; done < frames; done += step) {
                 const int64_t n = std::min(step, frames - done);
-                if (!source.Read(done * frameBytes, reinterpret_cast<uint8_t*>(in.data()),
+                if (StopRequested() ||
+                    !source.Read(done * frameBytes, reinterpret_cast<uint8_t*>(in.data()),
                                  n * frameBytes))
                     return fail(0x0727B001);
                 if (!converter.Convert(in.data(), n, out))

@@ -1,6 +1,7 @@
 #include "edits/rate_conversion.h"
 
 #include "common/last_error.h"
+#include "common/stop.h"
 #include "effects/range_source.h"
 #include "store/piece_writer.h"
 #include "track/track.h"
@@ -176,6 +177,8 @@ bool CRateMatchedClip::Prepare(const CTrack& destination, const CTimeline& timel
     const int64_t total = source.Bytes() / frameBytes;
     for (int64_t done = 0; done < total;) {
         const int64_t n = std::min(kFramesPerRead, total - done);
+        if (StopRequested())
+            return false; // the temporary track goes with its files
         if (!source.Read(done * frameBytes, reinterpret_cast<uint8_t*>(in.data()), n * frameBytes))
             return false;
         if (!converter.Convert(in.data(), n, out)) {

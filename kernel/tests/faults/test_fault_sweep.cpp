@@ -88,6 +88,22 @@ TEST_F(FaultSweep, Mixing)
           [&] { return Kestrum_MixTrackFromFile(m_session, 2, 0, m_input.c_str(), half) == 1; });
 }
 
+// Where rates meet, the audio is converted into a temporary track first:
+// its writes fail in turn too, and leave no file behind.
+TEST_F(FaultSweep, ConversionsBetweenRates)
+{
+    ASSERT_NE(loadTrack(Sine(48000 * 2, 48000, 2, 550.0), 48000, 2, "high.wav"), nullptr);
+    sweep("paste into 48 kHz", [&] { return Kestrum_Paste(m_session, 3, 300'000) == 1; });
+    sweep("mix onto 48 kHz", [&] {
+        return Kestrum_MixTrackFromTrack(m_session, 3, 0, 2, std::bit_cast<uint32_t>(0.5f)) == 1;
+    });
+    const uint32_t ids[] = {3, 1};
+    sweep(
+        "join at 48 kHz",
+        [&] { return Kestrum_JoinTrack(m_session, 2, ids, (m_user + "/joined.wav").c_str()) == 1; },
+        false);
+}
+
 TEST_F(FaultSweep, ImportExportJoinAndProjects)
 {
     sweep("import", [&] { return Kestrum_AddTrack(m_session, m_input.c_str()) != nullptr; });

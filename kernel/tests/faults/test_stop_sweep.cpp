@@ -44,6 +44,20 @@ TEST_F(FaultSweep, StoppedEditsEffectsAndMixes)
     EXPECT_EQ(Kestrum_FadeOut(m_session, 1, 0, 1'000'000, 0), 1);
 }
 
+TEST_F(FaultSweep, StoppedConversionsBetweenRates)
+{
+    ASSERT_NE(loadTrack(Sine(48000 * 2, 48000, 2, 550.0), 48000, 2, "high.wav"), nullptr);
+    stopSweep("paste into 48 kHz", [&] { return Kestrum_Paste(m_session, 3, 300'000) == 1; });
+    stopSweep("mix onto 48 kHz", [&] {
+        return Kestrum_MixTrackFromTrack(m_session, 3, 0, 2, std::bit_cast<uint32_t>(0.5f)) == 1;
+    });
+    const uint32_t ids[] = {3, 1};
+    stopSweep(
+        "join at 48 kHz",
+        [&] { return Kestrum_JoinTrack(m_session, 2, ids, (m_user + "/joined.wav").c_str()) == 1; },
+        false);
+}
+
 TEST_F(FaultSweep, StoppedImportsExportsJoinsAndSaves)
 {
     stopSweep("import", [&] { return Kestrum_AddTrack(m_session, m_input.c_str()) != nullptr; });
