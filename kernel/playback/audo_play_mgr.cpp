@@ -137,24 +137,15 @@ bool CAudoPlayMgr::Play()
         return false;
     }
 
-    // The records of the segments the play reaches: a start late in a long
-    // track copies the few after it, not every record of the track. A start
-    // past the end keeps the last segment, whose end the play then ends at.
-    m_segments.clear();
-    if (const CTimeline* timeline = m_track->Timeline()) {
-        // Found by halving, not by walking every earlier segment, so a start
-        // late in a long track costs what a start in a short one does.
-        const uint32_t count = timeline->GetCount();
-        const uint32_t first = m_timeFrom > 0 ? timeline->FirstEndingAfter(m_timeFrom) : 0;
-        for (uint32_t index = first; index < count; ++index) {
-            std::optional<TrackSegment> record = timeline->Lookup(index);
-            if (record && (m_timeFrom <= 0 || record->end > m_timeFrom))
-                m_segments.push_back(*record);
-        }
-        if (m_segments.empty() && count > 0)
-            if (std::optional<TrackSegment> record = timeline->Lookup(count - 1))
-                m_segments.push_back(*record);
-    }
+    // The segment the play reaches first, found by halving rather than by
+    // walking every earlier one, so a start late in a long track costs what a
+    // start in a short one does. A start past the end keeps the last
+    // segment, whose end the play then ends at.
+    m_playTimeline = m_track->Timeline() ? *m_track->Timeline() : CTimeline();
+    const uint32_t count = m_playTimeline.GetCount();
+    m_firstSegment = m_timeFrom > 0 ? m_playTimeline.FirstEndingAfter(m_timeFrom) : 0;
+    if (m_firstSegment >= count && count > 0)
+        m_firstSegment = count - 1;
     m_device = device;
     {
         std::lock_guard g(m_lock);
@@ -280,7 +271,11 @@ bool CAudoPlayMgr::walkSegments(int64_t& bytes)
 {
     uint8_t buffer[kReadBytes];
     int64_t skippedTo = 0; // the end of the last segment passed over
-    for (const TrackSegment& segment : m_segments) {
+    for (uint32_t index = m_firstSegment; index < m_playTimeline.GetCount(); ++index) {
+        const std::optional<TrackSegment> record = m_playTimeline.Lookup(index);
+        if (!record)
+            break;
+        const TrackSegment& segment = *record;
         waitWhilePaused();
         if (m_status.load() == kStopRequested)
             return false;

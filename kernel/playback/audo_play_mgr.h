@@ -5,6 +5,7 @@
 #pragma once
 
 #include "vorlain/records.h"
+#include "vorlain/timeline.h"
 #include "vorlain/waveout.h"
 
 #include <atomic>
@@ -84,9 +85,12 @@ private:
     std::mutex m_controlLock;
     std::thread m_thread;
 
-    // What the thread plays, copied when it starts so that an edit of the
-    // track during playback cannot pull the timeline away from under it.
-    std::vector<TrackSegment> m_segments;
+    // What the thread plays: the version current when it starts, held by a
+    // copy that shares its storage (a version's runs never change once
+    // shared), so that an edit of the track during playback cannot pull it
+    // away, and a start late in a long track copies nothing per segment.
+    CTimeline m_playTimeline;
+    uint32_t m_firstSegment = 0; // the first segment the play reaches
     int64_t m_playFrom = 0;
     int64_t m_bytesPerSecond = 0;
     uint32_t m_channels = 0;
