@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
+#include <thread>
 
 namespace brimsel {
 
@@ -104,6 +106,8 @@ bool CPeakWalk::FromSummaries(const CColumnGrid& grid, uint64_t first, uint64_t 
     std::vector<size_t> touched;
     uint8_t maxY[2], minY[2];
     size_t k = FileAt(grid.Boundary(first));
+    if (m_store && last > first)
+        Prefetch(k, std::min(FileAt(grid.Boundary(last) - 1) + 1, m_files.size()));
     for (uint64_t c = first; c < last; ++c) {
         if ((c & 63) == 0 && Cancelled(m_cancel))
             return Stop(Outcome::Cancelled);
@@ -304,6 +308,40 @@ bool CPeakWalk::LoadFine(const CFileSummary& s, uint64_t coarse)
         m_fine[2 * i + 1] = OffsetY(entries[i].minimum, m_channels, ch);
     }
     return true;
+}
+
+void CPeakWalk::Prefetch(size_t begin, size_t end)
+{
+    // Below this many files one thread opens them sooner than two start.
+    constexpr size_t kParallelFiles = 256;
+    if (end <= begin || end - begin < kParallelFiles)
+        return;
+    std::vector<size_t> wanted;
+    for (size_t k = begin; k < end; ++k)
+        if (!m_summaries[k] && !m_missing.count(k) && !m_store->Find(*m_files[k]))
+            wanted.push_back(k);
+    if (wanted.size() < kParallelFiles)
+        return;
+    // Only the summary files: a file without one is computed from its audio
+    // later, by the walk, on this thread.
+    std::vector<std::shared_ptr<CFileSummary>> loaded(wanted.size());
+    auto load = [&](size_t from, size_t to) {
+        for (size_t i = from; i < to && !Cancelled(m_cancel); ++i)
+            loaded[i] = FromSummaryFile(*m_files[wanted[i]]);
+    };
+    const size_t half = wanted.size() / 2;
+    std::thread helper;
+    try {
+        helper = std::thread(load, half, wanted.size());
+    } catch (const std::system_error&) {
+        load(half, wanted.size()); // no second thread: this one does it all
+    }
+    load(0, half);
+    if (helper.joinable())
+        helper.join();
+    for (size_t i = 0; i < wanted.size(); ++i)
+        if (loaded[i])
+            m_store->Insert(*m_files[wanted[i]], std::move(loaded[i]));
 }
 
 std::shared_ptr<const CFileSummary> CPeakWalk::Acquire(const FileIdentity& file)

@@ -84,6 +84,10 @@ private:
      *  computed from the audio; null when the file cannot be read. */
     std::shared_ptr<const CFileSummary> Acquire(const FileIdentity& file);
     std::shared_ptr<CFileSummary> FromSummaryFile(const FileIdentity& file);
+    /** Reads the summary files of files [begin, end) the store lacks, half
+     *  of them on a second thread, when there are many (a long track's first
+     *  draw opens thousands): what is found goes into the store. */
+    void Prefetch(size_t begin, size_t end);
 
     /** Reads the whole file once and keeps both levels. */
     std::shared_ptr<CFileSummary> Compute(const FileIdentity& file);

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -366,6 +368,37 @@ TEST_F(PeakBuilderTest, AWindowReadsOnlyTheFilesUnderItAndAudioOnlyAtColumnEdges
         }
     }
     EXPECT_EQ(touched, (std::set<std::string>{"w2.dat", "w3.dat", "w2.pks", "w3.pks"}));
+}
+
+TEST_F(PeakBuilderTest, ManySummariesAreReadOnTwoThreadsEachOnceAndGiveTheSameColumns)
+{
+    // 400 files of 5,000 frames: a long track's first draw in little. Half
+    // of the summary files are read on a second thread; each head exactly
+    // once, and the columns are those of the audio. One file has no summary and
+    // is computed from its audio.
+    Samples s = Varied(5000 * 400, 2);
+    std::vector<int64_t> cuts;
+    for (int64_t f = 5000; f < 5000 * 400; f += 5000)
+        cuts.push_back(f);
+    auto files = Files(s, 2, cuts, "many");
+    for (size_t i = 0; i < files.size(); ++i)
+        if (i != 123)
+            ASSERT_TRUE(kernel::WritePeakSummary(files[i], 2));
+    std::map<std::string, int> summaryReads;
+    CPeakBuilder::SetReadObserver(
+        [&](CPeakBuilder::ReadKind kind, const std::string& path, uint64_t offset, uint64_t) {
+            if (kind == CPeakBuilder::ReadKind::Summary && offset == 0) // a head, not fine entries
+                ++summaryReads[path];
+        });
+    CSummaryStore store(64 << 20);
+    PeakResult r = CPeakBuilder(&store).Build(Whole(files, 2, 44100, 5248));
+    CPeakBuilder::SetReadObserver(nullptr);
+    EXPECT_EQ(r.display, ReferenceDisplay(s, 2, 5248, 44100));
+    EXPECT_EQ(r.filesFromSummary, 400u);
+    EXPECT_EQ(store.Count(), 400u);
+    EXPECT_EQ(summaryReads.size(), 399u);
+    for (const auto& [path, count] : summaryReads)
+        EXPECT_EQ(count, 1) << path;
 }
 
 TEST_F(PeakBuilderTest, TheTimelineWalkSkipsHeaderSegmentsAndStopsAtTheLastIndex)
