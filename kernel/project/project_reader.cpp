@@ -22,6 +22,8 @@
 #include <filesystem>
 #include <memory>
 #include <set>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace kernel {
@@ -134,7 +136,8 @@ std::string folderKey(const std::string& folder)
 // Checks a track folder: a real folder (not a link) that holds nothing but
 // data files and sub-folders, since the track deletes the data files its
 // project does not name. Collects the data file names and the highest number.
-uint32_t inspectFolder(const std::string& folder, std::set<std::string>& files, uint32_t& highest)
+uint32_t inspectFolder(const std::string& folder, std::unordered_set<std::string>& files,
+                       uint32_t& highest)
 {
     std::error_code ec;
     const fs::file_status status = fs::symlink_status(folder, ec);
@@ -229,8 +232,15 @@ uint32_t readTrack(const pugi::xml_node& node, const std::string& tempFolder,
         VorlainCopyTextCut(f.field, f.size, text);
     }
 
-    std::vector<std::string> names;
-    std::set<std::string> named;
+    // A 10-hour track names 7,200 files: looked up by hash, the names
+    // themselves left in the parsed document.
+    const auto children = timeline.children(kSegment);
+    const auto segmentCount = static_cast<size_t>(std::distance(children.begin(), children.end()));
+    std::vector<std::string_view> names;
+    std::unordered_set<std::string_view> named;
+    names.reserve(segmentCount);
+    named.reserve(segmentCount);
+    plan.segments.reserve(segmentCount);
     uint32_t highest = 0;
     int64_t position = 0;
     for (const pugi::xml_node& segment : timeline.children(kSegment)) {
@@ -256,10 +266,10 @@ uint32_t readTrack(const pugi::xml_node& node, const std::string& tempFolder,
         uint32_t number = 0;
         if (!dataFileNumber(pathText, number))
             return kUnsafeName;
-        if (!named.insert(pathText).second)
+        if (!named.insert(std::string_view(pathText)).second)
             return kDuplicate;
         highest = std::max(highest, number);
-        names.emplace_back(pathText);
+        names.push_back(pathText);
         plan.segments.push_back(s);
     }
     if (position != length)
@@ -274,17 +284,17 @@ uint32_t readTrack(const pugi::xml_node& node, const std::string& tempFolder,
         return kUnsafeName;
     const std::string folder = JoinPath(tempFolder, folderName);
     for (size_t i = 0; i < names.size(); ++i) {
-        const std::string path = JoinPath(folder, names[i]);
+        const std::string path = JoinPath(folder, std::string(names[i]));
         if (!FitsPathField(path))
             return kMalformed;
         std::snprintf(plan.segments[i].path, sizeof plan.segments[i].path, "%s", path.c_str());
     }
-    std::set<std::string> present;
+    std::unordered_set<std::string> present;
     uint32_t highestPresent = 0;
     if (const uint32_t code = inspectFolder(folder, present, highestPresent))
         return code;
-    for (const std::string& file : names)
-        if (!present.count(file))
+    for (const std::string_view file : names)
+        if (!present.count(std::string(file)))
             return kMissingDataFile;
     if (!claimed.insert(folderKey(folder)).second)
         return kDuplicate;
