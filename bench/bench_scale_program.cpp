@@ -9,7 +9,8 @@
 //   null sink (tools/ci-services.sh starts it), with the whole track in view;
 // - the time from Ctrl+X on a 1-second selection to the repainted row.
 //
-// Usage (by bench_scale): bench_scale_program PROJECT REPEATS STARTED_NS
+// Usage (by bench_scale): bench_scale_program PROJECT REPEATS STARTED_NS [start-only]
+// (start-only: ends once the start is timed)
 #include "bench_scale_jobs.h"
 
 #include "main/command_line.h"
@@ -29,6 +30,7 @@
 
 #include <time.h>
 
+#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -104,7 +106,8 @@ int main(int argc, char** argv)
     std::filesystem::remove_all(home);
     std::filesystem::create_directories(home + "/tmp");
     setenv("HOME", home.c_str(), 1);
-    for (const char* name : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
+    for (const char* name :
+         {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
         unsetenv(name);
     setenv("TMPDIR", (home + "/tmp").c_str(), 1);
     // Playback through ALSA's "default", which the server's client library
@@ -134,6 +137,8 @@ int main(int argc, char** argv)
         return 1;
     }
     Report("vorlain", "program: start to wave painted", (MonotonicNs() - started) / 1e9);
+    if (argc > 4 && std::strcmp(argv[4], "start-only") == 0)
+        return 0;
     ReportMemory("program");
     const int64_t length = Kestrum_GetTrackTime(window.Editor(), 1);
 
