@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -60,6 +61,35 @@ Samples Slice(const Samples& s, int channels, int64_t from, int64_t to)
 {
     return Samples(s.begin() + from * channels, s.begin() + to * channels);
 }
+
+// One PCM of this test's asoundrc, named by an environment variable the
+// kernel reads (VORLAIN_PCM, VORLAIN_CAPTURE_PCM) while the scope lives.
+class AsoundScope {
+public:
+    AsoundScope(const std::string& definition, const char* variable, const char* pcm)
+        : m_variable(variable)
+    {
+        if (const char* value = std::getenv(variable))
+            m_saved = value;
+        std::ofstream(std::string(std::getenv("HOME")) + "/.asoundrc") << definition << "\n";
+        snd_config_update_free_global(); // alsa-lib reads the file afresh
+        setenv(variable, pcm, 1);
+    }
+    ~AsoundScope()
+    {
+        if (m_saved)
+            setenv(m_variable, m_saved->c_str(), 1);
+        else
+            unsetenv(m_variable);
+        snd_config_update_free_global();
+    }
+    AsoundScope(const AsoundScope&) = delete;
+    AsoundScope& operator=(const AsoundScope&) = delete;
+
+private:
+    const char* m_variable;
+    std::optional<std::string> m_saved;
+};
 
 } // namespace
 
@@ -296,15 +326,10 @@ TEST_F(NativeRates, ARecordingIntoABlankTrackCapturesAtTheRatePicked)
     const std::string capture = env().path("capture.raw");
     const Samples known = Ramp(48000 * 3, 2);
     ASSERT_TRUE(WriteBytes(capture, PcmBytes(known)));
-    {
-        std::ofstream rc(std::string(std::getenv("HOME")) + "/.asoundrc");
-        rc << "pcm.tapin { type file; slave.pcm \"null\"; file \"/dev/null\"; infile \"" << capture
-           << "\"; format \"raw\" }\n";
-    }
-    snd_config_update_free_global();
-    const char* saved = std::getenv("VORLAIN_CAPTURE_PCM");
-    const std::string savedCapture = saved ? saved : "";
-    setenv("VORLAIN_CAPTURE_PCM", "tapin", 1);
+    std::optional<AsoundScope> microphone;
+    microphone.emplace("pcm.tapin { type file; slave.pcm \"null\"; file \"/dev/null\"; infile \"" +
+                           capture + "\"; format \"raw\" }",
+                       "VORLAIN_CAPTURE_PCM", "tapin");
     char folder[VORLAIN_MAX_PATH];
     ASSERT_TRUE(VorlainGetConfigDir(folder, sizeof folder));
     ASSERT_TRUE(VorlainWriteProfileString("Capturo", "ComputerSoundDevice", "vorlain_no_such_pcm",
@@ -330,11 +355,7 @@ TEST_F(NativeRates, ARecordingIntoABlankTrackCapturesAtTheRatePicked)
     EXPECT_EQ(Kestrum_RecordSetRate(m_session, id, 48000), 1);
     ASSERT_EQ(Kestrum_RecordStop(m_session, id), 1);
     crxEndRecord();
-    if (saved)
-        setenv("VORLAIN_CAPTURE_PCM", savedCapture.c_str(), 1);
-    else
-        unsetenv("VORLAIN_CAPTURE_PCM");
-    snd_config_update_free_global();
+    microphone.reset();
 
     EXPECT_EQ(rateOf(id), 48000u);
     const std::vector<TrackSegment> s = segments(track);
@@ -357,15 +378,10 @@ TEST_F(NativeRates, PlaybackOpensTheDeviceAtTheTracksRate)
     // ALSA's file plugin writing a wave file: its header tells the rate the
     // player set on the device.
     const std::string played = env().path("played.wav");
-    {
-        std::ofstream rc(std::string(std::getenv("HOME")) + "/.asoundrc");
-        rc << "pcm.wavtap { type file; slave.pcm \"null\"; file \"" << played
-           << "\"; format \"wav\" }\n";
-    }
-    snd_config_update_free_global();
-    const char* saved = std::getenv("VORLAIN_PCM");
-    const std::string savedPcm = saved ? saved : "";
-    setenv("VORLAIN_PCM", "wavtap", 1);
+    std::optional<AsoundScope> device;
+    device.emplace("pcm.wavtap { type file; slave.pcm \"null\"; file \"" + played +
+                       "\"; format \"wav\" }",
+                   "VORLAIN_PCM", "wavtap");
 
     const Samples tones = TwoTones(48000 / 2 + 7, 48000, 2);
     CTrack* track = importWave(tones, 48000, 2);
@@ -378,11 +394,7 @@ TEST_F(NativeRates, PlaybackOpensTheDeviceAtTheTracksRate)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     EXPECT_EQ(AudioPlay_GetPlayingTime(player), track->m_length);
     EXPECT_EQ(AudioPlay_Close(player), 1);
-    if (saved)
-        setenv("VORLAIN_PCM", savedPcm.c_str(), 1);
-    else
-        unsetenv("VORLAIN_PCM");
-    snd_config_update_free_global();
+    device.reset();
 
     const std::vector<uint8_t> wav = ReadBytes(played);
     ASSERT_GE(wav.size(), 44u);
