@@ -272,11 +272,11 @@ TEST_F(ImportExport, AnEncodedExportIsTheEncodingOfTheWaveExportInOnePass)
         EXPECT_EQ(name.find(".wav"), std::string::npos) << name;
 }
 
-TEST_F(ImportExport, TagsRoundTripThroughM4aAndLengthsSurviveALossyRoundTrip)
+TEST_F(ImportExport, TagsRoundTripThroughEveryTaggedFormatAndLengthsSurvive)
 {
     loadTrack(Sine(44100 * 5, 44100, 2, 440), 44100, 2);
     Kestrum_SetTrackTagInfo(m_session, 1, tags("AAC title", "AAC artist"));
-    for (const char* name : {"out.m4a", "out.mp3"}) {
+    for (const char* name : {"out.m4a", "out.mp3", "out.flac", "out.ogg", "out.opus"}) {
         std::string out = env().path(name);
         ASSERT_EQ(Kestrum_SaveTrackToFile(m_session, 1, 0, 0, out.c_str()), 1) << name;
         TagInfo got{};
