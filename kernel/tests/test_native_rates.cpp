@@ -184,8 +184,13 @@ TEST_F(NativeRates, PasteConvertsTheClipAsSoXDoes)
     ASSERT_EQ(Kestrum_Copy(m_session, source->m_trackId, 500'000, 1'500'000), 1);
     ASSERT_EQ(Kestrum_Paste(m_session, dest->m_trackId, kSecond), 1);
 
-    // One second at 44100 Hz went in, and the track stays at its rate.
+    // One second at 44100 Hz went in, and the track stays at its rate. The
+    // converted clip's own folder is gone.
     EXPECT_EQ(rateOf(dest->m_trackId), 44100u);
+    int folders = 0;
+    for (const std::string& name : ListDir(m_session->m_tempFolder))
+        folders += name.rfind("Track", 0) == 0;
+    EXPECT_EQ(folders, 2);
     const Samples after = AsSamples(pcm(dest));
     ASSERT_EQ(after.size(), size_t(44100 * 3 * 2));
     EXPECT_TRUE(Slice(after, 2, 0, 44100) == Samples(44100 * 2, 0));
