@@ -30,19 +30,4 @@ bool StopRequested()
     return t_flag && t_flag->load(std::memory_order_relaxed) != 0;
 }
 
-std::atomic<uint32_t>* CurrentStopFlag()
-{
-    return t_flag;
-}
-
-CStopFollower::CStopFollower(std::atomic<uint32_t>* flag) : m_outer(t_flag)
-{
-    t_flag = flag;
-}
-
-CStopFollower::~CStopFollower()
-{
-    t_flag = m_outer;
-}
-
 } // namespace kernel

@@ -31,21 +31,4 @@ private:
  *  outside one. Cheap enough for every block a loop copies. */
 bool StopRequested();
 
-/** The stop flag of the long call running on this thread; null outside one. */
-std::atomic<uint32_t>* CurrentStopFlag();
-
-/** On a second thread a long call starts for part of its work: while it
- *  lives, StopRequested() there answers for that call (flag from
- *  CurrentStopFlag() on the call's thread). Clears nothing. */
-class CStopFollower {
-public:
-    explicit CStopFollower(std::atomic<uint32_t>* flag);
-    ~CStopFollower();
-    CStopFollower(const CStopFollower&) = delete;
-    CStopFollower& operator=(const CStopFollower&) = delete;
-
-private:
-    std::atomic<uint32_t>* m_outer;
-};
-
 } // namespace kernel

@@ -32,8 +32,7 @@ TEST_F(WaveWriter, AWholeTwelveSecondTrackIsByteExact)
     ASSERT_EQ(track->SaveRangeToWave(0, 0, out.c_str()), 1);
     auto bytes = ReadBytes(out);
     ASSERT_EQ(bytes.size(), 44u + 2116800u);
-    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 44),
-              WaveHeader(44100, 2, 2116800));
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 44), WaveHeader(44100, 2, 2116800));
     EXPECT_EQ(U32(bytes, 4), 2116836u);
     EXPECT_TRUE(std::equal(bytes.begin() + 44, bytes.end(), source(44100 * 12).begin()));
     auto posted = progress();
@@ -120,8 +119,7 @@ TEST_F(WaveWriter, FailuresKeepThePreviousFileAndLeaveNothingHalfWritten)
     EXPECT_EQ(track->SaveRangeToWave(0, 0, out.c_str()), 0);
     EXPECT_EQ(Kestrum_GetLastError(), 0x0A24B001u); // the whole second segment could not be read
     EXPECT_EQ(ReadBytes(out), (std::vector<uint8_t>{'o', 'l', 'd'}));
-    EXPECT_EQ(ListDir(env().root()),
-              (std::vector<std::string>{"home", "keep.wav", "source0.wav", "tmp"}));
+    EXPECT_EQ(ListDir(env().root()), (std::vector<std::string>{"home", "keep.wav", "source0.wav", "tmp"}));
     EXPECT_EQ(progress().back(), 100u); // the progress dialog is always released
 }
 
@@ -158,65 +156,4 @@ TEST_F(WaveWriter, TheRf64HeaderHoldsTheSizesInItsDs64Chunk)
     EXPECT_TRUE(std::equal(mono.begin() + 48, mono.begin() + 72, canonical.begin() + 12));
     // The largest canonical size is still canonical.
     EXPECT_EQ(kMaxCanonicalWaveData, 0xFFFFFFFFLL - 36);
-}
-
-// From 64 parts on, two threads copy them to their planned places.
-class WaveWriterInTwo : public WaveWriter {
-protected:
-    /** A ramp of `seconds` seconds in data files of one second each. */
-    CTrack* loadInSeconds(int seconds)
-    {
-        const std::string wav = env().path("seconds" + std::to_string(m_files++) + ".wav");
-        if (!WriteRampWave(wav, 44100LL * seconds, 44100, 2))
-            return nullptr;
-        CTrack* track = Kestrum_AddTrack(m_session, nullptr);
-        if (!track)
-            return nullptr;
-        track->m_pieceLength = 1'000'000;
-        return track->Load(wav.c_str()) ? track : nullptr;
-    }
-};
-
-TEST_F(WaveWriterInTwo, SeventyPartsAreWrittenInOrderByteForByte)
-{
-    CTrack* track = loadInSeconds(70);
-    ASSERT_NE(track, nullptr);
-    ASSERT_EQ(segments(track).size(), 71u); // the header and 70 data files
-    const std::vector<uint8_t> all = source(44100 * 70);
-    const std::string out = env().path("whole.wav");
-    m_window->clear();
-    ASSERT_EQ(track->SaveRangeToWave(0, 0, out.c_str()), 1);
-    const std::vector<uint8_t> bytes = ReadBytes(out);
-    ASSERT_EQ(bytes.size(), 44u + all.size());
-    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 44),
-              WaveHeader(44100, 2, static_cast<uint32_t>(all.size())));
-    EXPECT_TRUE(std::equal(bytes.begin() + 44, bytes.end(), all.begin()));
-    const auto posted = progress();
-    ASSERT_FALSE(posted.empty());
-    EXPECT_EQ(posted.back(), 100u);
-    EXPECT_TRUE(std::is_sorted(posted.begin(), posted.end())) << "one bar, never going back";
-
-    // A range with a head and a tail inside files, and over 64 parts.
-    const int64_t from = 500'123, to = 69'400'321;
-    const std::vector<uint8_t> range = pcm(track, from, to);
-    const int64_t a = ByteOffset(from, 2, 44100, 2);
-    ASSERT_EQ(static_cast<int64_t>(range.size()),
-              ByteOffset(to - 69 * kSecond, 2, 44100, 2) + 69 * 176400 - a);
-    EXPECT_TRUE(std::equal(range.begin(), range.end(), all.begin() + a));
-}
-
-TEST_F(WaveWriterInTwo, AShortenedFileMovesThePlacesOfTheFilesAfterIt)
-{
-    CTrack* track = loadInSeconds(70);
-    ASSERT_NE(track, nullptr);
-    // The 40th data file has lost its last 1000 frames: both halves place
-    // their parts by the sizes the files have, without a gap.
-    const std::vector<TrackSegment> s = segments(track);
-    const std::string shortened = s[40].path;
-    ASSERT_EQ(::truncate(shortened.c_str(), 176400 - 4000), 0);
-    std::vector<uint8_t> expected = source(44100 * 70);
-    expected.erase(expected.begin() + 40 * 176400 - 4000, expected.begin() + 40 * 176400);
-    const std::vector<uint8_t> bytes = pcm(track);
-    EXPECT_EQ(bytes.size(), expected.size());
-    EXPECT_TRUE(bytes == expected);
 }

@@ -3,7 +3,6 @@
 // kernel: canonical up to 4 GiB of audio, RF64 beyond.
 #include "common/last_error.h"
 #include "common/progress.h"
-#include "common/stop.h"
 #include "store/block_io.h"
 #include "store/byte_offset.h"
 #include "store/segment_files.h"
@@ -15,13 +14,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
-#include <chrono>
-#include <functional>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 using namespace kernel;
@@ -45,73 +38,6 @@ constexpr PlaceCodes kTail{err::kWaveReadTail, err::kWaveWriteTail, err::kWaveWr
                            err::kWaveWriteTailLast};
 constexpr PlaceCodes kWhole{err::kWaveReadWhole, err::kWaveWriteWhole, err::kWaveWriteWholeLast,
                             err::kWaveWriteWholeLast};
-
-// From this many parts (about five minutes of audio) a second thread copies
-// the second half of them while this one copies the first.
-constexpr size_t kParallelParts = 64;
-
-// How each part's copy ended.
-struct PartCopy {
-    RangeCopy result = RangeCopy::Done;
-    int64_t copied = 0;
-    bool attempted = false;
-};
-
-// Copies the parts to their planned places behind the header: parts
-// [0, split) on this thread and [split, n) on a second one, which follows
-// this call's stop and ends early once this one fails. progress(bytes) is
-// called on this thread with the bytes both have copied.
-std::vector<PartCopy> copyInTwo(const std::vector<WaveRangePart>& plan, int out,
-                                const std::vector<int64_t>& at,
-                                const std::function<void(int64_t)>& progress)
-{
-    std::vector<PartCopy> copies(plan.size());
-    const size_t split = plan.size() / 2;
-    std::atomic<int64_t> helperBytes{0};
-    std::atomic<bool> quit{false}, helperDone{false};
-    auto run = [&](size_t first, size_t end, bool helper) {
-        int64_t mine = 0;
-        for (size_t i = first; i < end && !quit.load(); ++i) {
-            PartCopy& copy = copies[i];
-            copy.attempted = true;
-            const int64_t before = mine;
-            copy.result = AppendRange(plan[i].path, plan[i].begin, plan[i].count, out, at[i], mine,
-                                      [&](int64_t total) {
-                                          if (helper)
-                                              helperBytes.store(total);
-                                          else
-                                              progress(total + helperBytes.load());
-                                      });
-            copy.copied = mine - before;
-            if (copy.result != RangeCopy::Done) {
-                quit = true;
-                break;
-            }
-        }
-    };
-    std::thread second;
-    try {
-        second = std::thread([&, flag = CurrentStopFlag()] {
-            CStopFollower follow(flag);
-            run(split, plan.size(), true);
-            helperDone = true;
-        });
-    } catch (const std::system_error&) {
-        run(0, plan.size(), false); // no second thread: this one copies all
-        return copies;
-    }
-    run(0, split, false);
-    // The first half done: progress goes on showing the second's.
-    int64_t mine = 0;
-    for (size_t i = 0; i < split; ++i)
-        mine += copies[i].copied;
-    while (!helperDone.load()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        progress(mine + helperBytes.load());
-    }
-    second.join();
-    return copies;
-}
 
 } // namespace
 
@@ -193,49 +119,17 @@ int CTrack::SaveRangeToWave(int64_t from, int64_t to, const char* outputPath)
         if (expected > 0)
             progress.Post(static_cast<unsigned>(std::min<int64_t>(copied * 100 / expected, 99)));
     };
-    auto failed = [&](const WaveRangePart& c, RangeCopy result) {
+    for (const WaveRangePart& c : plan) {
+        const RangeCopy result =
+            AppendRange(c.path, c.begin, c.count, out, headerSize + written, written, onProgress);
+        if (result == RangeCopy::Done)
+            continue;
         ::close(out);
         if (result == RangeCopy::ReadFailed)
             return fail(codesOf(c).read);
         if (result == RangeCopy::WriteFailed)
             return fail(codesOf(c).writeFull);
         return fail(0); // stopped
-    };
-    size_t next = 0; // the first part still to copy one after another
-    const bool inTwo = plan.size() >= kParallelParts;
-    if (inTwo) {
-        // Each part's place as planned; both halves write at once.
-        std::vector<int64_t> at(plan.size());
-        int64_t place = headerSize;
-        for (size_t i = 0; i < plan.size(); ++i) {
-            at[i] = place;
-            place += plan[i].count;
-        }
-        const std::vector<PartCopy> copies = copyInTwo(plan, out, at, onProgress);
-        // The first failure in the parts' order is the one told, as if they
-        // had been copied one after another.
-        for (size_t i = 0; i < plan.size(); ++i)
-            if (copies[i].attempted && copies[i].result != RangeCopy::Done)
-                return failed(plan[i], copies[i].result);
-        // A data file shorter than planned (changed under the export) moves
-        // everything after it: from there on, one after another.
-        while (next < plan.size() && copies[next].copied == plan[next].count) {
-            written += plan[next].count;
-            ++next;
-        }
-    }
-    for (; next < plan.size(); ++next) {
-        const WaveRangePart& c = plan[next];
-        const RangeCopy result =
-            AppendRange(c.path, c.begin, c.count, out, headerSize + written, written, onProgress);
-        if (result != RangeCopy::Done)
-            return failed(c, result);
-    }
-    // Two copies at once may have placed bytes past a shorter end.
-    if (inTwo && ::ftruncate(out, headerSize + written) != 0) {
-        NoteWriteFailure(errno);
-        ::close(out);
-        return fail(plan.empty() ? err::kWaveTemplate : codesOf(plan.back()).writeLast);
     }
     if (::close(out) != 0) {
         NoteWriteFailure(errno);

@@ -364,23 +364,4 @@ protected:
     CTrack* m_b = nullptr;
 };
 
-// A track of 70 one-second data files: its export copies them on two threads.
-inline uint32_t SeventyParts(CEditSession* session, const std::string& folder)
-{
-    const std::string wav = folder + "/seventy.wav";
-    if (!WriteRampWave(wav, 44100LL * 70, 44100, 2))
-        return 0;
-    CTrack* track = Kestrum_AddTrack(session, nullptr);
-    if (!track)
-        return 0;
-    track->m_pieceLength = 1'000'000;
-    if (!track->Load(wav.c_str()))
-        return 0;
-    // Loaded outside any call: a call that changes nothing else puts it into
-    // the recovery document, as an import would have.
-    TagInfo tag{};
-    std::snprintf(tag.title, sizeof tag.title, "%s", "Seventy");
-    return Kestrum_SetTrackTagInfo(session, track->m_trackId, tag) ? track->m_trackId : 0;
-}
-
 } // namespace kernel::test::faults

@@ -104,18 +104,6 @@ TEST_F(FaultSweep, ConversionsBetweenRates)
         false);
 }
 
-TEST_F(FaultSweep, ExportOnTwoThreads)
-{
-    const uint32_t id = SeventyParts(m_session, m_user);
-    ASSERT_NE(id, 0u);
-    sweep(
-        "export wav in two",
-        [&] {
-            return Kestrum_SaveTrackToFile(m_session, id, 0, 0, (m_user + "/out.wav").c_str()) == 1;
-        },
-        false);
-}
-
 TEST_F(FaultSweep, ImportExportJoinAndProjects)
 {
     sweep("import", [&] { return Kestrum_AddTrack(m_session, m_input.c_str()) != nullptr; });

@@ -58,18 +58,6 @@ TEST_F(FaultSweep, StoppedConversionsBetweenRates)
         false);
 }
 
-TEST_F(FaultSweep, StoppedExportOnTwoThreads)
-{
-    const uint32_t id = SeventyParts(m_session, m_user);
-    ASSERT_NE(id, 0u);
-    stopSweep(
-        "export wav in two",
-        [&] {
-            return Kestrum_SaveTrackToFile(m_session, id, 0, 0, (m_user + "/out.wav").c_str()) == 1;
-        },
-        false);
-}
-
 TEST_F(FaultSweep, StoppedImportsExportsJoinsAndSaves)
 {
     stopSweep("import", [&] { return Kestrum_AddTrack(m_session, m_input.c_str()) != nullptr; });
