@@ -57,6 +57,11 @@ RangeCopy AppendRange(const std::string& source, int64_t begin, int64_t count, i
                       int64_t outOffset, int64_t& copied,
                       const std::function<void(int64_t)>& onProgress);
 
+/** Asks the kernel to start reading count bytes of path from begin (count
+ *  0: to its end) into the page cache, and returns at once: the next range
+ *  a copy will need, read while the present one is copied. */
+void ReadAhead(const std::string& path, int64_t begin, int64_t count);
+
 /** How ShareFile made its destination. */
 enum class ShareMethod {
     Failed,

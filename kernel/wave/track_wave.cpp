@@ -119,7 +119,11 @@ int CTrack::SaveRangeToWave(int64_t from, int64_t to, const char* outputPath)
         if (expected > 0)
             progress.Post(static_cast<unsigned>(std::min<int64_t>(copied * 100 / expected, 99)));
     };
-    for (const WaveRangePart& c : plan) {
+    for (size_t i = 0; i < plan.size(); ++i) {
+        const WaveRangePart& c = plan[i];
+        // The next part is read from the disk while this one is copied.
+        if (i + 1 < plan.size())
+            ReadAhead(plan[i + 1].path, plan[i + 1].begin, plan[i + 1].count);
         const RangeCopy result =
             AppendRange(c.path, c.begin, c.count, out, headerSize + written, written, onProgress);
         if (result == RangeCopy::Done)
