@@ -6,6 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+
 namespace brimsel {
 
 namespace {
@@ -110,9 +115,69 @@ FileList CFileCatalog::Resolve(const std::vector<std::string>& files, int channe
     return out;
 }
 
+void CFileCatalog::Prefetch(const std::vector<std::string>& paths, int channels)
+{
+    // Below this many files one thread looks them up sooner than two start.
+    constexpr size_t kParallelFiles = 256;
+    if (paths.size() < kParallelFiles)
+        return;
+    // Folders are watched before their files are looked up: no change slips
+    // between the look-up and the watch.
+    std::string lastFolder;
+    for (const std::string& path : paths) {
+        const size_t slash = path.rfind('/');
+        if (slash != std::string::npos && path.compare(0, slash, lastFolder) != 0) {
+            lastFolder = path.substr(0, slash);
+            Watch(lastFolder);
+        }
+    }
+    std::vector<std::shared_ptr<FileIdentity>> found(paths.size());
+    auto look = [&](size_t first, size_t end) {
+        for (size_t i = first; i < end; ++i) {
+            struct stat st {};
+            if (::stat(paths[i].c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+                continue;
+            auto id = std::make_shared<FileIdentity>();
+            id->path = paths[i];
+            id->device = static_cast<uint64_t>(st.st_dev);
+            id->inode = static_cast<uint64_t>(st.st_ino);
+            id->size = static_cast<uint64_t>(st.st_size);
+            id->modifiedNs =
+                static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+            id->channels = channels;
+            found[i] = std::move(id);
+        }
+    };
+    const size_t half = paths.size() / 2;
+    std::thread second;
+    try {
+        second = std::thread(look, half, paths.size());
+    } catch (const std::system_error&) {
+        look(half, paths.size());
+    }
+    look(0, half);
+    if (second.joinable())
+        second.join();
+    for (size_t i = 0; i < paths.size(); ++i)
+        if (found[i])
+            m_known[paths[i]] = std::move(found[i]);
+}
+
 FileList CFileCatalog::Resolve(const CTimeline& timeline, int channels)
 {
     DrainNotices();
+    if (m_notify >= 0) {
+        // The files not known yet, looked up together first.
+        std::vector<std::string> unknown;
+        timeline.ForEachPath([&](const CSegmentSpan& span, const std::string& path) {
+            if (span.IsHeader())
+                return;
+            const auto known = m_known.find(path);
+            if (known == m_known.end() || known->second->channels != channels)
+                unknown.push_back(path);
+        });
+        Prefetch(unknown, channels);
+    }
     FileList out;
     out.reserve(timeline.GetCount());
     bool ended = false;

@@ -34,6 +34,9 @@ private:
     /** Forgets the files the notices name as removed or replaced. */
     void DrainNotices();
     void Watch(const std::string& folder);
+    /** Looks up many new files at once (a long track's first look), half of
+     *  them on a second thread; fewer are left to Find. */
+    void Prefetch(const std::vector<std::string>& paths, int channels);
     /** The known identity of path, or a new one looked up; null when the
      *  file is not there. */
     std::shared_ptr<const FileIdentity> Find(const std::string& path, int channels);
