@@ -1,6 +1,5 @@
 // The peak walk over data files: the columns it makes, where it stops, and
 // that the reused summaries give exactly what reading every file gives.
-#include "file_catalog.h"
 #include "peak_builder.h"
 #include "peak_fixture.h"
 #include "sample_mapping.h"
@@ -400,29 +399,6 @@ TEST_F(PeakBuilderTest, ManySummariesAreReadOnTwoThreadsEachOnceAndGiveTheSameCo
     EXPECT_EQ(summaryReads.size(), 399u);
     for (const auto& [path, count] : summaryReads)
         EXPECT_EQ(count, 1) << path;
-}
-
-TEST_F(PeakBuilderTest, ACatalogOfManyFilesKnowsThemInOrderAndForgetsARemovedOne)
-{
-    // 300 files: more than are looked up one by one, so two threads do it.
-    std::vector<std::string> paths;
-    for (int i = 0; i < 300; ++i) {
-        paths.push_back(env().path("c" + std::to_string(i) + ".dat"));
-        ASSERT_TRUE(vorlain::test::WriteBytes(paths.back(), std::vector<uint8_t>(4 * (i + 1), 0)));
-    }
-    const CTimeline timeline = brimsel::test::MakeTimeline(paths);
-    CFileCatalog catalog;
-    FileList files = catalog.Resolve(timeline, 2);
-    ASSERT_EQ(files.size(), 300u);
-    for (size_t i = 0; i < files.size(); ++i) {
-        EXPECT_EQ(files[i]->path, paths[i]);
-        EXPECT_EQ(files[i]->size, 4u * (i + 1));
-        EXPECT_EQ(files[i]->channels, 2);
-    }
-    // Known now: the same identities again. A file removed ends the track there.
-    EXPECT_EQ(catalog.Resolve(timeline, 2)[77], files[77]);
-    std::remove(paths[150].c_str());
-    EXPECT_EQ(catalog.Resolve(timeline, 2).size(), 150u);
 }
 
 TEST_F(PeakBuilderTest, TheTimelineWalkSkipsHeaderSegmentsAndStopsAtTheLastIndex)
