@@ -2,9 +2,7 @@
 
 #include "common/last_error.h"
 #include "common/progress.h"
-#include "common/stop.h"
 #include "edits/rate_conversion.h"
-#include "effects/range_source.h"
 #include "session/edit_session.h"
 #include "store/block_io.h"
 #include "track/track.h"
@@ -272,40 +270,23 @@ bool JoinTracks(CEditSession& session, const uint32_t* trackIds, uint32_t count,
             continue;
         const bool mono = track->m_channels == 1;
         if (track->m_sampleRate != rate) {
-            // Another rate: the track's audio streamed through the resampler.
-            CRangeSource source;
-            CRateConverter converter;
-            if (!source.Open(*track->Timeline(), FormatOf(*track), 0, 0))
+            // Another rate: the track's audio streamed through the resampler,
+            // written in blocks the mono widening takes.
+            const Conversion result = ConvertRange(
+                *track->Timeline(), FormatOf(*track), 0, 0, rate,
+                [&](const int16_t* samples, size_t count) {
+                    const auto* bytes = reinterpret_cast<const uint8_t*>(samples);
+                    const size_t total = count * sizeof(int16_t);
+                    for (size_t at = 0; at < total; at += kBlockSize / 2)
+                        if (!emit(bytes + at, std::min<size_t>(kBlockSize / 2, total - at), mono))
+                            return false;
+                    return true;
+                });
+            if (result == Conversion::ReadFailed)
                 return fail(0x0727B001);
-            if (!converter.Open(track->m_channels, track->m_sampleRate, rate))
+            if (result == Conversion::Refused)
                 return fail(0x0E80B001);
-            const int64_t frameBytes = 2 * int64_t(track->m_channels);
-            const int64_t step = kBlockSize / 4; // frames: one block of stereo output
-            std::vector<int16_t> in(static_cast<size_t>(step * track->m_channels)), out;
-            auto drain = [&] {
-                const auto* bytes = reinterpret_cast<const uint8_t*>(out.data());
-                const size_t total = out.size() * sizeof(int16_t);
-                for (size_t at = 0; at < total; at += kBlockSize / 2)
-                    if (!emit(bytes + at, std::min<size_t>(kBlockSize / 2, total - at), mono))
-                        return false;
-                out.clear();
-                return true;
-            };
-            const int64_t frames = source.Bytes() / frameBytes;
-            for (int64_t done = 0; done < frames; done += step) {
-                const int64_t n = std::min(step, frames - done);
-                if (StopRequested() ||
-                    !source.Read(done * frameBytes, reinterpret_cast<uint8_t*>(in.data()),
-                                 n * frameBytes))
-                    return fail(0x0727B001);
-                if (!converter.Convert(in.data(), n, out))
-                    return fail(0x0E80B001);
-                if (!drain())
-                    return fail(0x074AB001);
-            }
-            if (!converter.Finish(out))
-                return fail(0x0E80B001);
-            if (!drain())
+            if (result == Conversion::SinkFailed)
                 return fail(0x074AB001);
             continue;
         }

@@ -131,6 +131,40 @@ bool CRateConverter::Finish(std::vector<int16_t>& out)
     return true;
 }
 
+Conversion ConvertRange(const CTimeline& timeline, const AudioFormat& format, int64_t from,
+                        int64_t to, uint32_t rate,
+                        const std::function<bool(const int16_t* samples, size_t count)>& sink)
+{
+    CRangeSource source;
+    if (!source.Open(timeline, format, from, to))
+        return Conversion::ReadFailed;
+    CRateConverter converter;
+    if (!converter.Open(format.channels, format.sampleRate, rate))
+        return Conversion::Refused;
+    const int64_t frameBytes = 2 * int64_t(format.channels);
+    std::vector<int16_t> in(static_cast<size_t>(kFramesPerRead * format.channels));
+    std::vector<int16_t> out;
+    auto hand = [&] {
+        const bool ok = out.empty() || sink(out.data(), out.size());
+        out.clear();
+        return ok;
+    };
+    const int64_t total = source.Bytes() / frameBytes;
+    for (int64_t done = 0; done < total; done += kFramesPerRead) {
+        const int64_t n = std::min(kFramesPerRead, total - done);
+        if (StopRequested() ||
+            !source.Read(done * frameBytes, reinterpret_cast<uint8_t*>(in.data()), n * frameBytes))
+            return Conversion::ReadFailed;
+        if (!converter.Convert(in.data(), n, out))
+            return Conversion::Refused;
+        if (!hand())
+            return Conversion::SinkFailed;
+    }
+    if (!converter.Finish(out))
+        return Conversion::Refused;
+    return hand() ? Conversion::Done : Conversion::SinkFailed;
+}
+
 CRateMatchedClip::CRateMatchedClip() = default;
 CRateMatchedClip::~CRateMatchedClip() = default;
 
@@ -145,9 +179,6 @@ bool CRateMatchedClip::Prepare(const CTrack& destination, const CTimeline& timel
     if (rate == 0 || rate == format.sampleRate || format.bytesPerSample != 2)
         return true;
 
-    CRangeSource source;
-    if (!source.Open(timeline, format, from, to))
-        return false;
     auto track = std::make_unique<CTrack>(std::string(), 0, destination.m_sessionFolder);
     track->m_channels = format.channels;
     track->m_sampleRate = rate;
@@ -158,43 +189,16 @@ bool CRateMatchedClip::Prepare(const CTrack& destination, const CTimeline& timel
         return false;
     auto converted = std::make_unique<CTimeline>();
     CPieceWriter pieces(*track, *converted);
-    CRateConverter converter;
-    if (!converter.Open(format.channels, format.sampleRate, rate)) {
+    const Conversion result =
+        ConvertRange(timeline, format, from, to, rate, [&](const int16_t* samples, size_t count) {
+            return pieces.Feed(reinterpret_cast<const uint8_t*>(samples), count * sizeof(int16_t));
+        });
+    if (result == Conversion::Refused)
         SetLastError(kConversionRefused);
-        return false;
-    }
-    const int64_t frameBytes = 2 * int64_t(format.channels);
-    std::vector<int16_t> in(static_cast<size_t>(kFramesPerRead * format.channels));
-    std::vector<int16_t> out;
-    auto feed = [&] {
-        const bool ok =
-            pieces.Feed(reinterpret_cast<const uint8_t*>(out.data()), out.size() * sizeof(int16_t));
-        out.clear();
-        if (!ok)
-            NoteWriteFailure(pieces.Error() ? pieces.Error() : EIO);
-        return ok;
-    };
-    const int64_t total = source.Bytes() / frameBytes;
-    for (int64_t done = 0; done < total;) {
-        const int64_t n = std::min(kFramesPerRead, total - done);
-        if (StopRequested())
-            return false; // the temporary track goes with its files
-        if (!source.Read(done * frameBytes, reinterpret_cast<uint8_t*>(in.data()), n * frameBytes))
-            return false;
-        if (!converter.Convert(in.data(), n, out)) {
-            SetLastError(kConversionRefused);
-            return false;
-        }
-        if (!feed())
-            return false;
-        done += n;
-    }
-    if (!converter.Finish(out)) {
-        SetLastError(kConversionRefused);
-        return false;
-    }
-    if (!feed())
-        return false;
+    if (result == Conversion::SinkFailed)
+        NoteWriteFailure(pieces.Error() ? pieces.Error() : EIO);
+    if (result != Conversion::Done)
+        return false; // the temporary track goes with its files
     if (!pieces.Finish()) {
         NoteWriteFailure(pieces.Error() ? pieces.Error() : EIO);
         return false;

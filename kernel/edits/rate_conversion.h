@@ -6,6 +6,7 @@
 #include "edits/timeline_builder.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -47,6 +48,21 @@ private:
     uint32_t m_channels = 0, m_fromRate = 0, m_toRate = 0;
     int64_t m_inFrames = 0, m_outFrames = 0;
 };
+
+/** How ConvertRange ended. */
+enum class Conversion {
+    Done,
+    ReadFailed, ///< a data file could not be read (noted), or the call was asked to stop
+    Refused,    ///< the resampler would not take the rates
+    SinkFailed, ///< the sink said no
+};
+
+/** Streams [from, to) of timeline (in format; to = 0: to its end) through a
+ *  CRateConverter to rate, handing the converted interleaved samples to
+ *  sink a block at a time. */
+Conversion ConvertRange(const CTimeline& timeline, const AudioFormat& format, int64_t from,
+                        int64_t to, uint32_t rate,
+                        const std::function<bool(const int16_t* samples, size_t count)>& sink);
 
 /** A clip as a track of rate can take it: the clip itself when the rates are
  *  equal; otherwise its audio converted into a temporary track beside

@@ -22,6 +22,17 @@ bool sameLayout(const AVChannelLayout& a, const AVChannelLayout& b)
     return av_channel_layout_compare(&a, &b) == 0;
 }
 
+// Whether every float sample is a whole 16-bit step in range.
+template <typename T> bool wholeSteps(const T* v, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        const T s = v[i] * T(32768);
+        if (!(s >= T(-32768) && s <= T(32767)) || s != std::trunc(s))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 Resampler::~Resampler()
@@ -125,24 +136,14 @@ bool Resampler::exact16(const AVFrame& frame)
                 return false;
             break;
         }
-        case AV_SAMPLE_FMT_FLT: {
-            const auto* v = reinterpret_cast<const float*>(data);
-            for (size_t i = 0; i < count; ++i) {
-                const float s = v[i] * 32768.0f;
-                if (!(s >= -32768.0f && s <= 32767.0f) || s != std::trunc(s))
-                    return false;
-            }
+        case AV_SAMPLE_FMT_FLT:
+            if (!wholeSteps(reinterpret_cast<const float*>(data), count))
+                return false;
             break;
-        }
-        case AV_SAMPLE_FMT_DBL: {
-            const auto* v = reinterpret_cast<const double*>(data);
-            for (size_t i = 0; i < count; ++i) {
-                const double s = v[i] * 32768.0;
-                if (!(s >= -32768.0 && s <= 32767.0) || s != std::trunc(s))
-                    return false;
-            }
+        case AV_SAMPLE_FMT_DBL:
+            if (!wholeSteps(reinterpret_cast<const double*>(data), count))
+                return false;
             break;
-        }
         default:
             return false; // 64-bit integers: always reduced with dither
         }
