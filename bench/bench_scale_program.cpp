@@ -14,6 +14,7 @@
 #include "bench_scale_jobs.h"
 
 #include "main/command_line.h"
+#include "state/project_preload.h"
 #include "window/command_ids.h"
 #include "window/vorlain_dlg.h"
 
@@ -117,12 +118,14 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QuietProgress();
 
+    // As `vorlain PROJECT` starts: the project is read while Qt builds the window.
+    app::StartupPaths startup;
+    startup.projectPath = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
+    startup.preload = app::PreloadProject(startup.projectPath);
     QApplication application(argc, argv);
     PaintWatch paints;
     application.installEventFilter(&paints);
-    app::StartupPaths startup;
-    startup.projectPath = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
-    CVorlainDlg window(startup);
+    CVorlainDlg window(std::move(startup));
     if (!window.Initialize()) {
         std::fprintf(stderr, "no window: %s\n", qPrintable(window.Error()));
         return 1;

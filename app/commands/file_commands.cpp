@@ -8,6 +8,7 @@
 #include "config/recent_files.h"
 #include "longops/dlg_import_file.h"
 #include "main/prompts.h"
+#include "state/project_preload.h"
 
 #include "vorlain/kestrum.h"
 #include "vorlain/messages.h"
@@ -116,9 +117,16 @@ void CFileCommands::SwitchProject(const QString& path)
         OpenProjectPath(previous);
 }
 
-bool CFileCommands::OpenDocument(const QString& path, const QString& hint)
+bool CFileCommands::OpenDocument(const QString& path, const QString& hint,
+                                 std::shared_ptr<CProjectPreload> preload)
 {
     CEditorState& s = m_c.state;
+    // A read of this very project, started with the program, gives its
+    // session; any other is of no use (its session closes with it).
+    if (preload && !s.Editor() && preload->Project() == path && preload->TempPath() == s.TempPath())
+        s.AdoptEditor(preload->TakeSession());
+    else
+        preload.reset();
     if (!s.EnsureEditor()) {
         m_c.ShowKernelFailure();
         return false;
@@ -126,8 +134,10 @@ bool CFileCommands::OpenDocument(const QString& path, const QString& hint)
     // The tracks reach the view through the window as they are read.
     const HWND window = m_c.messages;
     const bool ok = m_c.RunLong(
-        [editor = s.Editor(), file = path.toUtf8(), window](const CJobProgress& progress) {
-            if (!Kestrum_OpenProject(editor, file.constData())) {
+        [editor = s.Editor(), file = path.toUtf8(), window, preload](const CJobProgress& progress) {
+            // A failed read is made again, to report why as any open does.
+            const bool read = preload && preload->Wait();
+            if (!read && !Kestrum_OpenProject(editor, file.constData())) {
                 VorlainOutputDebugString("Kestrum_OpenProject failed: ErrorCode=0x%.8x",
                                          Kestrum_GetLastError());
                 return 0;
@@ -154,11 +164,11 @@ bool CFileCommands::OpenDocument(const QString& path, const QString& hint)
     return ok;
 }
 
-bool CFileCommands::OpenProjectPath(const QString& path)
+bool CFileCommands::OpenProjectPath(const QString& path, std::shared_ptr<CProjectPreload> preload)
 {
     CEditorState& s = m_c.state;
     s.SetProjectPath(path);
-    if (!OpenDocument(path, LanguageText("main", "00000014"))) {
+    if (!OpenDocument(path, LanguageText("main", "00000014"), std::move(preload))) {
         s.SetProjectPath(QString());
         return false;
     }

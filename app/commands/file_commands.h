@@ -5,8 +5,11 @@
 
 #include "commands/command_context.h"
 
+#include <memory>
+
 namespace app {
 
+class CProjectPreload;
 class CRecordCommands;
 class CTrackCommands;
 
@@ -29,8 +32,9 @@ public:
     /** Closes what is open (after asking) and opens the project at path. */
     void OpenProjectAfterAsking(const QString& path);
     /** Opens the project at path into the (closed) session; false when it
-     *  could not be opened (the failure shown). */
-    bool OpenProjectPath(const QString& path);
+     *  could not be opened (the failure shown). A preload of the same
+     *  project in the same temporary folder gives its session. */
+    bool OpenProjectPath(const QString& path, std::shared_ptr<CProjectPreload> preload = {});
     /** Offers the work of a session that died (an earlier run that crashed):
      *  opens it like a project, or on decline removes what it left. */
     void OfferRecovery();
@@ -54,7 +58,8 @@ private:
     void SwitchProject(const QString& path);
     /** Opens a project document into a fresh session; false (and the
      *  session closed) when it failed. */
-    bool OpenDocument(const QString& path, const QString& hint);
+    bool OpenDocument(const QString& path, const QString& hint,
+                      std::shared_ptr<CProjectPreload> preload = {});
     /** Fits the view to the longest row, as a first file is fitted. */
     void FitLongestTrack();
 

@@ -4,11 +4,17 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 namespace app {
+
+class CProjectPreload;
 
 struct StartupPaths {
     QString projectPath; // a ".zvp" project (the extension in any case)
     QString filePath;    // any other argument: an audio file to add
+    /** projectPath, already being read while the window is built (or null). */
+    std::shared_ptr<CProjectPreload> preload;
 };
 
 /**

@@ -4,6 +4,7 @@
 #include "main/command_line.h"
 #include "main/prompts.h"
 #include "main/startup_checks.h"
+#include "state/project_preload.h"
 #include "widgets/tool_icons.h"
 #include "window/vorlain_dlg.h"
 
@@ -22,6 +23,16 @@ int CVorlainApp::Run(int& argc, char** argv)
         std::printf("Vorlain %s\n", VORLAIN_VERSION);
         return 0;
     }
+    // A project named alone on the command line starts opening now, while
+    // Qt builds the window; the parse below, once Qt has taken its own
+    // arguments out, decides whether the window uses it.
+    std::shared_ptr<app::CProjectPreload> preload;
+    if (argc == 2) {
+        const QString project =
+            app::ParseCommandLine({QString(), QString::fromLocal8Bit(argv[1])}).projectPath;
+        if (!project.isEmpty())
+            preload = app::PreloadProject(QFileInfo(project).absoluteFilePath());
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vorlain"));
     QApplication::setApplicationVersion(QStringLiteral(VORLAIN_VERSION));
@@ -39,8 +50,11 @@ int CVorlainApp::Run(int& argc, char** argv)
     for (QString* path : {&startup.projectPath, &startup.filePath})
         if (!path->isEmpty())
             *path = QFileInfo(*path).absoluteFilePath();
+    if (preload && preload->Project() == startup.projectPath)
+        startup.preload = std::move(preload);
+    preload.reset(); // read in vain: Qt took the argument as one of its own
 
-    CVorlainDlg window(startup);
+    CVorlainDlg window(std::move(startup));
     if (smokeTest) {
         const bool ok = window.Initialize();
         const QString texts = app::LanguageText("main", "00000000");

@@ -43,6 +43,12 @@ bool CEditorState::EnsureEditor()
     return m_editor != nullptr;
 }
 
+void CEditorState::AdoptEditor(CEditSession* session)
+{
+    Q_ASSERT(!m_editor);
+    Set(m_editor, session);
+}
+
 void CEditorState::CloseEditor()
 {
     if (!m_editor)

@@ -39,6 +39,9 @@ public:
     CEditSession* Editor() const { return m_editor; }
     /** Opens a session in the temporary folder if none is open. */
     bool EnsureEditor();
+    /** Takes session (opened elsewhere in TempPath()) as the one in use;
+     *  none may be open. */
+    void AdoptEditor(CEditSession* session);
     /** Closes the session (the caller has stopped the player first). */
     void CloseEditor();
 

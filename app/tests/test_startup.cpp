@@ -8,6 +8,7 @@
 #include "dialogs/dlg_option.h"
 #include "main/command_line.h"
 #include "modal_driver.h"
+#include "state/project_preload.h"
 #include "window/command_ids.h"
 #include "window/command_set.h"
 
@@ -333,6 +334,95 @@ TEST_F(Startup, DecliningRecoveryLeavesNoSessionFolderBehind)
     Start();
     EXPECT_EQ(Window().Editor(), nullptr);
     EXPECT_TRUE(sessionFolders().empty());
+}
+
+// `vorlain PROJECT` reads the project while the window is built; the
+// window's open then takes that session instead of reading it again.
+TEST_F(Startup, AProjectReadWhileTheWindowIsBuiltOpensInThatSession)
+{
+    const std::string zvp = env().path("early.zvp");
+    SaveProjectOfWaves({MakeWave("a.wav", 3, 2), MakeWave("b.wav", 2, 1)}, zvp);
+    ASSERT_FALSE(HasFailure());
+    StartupPaths startup = ParseCommandLine({"vorlain", QString::fromStdString(zvp)});
+    startup.preload = PreloadProject(startup.projectPath);
+    ASSERT_NE(startup.preload, nullptr);
+    // Kept alive here: a session it did not give away would stay open.
+    const std::shared_ptr<CProjectPreload> preload = startup.preload;
+    Start(startup);
+    ASSERT_NE(Window().Editor(), nullptr);
+    EXPECT_EQ(sessionFolders().size(), 1u);
+    EXPECT_EQ(Window().Control().VisibleTracks(), (QList<int>{1, 2}));
+    EXPECT_EQ(Kestrum_GetTrackTime(Window().Editor(), 1), 3 * kSecond);
+    EXPECT_EQ(Kestrum_GetTrackTime(Window().Editor(), 2), 2 * kSecond);
+    EXPECT_EQ(Window().CurrentProjectPath(), QString::fromStdString(zvp));
+    EXPECT_FALSE(Window().IsModified());
+    EXPECT_EQ(RecentSlots(kRecentProjectSection).at(0), QString::fromStdString(zvp));
+    // The session is the window's: an edit and its undo work in it.
+    EXPECT_FALSE(Enabled(kUndo));
+    ClickRow(1, kSecond / 2);
+    Select(kSecond / 2, kSecond);
+    ASSERT_TRUE(Window().RunCommand(kDelete));
+    EXPECT_EQ(Kestrum_GetTrackTime(Window().Editor(), 1), 3 * kSecond - kSecond / 2);
+    ASSERT_TRUE(Window().RunCommand(kUndo));
+    EXPECT_EQ(Kestrum_GetTrackTime(Window().Editor(), 1), 3 * kSecond);
+    Prompts().AnswerMessage(QMessageBox::No);
+    ASSERT_TRUE(CloseWindow());
+    EXPECT_TRUE(sessionFolders().empty());
+}
+
+TEST_F(Startup, AProjectThatCannotBeReadEarlyFailsAsAnyOpenDoes)
+{
+    const std::string zvp = env().path("broken.zvp");
+    const std::string text = "<Project><Track><Segment>";
+    ASSERT_TRUE(vorlain::test::WriteBytes(zvp, {text.begin(), text.end()}));
+    const StartupPaths plain = ParseCommandLine({"vorlain", QString::fromStdString(zvp)});
+    Start(plain);
+    const QStringList expected = Prompts().Messages();
+    ASSERT_EQ(expected.size(), 1);
+    EXPECT_EQ(Window().Editor(), nullptr);
+    ASSERT_TRUE(CloseWindow());
+
+    Prompts().Clear();
+    StartupPaths startup = plain;
+    startup.preload = PreloadProject(startup.projectPath);
+    ASSERT_NE(startup.preload, nullptr);
+    Start(startup);
+    EXPECT_EQ(Prompts().Messages(), expected);
+    EXPECT_EQ(Window().Editor(), nullptr);
+    EXPECT_TRUE(Window().CurrentProjectPath().isEmpty());
+    EXPECT_TRUE(sessionFolders().empty());
+}
+
+TEST_F(Startup, NoProjectIsReadEarlyWhileTheWorkOfARunThatDiedWaits)
+{
+    const std::string zvp = env().path("later.zvp");
+    SaveProjectOfWaves({MakeWave("c.wav", 1, 2)}, zvp);
+    crashedRun(MakeWave("work.wav", 6, 2), env().path("expected.wav"));
+    ASSERT_EQ(sessionFolders().size(), 1u);
+    EXPECT_EQ(PreloadProject(QString::fromStdString(zvp)), nullptr);
+    EXPECT_EQ(sessionFolders().size(), 1u);
+}
+
+TEST_F(Startup, AnEarlyReadInAnotherTemporaryFolderIsNotUsed)
+{
+    const std::string zvp = env().path("moved.zvp");
+    SaveProjectOfWaves({MakeWave("d.wav", 2, 2)}, zvp);
+    StartupPaths startup = ParseCommandLine({"vorlain", QString::fromStdString(zvp)});
+    startup.preload = PreloadProject(startup.projectPath);
+    ASSERT_NE(startup.preload, nullptr);
+    // The configured folder changed after the read began.
+    const std::string folder = env().makeDir("newtemp");
+    ASSERT_TRUE(WriteTmpPath(QString::fromStdString(folder)));
+    Start(startup);
+    startup.preload.reset(); // the window's copy went with the open
+    ASSERT_NE(Window().Editor(), nullptr);
+    EXPECT_EQ(Kestrum_GetTrackTime(Window().Editor(), 1), 2 * kSecond);
+    // The early session closed; the window's lives in the new folder.
+    EXPECT_TRUE(sessionFolders().empty());
+    int inNew = 0;
+    for (const std::string& name : vorlain::test::ListDir(folder))
+        inNew += name.rfind("Vorlain_Tmp", 0) == 0;
+    EXPECT_EQ(inNew, 1);
 }
 
 TEST_F(Startup, OptionsChangeTheTemporaryPathForTheNextSession)

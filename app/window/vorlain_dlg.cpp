@@ -28,8 +28,8 @@
 
 using namespace cmd;
 
-CVorlainDlg::CVorlainDlg(const app::StartupPaths& startup, QWidget* parent)
-    : QMainWindow(parent), m_startup(startup)
+CVorlainDlg::CVorlainDlg(app::StartupPaths startup, QWidget* parent)
+    : QMainWindow(parent), m_startup(std::move(startup))
 {
     setObjectName(QStringLiteral("CVorlainDlg"));
     m_window = std::make_unique<vorlain::CRegistryWindow>(
@@ -83,7 +83,7 @@ void CVorlainDlg::OpenStartupPaths()
     const State::Batch batch(m_state);
     m_families->file.OfferRecovery();
     if (!m_startup.projectPath.isEmpty())
-        m_families->file.OpenProjectPath(m_startup.projectPath);
+        m_families->file.OpenProjectPath(m_startup.projectPath, std::move(m_startup.preload));
     if (!m_startup.filePath.isEmpty())
         m_families->file.AddFile(m_startup.filePath);
     m_startup = {};

@@ -38,7 +38,7 @@ public:
     static constexpr int kPlaying = State::kPlaying;
     static constexpr int kPaused = State::kPaused;
 
-    explicit CVorlainDlg(const app::StartupPaths& startup = {}, QWidget* parent = nullptr);
+    explicit CVorlainDlg(app::StartupPaths startup = {}, QWidget* parent = nullptr);
     ~CVorlainDlg() override;
 
     /** The window's start: texts, layout, the temporary path and the
