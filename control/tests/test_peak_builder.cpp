@@ -381,9 +381,11 @@ TEST_F(PeakBuilderTest, ManySummariesAreReadOnTwoThreadsEachOnceAndGiveTheSameCo
     for (int64_t f = 5000; f < 5000 * 400; f += 5000)
         cuts.push_back(f);
     auto files = Files(s, 2, cuts, "many");
-    for (size_t i = 0; i < files.size(); ++i)
-        if (i != 123)
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (i != 123) {
             ASSERT_TRUE(kernel::WritePeakSummary(files[i], 2));
+        }
+    }
     std::map<std::string, int> summaryReads;
     CPeakBuilder::SetReadObserver(
         [&](CPeakBuilder::ReadKind kind, const std::string& path, uint64_t offset, uint64_t) {
