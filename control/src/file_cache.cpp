@@ -31,6 +31,33 @@ int CFileCache::Open(const std::string& path)
     return fd;
 }
 
+CFolderHandle::~CFolderHandle()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+int CFolderHandle::At(const std::string& path, const char** name)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos || slash == 0) {
+        *name = path.c_str();
+        return AT_FDCWD;
+    }
+    if (m_fd < 0 || m_folder.size() != slash || path.compare(0, slash, m_folder) != 0) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_folder.assign(path, 0, slash);
+        m_fd = ::open(m_folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
+    if (m_fd < 0) {
+        *name = path.c_str();
+        return AT_FDCWD;
+    }
+    *name = path.c_str() + slash + 1;
+    return m_fd;
+}
+
 ssize_t PreadFull(int fd, uint8_t* buffer, size_t size, off_t offset)
 {
     size_t done = 0;

@@ -1,7 +1,10 @@
 #include "file_catalog.h"
 
+#include "file_cache.h"
+
 #include "vorlain/timeline.h"
 
+#include <fcntl.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -133,9 +136,12 @@ void CFileCatalog::Prefetch(const std::vector<std::string>& paths, int channels)
     }
     std::vector<std::shared_ptr<FileIdentity>> found(paths.size());
     auto look = [&](size_t first, size_t end) {
+        CFolderHandle folder;
         for (size_t i = first; i < end; ++i) {
             struct stat st {};
-            if (::stat(paths[i].c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            const char* name = nullptr;
+            const int at = folder.At(paths[i], &name);
+            if (::fstatat(at, name, &st, 0) != 0 || !S_ISREG(st.st_mode))
                 continue;
             auto id = std::make_shared<FileIdentity>();
             id->path = paths[i];

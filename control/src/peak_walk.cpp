@@ -326,8 +326,9 @@ void CPeakWalk::Prefetch(size_t begin, size_t end)
     // later, by the walk, on this thread.
     std::vector<std::shared_ptr<CFileSummary>> loaded(wanted.size());
     auto load = [&](size_t from, size_t to) {
+        CFolderHandle folder;
         for (size_t i = from; i < to && !Cancelled(m_cancel); ++i)
-            loaded[i] = FromSummaryFile(*m_files[wanted[i]]);
+            loaded[i] = FromSummaryFile(*m_files[wanted[i]], &folder);
     };
     const size_t half = wanted.size() / 2;
     std::thread helper;
@@ -356,14 +357,17 @@ std::shared_ptr<const CFileSummary> CPeakWalk::Acquire(const FileIdentity& file)
     return made;
 }
 
-std::shared_ptr<CFileSummary> CPeakWalk::FromSummaryFile(const FileIdentity& file)
+std::shared_ptr<CFileSummary> CPeakWalk::FromSummaryFile(const FileIdentity& file,
+                                                         CFolderHandle* folder)
 {
     const std::string path = vorlain::PeakSummaryPath(file.path);
     const uint64_t frames = file.size / m_frameBytes;
     const uint64_t coarseBlocks = vorlain::PeakBlocks(frames, CFileSummary::kCoarseFrames);
     const size_t bytes = static_cast<size_t>(vorlain::PeakFineOffset(frames, m_channels));
     std::vector<uint8_t> head(bytes);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const char* name = path.c_str();
+    const int at = folder ? folder->At(path, &name) : AT_FDCWD;
+    const int fd = ::openat(at, name, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
     ObserveRead(CPeakBuilder::ReadKind::Summary, path, 0, bytes);

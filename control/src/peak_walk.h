@@ -83,7 +83,9 @@ private:
     /** The summary of a file: from the store, the kernel's summary file, or
      *  computed from the audio; null when the file cannot be read. */
     std::shared_ptr<const CFileSummary> Acquire(const FileIdentity& file);
-    std::shared_ptr<CFileSummary> FromSummaryFile(const FileIdentity& file);
+    /** folder: the reading thread's handle on the summaries' folder, if any. */
+    std::shared_ptr<CFileSummary> FromSummaryFile(const FileIdentity& file,
+                                                  CFolderHandle* folder = nullptr);
     /** Reads the summary files of files [begin, end) the store lacks, half
      *  of them on a second thread, when there are many (a long track's first
      *  draw opens thousands): what is found goes into the store. */
