@@ -14,4 +14,4 @@ cmake --build "$dir" -j"$(nproc)" --target kernel_tests brimsel_peak_tests vorla
 export QT_QPA_PLATFORM=offscreen
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tools/tsan.supp}
 ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" --timeout 600 \
-  -R '^(Playback|Recording|RecordingWindow|LivePeaks|PeakBuilderTest|FileCatalogTest|LongOperations|WindowFlows|WindowCommands|Plugins|PluginPreview|PluginWindow)\.'
+  -R '^(Playback|Recording|RecordingWindow|LivePeaks|PeakBuilderTest|FileCatalogTest|SummaryStore|LongOperations|WindowFlows|WindowCommands|Plugins|PluginPreview|PluginWindow)\.'

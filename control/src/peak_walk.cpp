@@ -253,7 +253,10 @@ CPeakWalk::Outcome CPeakWalk::End(size_t k, uint64_t frame)
 const CFileSummary* CPeakWalk::Summary(size_t k)
 {
     if (!m_summaries[k] && !m_missing.count(k)) {
-        m_summaries[k] = Acquire(*m_files[k]);
+        if (k < m_prefetched.size() && m_prefetched[k])
+            m_summaries[k] = std::move(m_prefetched[k]); // in the store already
+        else
+            m_summaries[k] = Acquire(*m_files[k]);
         if (!m_summaries[k])
             m_missing.insert(k);
         else
@@ -340,9 +343,17 @@ void CPeakWalk::Prefetch(size_t begin, size_t end)
     load(0, half);
     if (helper.joinable())
         helper.join();
+    // Kept for this walk as well, so that it need not look each one up in
+    // the store again.
+    m_prefetched.resize(m_files.size());
+    std::vector<std::pair<const FileIdentity*, std::shared_ptr<const CFileSummary>>> found;
+    found.reserve(wanted.size());
     for (size_t i = 0; i < wanted.size(); ++i)
-        if (loaded[i])
-            m_store->Insert(*m_files[wanted[i]], std::move(loaded[i]));
+        if (loaded[i]) {
+            m_prefetched[wanted[i]] = loaded[i];
+            found.emplace_back(m_files[wanted[i]].get(), std::move(loaded[i]));
+        }
+    m_store->Insert(found);
 }
 
 std::shared_ptr<const CFileSummary> CPeakWalk::Acquire(const FileIdentity& file)

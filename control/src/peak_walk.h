@@ -101,8 +101,9 @@ private:
     size_t m_frameBytes;
     const std::atomic<bool>* m_cancel;
     PeakResult& m_result;
-    std::vector<std::shared_ptr<const CFileSummary>> m_summaries; // by file, once looked up
-    std::unordered_set<size_t> m_missing;                         // files without one
+    std::vector<std::shared_ptr<const CFileSummary>> m_summaries;  // by file, once looked up
+    std::vector<std::shared_ptr<const CFileSummary>> m_prefetched; // by file, read by Prefetch
+    std::unordered_set<size_t> m_missing;                          // files without one
     CFileCache m_open;
     std::vector<uint8_t> m_buffer;
     std::vector<uint8_t> m_fine; // y of the fine entries of one coarse block

@@ -27,13 +27,13 @@ CSummaryStore& CSummaryStore::Shared()
 size_t CSummaryStore::Cost(const Entry& entry)
 {
     // The summary, the identity and about what the list and the index spend.
-    return entry.summary->Bytes() + sizeof(Entry) + 2 * entry.file.path.size() + 64;
+    return entry.summary->Bytes() + sizeof(Entry) + entry.file.path.size() + 64;
 }
 
 std::shared_ptr<const CFileSummary> CSummaryStore::Find(const FileIdentity& file)
 {
     std::lock_guard guard(m_lock);
-    auto it = m_index.find(file);
+    auto it = m_index.find(&file);
     if (it == m_index.end())
         return nullptr;
     m_entries.splice(m_entries.begin(), m_entries, it->second);
@@ -42,22 +42,39 @@ std::shared_ptr<const CFileSummary> CSummaryStore::Find(const FileIdentity& file
 
 void CSummaryStore::Insert(const FileIdentity& file, std::shared_ptr<const CFileSummary> summary)
 {
+    std::lock_guard guard(m_lock);
+    InsertLocked(file, std::move(summary));
+}
+
+void CSummaryStore::Insert(
+    const std::vector<std::pair<const FileIdentity*, std::shared_ptr<const CFileSummary>>>&
+        summaries)
+{
+    std::lock_guard guard(m_lock);
+    m_index.reserve(m_index.size() + summaries.size());
+    for (const auto& [file, summary] : summaries)
+        InsertLocked(*file, summary);
+}
+
+void CSummaryStore::InsertLocked(const FileIdentity& file,
+                                 std::shared_ptr<const CFileSummary> summary)
+{
     if (!summary)
         return;
-    std::lock_guard guard(m_lock);
-    auto it = m_index.find(file);
+    auto it = m_index.find(&file);
     if (it != m_index.end()) {
-        m_bytes -= Cost(*it->second);
-        m_entries.erase(it->second);
+        const auto entry = it->second;
+        m_bytes -= Cost(*entry);
         m_index.erase(it);
+        m_entries.erase(entry);
     }
     m_entries.push_front(Entry{file, std::move(summary)});
     m_bytes += Cost(m_entries.front());
-    m_index.emplace(file, m_entries.begin());
+    m_index.emplace(&m_entries.front().file, m_entries.begin());
     while (m_bytes > m_budget && m_entries.size() > 1) {
         Entry& last = m_entries.back();
         m_bytes -= Cost(last);
-        m_index.erase(last.file);
+        m_index.erase(&last.file);
         m_entries.pop_back();
     }
 }

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace brimsel {
@@ -45,6 +46,11 @@ public:
 
     std::shared_ptr<const CFileSummary> Find(const FileIdentity& file);
     void Insert(const FileIdentity& file, std::shared_ptr<const CFileSummary> summary);
+    /** Many at once, in order (the last ends up most recently used): one
+     *  lock and one growth of the index for a long track's first draw. */
+    void
+    Insert(const std::vector<std::pair<const FileIdentity*, std::shared_ptr<const CFileSummary>>>&
+               summaries);
     void Clear();
 
     size_t Count() const;
@@ -55,13 +61,22 @@ private:
         FileIdentity file;
         std::shared_ptr<const CFileSummary> summary;
     };
+    // The index points at the identity its entry holds (list nodes stay
+    // put), so each identity is kept, and its path copied, once.
+    struct KeyHash {
+        size_t operator()(const FileIdentity* id) const { return FileIdentityHash()(*id); }
+    };
+    struct KeyEqual {
+        bool operator()(const FileIdentity* a, const FileIdentity* b) const { return *a == *b; }
+    };
     static size_t Cost(const Entry& entry);
+    void InsertLocked(const FileIdentity& file, std::shared_ptr<const CFileSummary> summary);
 
     mutable std::mutex m_lock;
     size_t m_budget;
     size_t m_bytes = 0;
     std::list<Entry> m_entries; // most recently used first
-    std::unordered_map<FileIdentity, std::list<Entry>::iterator, FileIdentityHash> m_index;
+    std::unordered_map<const FileIdentity*, std::list<Entry>::iterator, KeyHash, KeyEqual> m_index;
 };
 
 } // namespace brimsel
