@@ -38,7 +38,8 @@ public:
 
     /** The descriptor to look path up at (for the *at calls) and, in name,
      *  what to look up there: path's folder and its last part, or AT_FDCWD
-     *  and the whole path when the folder cannot be opened. */
+     *  and the whole path when the folder cannot be opened. name points
+     *  into path. */
     int At(const std::string& path, const char** name);
 
 private:

@@ -72,11 +72,16 @@ TEST_F(FileCatalogTest, TheFolderHandleLooksFilesUpAsTheirWholePathsDo)
             EXPECT_EQ(viaHandle.st_size, direct.st_size);
         }
     }
+    // The name points into the path asked about, which must outlive it.
     const char* name = nullptr;
-    EXPECT_EQ(folder.At("relative.dat", &name), AT_FDCWD);
-    EXPECT_STREQ(name, "relative.dat");
-    EXPECT_EQ(folder.At(env().path("none") + "/f0.dat", &name), AT_FDCWD);
-    EXPECT_EQ(std::string(name), env().path("none") + "/f0.dat");
+    const std::string relative = "relative.dat", missing = env().path("none") + "/f0.dat";
+    EXPECT_EQ(folder.At(relative, &name), AT_FDCWD);
+    EXPECT_EQ(name, relative.c_str());
+    EXPECT_EQ(folder.At(missing, &name), AT_FDCWD);
+    EXPECT_EQ(name, missing.c_str());
+    const std::string first = a + "/f0.dat";
+    EXPECT_NE(folder.At(first, &name), AT_FDCWD);
+    EXPECT_STREQ(name, "f0.dat");
 }
 
 TEST_F(FileCatalogTest, ATrackOverSeveralFoldersIsKnownFileByFile)
