@@ -48,10 +48,10 @@ enum class RangeCopy {
 
 /** Copies count bytes of source from byte begin (count < 0: to its end;
  *  a range past the end stops there) to the open file out at outOffset. On
- *  a local file system the source is mapped and written a few megabytes at
- *  a time; elsewhere the kernel moves the bytes (copy_file_range, sharing
- *  extents or copying on the server where it can), with plain reads and
- *  writes where that is refused.
+ *  a local file system through a buffer of plain reads and writes;
+ *  elsewhere the kernel moves the bytes (copy_file_range, sharing extents or
+ *  copying on the server where it can), with plain reads and writes where
+ *  that is refused.
  *  copied: the bytes copied so far, which onProgress sees after each step. */
 RangeCopy AppendRange(const std::string& source, int64_t begin, int64_t count, int out,
                       int64_t outOffset, int64_t& copied,
