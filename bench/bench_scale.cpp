@@ -388,6 +388,17 @@ int main(int argc, char** argv)
     work = std::filesystem::absolute(work).string() + "/vorlain_scale";
     std::filesystem::create_directories(work);
     Measurements m;
+    // The program itself, timed from just before its process starts.
+    const std::string program =
+        (std::filesystem::path(self).parent_path() / "bench_scale_program").string();
+    auto startedNow = [] {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        return std::to_string(int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec);
+    };
+    const std::string startOp = "program: start to wave painted";
+    std::map<int, std::vector<double>> starts; // by length
+    std::vector<std::pair<int, std::string>> projects;
     for (int minutes : lengths) {
         const std::string tag = Name(minutes);
         std::printf("== %s ==\n", tag.c_str());
@@ -446,32 +457,32 @@ int main(int argc, char** argv)
             (std::filesystem::path(self).parent_path() / "bench_scale_view").string();
         if (!RunJob(viewer, {project, std::to_string(repeats)}, minutes, m))
             return 1;
-        // The program itself, timed from just before its process starts.
-        const std::string program =
-            (std::filesystem::path(self).parent_path() / "bench_scale_program").string();
-        auto startedNow = [] {
-            timespec now{};
-            clock_gettime(CLOCK_MONOTONIC, &now);
-            return std::to_string(int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec);
-        };
         if (!RunJob(program, {project, std::to_string(repeats), startedNow()}, minutes, m))
             return 1;
-        // A start varies by a third from one to the next on a busy machine:
-        // the row shows the median of five, the others started only to paint.
-        const std::string startOp = "program: start to wave painted";
-        std::vector<double> starts = {m.values["vorlain"][startOp][minutes]};
-        for (int i = 0; i < 4; ++i) {
+        starts[minutes].push_back(m.values["vorlain"][startOp][minutes]);
+        projects.emplace_back(minutes, project);
+        std::filesystem::remove(work + "/" + tag + "-save.zvp");
+    }
+    // A start varies by a third from one to the next on a busy machine, and
+    // the machine drifts over the minutes between the lengths: the other
+    // starts of each are made at the end, the lengths in turn, and the row
+    // shows the median of five.
+    ::sync();
+    for (int i = 0; i < 4; ++i)
+        for (const auto& [minutes, project] : projects) {
             Measurements again;
             if (!RunJob(program, {project, "1", startedNow(), "start-only"}, minutes, again))
                 return 1;
-            starts.push_back(again.values["vorlain"][startOp][minutes]);
+            starts[minutes].push_back(again.values["vorlain"][startOp][minutes]);
         }
-        std::sort(starts.begin(), starts.end());
-        m.Add("vorlain", startOp, minutes, starts[starts.size() / 2]);
+    for (auto& [minutes, times] : starts) {
+        std::sort(times.begin(), times.end());
+        m.Add("vorlain", startOp, minutes, times[times.size() / 2]);
+    }
+    for (const auto& [minutes, project] : projects) {
         std::filesystem::remove_all(project + ".program-home");
-        std::filesystem::remove_all(folder); // the track's data files
+        std::filesystem::remove_all(work + "/" + Name(minutes) + "-session"); // its data files
         std::filesystem::remove(project);
-        std::filesystem::remove(work + "/" + tag + "-save.zvp");
     }
     PrintTable(m, lengths);
     if (!csv.empty()) {
