@@ -25,9 +25,10 @@ int CVorlainApp::Run(int& argc, char** argv)
     }
     // A project named alone on the command line starts opening now, while
     // Qt builds the window; the parse below, once Qt has taken its own
-    // arguments out, decides whether the window uses it.
+    // arguments out, decides whether the window uses it. Qt's own arguments
+    // start with '-': a read of one would be dropped only once it ended.
     std::shared_ptr<app::CProjectPreload> preload;
-    if (argc == 2) {
+    if (argc == 2 && argv[1][0] != '-') {
         const QString project =
             app::ParseCommandLine({QString(), QString::fromLocal8Bit(argv[1])}).projectPath;
         if (!project.isEmpty())
